@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QDate>
+
+// Today's date and the event-processing pause, replaceable so tests run without waiting.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual QDate today() const = 0;
+    // Waits `hundredths` hundredths of a second while window events go on being handled.
+    virtual void DelayMili(int hundredths) = 0;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QtGlobal>
+
+// What the printing procedures may touch of the robot: its timer and the shared form values.
+class RobotControl {
+public:
+    virtual ~RobotControl() = default;
+    virtual void setTimerEnabled(bool enabled) = 0;
+    virtual bool timerEnabled() const = 0;
+
+    // Código of the last pending document taken for printing; 0 at start-up.
+    qint32 UltimoCodigo = 0;
+    // 1: whole quantities (Cantidad); 2 or 3: decimal quantities (CantDec); 0: neither.
+    qint16 ModoCantidad = 0;
+};

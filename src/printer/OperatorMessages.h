@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+enum class MessageIcon { None, Information, Critical };
+
+// Every message for the operator goes through here: a message box in the window, standard
+// error when headless, a recorder in tests. show() returns once the message is acknowledged.
+class OperatorMessages {
+public:
+    virtual ~OperatorMessages() = default;
+    // An empty caption means the program's own title.
+    virtual void show(const QString &text, MessageIcon icon = MessageIcon::None,
+                      const QString &caption = QString()) = 0;
+};
