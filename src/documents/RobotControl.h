@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QString>
 
 // What the printing procedures may touch of the robot: its timer and the shared form values.
 class RobotControl {
@@ -8,6 +8,8 @@ public:
     virtual ~RobotControl() = default;
     virtual void setTimerEnabled(bool enabled) = 0;
     virtual bool timerEnabled() const = 0;
+    // A printing procedure that leaves the robot stopped says why, in a few words.
+    virtual void noteStoppedAfterFailure(const QString &summary) = 0;
 
     // Código of the last pending document taken for printing; 0 at start-up.
     qint32 UltimoCodigo = 0;

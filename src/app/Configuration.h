@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// Settings read once from ImpresorFiscal.inf.
+struct Settings {
+    QString RutaAplicacion;
+    QString RutaDatos;
+    QString RutaBaseDatos;
+    QString TipoImpresora;
+    QString Puerto;
+    bool Columnas80 = false;
+    QString SerialImpresora;
+    qint32 Caja = 0;
+};
+
+struct ConfigurationReading {
+    enum class Outcome { Ok, Unreadable, WrongPrinterType, BadCaja };
+    Outcome outcome = Outcome::Ok;
+    QString message; // the operator message when not Ok
+    Settings settings;
+};
+
+// Reads the configuration file at `path` (Windows-1252 text).
+ConfigurationReading LeeConfiguracion(const QString &path);
+
+// True when an ordinary, non-hidden file exists at the path; false on absence or any error.
+bool ChequeoExistenciaArchivo(const QString &TheFile);
+
+// On systems whose separator is '/', a backslash written in the configuration acts as one.
+QString nativeDataPath(const QString &configured);

@@ -1,0 +1,8 @@
+#pragma once
+
+class Station;
+
+// Runs the station without a window. Operator messages go to standard error. With
+// `exitWhenIdle` the program ends with 0 once a tick finds nothing pending, and with 3 once a
+// failure has stopped the robot (or the documents cannot be read).
+int runHeadless(Station &station, bool exitWhenIdle);

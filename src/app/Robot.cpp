@@ -1,0 +1,120 @@
+#include "app/Robot.h"
+
+#include "documents/StationLog.h"
+#include "db/PendingSources.h"
+#include "documents/Clock.h"
+
+namespace {
+const QString kDetener = QStringLiteral("Detener");
+const QString kIniciar = QStringLiteral("Iniciar");
+} // namespace
+
+Robot::Robot(PendingSources &sources, Clock &clock, StationLog &log, QObject *parent)
+    : QObject(parent), sources(sources), clock(clock), log(log), caption(kDetener) {
+    Timer1.setInterval(1000);
+    connect(&Timer1, &QTimer::timeout, this, &Robot::tick);
+}
+
+void Robot::setTimerEnabled(bool enabled) {
+    if (enabled == Timer1.isActive())
+        return;
+    if (enabled) {
+        if (!holdReason.isEmpty())
+            return; // an incomplete preparation must never let the robot print
+        failureSummary.clear();
+        Timer1.start();
+    } else {
+        Timer1.stop();
+    }
+    emit stateChanged();
+}
+
+void Robot::noteStoppedAfterFailure(const QString &summary) {
+    failureSummary = summary;
+    log.write(QStringLiteral("Robot detenido: ") + summary);
+    emit stateChanged();
+}
+
+void Robot::holdStopped(const QString &reason) {
+    holdReason = reason;
+    Timer1.stop();
+    log.write(QStringLiteral("Robot detenido: ") + reason);
+    emit stateChanged();
+}
+
+void Robot::Command3_Click() {
+    if (Timer1.isActive()) {
+        Timer1.stop();
+        caption = kIniciar;
+        closeEnabled = true;
+        stoppedByOperator = true;
+        log.write(QStringLiteral("Robot detenido por el operador."));
+    } else {
+        if (!holdReason.isEmpty())
+            return;
+        setTimerEnabled(true);
+        caption = kDetener;
+        closeEnabled = false;
+        stoppedByOperator = false;
+        log.write(QStringLiteral("Robot iniciado por el operador."));
+    }
+    emit stateChanged();
+}
+
+Robot::Status Robot::status() const {
+    if (!holdReason.isEmpty())
+        return Status::NotPrepared;
+    if (!databaseError.isEmpty())
+        return Status::DatabaseUnreachable;
+    if (Timer1.isActive())
+        return Status::Running;
+    if (!failureSummary.isEmpty())
+        return Status::StoppedAfterFailure;
+    return Status::StoppedByOperator;
+}
+
+QString Robot::statusText() const {
+    switch (status()) {
+    case Status::Running:
+        return {};
+    case Status::StoppedByOperator:
+        return QStringLiteral("Robot detenido.");
+    case Status::StoppedAfterFailure:
+        return QStringLiteral("Robot detenido tras una falla: ") + failureSummary;
+    case Status::DatabaseUnreachable:
+        return QStringLiteral("Sin acceso a la base de datos: ") + databaseError;
+    case Status::NotPrepared:
+        return QStringLiteral("Robot detenido: configuración incompleta.");
+    }
+    return {};
+}
+
+void Robot::tick() {
+    if (!sources.RefrescaListas()) {
+        // Reported once; the robot keeps ticking and says when the database answers again.
+        if (databaseError.isEmpty()) {
+            databaseError = sources.lastError();
+            log.write(QStringLiteral("No se pudo consultar la base de datos: ") + databaseError);
+            emit databaseProblem(databaseError);
+            emit stateChanged();
+        }
+        emit tickFinished(TickOutcome::RefreshFailed);
+        return;
+    }
+    if (!databaseError.isEmpty()) {
+        databaseError.clear();
+        log.write(QStringLiteral("La base de datos responde de nuevo."));
+        emit databaseRecovered();
+        emit stateChanged();
+    }
+    clock.DelayMili(50);
+    if (!sources.invoices().isEmpty() && procedures) {
+        procedures->ImprimirFactura();
+        emit tickFinished(TickOutcome::Printed);
+    } else if (!sources.creditNotes().isEmpty() && procedures) {
+        procedures->ImprimirNotaCredito();
+        emit tickFinished(TickOutcome::Printed);
+    } else {
+        emit tickFinished(TickOutcome::NothingPending);
+    }
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "documents/DocumentPrinting.h"
+#include "documents/RobotControl.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+class PendingSources;
+class Clock;
+class StationLog;
+
+// The robot cycle: Timer1 ticks once a second, refreshes both pending lists, waits half a
+// second and prints at most one document, invoices first. Also holds the start/stop button's
+// state (Command3 caption, Command10 enabled) so the window only mirrors it.
+class Robot : public QObject, public RobotControl {
+    Q_OBJECT
+public:
+    enum class TickOutcome { NothingPending, Printed, RefreshFailed };
+    enum class Status { Running, StoppedByOperator, StoppedAfterFailure, DatabaseUnreachable,
+                        NotPrepared };
+
+    Robot(PendingSources &sources, Clock &clock, StationLog &log, QObject *parent = nullptr);
+
+    void setPrinting(DocumentPrinting *printing) { procedures = printing; }
+
+    void setTimerEnabled(bool enabled) override;
+    bool timerEnabled() const override { return Timer1.isActive(); }
+    void noteStoppedAfterFailure(const QString &summary) override;
+
+    // The start/stop button: tests the timer, not the caption.
+    void Command3_Click();
+    QString command3Caption() const { return caption; }
+    bool command10Enabled() const { return closeEnabled; }
+
+    // Keeps the robot stopped until preparation is complete (first activation).
+    void holdStopped(const QString &reason);
+
+    Status status() const;
+    QString statusText() const; // a few words for the operator; empty while simply running
+
+    void tick();
+
+    QTimer Timer1;
+
+signals:
+    void stateChanged();
+    void tickFinished(Robot::TickOutcome outcome);
+    void databaseProblem(const QString &error);
+    void databaseRecovered();
+
+private:
+    PendingSources &sources;
+    Clock &clock;
+    StationLog &log;
+    DocumentPrinting *procedures = nullptr;
+    QString caption;
+    bool closeEnabled = false;
+    bool stoppedByOperator = false;
+    QString databaseError;
+    QString holdReason;
+    QString failureSummary;
+};

@@ -1,0 +1,70 @@
+#include "app/Station.h"
+
+#include "documents/PrintingProcedures.h"
+#include "documents/StationLog.h"
+#include "printer/FiscalPrinter.h"
+#include "printer/OperatorMessages.h"
+
+#include <QDir>
+
+StartupResult startStation(const QString &directory) {
+    StartupResult result;
+    const ConfigurationReading reading =
+        LeeConfiguracion(QDir(directory).filePath(QStringLiteral("ImpresorFiscal.inf")));
+    if (reading.outcome != ConfigurationReading::Outcome::Ok) {
+        result.message = reading.message;
+        return result;
+    }
+    result.settings = reading.settings;
+    result.settings.RutaAplicacion = directory;
+    // The configured directory ends in a separator already; the doubled one is accepted.
+    const QString marker =
+        nativeDataPath(result.settings.RutaDatos + QStringLiteral("\\ActualizadorAlmacoraTerminal.inf"));
+    if (!ChequeoExistenciaArchivo(marker)) {
+        result.message = QStringLiteral("El servidor parece estar en mantenimiento. Por favor "
+                                        "verifique e intente de nuevo más tarde.");
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+Station::Station(const Settings &settings, OperatorMessages &messages, Clock &clock,
+                 StationLog &log, std::unique_ptr<FiscalPrinter> printer)
+    : settings(settings), messages(messages), clock(clock), log(log),
+      sources(settings.RutaBaseDatos, settings.Caja), printer(std::move(printer)),
+      robot(sources, clock, log) {
+    printing = std::make_unique<PrintingProcedures>(PrintingContext{
+        settings.RutaBaseDatos, sources, *this->printer, messages, clock, robot, log});
+    robot.setPrinting(printing.get());
+    log.write(QStringLiteral("Estación iniciada: caja %1, base de datos %2.")
+                  .arg(settings.Caja)
+                  .arg(QDir::toNativeSeparators(settings.RutaBaseDatos)));
+}
+
+Station::~Station() {
+    robot.setPrinting(nullptr);
+    log.write(QStringLiteral("Estación cerrada."));
+}
+
+const Preparation &Station::prepare() {
+    if (firstActivationDone)
+        return preparation;
+    firstActivationDone = true;
+    robot.UltimoCodigo = 0;
+    const auto record = sources.configurationRecord();
+    preparation = prepareFromConfiguration(record.value_or(QSqlRecord()), sources.lastError());
+    if (!preparation.complete) {
+        robot.holdStopped(preparation.missing);
+        messages.show(preparation.missing, MessageIcon::Critical);
+        return preparation;
+    }
+    robot.ModoCantidad = preparation.ModoCantidad;
+    log.write(QStringLiteral("Configuración leída: RIF %1, modo de cantidad %2.")
+                  .arg(preparation.rifDecorado)
+                  .arg(preparation.ModoCantidad));
+    sources.RefrescaListas();
+    // The robot starts only once its preparation is complete.
+    robot.setTimerEnabled(true);
+    return preparation;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/Configuration.h"
+#include "app/Preparation.h"
+#include "app/Robot.h"
+#include "db/PendingSources.h"
+
+#include <QString>
+#include <memory>
+
+class OperatorMessages;
+class Clock;
+class StationLog;
+class FiscalPrinter;
+
+// Start-up: reads the configuration in `directory` and checks the data directory. On refusal
+// `message` holds the operator text and the program must end.
+struct StartupResult {
+    bool ok = false;
+    QString message;
+    Settings settings;
+};
+StartupResult startStation(const QString &directory);
+
+// Everything one run of the station owns: the settings, the data sources, the printer, the
+// robot and its printing procedures. Both front ends (window, headless) build one.
+class Station {
+public:
+    Station(const Settings &settings, OperatorMessages &messages, Clock &clock, StationLog &log,
+            std::unique_ptr<FiscalPrinter> printer);
+    ~Station();
+
+    // The database part of the first activation: reads the configuration record, sets
+    // ModoCantidad, refreshes the lists. An incomplete preparation keeps the robot stopped
+    // and tells the operator once. Later calls do nothing and return the first result.
+    const Preparation &prepare();
+    bool prepared() const { return firstActivationDone; }
+
+    const Settings settings;
+    OperatorMessages &messages;
+    Clock &clock;
+    StationLog &log;
+    PendingSources sources;
+    std::unique_ptr<FiscalPrinter> printer;
+    Robot robot;
+
+private:
+    std::unique_ptr<DocumentPrinting> printing;
+    Preparation preparation;
+    bool firstActivationDone = false;
+};

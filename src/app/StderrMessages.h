@@ -1,0 +1,9 @@
+#pragma once
+
+#include "printer/OperatorMessages.h"
+
+// Headless operator messages: caption, then text, on standard error; counted as acknowledged.
+class StderrMessages : public OperatorMessages {
+public:
+    void show(const QString &text, MessageIcon icon, const QString &caption) override;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "documents/Clock.h"
+
+// The real clock: waits on a monotonic timer, so a wait begun just before midnight still ends
+// after its length, and keeps window events flowing while it waits.
+class SystemClock : public Clock {
+public:
+    QDate today() const override;
+    void DelayMili(int hundredths) override;
+};

@@ -1,0 +1,75 @@
+#include "app/HeadlessRunner.h"
+#include "app/Station.h"
+#include "app/StderrMessages.h"
+#include "app/SystemClock.h"
+#include "app/window/MessageBoxMessages.h"
+#include "app/window/WindowFrontEnd.h"
+#include "documents/StationLog.h"
+#include "printer/LibraryPrinter.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+bool wantsWindow(int argc, char **argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--headless") == 0)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    const bool windowed = wantsWindow(argc, argv);
+    std::unique_ptr<QCoreApplication> app = windowed
+                                                ? std::make_unique<QApplication>(argc, argv)
+                                                : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("robot-fiscal"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Robot de impresión de facturas fiscales (Bematech)."));
+    parser.addHelpOption();
+    const QCommandLineOption headless(QStringLiteral("headless"),
+                                      QStringLiteral("Funciona sin ventana."));
+    const QCommandLineOption dir(QStringLiteral("dir"),
+                                 QStringLiteral("Directorio de ImpresorFiscal.inf (por omisión, "
+                                                "el del programa)."),
+                                 QStringLiteral("DIR"));
+    const QCommandLineOption exitWhenIdle(
+        QStringLiteral("exit-when-idle"),
+        QStringLiteral("Con --headless: termina cuando no queda nada pendiente."));
+    parser.addOptions({headless, dir, exitWhenIdle});
+    parser.process(*app);
+
+    const QString directory = QDir(parser.isSet(dir) ? parser.value(dir)
+                                                     : QCoreApplication::applicationDirPath())
+                                  .absolutePath();
+    QDir::setCurrent(directory);
+
+    StderrMessages stderrMessages;
+    MessageBoxMessages boxMessages;
+    OperatorMessages &messages =
+        windowed ? static_cast<OperatorMessages &>(boxMessages) : stderrMessages;
+
+    StationLog log(QDir(directory).filePath(QStringLiteral("robot-fiscal.log")));
+    const StartupResult startup = startStation(directory);
+    if (!startup.ok) {
+        log.write(QStringLiteral("Inicio rechazado: ") + startup.message);
+        messages.show(startup.message);
+        return 2;
+    }
+
+    SystemClock clock;
+    Station station(startup.settings, messages, clock, log,
+                    std::make_unique<LibraryPrinter>(LibraryPrinter::defaultLibraryPath()));
+    if (!windowed)
+        return runHeadless(station, parser.isSet(exitWhenIdle));
+    return runWindowedStation(station);
+}

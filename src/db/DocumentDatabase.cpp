@@ -1,0 +1,107 @@
+#include "db/DocumentDatabase.h"
+
+#include "db/Statements.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlError>
+
+namespace {
+// How long a statement waits for a record or file lock held by the back-office system.
+constexpr int kBusyTimeoutMs = 5000;
+} // namespace
+
+DatabaseEngine detectEngine(const QString &path) {
+    QFile file(path);
+    if (!file.exists())
+        return DatabaseEngine::Missing;
+    if (!file.open(QIODevice::ReadOnly))
+        return DatabaseEngine::Unknown;
+    const QByteArray head = file.read(32);
+    if (head.startsWith(QByteArrayLiteral("SQLite format 3\0")))
+        return DatabaseEngine::Sqlite;
+    const QByteArray engine = head.mid(4, 15);
+    if (engine == "Standard Jet DB" || engine == "Standard ACE DB")
+        return DatabaseEngine::Access;
+    return DatabaseEngine::Unknown;
+}
+
+DocumentConnection::~DocumentConnection() { close(); }
+
+QSqlDatabase DocumentConnection::database() const { return QSqlDatabase::database(name, false); }
+
+void DocumentConnection::close() {
+    if (name.isEmpty())
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    name.clear();
+}
+
+bool DocumentConnection::finishOpen(QSqlDatabase db, const QString &what, QString *error) {
+    if (!db.open()) {
+        if (error)
+            *error = QStringLiteral("No se pudo abrir la base de datos %1: %2")
+                         .arg(what, db.lastError().text());
+        const QString failed = db.connectionName();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(failed);
+        return false;
+    }
+    name = db.connectionName();
+    return true;
+}
+
+bool DocumentConnection::open(const QString &path, const QString &connectionName,
+                              QString *error) {
+    close();
+    const QString shown = QDir::toNativeSeparators(path);
+    switch (detectEngine(path)) {
+    case DatabaseEngine::Missing:
+        if (error)
+            *error = QStringLiteral("No se encuentra la base de datos %1.").arg(shown);
+        return false;
+    case DatabaseEngine::Unknown:
+        if (error)
+            *error = QStringLiteral("El archivo %1 no es una base de datos reconocida (SQLite o "
+                                    "Access).")
+                         .arg(shown);
+        return false;
+    case DatabaseEngine::Sqlite: {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+        dialect = &sqliteStatements();
+        return finishOpen(db, shown, error);
+    }
+    case DatabaseEngine::Access: {
+#ifdef Q_OS_WIN
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connectionName);
+        db.setDatabaseName(
+            QStringLiteral("DRIVER={Microsoft Access Driver (*.mdb, *.accdb)};DBQ=%1;")
+                .arg(shown));
+        dialect = &jetStatements();
+        return finishOpen(db, shown, error);
+#else
+        if (error)
+            *error = QStringLiteral("La base de datos %1 es de Access: solo puede abrirse en "
+                                    "Windows, con el controlador ODBC de Access.")
+                         .arg(shown);
+        return false;
+#endif
+    }
+    }
+    return false;
+}
+
+bool DocumentConnection::openOdbc(const QString &connectionString, const Statements &statements,
+                                  const QString &connectionName, QString *error) {
+    close();
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connectionName);
+    db.setDatabaseName(connectionString);
+    dialect = &statements;
+    return finishOpen(db, connectionString, error);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+class Statements;
+
+// One named connection to the document database, closed and removed when it goes out of
+// scope. The engine is chosen from the file itself: SQLite through Qt's SQLite driver, an
+// Access (Jet/ACE) file through ODBC on Windows.
+class DocumentConnection {
+public:
+    DocumentConnection() = default;
+    DocumentConnection(const DocumentConnection &) = delete;
+    DocumentConnection &operator=(const DocumentConnection &) = delete;
+    ~DocumentConnection();
+
+    // Opens `path` under `connectionName`; on failure returns false with a Spanish reason.
+    bool open(const QString &path, const QString &connectionName, QString *error);
+    // Opens an ODBC connection string whose data speak `statements`' dialect.
+    bool openOdbc(const QString &connectionString, const Statements &statements,
+                  const QString &connectionName, QString *error);
+    void close();
+
+    bool isOpen() const { return !name.isEmpty(); }
+    QSqlDatabase database() const;
+    const Statements &statements() const { return *dialect; }
+
+private:
+    bool finishOpen(QSqlDatabase db, const QString &what, QString *error);
+    QString name;
+    const Statements *dialect = nullptr;
+};
+
+enum class DatabaseEngine { Missing, Sqlite, Access, Unknown };
+DatabaseEngine detectEngine(const QString &path);

@@ -1,0 +1,57 @@
+#include "db/Statements.h"
+
+namespace {
+
+class JetStatements final : public Statements {
+public:
+    QString pendingInvoices(qint32 caja) const override {
+        // "Control Is Null": a comparison with Null selects nothing.
+        return QStringLiteral("Select *, Vista1 + ' ' + RIF as VistaEspecial from [Consulta "
+                              "Ventas] Where Anulada<>true and Impresa<>True and Imprimir=true "
+                              "and Control Is Null and Local<>True and MáquinaFiscal=") +
+               QString::number(caja) + QStringLiteral(" order by Código;");
+    }
+    QString pendingCreditNotes(qint32 caja) const override {
+        return QStringLiteral("Select *, Vista4 + ' de ' + NombreCLiente + ' ' + RIF as "
+                              "VistaEspecial from [Consulta NotaCréditoVenta] Where "
+                              "Anulada<>true and Imprimir=true and Control Is Null and "
+                              "Impresa<>true and MáquinaFiscal=") +
+               QString::number(caja) + QStringLiteral(" order by Código;");
+    }
+    QString configuration() const override {
+        return QStringLiteral("Select * from [Configuración];");
+    }
+    QString invoiceHeader(qint32 codigo) const override {
+        return QStringLiteral("Select * from [Consulta Ventas] Where Código=") +
+               QString::number(codigo);
+    }
+    QString invoiceLines(qint32 codigo) const override {
+        return QStringLiteral("Select * from [Consulta VentasDetalles] Where "
+                              "NoMostrarEnFactura=false and Venta=") +
+               QString::number(codigo);
+    }
+    QString invoiceUpdate() const override {
+        return QStringLiteral("Update [Consulta Ventas Edición] Set Factura=?, Control=?, "
+                              "Impresa=-1, Imprimir=0, NúmeroZ=? Where Código=?");
+    }
+    QString creditNoteHeader(qint32 codigo) const override {
+        return QStringLiteral("Select * from [Consulta NotaCréditoVenta] Where Código=") +
+               QString::number(codigo);
+    }
+    QString creditNoteLines(qint32 codigo) const override {
+        return QStringLiteral("Select * from [Consulta NotaCréditoVenta Detalles] Where "
+                              "NotaCredVent=") +
+               QString::number(codigo) + QStringLiteral(" and NoMostrarEnFactura=false");
+    }
+    QString creditNoteUpdate() const override {
+        return QStringLiteral("Update [NotaCréditoVenta] Set Número=?, Control=?, Impresa=-1, "
+                              "Imprimir=0, NúmeroZ=? Where Código=?;");
+    }
+};
+
+} // namespace
+
+const Statements &jetStatements() {
+    static const JetStatements statements;
+    return statements;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "db/DocumentDatabase.h"
+
+#include <QList>
+#include <QObject>
+#include <QSqlRecord>
+#include <QString>
+#include <optional>
+
+// One line of a pending list: the document's key and the text the operator sees.
+struct PendingDocument {
+    qint32 codigo = 0;
+    QString vistaEspecial; // a NULL display text shows as an empty line
+};
+
+// The data sources of the document database that live for the whole run: pending invoices
+// (Data5), pending credit notes (Data6) and the company configuration (Data3).
+class PendingSources : public QObject {
+    Q_OBJECT
+public:
+    PendingSources(const QString &rutaBaseDatos, qint32 caja, QObject *parent = nullptr);
+    ~PendingSources() override;
+
+    // Re-runs both pending queries. On failure both sources are left empty, so nothing that
+    // reads them can print, and lastError() says why.
+    bool RefrescaListas();
+    bool refreshInvoices();
+    bool refreshCreditNotes();
+
+    const QList<PendingDocument> &invoices() const { return data5; }
+    const QList<PendingDocument> &creditNotes() const { return data6; }
+    QString lastError() const { return error; }
+
+    // First record of "Select * from [Configuración];", or nothing (with lastError()) when
+    // the table cannot be read or holds no record.
+    std::optional<QSqlRecord> configurationRecord();
+
+    QString databasePath() const { return path; }
+    qint32 caja() const { return machine; }
+
+signals:
+    void listsChanged();
+
+private:
+    bool ensureOpen();
+    bool runInto(QString (Statements::*statement)(qint32) const, QList<PendingDocument> &rows);
+    bool fail(const QString &why);
+
+    QString path;
+    qint32 machine;
+    DocumentConnection connection;
+    QList<PendingDocument> data5;
+    QList<PendingDocument> data6;
+    QString error;
+};

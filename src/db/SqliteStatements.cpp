@@ -1,0 +1,60 @@
+#include "db/Statements.h"
+
+namespace {
+
+// Yes/no fields hold -1 or 0 (1 for true is accepted too) and may be NULL. "X<>true" becomes
+// "X = 0" and "X=true" becomes "X <> 0": in both a NULL fails the comparison, as it does in
+// the back-office engine. Lines come in their entry order.
+class SqliteStatements final : public Statements {
+public:
+    QString pendingInvoices(qint32 caja) const override {
+        return QStringLiteral("SELECT *, Vista1 || ' ' || RIF AS VistaEspecial FROM [Consulta "
+                              "Ventas] WHERE Anulada = 0 AND Impresa = 0 AND Imprimir <> 0 AND "
+                              "Control IS NULL AND Local = 0 AND MáquinaFiscal = ") +
+               QString::number(caja) + QStringLiteral(" ORDER BY Código;");
+    }
+    QString pendingCreditNotes(qint32 caja) const override {
+        return QStringLiteral("SELECT *, Vista4 || ' de ' || NombreCLiente || ' ' || RIF AS "
+                              "VistaEspecial FROM [Consulta NotaCréditoVenta] WHERE Anulada = 0 "
+                              "AND Imprimir <> 0 AND Control IS NULL AND Impresa = 0 AND "
+                              "MáquinaFiscal = ") +
+               QString::number(caja) + QStringLiteral(" ORDER BY Código;");
+    }
+    QString configuration() const override {
+        return QStringLiteral("SELECT * FROM [Configuración];");
+    }
+    QString invoiceHeader(qint32 codigo) const override {
+        return QStringLiteral("SELECT * FROM [Consulta Ventas] WHERE Código = ") +
+               QString::number(codigo);
+    }
+    QString invoiceLines(qint32 codigo) const override {
+        return QStringLiteral("SELECT * FROM [Consulta VentasDetalles] WHERE NoMostrarEnFactura "
+                              "= 0 AND Venta = ") +
+               QString::number(codigo) + QStringLiteral(" ORDER BY Línea");
+    }
+    QString invoiceUpdate() const override {
+        return QStringLiteral("UPDATE [Consulta Ventas Edición] SET Factura = ?, Control = ?, "
+                              "Impresa = -1, Imprimir = 0, NúmeroZ = ? WHERE Código = ?");
+    }
+    QString creditNoteHeader(qint32 codigo) const override {
+        return QStringLiteral("SELECT * FROM [Consulta NotaCréditoVenta] WHERE Código = ") +
+               QString::number(codigo);
+    }
+    QString creditNoteLines(qint32 codigo) const override {
+        return QStringLiteral("SELECT * FROM [Consulta NotaCréditoVenta Detalles] WHERE "
+                              "NotaCredVent = ") +
+               QString::number(codigo) +
+               QStringLiteral(" AND NoMostrarEnFactura = 0 ORDER BY Línea");
+    }
+    QString creditNoteUpdate() const override {
+        return QStringLiteral("UPDATE [NotaCréditoVenta] SET Número = ?, Control = ?, Impresa = "
+                              "-1, Imprimir = 0, NúmeroZ = ? WHERE Código = ?;");
+    }
+};
+
+} // namespace
+
+const Statements &sqliteStatements() {
+    static const SqliteStatements statements;
+    return statements;
+}

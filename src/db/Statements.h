@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// Every statement the station sends to the document database, one set per SQL dialect, so
+// that nothing outside the database layer knows which engine answers. Updates take bound
+// positional parameters, never text built from the printer's answers.
+class Statements {
+public:
+    virtual ~Statements() = default;
+    virtual QString pendingInvoices(qint32 caja) const = 0;
+    virtual QString pendingCreditNotes(qint32 caja) const = 0;
+    virtual QString configuration() const = 0;
+    virtual QString invoiceHeader(qint32 codigo) const = 0;
+    virtual QString invoiceLines(qint32 codigo) const = 0;
+    // Parameters: Factura, Control, NúmeroZ, Código.
+    virtual QString invoiceUpdate() const = 0;
+    virtual QString creditNoteHeader(qint32 codigo) const = 0;
+    virtual QString creditNoteLines(qint32 codigo) const = 0;
+    // Parameters: Número, Control, NúmeroZ, Código.
+    virtual QString creditNoteUpdate() const = 0;
+};
+
+// Access (Jet) SQL, as the back-office database has always been queried.
+const Statements &jetStatements();
+// SQLite, selecting the same records with the yes/no semantics of the back-office data.
+const Statements &sqliteStatements();

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+class FiscalPrinter;
+
+// Unit prices at or above this do not fit the printer's price field and go in pieces.
+constexpr double kLargestUnitPrice = 99999999.0;
+
+// The nine arguments of one item line; the unit price is set per piece.
+struct ItemLine {
+    QString codigo;
+    QString descripcion;
+    QString alicuota;
+    QString tipoCantidad;
+    QString cantidad;
+    short decimales = 2;
+    QString tipoDescuento;
+    QString valorDescuento;
+};
+
+// The pieces a unit price is sent in: the price itself when below the limit (negative prices
+// included), else pieces of the limit followed by the rest.
+QList<double> splitPrice(double price);
+
+// Sends `line` once per piece of `price`: the first piece with the line's description, the
+// others with `continuation`. Stops at the first result other than 1 and returns it; the
+// result of every call is stored in CodigoRetorno. `afterEach` runs after every piece sent.
+short sendItemLine(FiscalPrinter &printer, const ItemLine &line, double price,
+                   const QString &continuation, const std::function<void()> &afterEach = {});
+
+// The Z number: the leading number of the reduction count the printer returned, plus one.
+qint64 zNumberFromReply(const QString &reduccionesReply);
+
+// The operator text of a failed stage, with the reason on a line of its own when there is one.
+QString stageMessage(const QString &stage, const QString &reason = {});

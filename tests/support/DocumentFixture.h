@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QSqlRecord>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariant>
+
+// A temporary data directory holding a document database with the station's schema, and
+// small helpers to add and read back records.
+class DocumentFixture {
+public:
+    DocumentFixture();
+    ~DocumentFixture();
+
+    QString directory() const { return dir.path() + u'/'; }
+    QString databasePath() const { return directory() + QStringLiteral("Base de Datos.dba"); }
+
+    void exec(const QString &sql);
+    QVariant value(const QString &sql);
+
+    // A pending invoice of `machine` with sensible values; `overrides` is an SQL SET list
+    // applied afterwards (for example "RIF = NULL").
+    void addInvoice(int codigo, int machine = 1, const QString &overrides = {});
+    void addInvoiceLine(int venta, int linea, double cantidad, double precio,
+                        const QString &nombre = QStringLiteral("Artículo"),
+                        const QString &overrides = {});
+    void addCreditNote(int codigo, int machine = 1, const QString &overrides = {});
+    void addCreditNoteLine(int nota, int linea, double cantidad, double precio,
+                           const QString &nombre = QStringLiteral("Artículo"),
+                           const QString &overrides = {});
+    void setConfiguration(const QString &values = QStringLiteral("'J123456789', -1, 0, 0"));
+
+    // Writes ImpresorFiscal.inf (Caja `caja`) and the marker file into the directory.
+    void writeStationFiles(int caja = 1);
+
+    QTemporaryDir dir;
+
+private:
+    QString connectionName;
+};
