@@ -128,7 +128,9 @@ void PrintingProcedures::ImprimirFactura() {
         const double price = record.value(QStringLiteral("Precio")).toDouble();
         const std::optional<bool> exempt = yesNo(record, QStringLiteral("ExcentoImpuesto"));
         runningTotal += quantity * price;
-        if (exempt == false)
+        // A line with no exemption flag is sent taxed, so its tax is paid too: a payment short
+        // of the coupon's total would leave the coupon unclosed.
+        if (exempt != true)
             runningTotal += price * quantity * rate;
         QString description = record.value(descriptionField).toString().left(29).trimmed();
         InvoiceLine line;

@@ -1,0 +1,94 @@
+#include "support/RecordingPrinter.h"
+
+QStringList RecordingPrinter::callsTo(const QString &name) const {
+    return calls.filter(QRegularExpression(QStringLiteral("^") + name + QStringLiteral("\\(")));
+}
+
+short RecordingPrinter::AbreComprobanteDeVentaEx(const QString &rif, const QString &nombre,
+                                                 const QString &direccion) {
+    record(QStringLiteral("AbreComprobanteDeVentaEx"), {rif, nombre, direccion});
+    return real->AbreComprobanteDeVentaEx(rif, nombre, direccion);
+}
+short RecordingPrinter::VendeArticulo(const QString &codigo, const QString &descripcion,
+                                      const QString &alicuota, const QString &tipoCantidad,
+                                      const QString &cantidad, short decimales,
+                                      const QString &valorUnitario, const QString &tipoDescuento,
+                                      const QString &valorDescuento) {
+    record(QStringLiteral("VendeArticulo"),
+           {codigo, descripcion, alicuota, tipoCantidad, cantidad, QString::number(decimales),
+            valorUnitario, tipoDescuento, valorDescuento});
+    return real->VendeArticulo(codigo, descripcion, alicuota, tipoCantidad, cantidad, decimales,
+                               valorUnitario, tipoDescuento, valorDescuento);
+}
+short RecordingPrinter::IniciaCierreCupon(const QString &a, const QString &t, const QString &v) {
+    record(QStringLiteral("IniciaCierreCupon"), {a, t, v});
+    return real->IniciaCierreCupon(a, t, v);
+}
+short RecordingPrinter::EfectuaFormaPago(const QString &formaPago, const QString &valor) {
+    record(QStringLiteral("EfectuaFormaPago"), {formaPago, valor});
+    return real->EfectuaFormaPago(formaPago, valor);
+}
+short RecordingPrinter::FinalizarCierreCupon(const QString &mensaje) {
+    record(QStringLiteral("FinalizarCierreCupon"), {mensaje});
+    return real->FinalizarCierreCupon(mensaje);
+}
+short RecordingPrinter::NumeroCupon(QString &buffer) {
+    record(QStringLiteral("NumeroCupon"), {QString::number(buffer.size())});
+    return real->NumeroCupon(buffer);
+}
+short RecordingPrinter::NumeroReducciones(QString &buffer) {
+    record(QStringLiteral("NumeroReducciones"), {QString::number(buffer.size())});
+    return real->NumeroReducciones(buffer);
+}
+short RecordingPrinter::NumeroIntervenciones(QString &buffer) {
+    record(QStringLiteral("NumeroIntervenciones"), {QString::number(buffer.size())});
+    return real->NumeroIntervenciones(buffer);
+}
+short RecordingPrinter::AccionaGaveta() {
+    record(QStringLiteral("AccionaGaveta"));
+    return real->AccionaGaveta();
+}
+short RecordingPrinter::AbreNotaDeCredito(const std::array<QString, 10> &textos) {
+    record(QStringLiteral("AbreNotaDeCredito"), QStringList(textos.begin(), textos.end()));
+    return real->AbreNotaDeCredito(textos);
+}
+short RecordingPrinter::CierraCuponReducido(const QString &formaPago, const QString &mensaje) {
+    record(QStringLiteral("CierraCuponReducido"), {formaPago, mensaje});
+    return real->CierraCuponReducido(formaPago, mensaje);
+}
+short RecordingPrinter::AnulaCupon() {
+    record(QStringLiteral("AnulaCupon"));
+    return real->AnulaCupon();
+}
+short RecordingPrinter::LecturaX() {
+    record(QStringLiteral("LecturaX"));
+    return real->LecturaX();
+}
+short RecordingPrinter::ReduccionZ(const QString &fecha, const QString &hora) {
+    record(QStringLiteral("ReduccionZ"), {fecha, hora});
+    return real->ReduccionZ(fecha, hora);
+}
+short RecordingPrinter::NumeroSerie(QString &buffer) {
+    record(QStringLiteral("NumeroSerie"), {QString::number(buffer.size())});
+    return real->NumeroSerie(buffer);
+}
+short RecordingPrinter::DatosUltimaReduccion(QString &buffer) {
+    record(QStringLiteral("DatosUltimaReduccion"), {QString::number(buffer.size())});
+    return real->DatosUltimaReduccion(buffer);
+}
+short RecordingPrinter::ContadoresTotalizadoresNoFiscales(QString &buffer) {
+    record(QStringLiteral("ContadoresTotalizadoresNoFiscales"), {QString::number(buffer.size())});
+    return real->ContadoresTotalizadoresNoFiscales(buffer);
+}
+short RecordingPrinter::NumeroSustituicionesPropietario(QString &buffer) {
+    record(QStringLiteral("NumeroSustituicionesPropietario"), {QString::number(buffer.size())});
+    return real->NumeroSustituicionesPropietario(buffer);
+}
+short RecordingPrinter::LeerArchivoRetorno(QString &buffer) {
+    record(QStringLiteral("LeerArchivoRetorno"), {QString::number(buffer.size())});
+    return real->LeerArchivoRetorno(buffer);
+}
+short RecordingPrinter::RetornoImpresora(short &ack, short &st1, short &st2) {
+    record(QStringLiteral("RetornoImpresora"));
+    return real->RetornoImpresora(ack, st1, st2);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/Station.h"
+#include "documents/StationLog.h"
+#include "support/DocumentFixture.h"
+#include "support/InstantClock.h"
+#include "support/RecordingMessages.h"
+#include "support/RecordingPrinter.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+// A real station on a temporary SQLite document database and the virtual printer, with
+// recorded operator messages and an instant clock.
+class StationHarness {
+public:
+    StationHarness();
+    ~StationHarness();
+
+    // Builds the station (Caja `caja`) and runs its first activation.
+    void start(int caja = 1);
+    // Runs robot ticks while the robot runs, until a tick finds nothing pending.
+    void runUntilIdle(int maxTicks = 30);
+
+    QString paper() const;            // the virtual printer's paper roll
+    void setFaults(const QString &rules);
+    QVariant field(const QString &table, int codigo, const QString &column);
+    static QString virtualPrinterPath();
+
+    DocumentFixture docs;
+    QTemporaryDir printerDir;
+    RecordingMessages messages;
+    InstantClock clock;
+    StationLog log;
+    RecordingPrinter *printer = nullptr; // owned by the station
+    std::unique_ptr<Station> station;
+};
