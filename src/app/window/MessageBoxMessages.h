@@ -1,0 +1,10 @@
+#pragma once
+
+#include "printer/OperatorMessages.h"
+
+// Operator messages of the windowed station: a modal message box with only an OK button.
+class MessageBoxMessages : public OperatorMessages {
+public:
+    void show(const QString &text, MessageIcon icon = MessageIcon::None,
+              const QString &caption = QString()) override;
+};

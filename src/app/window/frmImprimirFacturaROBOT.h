@@ -1,0 +1,98 @@
+#pragma once
+
+#include "NotificationIcon.h"
+
+#include <QWidget>
+#include <memory>
+
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class Station;
+struct PendingDocument;
+
+// The station's one window: the two pending lists, the operator's button row, the hidden
+// options panel and the way to and from the notification area. The robot's state lives in
+// Station::robot; the window only mirrors it.
+class frmImprimirFacturaROBOT : public QWidget {
+    Q_OBJECT
+public:
+    // Without an icon of its own the window uses the platform's notification area.
+    explicit frmImprimirFacturaROBOT(Station &station,
+                                     std::unique_ptr<NotificationIcon> icon = nullptr,
+                                     QWidget *parent = nullptr);
+    ~frmImprimirFacturaROBOT() override;
+
+    // Stops or restarts the robot together with the buttons that must not be used meanwhile.
+    void HabilitaControles(bool Estado);
+
+    // The preparation from the database, the title with the company's RIF and the move to
+    // the notification area. Runs once; later calls do nothing.
+    void firstActivation();
+    bool firstActivationDone() const { return activated; }
+    // Where no notification area exists the window may have to stay in view (screenshots).
+    void setMinimizeAtFirstActivation(bool minimize) { minimizeAtFirstActivation = minimize; }
+
+    // To the notification area when there is one, else an ordinary minimised window.
+    void Minimizar();
+    void restoreFromNotificationArea();
+
+    // The program may end only while the robot cannot print: stopped by the operator, or
+    // never prepared.
+    bool closeAllowed() const;
+
+    // The controls by their object names (Command1, Command14, ...), for the operator commands.
+    QPushButton *button(const QString &objectName) const;
+    QListWidget *invoiceList() const { return DBList2; }
+    QListWidget *creditNoteList() const { return DBList1; }
+    QGroupBox *optionsPanel() const { return Frame1; }
+    QPlainTextEdit *answerBox() const { return Mostrar; }
+    QLabel *statusLabel() const { return Estado; }
+    NotificationIcon &notificationIcon() const { return *icon; }
+
+    // The tip of the notification icon before any state is added to it.
+    static QString notificationTip();
+
+signals:
+    // The window has closed for good; the program ends.
+    void programEnds();
+
+protected:
+    bool event(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    QRect twips(int left, int top, int width, int height) const;
+    QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption,
+                            const QString &tip, const QRect &geometry);
+    void buildControls();
+    void applyColours();
+    void refillLists();
+    void showRobotState();
+    static void fill(QListWidget *list, const QList<PendingDocument> &documents);
+
+    Station &station;
+    std::unique_ptr<NotificationIcon> icon;
+    bool activated = false;
+    bool minimizeAtFirstActivation = true;
+    bool preparationIncomplete = false;
+
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Estado = nullptr;
+    QListWidget *DBList1 = nullptr;
+    QListWidget *DBList2 = nullptr;
+    QPushButton *Command3 = nullptr;
+    QPushButton *Command4 = nullptr;
+    QPushButton *Command5 = nullptr;
+    QPushButton *Command6 = nullptr;
+    QPushButton *Command7 = nullptr;
+    QPushButton *Command9 = nullptr;
+    QPushButton *Command10 = nullptr;
+    QPushButton *Command13 = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    QPlainTextEdit *Mostrar = nullptr;
+};

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "printer/FiscalPrinter.h"
+#include "printer/OperatorMessages.h"
+
+#include <QString>
+
+// Shows the operator what a printer call's return code and the printer's status words mean.
+// True when the printer reported no error. Reads the status (RetornoImpresora) only for the
+// codes 1 and -27; a PrinterUnavailable from that read reaches the caller.
+bool AnalizaRetorno(FiscalPrinter &printer, OperatorMessages &messages, const QString &Mensaje,
+                    const QString &MensajeAdicional, short Retorno, const QString &Titulo);
