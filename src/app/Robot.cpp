@@ -35,6 +35,13 @@ void Robot::noteStoppedAfterFailure(const QString &summary) {
     emit stateChanged();
 }
 
+void Robot::noteJournal(const QString &notice) {
+    if (notice == journalNotice)
+        return;
+    journalNotice = notice;
+    emit stateChanged();
+}
+
 void Robot::holdStopped(const QString &reason) {
     holdReason = reason;
     Timer1.stop();
@@ -74,6 +81,13 @@ Robot::Status Robot::status() const {
 }
 
 QString Robot::statusText() const {
+    const QString state = robotStateText();
+    if (journalNotice.isEmpty())
+        return state;
+    return state.isEmpty() ? journalNotice : state + u' ' + journalNotice;
+}
+
+QString Robot::robotStateText() const {
     switch (status()) {
     case Status::Running:
         return {};

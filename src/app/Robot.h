@@ -28,6 +28,7 @@ public:
     void setTimerEnabled(bool enabled) override;
     bool timerEnabled() const override { return Timer1.isActive(); }
     void noteStoppedAfterFailure(const QString &summary) override;
+    void noteJournal(const QString &notice) override;
 
     // The start/stop button: tests the timer, not the caption.
     void Command3_Click();
@@ -38,7 +39,8 @@ public:
     void holdStopped(const QString &reason);
 
     Status status() const;
-    QString statusText() const; // a few words for the operator; empty while simply running
+    // A few words for the operator; empty while simply running with nothing held back.
+    QString statusText() const;
 
     void tick();
 
@@ -51,6 +53,8 @@ signals:
     void databaseRecovered();
 
 private:
+    QString robotStateText() const;
+
     PendingSources &sources;
     Clock &clock;
     StationLog &log;
@@ -61,4 +65,5 @@ private:
     QString databaseError;
     QString holdReason;
     QString failureSummary;
+    QString journalNotice;
 };

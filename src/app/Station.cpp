@@ -34,8 +34,12 @@ Station::Station(const Settings &settings, OperatorMessages &messages, Clock &cl
     : settings(settings), messages(messages), clock(clock), log(log),
       sources(settings.RutaBaseDatos, settings.Caja), printer(std::move(printer)),
       robot(sources, clock, log) {
-    printing = std::make_unique<PrintingProcedures>(PrintingContext{
-        settings.RutaBaseDatos, sources, *this->printer, messages, clock, robot, log});
+    if (!journal.open(QDir(settings.RutaAplicacion).filePath(QStringLiteral("robot-fiscal-diario.db")),
+                      &journalError))
+        log.write(journalError);
+    printing = std::make_unique<PrintingProcedures>(
+        PrintingContext{settings.RutaBaseDatos, settings.Caja, sources, *this->printer, messages,
+                        clock, robot, log, journal});
     robot.setPrinting(printing.get());
     log.write(QStringLiteral("Estación iniciada: caja %1, base de datos %2.")
                   .arg(settings.Caja)
@@ -52,6 +56,12 @@ const Preparation &Station::prepare() {
         return preparation;
     firstActivationDone = true;
     robot.UltimoCodigo = 0;
+    if (!journalReady()) {
+        preparation.missing = journalError;
+        robot.holdStopped(journalError);
+        messages.show(journalError, MessageIcon::Critical);
+        return preparation;
+    }
     const auto record = sources.configurationRecord();
     preparation = prepareFromConfiguration(record.value_or(QSqlRecord()), sources.lastError());
     if (!preparation.complete) {
@@ -64,6 +74,8 @@ const Preparation &Station::prepare() {
                   .arg(preparation.rifDecorado)
                   .arg(preparation.ModoCantidad));
     sources.RefrescaListas();
+    // What a crash or a power cut left unfinished is settled before anything new is printed.
+    printing->reconcile();
     // The robot starts only once its preparation is complete.
     robot.setTimerEnabled(true);
     return preparation;

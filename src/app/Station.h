@@ -4,6 +4,7 @@
 #include "app/Preparation.h"
 #include "app/Robot.h"
 #include "db/PendingSources.h"
+#include "documents/PrintJournal.h"
 
 #include <QString>
 #include <memory>
@@ -12,6 +13,7 @@ class OperatorMessages;
 class Clock;
 class StationLog;
 class FiscalPrinter;
+class PrintingProcedures;
 
 // Start-up: reads the configuration in `directory` and checks the data directory. On refusal
 // `message` holds the operator text and the program must end.
@@ -36,16 +38,22 @@ public:
     const Preparation &prepare();
     bool prepared() const { return firstActivationDone; }
 
+    // The print journal lives beside the configuration; without it nothing may be printed.
+    bool journalReady() const { return journalError.isEmpty(); }
+    QString journalProblem() const { return journalError; }
+
     const Settings settings;
     OperatorMessages &messages;
     Clock &clock;
     StationLog &log;
     PendingSources sources;
+    PrintJournal journal;
     std::unique_ptr<FiscalPrinter> printer;
     Robot robot;
 
 private:
-    std::unique_ptr<DocumentPrinting> printing;
+    std::unique_ptr<PrintingProcedures> printing;
+    QString journalError;
     Preparation preparation;
     bool firstActivationDone = false;
 };

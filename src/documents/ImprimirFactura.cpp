@@ -7,6 +7,7 @@
 #include "documents/DocumentRecords.h"
 #include "documents/ItemLines.h"
 #include "documents/MarkPrinted.h"
+#include "documents/PrintJournal.h"
 #include "documents/RobotControl.h"
 #include "documents/StationLog.h"
 #include "documents/TextFormat.h"
@@ -38,13 +39,31 @@ qint16 PrintingProcedures::quantityMode() {
     return 1;
 }
 
+qint64 PrintingProcedures::startJournalEntry(PrintJournal::Kind kind, qint32 codigo,
+                                             QString *error) {
+    const PrinterCounters counters = readCounters(ctx.printer);
+    if (!counters.answered) {
+        *error = QStringLiteral("La impresora no responde: no se pudieron leer sus contadores.");
+        return 0;
+    }
+    if (counters.documentOpen) {
+        *error = QStringLiteral("Hay un documento abierto en la impresora: anúlelo con «Anula "
+                                "Cupon» antes de continuar.");
+        return 0;
+    }
+    return ctx.journal.begin(kind, codigo, ctx.Caja, counters.coupon,
+                             counters.reductions, error);
+}
+
 void PrintingProcedures::ImprimirFactura() {
     if (!ctx.sources.refreshInvoices())
         return; // a source that cannot be read never leads to printing
+    if (!reconciler.reconcile())
+        return; // the printer must first tell what became of an unfinished document
     qint32 codigo = 0;
     bool found = false;
     for (const PendingDocument &pending : ctx.sources.invoices()) {
-        if (!printedUnmarkedInvoices.contains(pending.codigo)) {
+        if (!ctx.journal.blocks(PrintJournal::Kind::Factura, pending.codigo)) {
             codigo = pending.codigo;
             found = true;
             break;
@@ -143,6 +162,9 @@ void PrintingProcedures::ImprimirFactura() {
 
     try {
         stage = QStringLiteral("2");
+        const qint64 entry = startJournalEntry(PrintJournal::Kind::Factura, codigo, &error);
+        if (entry == 0)
+            return fail(error);
         ctx.printer.CodigoRetorno = ctx.printer.AbreComprobanteDeVentaEx(rif, nombre, direccion);
         AnalizaRetorno(ctx.printer, ctx.messages, {}, {}, ctx.printer.CodigoRetorno, kTitulo);
         if (ctx.printer.CodigoRetorno != 1)
@@ -178,15 +200,22 @@ void PrintingProcedures::ImprimirFactura() {
         stage = QStringLiteral("8");
         QString reducciones(6, u' ');
         QString cupon(6, u' ');
-        ctx.printer.CodigoRetorno = ctx.printer.NumeroReducciones(reducciones);
+        const short reduccionesRead = ctx.printer.NumeroReducciones(reducciones);
         ctx.printer.CodigoRetorno = ctx.printer.NumeroCupon(cupon);
+        // Without its numbers the coupon cannot be marked; the journal settles it later.
+        if (reduccionesRead != 1 || ctx.printer.CodigoRetorno != 1)
+            return fail(numbersMissing(reduccionesRead != 1 ? reduccionesRead
+                                                            : ctx.printer.CodigoRetorno));
         while (cupon.endsWith(u' '))
             cupon.chop(1);
         const qint64 numeroZ = zNumberFromReply(reducciones);
+        QString journalError;
+        if (!ctx.journal.setState(entry, PrintJournal::State::Printed, &journalError, cupon,
+                                  numeroZ))
+            ctx.log.write(journalError);
 
         if (!markPrinted(db, ctx.RutaBaseDatos, db.statements().invoiceUpdate(),
                          {cupon, cupon, numeroZ, codigo}, ctx.clock, &error)) {
-            printedUnmarkedInvoices.insert(codigo);
             const QString text =
                 QStringLiteral("La factura %1 SÍ fue impresa con el cupón %2 y el número Z %3, "
                                "pero no se pudo marcar como impresa en la base de datos:\r%4\r"
@@ -207,6 +236,8 @@ void PrintingProcedures::ImprimirFactura() {
                               .arg(error));
             return;
         }
+        if (!ctx.journal.setState(entry, PrintJournal::State::Done, &journalError))
+            ctx.log.write(journalError);
         ctx.log.write(QStringLiteral("Factura %1 impresa: cupón %2, número Z %3.")
                           .arg(codigo)
                           .arg(cupon)

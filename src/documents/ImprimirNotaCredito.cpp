@@ -7,6 +7,7 @@
 #include "documents/DocumentRecords.h"
 #include "documents/ItemLines.h"
 #include "documents/MarkPrinted.h"
+#include "documents/PrintJournal.h"
 #include "documents/RobotControl.h"
 #include "documents/StationLog.h"
 #include "documents/TextFormat.h"
@@ -47,8 +48,12 @@ void PrintingProcedures::ImprimirNotaCredito() {
     double stage = 0;
     qint32 codigo = 0;
     bool found = false;
+    if (!reconciler.reconcile()) {
+        ctx.robot.setTimerEnabled(true);
+        return; // the printer must first tell what became of an unfinished document
+    }
     for (const PendingDocument &pending : ctx.sources.creditNotes()) {
-        if (!printedUnmarkedCreditNotes.contains(pending.codigo)) {
+        if (!ctx.journal.blocks(PrintJournal::Kind::NotaCredito, pending.codigo)) {
             codigo = pending.codigo;
             found = true;
             break;
@@ -156,6 +161,9 @@ void PrintingProcedures::ImprimirNotaCredito() {
 
     try {
         stage = 2.4;
+        const qint64 entry = startJournalEntry(PrintJournal::Kind::NotaCredito, codigo, &error);
+        if (entry == 0)
+            return fail(error);
         const std::array<QString, 10> opening = {
             nombre,
             QString(),
@@ -187,8 +195,7 @@ void PrintingProcedures::ImprimirNotaCredito() {
 
         ctx.printer.CodigoRetorno = ctx.printer.IniciaCierreCupon(
             QStringLiteral("D"), QStringLiteral("$"), formatAmount(discount));
-        stage = 6;
-        stage = 7;
+        stage = 7; // passing through 6: the closing call and its analysis
         ctx.printer.CodigoRetorno = ctx.printer.CierraCuponReducido(
             QStringLiteral("Tícket"), QStringLiteral("Gracias, vuelva siempre !!!"));
         AnalizaRetorno(ctx.printer, ctx.messages, {}, {}, ctx.printer.CodigoRetorno,
@@ -198,12 +205,17 @@ void PrintingProcedures::ImprimirNotaCredito() {
 
         stage = 8;
         QString reducciones(6, u' ');
-        ctx.printer.NumeroReducciones(reducciones);
+        const short reduccionesRead = ctx.printer.NumeroReducciones(reducciones);
+        if (reduccionesRead != 1)
+            return fail(numbersMissing(reduccionesRead));
         const qint64 numeroZ = zNumberFromReply(reducciones);
         const QString numero = QString::number(codigo);
+        QString journalError;
+        if (!ctx.journal.setState(entry, PrintJournal::State::Printed, &journalError, {},
+                                  numeroZ))
+            ctx.log.write(journalError);
         if (!markPrinted(db, ctx.RutaBaseDatos, db.statements().creditNoteUpdate(),
                          {numero, numero, numeroZ, codigo}, ctx.clock, &error)) {
-            printedUnmarkedCreditNotes.insert(codigo);
             ctx.messages.show(
                 QStringLiteral("La nota de crédito %1 SÍ fue impresa (número Z %2), pero no se "
                                "pudo marcar como impresa en la base de datos:\r%3\rNo se "
@@ -221,6 +233,8 @@ void PrintingProcedures::ImprimirNotaCredito() {
                               .arg(error));
             return;
         }
+        if (!ctx.journal.setState(entry, PrintJournal::State::Done, &journalError))
+            ctx.log.write(journalError);
         ctx.log.write(
             QStringLiteral("Nota de crédito %1 impresa: número Z %2.").arg(codigo).arg(numeroZ));
     } catch (const PrinterUnavailable &e) {

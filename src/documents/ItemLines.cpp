@@ -24,6 +24,13 @@ qint64 zNumberFromReply(const QString &reduccionesReply) {
     return text.left(digits).toLongLong() + 1;
 }
 
+QString numbersMissing(short code) {
+    return QStringLiteral("El documento se completó en la impresora, pero esta no devolvió sus "
+                          "números (código %1). Se marcará como impreso cuando la impresora "
+                          "responda; no se imprimirá de nuevo.")
+        .arg(code);
+}
+
 QString stageMessage(const QString &stage, const QString &reason) {
     QString text =
         QStringLiteral("No se pudo realizar la tarea. Por favor verifique la etapa ") + stage +

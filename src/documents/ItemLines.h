@@ -34,5 +34,8 @@ short sendItemLine(FiscalPrinter &printer, const ItemLine &line, double price,
 // The Z number: the leading number of the reduction count the printer returned, plus one.
 qint64 zNumberFromReply(const QString &reduccionesReply);
 
+// Why a completed document could not be marked yet: the printer did not return its numbers.
+QString numbersMissing(short code);
+
 // The operator text of a failed stage, with the reason on a line of its own when there is one.
 QString stageMessage(const QString &stage, const QString &reason = {});

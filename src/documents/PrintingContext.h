@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 class PendingSources;
 class FiscalPrinter;
@@ -8,14 +9,17 @@ class OperatorMessages;
 class Clock;
 class RobotControl;
 class StationLog;
+class PrintJournal;
 
 // What a printing procedure works with; all owned by the station for the whole run.
 struct PrintingContext {
     QString RutaBaseDatos;
+    qint32 Caja = 0;
     PendingSources &sources; // Data5 and Data6
     FiscalPrinter &printer;
     OperatorMessages &messages;
     Clock &clock;
     RobotControl &robot;
     StationLog &log;
+    PrintJournal &journal;
 };

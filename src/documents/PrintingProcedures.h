@@ -2,25 +2,29 @@
 
 #include "documents/DocumentPrinting.h"
 #include "documents/PrintingContext.h"
-
-#include <QSet>
+#include "documents/Reconciliation.h"
 
 // Prints pending documents: an invoice as a fiscal sale coupon, a credit note as a fiscal
 // credit note, each then marked printed in the document database.
 class PrintingProcedures : public DocumentPrinting {
 public:
-    explicit PrintingProcedures(const PrintingContext &context) : ctx(context) {}
+    explicit PrintingProcedures(const PrintingContext &context)
+        : ctx(context), reconciler(context) {}
 
     void ImprimirFactura() override;
     void ImprimirNotaCredito() override;
 
+    // Settles what the journal left unfinished; true when a new document may be started.
+    bool reconcile() { return reconciler.reconcile(); }
+
 private:
     // Quantity mode 0 would print zero quantities: whole quantities are printed instead.
     qint16 quantityMode();
+    // Reads the printer's counters and records the document in the journal before its first
+    // printer call; returns the entry, or 0 with the reason it must not be printed.
+    qint64 startJournalEntry(PrintJournal::Kind kind, qint32 codigo, QString *error);
 
     PrintingContext ctx;
+    Reconciler reconciler;
     bool modeZeroLogged = false;
-    // Printed but not marked in the database: never printed again during this run.
-    QSet<qint32> printedUnmarkedInvoices;
-    QSet<qint32> printedUnmarkedCreditNotes;
 };

@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 // Passes every call on to a real printer and records it as "Name(arg|arg|...)", so tests can
@@ -13,6 +14,8 @@ public:
     explicit RecordingPrinter(std::unique_ptr<FiscalPrinter> real) : real(std::move(real)) {}
 
     QStringList calls;
+    // Runs after every call with its recorded text: lets a test change the printer mid-document.
+    std::function<void(const QString &)> afterCall;
     QStringList callsTo(const QString &name) const;
 
     short AbreComprobanteDeVentaEx(const QString &rif, const QString &nombre,
@@ -43,6 +46,11 @@ public:
 private:
     void record(const QString &name, const QStringList &args = {}) {
         calls << name + u'(' + args.join(u'|') + u')';
+    }
+    short finish(short result) {
+        if (afterCall)
+            afterCall(calls.last());
+        return result;
     }
     std::unique_ptr<FiscalPrinter> real;
 };

@@ -24,6 +24,7 @@ void StationHarness::start(int caja) {
     Settings settings;
     settings.RutaBaseDatos = docs.databasePath();
     settings.RutaDatos = docs.directory();
+    settings.RutaAplicacion = docs.directory();
     settings.Caja = caja;
     auto recording =
         std::make_unique<RecordingPrinter>(std::make_unique<LibraryPrinter>(virtualPrinterPath()));

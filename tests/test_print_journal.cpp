@@ -1,0 +1,163 @@
+#include "app/StationLock.h"
+#include "support/StationHarness.h"
+
+#include <QLocale>
+#include <QTest>
+
+namespace {
+const QString kVentas = QStringLiteral("Ventas");
+
+void addSale(StationHarness &h, int codigo) {
+    h.docs.addInvoice(codigo);
+    h.docs.addInvoiceLine(codigo, 1, 1, 10);
+    h.docs.addInvoiceLine(codigo, 2, 1, 20);
+    h.docs.addInvoiceLine(codigo, 3, 1, 30);
+}
+
+// How many coupons were opened on the paper roll.
+int couponsOpened(const QString &paper) {
+    return paper.count(QStringLiteral("CUPÓN FISCAL N° ")) - paper.count(QStringLiteral(" CERRADO"));
+}
+
+// Starts the station again on the same data and printer: memory (UltimoCodigo) is gone.
+void restart(StationHarness &h) {
+    h.station.reset();
+    h.start();
+}
+} // namespace
+
+class TestPrintJournal : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void aCouponLeftOpenWaitsForTheOperatorThenPrintsOnce() {
+        StationHarness h;
+        addSale(h, 1);
+        addSale(h, 2);
+        h.setFaults(QStringLiteral("refuse Bematech_FI_VendeArticulo 2"));
+        h.start();
+        h.runUntilIdle();
+        QCOMPARE(h.messages.texts().last(),
+                 QStringLiteral("No se pudo realizar la tarea. Por favor verifique la etapa 4."));
+        h.setFaults({});
+
+        // Even after a restart nothing is printed while the coupon is open on the printer.
+        restart(h);
+        QVERIFY(h.messages.texts().last().startsWith(
+            QStringLiteral("Hay un documento abierto en la impresora (factura 1)")));
+        h.runUntilIdle(3);
+        QCOMPARE(couponsOpened(h.paper()), 1);
+        QVERIFY(h.station->robot.statusText().contains(QStringLiteral("documento abierto")));
+
+        // Once the operator cancels it, the counters show nothing was issued: printed once.
+        QCOMPARE(h.printer->AnulaCupon(), short(1));
+        h.runUntilIdle();
+        QCOMPARE(h.paper().count(QStringLiteral("ANULADO")), 1);
+        QCOMPARE(h.paper().count(QStringLiteral("CERRADO")), 2);
+        QCOMPARE(h.field(kVentas, 1, QStringLiteral("Control")).toString(), QStringLiteral("000001"));
+        QCOMPARE(h.field(kVentas, 2, QStringLiteral("Control")).toString(), QStringLiteral("000002"));
+        QVERIFY(h.station->robot.statusText().isEmpty());
+    }
+
+    void aCouponPrintedButNotMarkedIsWrittenBackAfterARestart() {
+        StationHarness h;
+        addSale(h, 1);
+        h.docs.exec(QStringLiteral("CREATE TRIGGER caida BEFORE UPDATE ON Ventas BEGIN SELECT "
+                                   "RAISE(ABORT, 'base de datos no disponible'); END"));
+        h.start();
+        h.runUntilIdle();
+        QVERIFY(h.messages.texts().last().contains(QStringLiteral("SÍ fue impresa")));
+        QVERIFY(h.field(kVentas, 1, QStringLiteral("Control")).isNull());
+
+        restart(h); // still unreachable: nothing printed, the document stays held back
+        QVERIFY(h.station->robot.statusText().contains(QStringLiteral("aún no está marcada")));
+        h.runUntilIdle();
+        QCOMPARE(h.paper().count(QStringLiteral("CERRADO")), 1);
+
+        h.docs.exec(QStringLiteral("DROP TRIGGER caida"));
+        restart(h);
+        QCOMPARE(h.field(kVentas, 1, QStringLiteral("Control")).toString(), QStringLiteral("000001"));
+        QCOMPARE(h.field(kVentas, 1, QStringLiteral("NúmeroZ")).toInt(), 1);
+        h.runUntilIdle();
+        QCOMPARE(h.paper().count(QStringLiteral("CERRADO")), 1);
+    }
+
+    void aPrinterThatGoesOfflineAfterTheClosing() {
+        StationHarness h;
+        addSale(h, 1);
+        addSale(h, 2);
+        h.start();
+        h.printer->afterCall = [&](const QString &call) {
+            if (call.startsWith(QStringLiteral("FinalizarCierreCupon")))
+                h.setFaults(QStringLiteral("offline"));
+        };
+        h.runUntilIdle();
+        h.printer->afterCall = nullptr;
+        QVERIFY(h.messages.texts().last().contains(QStringLiteral("etapa 8.")));
+        QVERIFY(h.messages.texts().last().contains(QStringLiteral("no se imprimirá de nuevo")));
+        QVERIFY(h.field(kVentas, 1, QStringLiteral("Control")).isNull());
+
+        // While the printer is silent nothing new is started.
+        h.station->robot.Command3_Click();
+        h.runUntilIdle(3);
+        QCOMPARE(couponsOpened(h.paper()), 1);
+        QVERIFY(h.station->robot.statusText().contains(QStringLiteral("no responde")));
+
+        h.setFaults({});
+        h.runUntilIdle();
+        QCOMPARE(h.field(kVentas, 1, QStringLiteral("Control")).toString(), QStringLiteral("000001"));
+        QCOMPARE(h.field(kVentas, 2, QStringLiteral("Control")).toString(), QStringLiteral("000002"));
+        QCOMPARE(h.paper().count(QStringLiteral("CERRADO")), 2);
+    }
+
+    void countersThatCannotExplainADocumentHoldItBack() {
+        StationHarness h;
+        addSale(h, 1);
+        addSale(h, 2);
+        h.start();
+        QString error;
+        // As if the station died before opening, and then two other coupons were printed.
+        QVERIFY(h.station->journal.begin(PrintJournal::Kind::Factura, 1, 1, -2, 0, &error));
+        restart(h);
+        QVERIFY(h.messages.texts().last().startsWith(
+            QStringLiteral("No se puede saber si la factura 1 se imprimió")));
+        h.runUntilIdle();
+        QVERIFY(h.field(kVentas, 1, QStringLiteral("Control")).isNull());
+        QCOMPARE(h.field(kVentas, 2, QStringLiteral("Control")).toString(), QStringLiteral("000001"));
+        QVERIFY(h.station->robot.statusText().contains(QStringLiteral("factura 1")));
+    }
+
+    void oneStationPerFiscalMachine() {
+        QTemporaryDir data;
+        StationLock first, second, otherMachine;
+        QString error;
+        QVERIFY(first.acquire(data.path(), 1, &error));
+        QVERIFY(!second.acquire(data.path(), 1, &error));
+        QVERIFY(error.contains(QStringLiteral("Ya hay una estación funcionando con la caja 1")));
+        QVERIFY(otherMachine.acquire(data.path(), 2, &error));
+        {
+            StationLock released;
+            QVERIFY(!released.acquire(data.path(), 2, &error));
+        }
+    }
+
+    void twoMachinesOnOneDatabasePrintOnlyTheirOwn() {
+        StationHarness one;
+        addSale(one, 1);
+        one.docs.addInvoice(2, 2);
+        one.docs.addInvoiceLine(2, 1, 1, 5);
+        one.start(1);
+        one.runUntilIdle();
+        QCOMPARE(one.field(kVentas, 1, QStringLiteral("Control")).toString(), QStringLiteral("000001"));
+        QVERIFY(one.field(kVentas, 2, QStringLiteral("Control")).isNull());
+        one.station.reset();
+        one.start(2);
+        one.runUntilIdle();
+        QCOMPARE(one.field(kVentas, 2, QStringLiteral("Control")).toString(), QStringLiteral("000002"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPrintJournal)
+#include "test_print_journal.moc"
