@@ -42,7 +42,7 @@ private slots:
         QCOMPARE(r.settings.Puerto, QStringLiteral("COM2"));
         r = read("Datos:/srv/a,b/\nImpresora:BEMATECH\nPuerto:COM2\n");
         QCOMPARE(r.settings.RutaDatos, QStringLiteral("/srv/a"));
-        QCOMPARE(r.settings.TipoImpresora, QString()); // position 2 holds "b/"
+        QCOMPARE(r.settings.TipoImpresora, QString());       // position 2 holds "b/"
         QCOMPARE(r.settings.Puerto, QStringLiteral("COM1")); // position 3 holds the printer key
     }
 
@@ -88,8 +88,8 @@ private slots:
     void cajaReadsTheLeadingNumberRoundedToEven() {
         QFETCH(QByteArray, value);
         QFETCH(int, caja);
-        const auto r = read("Datos:/x/\nImpresora:BEMATECH\nPuerto:\n80Columnas:\nSerial:\nCaja:" +
-                            value + "\n");
+        const auto r = read(
+            "Datos:/x/\nImpresora:BEMATECH\nPuerto:\n80Columnas:\nSerial:\nCaja:" + value + "\n");
         QCOMPARE(r.outcome, ConfigurationReading::Outcome::Ok);
         QCOMPARE(r.settings.Caja, caja);
     }

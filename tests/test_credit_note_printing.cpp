@@ -49,7 +49,8 @@ private slots:
                      QStringLiteral("CierraCuponReducido(Tícket|Gracias, vuelva siempre !!!)"),
                      QStringLiteral("NumeroReducciones(6)")}));
         // The printer's answer is analysed after each line record and after the closing.
-        QCOMPARE(fromOpening(h.printer->calls, true).count(QStringLiteral("RetornoImpresora()")), 4);
+        QCOMPARE(fromOpening(h.printer->calls, true).count(QStringLiteral("RetornoImpresora()")),
+                 4);
         QCOMPARE(h.field(kNotas, 21, QStringLiteral("Número")).toString(), QStringLiteral("21"));
         QCOMPARE(h.field(kNotas, 21, QStringLiteral("Control")).toString(), QStringLiteral("21"));
         QCOMPARE(h.field(kNotas, 21, QStringLiteral("Impresa")).toInt(), -1);
@@ -94,7 +95,8 @@ private slots:
                  QStringLiteral("IniciaCierreCupon(D|$|0.00)"));
         QCOMPARE(h.field(kNotas, 30, QStringLiteral("Control")).toString(), QStringLiteral("30"));
         // Lump-sum lines are not analysed: only the closing reads the status.
-        QCOMPARE(fromOpening(h.printer->calls, true).count(QStringLiteral("RetornoImpresora()")), 1);
+        QCOMPARE(fromOpening(h.printer->calls, true).count(QStringLiteral("RetornoImpresora()")),
+                 1);
     }
 
     void pricesNegativeAndAtTheLimit() {
@@ -151,30 +153,44 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("opened");
         QTest::newRow("opening refused")
-            << "refuse Bematech_FI_AbreNotaDeCredito" << "" << ""
+            << "refuse Bematech_FI_AbreNotaDeCredito"
+            << ""
+            << ""
             << stage(QStringLiteral("2.4")) +
                    QStringLiteral("\rLa impresora no aceptó Bematech_FI_AbreNotaDeCredito "
                                   "(código -27).")
             << false;
         QTest::newRow("closing refused")
-            << "refuse Bematech_FI_CierraCuponReducido" << "" << ""
+            << "refuse Bematech_FI_CierraCuponReducido"
+            << ""
+            << ""
             << stage(QStringLiteral("7")) +
                    QStringLiteral("\rLa impresora no aceptó Bematech_FI_CierraCuponReducido "
                                   "(código -27).")
             << true;
-        QTest::newRow("name") << "" << "NombreCliente = NULL" << ""
+        QTest::newRow("name") << ""
+                              << "NombreCliente = NULL"
+                              << ""
                               << stage(QStringLiteral("2.4")) +
-                                     QStringLiteral("\rEl campo NombreCliente está vacío o no existe.")
+                                     QStringLiteral(
+                                         "\rEl campo NombreCliente está vacío o no existe.")
                               << false;
-        QTest::newRow("amount") << "" << "Monto = NULL" << ""
+        QTest::newRow("amount") << ""
+                                << "Monto = NULL"
+                                << ""
                                 << stage(QStringLiteral("2.5")) +
                                        QStringLiteral("\rEl campo Monto está vacío o no existe.")
                                 << false;
-        QTest::newRow("quantity") << "" << "" << "Cantidad = NULL"
+        QTest::newRow("quantity") << ""
+                                  << ""
+                                  << "Cantidad = NULL"
                                   << stage(QStringLiteral("3")) +
-                                         QStringLiteral("\rEl campo Cantidad está vacío o no existe.")
+                                         QStringLiteral(
+                                             "\rEl campo Cantidad está vacío o no existe.")
                                   << false;
-        QTest::newRow("price") << "" << "" << "Precio = NULL"
+        QTest::newRow("price") << ""
+                               << ""
+                               << "Precio = NULL"
                                << stage(QStringLiteral("4")) +
                                       QStringLiteral("\rEl campo Precio está vacío o no existe.")
                                << false;

@@ -37,8 +37,10 @@ private slots:
                      QStringLiteral("FinalizarCierreCupon(Forma de pago:Efectivo\rMonto: 14.00)"),
                      QStringLiteral("NumeroReducciones(6)"), QStringLiteral("NumeroCupon(6)"),
                      QStringLiteral("AccionaGaveta()")}));
-        QCOMPARE(h.field(kVentas, 7, QStringLiteral("Factura")).toString(), QStringLiteral("000001"));
-        QCOMPARE(h.field(kVentas, 7, QStringLiteral("Control")).toString(), QStringLiteral("000001"));
+        QCOMPARE(h.field(kVentas, 7, QStringLiteral("Factura")).toString(),
+                 QStringLiteral("000001"));
+        QCOMPARE(h.field(kVentas, 7, QStringLiteral("Control")).toString(),
+                 QStringLiteral("000001"));
         QCOMPARE(h.field(kVentas, 7, QStringLiteral("Impresa")).toInt(), -1);
         QCOMPARE(h.field(kVentas, 7, QStringLiteral("Imprimir")).toInt(), 0);
         QCOMPARE(h.field(kVentas, 7, QStringLiteral("NúmeroZ")).toInt(), 1);
@@ -52,11 +54,12 @@ private slots:
     void linesTaxesQuantitiesAndDescriptions() {
         StationHarness h;
         h.docs.setConfiguration(QStringLiteral("'J123456789', 0, -1, 0")); // decimal quantities
-        h.docs.addInvoice(1, 1, QStringLiteral("PlantillaAuxiliar = -1, MedioPago = 1, "
-                                               "Dirección = NULL, Descuento01 = 1, "
-                                               "Descuento02 = 2, Descuento03 = 0.5, "
-                                               "NombreCliente = '%1'")
-                                    .arg(QString(50, u'N')));
+        h.docs.addInvoice(1, 1,
+                          QStringLiteral("PlantillaAuxiliar = -1, MedioPago = 1, "
+                                         "Dirección = NULL, Descuento01 = 1, "
+                                         "Descuento02 = 2, Descuento03 = 0.5, "
+                                         "NombreCliente = '%1'")
+                              .arg(QString(50, u'N')));
         h.docs.addInvoiceLine(1, 1, 2.5, 10, QStringLiteral("Taxed"));
         h.docs.addInvoiceLine(1, 2, 1, 4, QStringLiteral("Exento"),
                               QStringLiteral("ExcentoImpuesto = -1"));
@@ -71,12 +74,12 @@ private slots:
 
         QCOMPARE(h.printer->callsTo(QStringLiteral("AbreComprobanteDeVentaEx")).first(),
                  QStringLiteral("AbreComprobanteDeVentaEx(V1|%1|-)").arg(QString(37, u'N')));
-        QCOMPARE(h.printer->callsTo(QStringLiteral("VendeArticulo")),
-                 (QStringList{
-                     QStringLiteral("VendeArticulo(|Taxed|1200|F|25.00|2|10.00|$|0,00)"),
-                     QStringLiteral("VendeArticulo(|Exento|FF|F|10.00|2|4.00|$|0,00)"),
-                     QStringLiteral("VendeArticulo(|Especificacion larga de mas|1200|F|10.00|2|"
-                                    "5.00|$|0,00)")}));
+        QCOMPARE(
+            h.printer->callsTo(QStringLiteral("VendeArticulo")),
+            (QStringList{QStringLiteral("VendeArticulo(|Taxed|1200|F|25.00|2|10.00|$|0,00)"),
+                         QStringLiteral("VendeArticulo(|Exento|FF|F|10.00|2|4.00|$|0,00)"),
+                         QStringLiteral("VendeArticulo(|Especificacion larga de mas|1200|F|10.00|2|"
+                                        "5.00|$|0,00)")}));
         // 25 + 3 tax + 4 exempt + 5 taxed (NULL exemption) + 0.60 tax, less 3.50 discount.
         QCOMPARE(h.printer->callsTo(QStringLiteral("IniciaCierreCupon")).first(),
                  QStringLiteral("IniciaCierreCupon(D|$|3.50)"));
@@ -119,7 +122,8 @@ private slots:
                  QStringLiteral("VendeArticulo(|Articulo|1200|F|20,00|2|1.500,50|$|0,00)"));
         QCOMPARE(h.printer->callsTo(QStringLiteral("IniciaCierreCupon")).first(),
                  QStringLiteral("IniciaCierreCupon(D|$|1.000,00)"));
-        QCOMPARE(h.field(kVentas, 1, QStringLiteral("Control")).toString(), QStringLiteral("000001"));
+        QCOMPARE(h.field(kVentas, 1, QStringLiteral("Control")).toString(),
+                 QStringLiteral("000001"));
     }
 
     void refusalsStopTheRobotAndLeaveTheInvoicePending_data() {
@@ -151,7 +155,8 @@ private slots:
         QVERIFY(h.field(kVentas, 3, QStringLiteral("Control")).isNull());
         QVERIFY(h.printer->callsTo(QStringLiteral("AccionaGaveta")).isEmpty());
         if (failedStage == 2) // the operator sees the printer's own answer first
-            QVERIFY(h.messages.texts().first().startsWith(QStringLiteral("Status de la Impresora")));
+            QVERIFY(
+                h.messages.texts().first().startsWith(QStringLiteral("Status de la Impresora")));
 
         // Started again, the robot skips the invoice it took last while it heads the list.
         h.setFaults({});
@@ -165,15 +170,18 @@ private slots:
         QTest::addColumn<QString>("header");
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("RIF") << "RIF = NULL" << "" << stage(2) + QStringLiteral("\rRIF");
-        QTest::newRow("rate") << "PorcentImpuesto = NULL" << ""
-                              << stage(2) + QStringLiteral("\rPorcentImpuesto");
-        QTest::newRow("discount") << "Descuento02 = NULL" << ""
-                                  << stage(2) + QStringLiteral("\rDescuento02");
-        QTest::newRow("price") << "" << "Precio = NULL" << stage(4) + QStringLiteral("\rPrecio");
-        QTest::newRow("quantity") << "" << "Cantidad = NULL"
-                                  << stage(4) + QStringLiteral("\rCantidad");
-        QTest::newRow("name") << "" << "Nombre = NULL" << stage(4) + QStringLiteral("\rNombre");
+        QTest::newRow("RIF") << "RIF = NULL"
+                             << "" << stage(2) + QStringLiteral("\rRIF");
+        QTest::newRow("rate") << "PorcentImpuesto = NULL"
+                              << "" << stage(2) + QStringLiteral("\rPorcentImpuesto");
+        QTest::newRow("discount") << "Descuento02 = NULL"
+                                  << "" << stage(2) + QStringLiteral("\rDescuento02");
+        QTest::newRow("price") << ""
+                               << "Precio = NULL" << stage(4) + QStringLiteral("\rPrecio");
+        QTest::newRow("quantity") << ""
+                                  << "Cantidad = NULL" << stage(4) + QStringLiteral("\rCantidad");
+        QTest::newRow("name") << ""
+                              << "Nombre = NULL" << stage(4) + QStringLiteral("\rNombre");
     }
     void nullFieldsAreFoundBeforeAnythingIsPrinted() {
         QFETCH(QString, header);
@@ -221,7 +229,8 @@ private slots:
         h.runUntilIdle();
         QCOMPARE(h.messages.messages.size(), 1);
         const QString text = h.messages.texts().first();
-        QVERIFY(text.contains(QStringLiteral("SÍ fue impresa con el cupón 000001 y el número Z 1")));
+        QVERIFY(
+            text.contains(QStringLiteral("SÍ fue impresa con el cupón 000001 y el número Z 1")));
         QVERIFY(text.contains(QStringLiteral("registro bloqueado")));
         QVERIFY(!h.station->robot.timerEnabled());
 
@@ -229,7 +238,8 @@ private slots:
         h.station->robot.Command3_Click();
         h.runUntilIdle();
         QCOMPARE(h.paper().count(QStringLiteral("CERRADO")), 2);
-        QCOMPARE(h.field(kVentas, 6, QStringLiteral("Control")).toString(), QStringLiteral("000002"));
+        QCOMPARE(h.field(kVentas, 6, QStringLiteral("Control")).toString(),
+                 QStringLiteral("000002"));
         QVERIFY(h.field(kVentas, 5, QStringLiteral("Control")).isNull());
     }
 

@@ -16,7 +16,8 @@ void addSale(StationHarness &h, int codigo) {
 
 // How many coupons were opened on the paper roll.
 int couponsOpened(const QString &paper) {
-    return paper.count(QStringLiteral("CUPÓN FISCAL N° ")) - paper.count(QStringLiteral(" CERRADO"));
+    return paper.count(QStringLiteral("CUPÓN FISCAL N° ")) -
+           paper.count(QStringLiteral(" CERRADO"));
 }
 
 // Starts the station again on the same data and printer: memory (UltimoCodigo) is gone.
@@ -56,8 +57,10 @@ private slots:
         h.runUntilIdle();
         QCOMPARE(h.paper().count(QStringLiteral("ANULADO")), 1);
         QCOMPARE(h.paper().count(QStringLiteral("CERRADO")), 2);
-        QCOMPARE(h.field(kVentas, 1, QStringLiteral("Control")).toString(), QStringLiteral("000001"));
-        QCOMPARE(h.field(kVentas, 2, QStringLiteral("Control")).toString(), QStringLiteral("000002"));
+        QCOMPARE(h.field(kVentas, 1, QStringLiteral("Control")).toString(),
+                 QStringLiteral("000001"));
+        QCOMPARE(h.field(kVentas, 2, QStringLiteral("Control")).toString(),
+                 QStringLiteral("000002"));
         QVERIFY(h.station->robot.statusText().isEmpty());
     }
 
@@ -78,7 +81,8 @@ private slots:
 
         h.docs.exec(QStringLiteral("DROP TRIGGER caida"));
         restart(h);
-        QCOMPARE(h.field(kVentas, 1, QStringLiteral("Control")).toString(), QStringLiteral("000001"));
+        QCOMPARE(h.field(kVentas, 1, QStringLiteral("Control")).toString(),
+                 QStringLiteral("000001"));
         QCOMPARE(h.field(kVentas, 1, QStringLiteral("NúmeroZ")).toInt(), 1);
         h.runUntilIdle();
         QCOMPARE(h.paper().count(QStringLiteral("CERRADO")), 1);
@@ -107,8 +111,10 @@ private slots:
 
         h.setFaults({});
         h.runUntilIdle();
-        QCOMPARE(h.field(kVentas, 1, QStringLiteral("Control")).toString(), QStringLiteral("000001"));
-        QCOMPARE(h.field(kVentas, 2, QStringLiteral("Control")).toString(), QStringLiteral("000002"));
+        QCOMPARE(h.field(kVentas, 1, QStringLiteral("Control")).toString(),
+                 QStringLiteral("000001"));
+        QCOMPARE(h.field(kVentas, 2, QStringLiteral("Control")).toString(),
+                 QStringLiteral("000002"));
         QCOMPARE(h.paper().count(QStringLiteral("CERRADO")), 2);
     }
 
@@ -125,7 +131,8 @@ private slots:
             QStringLiteral("No se puede saber si la factura 1 se imprimió")));
         h.runUntilIdle();
         QVERIFY(h.field(kVentas, 1, QStringLiteral("Control")).isNull());
-        QCOMPARE(h.field(kVentas, 2, QStringLiteral("Control")).toString(), QStringLiteral("000001"));
+        QCOMPARE(h.field(kVentas, 2, QStringLiteral("Control")).toString(),
+                 QStringLiteral("000001"));
         QVERIFY(h.station->robot.statusText().contains(QStringLiteral("factura 1")));
     }
 
@@ -150,12 +157,14 @@ private slots:
         one.docs.addInvoiceLine(2, 1, 1, 5);
         one.start(1);
         one.runUntilIdle();
-        QCOMPARE(one.field(kVentas, 1, QStringLiteral("Control")).toString(), QStringLiteral("000001"));
+        QCOMPARE(one.field(kVentas, 1, QStringLiteral("Control")).toString(),
+                 QStringLiteral("000001"));
         QVERIFY(one.field(kVentas, 2, QStringLiteral("Control")).isNull());
         one.station.reset();
         one.start(2);
         one.runUntilIdle();
-        QCOMPARE(one.field(kVentas, 2, QStringLiteral("Control")).toString(), QStringLiteral("000002"));
+        QCOMPARE(one.field(kVentas, 2, QStringLiteral("Control")).toString(),
+                 QStringLiteral("000002"));
     }
 };
 

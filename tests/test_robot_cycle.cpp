@@ -32,7 +32,9 @@ private:
         }
         const qint32 codigo = pending.first().codigo;
         printed << table + u' ' + QString::number(codigo);
-        f.exec(QStringLiteral("UPDATE [%1] SET Control = 'x' WHERE Código = %2").arg(table).arg(codigo));
+        f.exec(QStringLiteral("UPDATE [%1] SET Control = 'x' WHERE Código = %2")
+                   .arg(table)
+                   .arg(codigo));
         r.setTimerEnabled(true);
     }
     DocumentFixture &f;

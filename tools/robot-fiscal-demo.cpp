@@ -17,8 +17,8 @@ int main(int argc, char **argv) {
     const QString directory = QDir(args[1]).absolutePath();
     QString error;
     if (!createDemoDirectory(directory, &error)) {
-        std::fprintf(stderr, "No se pudo crear la demostración en %s: %s\n",
-                     qPrintable(directory), qPrintable(error));
+        std::fprintf(stderr, "No se pudo crear la demostración en %s: %s\n", qPrintable(directory),
+                     qPrintable(error));
         return 1;
     }
     std::printf("Directorio de demostración listo: %s\n", qPrintable(directory));

@@ -62,8 +62,7 @@ double leadingNumber(const QString &text) {
         if (c.isDigit() && c.unicode() < 128) {
             number += c;
             digits = true;
-        } else if ((c == u'+' || c == u'-') &&
-                   (number.isEmpty() || last == u'e')) {
+        } else if ((c == u'+' || c == u'-') && (number.isEmpty() || last == u'e')) {
             number += c;
         } else if (c == u'.' && !point && !exponent) {
             number += c;
@@ -115,8 +114,8 @@ ConfigurationReading LeeConfiguracion(const QString &path) {
     }
     const QStringList fields = readFields(Ansi::decode(file.readAll()));
 
-    static const char16_t *const keys[] = {u"Datos:",  u"Impresora:", u"Puerto:",
-                                           u"80Columnas:", u"Serial:", u"Caja:"};
+    static const char16_t *const keys[] = {u"Datos:",      u"Impresora:", u"Puerto:",
+                                           u"80Columnas:", u"Serial:",    u"Caja:"};
     for (qsizetype position = 1; position <= 6 && position <= fields.size(); ++position) {
         const QString key = QString::fromUtf16(keys[position - 1]);
         const QString &field = fields[position - 1];

@@ -10,7 +10,8 @@ int runHeadless(Station &station, bool exitWhenIdle) {
     const Preparation &prep = station.prepare();
     if (!prep.complete)
         return 3;
-    station.log.write(QStringLiteral("Sin ventana: ") + titleWithRif(designTitle(), prep.rifDecorado));
+    station.log.write(QStringLiteral("Sin ventana: ") +
+                      titleWithRif(designTitle(), prep.rifDecorado));
 
     Robot &robot = station.robot;
     QObject::connect(&robot, &Robot::databaseProblem, [&station](const QString &error) {
@@ -23,7 +24,8 @@ int runHeadless(Station &station, bool exitWhenIdle) {
     });
     if (exitWhenIdle) {
         QObject::connect(&robot, &Robot::tickFinished, [&robot](Robot::TickOutcome outcome) {
-            if (outcome == Robot::TickOutcome::RefreshFailed || !robot.timerEnabled())
+            if (outcome == Robot::TickOutcome::RefreshFailed || !robot.timerEnabled() ||
+                robot.printingHeld())
                 QCoreApplication::exit(3);
             else if (outcome == Robot::TickOutcome::NothingPending)
                 QCoreApplication::exit(0);

@@ -22,14 +22,15 @@ Preparation prepareFromConfiguration(const QSqlRecord &record, const QString &re
 
     QStringList problems;
     if (record.isEmpty()) {
-        problems << (readError.isEmpty()
-                         ? QStringLiteral("no hay ningún registro en la tabla Configuración")
-                         : QStringLiteral("no se pudo leer la tabla Configuración (%1)")
-                               .arg(readError));
+        problems
+            << (readError.isEmpty()
+                    ? QStringLiteral("no hay ningún registro en la tabla Configuración")
+                    : QStringLiteral("no se pudo leer la tabla Configuración (%1)").arg(readError));
     } else {
         for (const QString &field : {rif, vc, vcd, usar}) {
             if (record.indexOf(field) < 0)
-                problems << QStringLiteral("falta el campo %1 en la tabla Configuración").arg(field);
+                problems
+                    << QStringLiteral("falta el campo %1 en la tabla Configuración").arg(field);
         }
         if (record.indexOf(rif) >= 0 && record.isNull(rif))
             problems << QStringLiteral("el campo RIFCompañía está vacío");

@@ -7,9 +7,9 @@
 // What the first activation derives from the company configuration record.
 struct Preparation {
     bool complete = false;
-    QString missing;          // Spanish text naming what is missing when not complete
-    QString rifDecorado;      // Decoro_RIF of RIFCompañía
-    qint16 ModoCantidad = 0;  // from VerCantidad and VerCantidadDecimal
+    QString missing;                      // Spanish text naming what is missing when not complete
+    QString rifDecorado;                  // Decoro_RIF of RIFCompañía
+    qint16 ModoCantidad = 0;              // from VerCantidad and VerCantidadDecimal
     bool UsarImpresionFacturaInt = false; // read and held; nothing uses it
 };
 

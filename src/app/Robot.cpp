@@ -1,8 +1,8 @@
 #include "app/Robot.h"
 
-#include "documents/StationLog.h"
 #include "db/PendingSources.h"
 #include "documents/Clock.h"
+#include "documents/StationLog.h"
 
 namespace {
 const QString kDetener = QStringLiteral("Detener");
@@ -35,7 +35,8 @@ void Robot::noteStoppedAfterFailure(const QString &summary) {
     emit stateChanged();
 }
 
-void Robot::noteJournal(const QString &notice) {
+void Robot::noteJournal(const QString &notice, bool holdsPrinting) {
+    journalHolds = holdsPrinting;
     if (notice == journalNotice)
         return;
     journalNotice = notice;

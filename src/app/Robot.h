@@ -18,8 +18,13 @@ class Robot : public QObject, public RobotControl {
     Q_OBJECT
 public:
     enum class TickOutcome { NothingPending, Printed, RefreshFailed };
-    enum class Status { Running, StoppedByOperator, StoppedAfterFailure, DatabaseUnreachable,
-                        NotPrepared };
+    enum class Status {
+        Running,
+        StoppedByOperator,
+        StoppedAfterFailure,
+        DatabaseUnreachable,
+        NotPrepared
+    };
 
     Robot(PendingSources &sources, Clock &clock, StationLog &log, QObject *parent = nullptr);
 
@@ -28,7 +33,8 @@ public:
     void setTimerEnabled(bool enabled) override;
     bool timerEnabled() const override { return Timer1.isActive(); }
     void noteStoppedAfterFailure(const QString &summary) override;
-    void noteJournal(const QString &notice) override;
+    void noteJournal(const QString &notice, bool holdsPrinting) override;
+    bool printingHeld() const { return journalHolds; }
 
     // The start/stop button: tests the timer, not the caption.
     void Command3_Click();
@@ -66,4 +72,5 @@ private:
     QString holdReason;
     QString failureSummary;
     QString journalNotice;
+    bool journalHolds = false;
 };

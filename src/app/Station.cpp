@@ -18,8 +18,8 @@ StartupResult startStation(const QString &directory) {
     result.settings = reading.settings;
     result.settings.RutaAplicacion = directory;
     // The configured directory ends in a separator already; the doubled one is accepted.
-    const QString marker =
-        nativeDataPath(result.settings.RutaDatos + QStringLiteral("\\ActualizadorAlmacoraTerminal.inf"));
+    const QString marker = nativeDataPath(result.settings.RutaDatos +
+                                          QStringLiteral("\\ActualizadorAlmacoraTerminal.inf"));
     if (!ChequeoExistenciaArchivo(marker)) {
         result.message = QStringLiteral("El servidor parece estar en mantenimiento. Por favor "
                                         "verifique e intente de nuevo más tarde.");
@@ -34,8 +34,9 @@ Station::Station(const Settings &settings, OperatorMessages &messages, Clock &cl
     : settings(settings), messages(messages), clock(clock), log(log),
       sources(settings.RutaBaseDatos, settings.Caja), printer(std::move(printer)),
       robot(sources, clock, log) {
-    if (!journal.open(QDir(settings.RutaAplicacion).filePath(QStringLiteral("robot-fiscal-diario.db")),
-                      &journalError))
+    if (!journal.open(
+            QDir(settings.RutaAplicacion).filePath(QStringLiteral("robot-fiscal-diario.db")),
+            &journalError))
         log.write(journalError);
     printing = std::make_unique<PrintingProcedures>(
         PrintingContext{settings.RutaBaseDatos, settings.Caja, sources, *this->printer, messages,

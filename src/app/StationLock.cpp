@@ -37,9 +37,9 @@ StationLock::~StationLock() {
 bool StationLock::acquire(const QString &dataDirectory, qint32 caja, QString *error) {
     const QString path = lockPath(dataDirectory, caja);
     // No sharing: a second open fails until this handle is closed, by us or by process exit.
-    HANDLE h = CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()),
-                           GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), GENERIC_READ | GENERIC_WRITE,
+                    0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         if (error)
             *error = refusal(caja, path);

@@ -3,7 +3,9 @@
 #include <QEventLoop>
 #include <QTimer>
 
-QDate SystemClock::today() const { return QDate::currentDate(); }
+QDate SystemClock::today() const {
+    return QDate::currentDate();
+}
 
 void SystemClock::DelayMili(int hundredths) {
     if (hundredths <= 0)

@@ -26,9 +26,13 @@ DatabaseEngine detectEngine(const QString &path) {
     return DatabaseEngine::Unknown;
 }
 
-DocumentConnection::~DocumentConnection() { close(); }
+DocumentConnection::~DocumentConnection() {
+    close();
+}
 
-QSqlDatabase DocumentConnection::database() const { return QSqlDatabase::database(name, false); }
+QSqlDatabase DocumentConnection::database() const {
+    return QSqlDatabase::database(name, false);
+}
 
 void DocumentConnection::close() {
     if (name.isEmpty())
@@ -55,8 +59,7 @@ bool DocumentConnection::finishOpen(QSqlDatabase db, const QString &what, QStrin
     return true;
 }
 
-bool DocumentConnection::open(const QString &path, const QString &connectionName,
-                              QString *error) {
+bool DocumentConnection::open(const QString &path, const QString &connectionName, QString *error) {
     close();
     const QString shown = QDir::toNativeSeparators(path);
     switch (detectEngine(path)) {
@@ -81,8 +84,7 @@ bool DocumentConnection::open(const QString &path, const QString &connectionName
 #ifdef Q_OS_WIN
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connectionName);
         db.setDatabaseName(
-            QStringLiteral("DRIVER={Microsoft Access Driver (*.mdb, *.accdb)};DBQ=%1;")
-                .arg(shown));
+            QStringLiteral("DRIVER={Microsoft Access Driver (*.mdb, *.accdb)};DBQ=%1;").arg(shown));
         dialect = &jetStatements();
         return finishOpen(db, shown, error);
 #else

@@ -12,7 +12,9 @@
 
 // The schema is a resource of a static library: it must be registered by hand, from outside
 // any namespace.
-static void initSchemaResource() { Q_INIT_RESOURCE(db); }
+static void initSchemaResource() {
+    Q_INIT_RESOURCE(db);
+}
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <QSqlQuery>
 #include <QStringList>
 
-bool readDocument(DocumentConnection &connection, const QString &headerSql,
-                  const QString &linesSql, DocumentRecords *records, QString *error) {
+bool readDocument(DocumentConnection &connection, const QString &headerSql, const QString &linesSql,
+                  DocumentRecords *records, QString *error) {
     QSqlQuery query(connection.database());
     query.setForwardOnly(true);
     if (!query.exec(headerSql)) {

@@ -14,8 +14,8 @@ struct DocumentRecords {
 };
 
 // Runs the header and line queries; on a database error returns false with its description.
-bool readDocument(DocumentConnection &connection, const QString &headerSql,
-                  const QString &linesSql, DocumentRecords *records, QString *error);
+bool readDocument(DocumentConnection &connection, const QString &headerSql, const QString &linesSql,
+                  DocumentRecords *records, QString *error);
 
 // A yes/no field: any non-zero value is true; NULL (or a missing field) is neither.
 std::optional<bool> yesNo(const QSqlRecord &record, const QString &field);

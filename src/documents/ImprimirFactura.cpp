@@ -51,8 +51,7 @@ qint64 PrintingProcedures::startJournalEntry(PrintJournal::Kind kind, qint32 cod
                                 "Cupon» antes de continuar.");
         return 0;
     }
-    return ctx.journal.begin(kind, codigo, ctx.Caja, counters.coupon,
-                             counters.reductions, error);
+    return ctx.journal.begin(kind, codigo, ctx.Caja, counters.coupon, counters.reductions, error);
 }
 
 void PrintingProcedures::ImprimirFactura() {
@@ -81,9 +80,8 @@ void PrintingProcedures::ImprimirFactura() {
         ctx.messages.show(stageMessage(stage, reason));
         ctx.robot.noteStoppedAfterFailure(
             QStringLiteral("factura %1, etapa %2").arg(codigo).arg(stage));
-        ctx.log.write(QStringLiteral("Factura %1 no impresa: etapa %2. %3")
-                          .arg(codigo)
-                          .arg(stage, reason));
+        ctx.log.write(
+            QStringLiteral("Factura %1 no impresa: etapa %2. %3").arg(codigo).arg(stage, reason));
     };
 
     DocumentConnection db;
@@ -112,7 +110,8 @@ void PrintingProcedures::ImprimirFactura() {
                  QStringLiteral("Descuento02"), QStringLiteral("Descuento03")});
     if (!missingHeader.isEmpty())
         return fail(missingHeader);
-    const QString nombre = header.value(QStringLiteral("NombreCliente")).toString().trimmed().left(37);
+    const QString nombre =
+        header.value(QStringLiteral("NombreCliente")).toString().trimmed().left(37);
     const QString rif = header.value(QStringLiteral("RIF")).toString().trimmed();
     const QVariant direccionValue = header.value(QStringLiteral("Dirección"));
     const QString direccion = direccionValue.isNull()
@@ -131,7 +130,8 @@ void PrintingProcedures::ImprimirFactura() {
     const QString rateCode = zeroPad(Cifras(tasa, 2, 2).toLongLong(), 4);
 
     const qint16 mode = quantityMode();
-    const QString quantityField = mode == 1 ? QStringLiteral("Cantidad") : QStringLiteral("CantDec");
+    const QString quantityField =
+        mode == 1 ? QStringLiteral("Cantidad") : QStringLiteral("CantDec");
     QList<InvoiceLine> lines;
     double runningTotal = 0;
     for (const QSqlRecord &record : records.lines) {
@@ -153,9 +153,14 @@ void PrintingProcedures::ImprimirFactura() {
             runningTotal += price * quantity * rate;
         QString description = record.value(descriptionField).toString().left(29).trimmed();
         InvoiceLine line;
-        line.item = {QString(), LimpioCadena(description),
-                     exempt == true ? QStringLiteral("FF") : rateCode, QStringLiteral("F"),
-                     formatAmount(quantity * 10), 2, QStringLiteral("$"), QStringLiteral("0,00")};
+        line.item = {QString(),
+                     LimpioCadena(description),
+                     exempt == true ? QStringLiteral("FF") : rateCode,
+                     QStringLiteral("F"),
+                     formatAmount(quantity * 10),
+                     2,
+                     QStringLiteral("$"),
+                     QStringLiteral("0,00")};
         line.price = price;
         lines.append(line);
     }
@@ -191,9 +196,9 @@ void PrintingProcedures::ImprimirFactura() {
         if (ctx.printer.CodigoRetorno != 1)
             return fail({});
         stage = QStringLiteral("7");
-        ctx.printer.CodigoRetorno = ctx.printer.FinalizarCierreCupon(
-            QStringLiteral("Forma de pago:") + formaPago + u'\r' + QStringLiteral("Monto: ") +
-            montoPago);
+        ctx.printer.CodigoRetorno =
+            ctx.printer.FinalizarCierreCupon(QStringLiteral("Forma de pago:") + formaPago + u'\r' +
+                                             QStringLiteral("Monto: ") + montoPago);
         if (ctx.printer.CodigoRetorno != 1)
             return fail({});
 
@@ -204,8 +209,8 @@ void PrintingProcedures::ImprimirFactura() {
         ctx.printer.CodigoRetorno = ctx.printer.NumeroCupon(cupon);
         // Without its numbers the coupon cannot be marked; the journal settles it later.
         if (reduccionesRead != 1 || ctx.printer.CodigoRetorno != 1)
-            return fail(numbersMissing(reduccionesRead != 1 ? reduccionesRead
-                                                            : ctx.printer.CodigoRetorno));
+            return fail(
+                numbersMissing(reduccionesRead != 1 ? reduccionesRead : ctx.printer.CodigoRetorno));
         while (cupon.endsWith(u' '))
             cupon.chop(1);
         const qint64 numeroZ = zNumberFromReply(reducciones);
@@ -236,13 +241,15 @@ void PrintingProcedures::ImprimirFactura() {
                               .arg(error));
             return;
         }
-        if (!ctx.journal.setState(entry, PrintJournal::State::Done, &journalError))
-            ctx.log.write(journalError);
         ctx.log.write(QStringLiteral("Factura %1 impresa: cupón %2, número Z %3.")
                           .arg(codigo)
                           .arg(cupon)
                           .arg(numeroZ));
         ctx.printer.CodigoRetorno = ctx.printer.AccionaGaveta();
+        // Done only now: should the station die at the drawer, the journal still knows the
+        // coupon and writing it back again is harmless.
+        if (!ctx.journal.setState(entry, PrintJournal::State::Done, &journalError))
+            ctx.log.write(journalError);
     } catch (const PrinterUnavailable &e) {
         return fail(e.text);
     }

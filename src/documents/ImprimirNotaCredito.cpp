@@ -31,8 +31,14 @@ struct CreditLine {
 
 ItemLine creditItem(const QString &codigo, const QString &descripcion, const QString &alicuota,
                     const QString &cantidad) {
-    return {codigo, descripcion, alicuota, QStringLiteral("I"), cantidad, 2,
-            QStringLiteral("%"), QStringLiteral("0000")};
+    return {codigo,
+            descripcion,
+            alicuota,
+            QStringLiteral("I"),
+            cantidad,
+            2,
+            QStringLiteral("%"),
+            QStringLiteral("0000")};
 }
 
 QString refusal(const char *entryPoint, short code) {
@@ -87,7 +93,8 @@ void PrintingProcedures::ImprimirNotaCredito() {
                       db.statements().creditNoteLines(codigo), &records, &error))
         return fail(error);
     if (!records.header) {
-        ctx.log.write(QStringLiteral("Nota de crédito %1: no se encontró su registro.").arg(codigo));
+        ctx.log.write(
+            QStringLiteral("Nota de crédito %1: no se encontró su registro.").arg(codigo));
         db.close();
         ctx.robot.setTimerEnabled(true);
         return;
@@ -99,17 +106,19 @@ void PrintingProcedures::ImprimirNotaCredito() {
     if (header.indexOf(QStringLiteral("Dirección")) < 0)
         return fail(missingField(QStringLiteral("Dirección")));
     stage = 2.4;
-    QString missing = firstMissingOrNull(
-        header, {QStringLiteral("NombreCliente"), QStringLiteral("RIF"), QStringLiteral("Factura")});
+    QString missing =
+        firstMissingOrNull(header, {QStringLiteral("NombreCliente"), QStringLiteral("RIF"),
+                                    QStringLiteral("Factura")});
     if (!missing.isEmpty())
         return fail(missingField(missing));
     stage = 2.5;
-    missing = firstMissingOrNull(header, {QStringLiteral("PorcentImpuesto"), QStringLiteral("Monto"),
-                                          QStringLiteral("MontoExcento")});
+    missing = firstMissingOrNull(header, {QStringLiteral("PorcentImpuesto"),
+                                          QStringLiteral("Monto"), QStringLiteral("MontoExcento")});
     if (!missing.isEmpty())
         return fail(missingField(missing));
 
-    const QString nombre = header.value(QStringLiteral("NombreCliente")).toString().trimmed().left(37);
+    const QString nombre =
+        header.value(QStringLiteral("NombreCliente")).toString().trimmed().left(37);
     const QString rif = header.value(QStringLiteral("RIF")).toString().trimmed();
     const QString factura = header.value(QStringLiteral("Factura")).toString();
     const QDate today = ctx.clock.today();
@@ -131,18 +140,18 @@ void PrintingProcedures::ImprimirNotaCredito() {
             if (!missing.isEmpty())
                 return fail(missingField(missing));
             stage = 4;
-            missing = firstMissingOrNull(record, {QStringLiteral("Nombre"), QStringLiteral("Precio")});
+            missing =
+                firstMissingOrNull(record, {QStringLiteral("Nombre"), QStringLiteral("Precio")});
             if (!missing.isEmpty())
                 return fail(missingField(missing));
             const double quantity = record.value(quantityField).toDouble();
-            const bool exempt =
-                yesNo(record, QStringLiteral("ExcentoImpuesto")).value_or(false);
+            const bool exempt = yesNo(record, QStringLiteral("ExcentoImpuesto")).value_or(false);
             QString description =
                 record.value(QStringLiteral("Nombre")).toString().left(29).trimmed();
-            lines.append({creditItem(QStringLiteral(" "), LimpioCadena(description),
-                                     exempt ? QStringLiteral("FF") : rateCode,
-                                     formatPlainNumber(quantity)),
-                          record.value(QStringLiteral("Precio")).toDouble(), true});
+            lines.append(
+                {creditItem(QStringLiteral(" "), LimpioCadena(description),
+                            exempt ? QStringLiteral("FF") : rateCode, formatPlainNumber(quantity)),
+                 record.value(QStringLiteral("Precio")).toDouble(), true});
         }
     } else if (rate > 0) {
         if (monto > 0)
@@ -164,17 +173,16 @@ void PrintingProcedures::ImprimirNotaCredito() {
         const qint64 entry = startJournalEntry(PrintJournal::Kind::NotaCredito, codigo, &error);
         if (entry == 0)
             return fail(error);
-        const std::array<QString, 10> opening = {
-            nombre,
-            QString(),
-            rif,
-            zeroPad(today.day(), 2),
-            zeroPad(today.month(), 2),
-            zeroPad(today.year(), 4).right(2),
-            QStringLiteral("12"),
-            QStringLiteral("01"),
-            QStringLiteral("01"),
-            factura};
+        const std::array<QString, 10> opening = {nombre,
+                                                 QString(),
+                                                 rif,
+                                                 zeroPad(today.day(), 2),
+                                                 zeroPad(today.month(), 2),
+                                                 zeroPad(today.year(), 4).right(2),
+                                                 QStringLiteral("12"),
+                                                 QStringLiteral("01"),
+                                                 QStringLiteral("01"),
+                                                 factura};
         const short opened = ctx.printer.AbreNotaDeCredito(opening);
         if (opened != 1)
             return fail(refusal("Bematech_FI_AbreNotaDeCredito", opened));
@@ -188,7 +196,8 @@ void PrintingProcedures::ImprimirNotaCredito() {
                     AnalizaRetorno(ctx.printer, ctx.messages, {}, {}, ctx.printer.CodigoRetorno,
                                    QStringLiteral("Poniendo detalle"));
             };
-            const short sent = sendItemLine(ctx.printer, line.item, line.amount, kContinuacion, analyse);
+            const short sent =
+                sendItemLine(ctx.printer, line.item, line.amount, kContinuacion, analyse);
             if (sent != 1)
                 return fail(refusal("Bematech_FI_VendeArticulo", sent));
         }
@@ -211,8 +220,7 @@ void PrintingProcedures::ImprimirNotaCredito() {
         const qint64 numeroZ = zNumberFromReply(reducciones);
         const QString numero = QString::number(codigo);
         QString journalError;
-        if (!ctx.journal.setState(entry, PrintJournal::State::Printed, &journalError, {},
-                                  numeroZ))
+        if (!ctx.journal.setState(entry, PrintJournal::State::Printed, &journalError, {}, numeroZ))
             ctx.log.write(journalError);
         if (!markPrinted(db, ctx.RutaBaseDatos, db.statements().creditNoteUpdate(),
                          {numero, numero, numeroZ, codigo}, ctx.clock, &error)) {

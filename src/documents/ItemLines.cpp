@@ -32,9 +32,8 @@ QString numbersMissing(short code) {
 }
 
 QString stageMessage(const QString &stage, const QString &reason) {
-    QString text =
-        QStringLiteral("No se pudo realizar la tarea. Por favor verifique la etapa ") + stage +
-        u'.';
+    QString text = QStringLiteral("No se pudo realizar la tarea. Por favor verifique la etapa ") +
+                   stage + u'.';
     if (!reason.isEmpty())
         text += u'\r' + reason;
     return text;
@@ -44,10 +43,10 @@ short sendItemLine(FiscalPrinter &printer, const ItemLine &line, double price,
                    const QString &continuation, const std::function<void()> &afterEach) {
     bool first = true;
     for (const double piece : splitPrice(price)) {
-        printer.CodigoRetorno = printer.VendeArticulo(
-            line.codigo, first ? line.descripcion : continuation, line.alicuota,
-            line.tipoCantidad, line.cantidad, line.decimales, formatAmount(piece),
-            line.tipoDescuento, line.valorDescuento);
+        printer.CodigoRetorno =
+            printer.VendeArticulo(line.codigo, first ? line.descripcion : continuation,
+                                  line.alicuota, line.tipoCantidad, line.cantidad, line.decimales,
+                                  formatAmount(piece), line.tipoDescuento, line.valorDescuento);
         first = false;
         if (afterEach)
             afterEach();

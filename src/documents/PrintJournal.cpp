@@ -28,9 +28,9 @@ const char *stateName(PrintJournal::State state) {
 }
 
 PrintJournal::State stateFromName(const QString &name) {
-    for (auto state : {PrintJournal::State::Printing, PrintJournal::State::Printed,
-                       PrintJournal::State::Done, PrintJournal::State::Void,
-                       PrintJournal::State::Open, PrintJournal::State::Unknown}) {
+    for (auto state :
+         {PrintJournal::State::Printing, PrintJournal::State::Printed, PrintJournal::State::Done,
+          PrintJournal::State::Void, PrintJournal::State::Open, PrintJournal::State::Unknown}) {
         if (name == QLatin1String(stateName(state)))
             return state;
     }
@@ -38,11 +38,12 @@ PrintJournal::State stateFromName(const QString &name) {
 }
 
 QString kindName(PrintJournal::Kind kind) {
-    return kind == PrintJournal::Kind::Factura ? QStringLiteral("factura")
-                                               : QStringLiteral("nota");
+    return kind == PrintJournal::Kind::Factura ? QStringLiteral("factura") : QStringLiteral("nota");
 }
 
-QString now() { return QDateTime::currentDateTime().toString(Qt::ISODate); }
+QString now() {
+    return QDateTime::currentDateTime().toString(Qt::ISODate);
+}
 
 } // namespace
 
@@ -71,9 +72,9 @@ bool PrintJournal::open(const QString &path, QString *error) {
         query.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS DiarioPendiente ON Diario(Estado)"));
     if (!ok && error) {
         *error = QStringLiteral("No se pudo abrir el diario de impresión %1: %2")
-                     .arg(QDir::toNativeSeparators(path),
-                          query.lastError().isValid() ? query.lastError().text()
-                                                      : db.lastError().text());
+                     .arg(QDir::toNativeSeparators(path), query.lastError().isValid()
+                                                              ? query.lastError().text()
+                                                              : db.lastError().text());
     }
     return ok;
 }
@@ -141,7 +142,9 @@ QList<PrintJournal::Entry> PrintJournal::unfinished() const {
     return entries;
 }
 
-bool PrintJournal::hasUnfinished() const { return !unfinished().isEmpty(); }
+bool PrintJournal::hasUnfinished() const {
+    return !unfinished().isEmpty();
+}
 
 bool PrintJournal::blocks(Kind kind, qint32 codigo) const {
     for (const Entry &e : unfinished()) {

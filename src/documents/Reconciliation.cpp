@@ -23,8 +23,8 @@ PrinterCounters readCounters(FiscalPrinter &printer) {
     counters.coupon = counters.couponText.toLongLong(&couponOk);
     counters.reductions = reductions.trimmed().toLongLong(&reductionsOk);
     counters.documentOpen = (st1 & 2) != 0;
-    counters.answered = couponResult == 1 && statusResult == 1 && reductionsResult == 1 &&
-                        couponOk && reductionsOk;
+    counters.answered =
+        couponResult == 1 && statusResult == 1 && reductionsResult == 1 && couponOk && reductionsOk;
     return counters;
 }
 
@@ -92,8 +92,8 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
         }
     } else if (moved == 0) {
         journal.setState(entry.id, PrintJournal::State::Void, &error);
-        ctx.log.write(QStringLiteral("La %1 no llegó a emitirse; puede imprimirse de nuevo.")
-                          .arg(document));
+        ctx.log.write(
+            QStringLiteral("La %1 no llegó a emitirse; puede imprimirse de nuevo.").arg(document));
     } else {
         journal.setState(entry.id, PrintJournal::State::Unknown, &error);
         const QString text =
@@ -111,7 +111,7 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
 bool Reconciler::reconcile() {
     const QList<PrintJournal::Entry> entries = journal.unfinished();
     if (entries.isEmpty()) {
-        ctx.robot.noteJournal({});
+        ctx.robot.noteJournal({}, false);
         return true;
     }
     bool mayPrint = true;
@@ -143,6 +143,6 @@ bool Reconciler::reconcile() {
             break;
         }
     }
-    ctx.robot.noteJournal(notices.join(u' '));
+    ctx.robot.noteJournal(notices.join(u' '), !mayPrint);
     return mayPrint;
 }

@@ -10,8 +10,9 @@ public:
     virtual bool timerEnabled() const = 0;
     // A printing procedure that leaves the robot stopped says why, in a few words.
     virtual void noteStoppedAfterFailure(const QString &summary) = 0;
-    // Documents the print journal still holds back, in a line for the operator; empty if none.
-    virtual void noteJournal(const QString &notice) = 0;
+    // Documents the print journal still holds back, in a line for the operator (empty if none);
+    // `holdsPrinting` while no new document may be started until the printer tells more.
+    virtual void noteJournal(const QString &notice, bool holdsPrinting) = 0;
 
     // Código of the last pending document taken for printing; 0 at start-up.
     qint32 UltimoCodigo = 0;

@@ -14,8 +14,8 @@ void StationLog::write(const QString &event) {
         return; // a log that cannot be written must never stop the robot
     QString line = event;
     line.replace(u'\r', u' ').replace(u'\n', u' ');
-    out.write((QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
-               u' ' + line + u'\n')
+    out.write((QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + u' ' +
+               line + u'\n')
                   .toUtf8());
 }
 

@@ -21,9 +21,9 @@ using FnText2 = short(FISCAL_API *)(const char *, const char *);
 using FnText1 = short(FISCAL_API *)(const char *);
 using FnBuffer = short(FISCAL_API *)(char *);
 using FnNone = short(FISCAL_API *)();
-using FnVendeArticulo = short(FISCAL_API *)(const char *, const char *, const char *,
-                                            const char *, const char *, short, const char *,
-                                            const char *, const char *);
+using FnVendeArticulo = short(FISCAL_API *)(const char *, const char *, const char *, const char *,
+                                            const char *, short, const char *, const char *,
+                                            const char *);
 using FnText10 = short(FISCAL_API *)(const char *, const char *, const char *, const char *,
                                      const char *, const char *, const char *, const char *,
                                      const char *, const char *);

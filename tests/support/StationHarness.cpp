@@ -35,9 +35,10 @@ void StationHarness::start(int caja) {
 
 void StationHarness::runUntilIdle(int maxTicks) {
     bool idle = false;
-    const auto connection = QObject::connect(
-        &station->robot, &Robot::tickFinished,
-        [&](Robot::TickOutcome outcome) { idle = outcome != Robot::TickOutcome::Printed; });
+    const auto connection =
+        QObject::connect(&station->robot, &Robot::tickFinished, [&](Robot::TickOutcome outcome) {
+            idle = outcome != Robot::TickOutcome::Printed;
+        });
     for (int i = 0; i < maxTicks && !idle && station->robot.timerEnabled(); ++i)
         station->robot.tick();
     QObject::disconnect(connection);

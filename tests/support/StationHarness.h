@@ -22,7 +22,7 @@ public:
     // Runs robot ticks while the robot runs, until a tick finds nothing pending.
     void runUntilIdle(int maxTicks = 30);
 
-    QString paper() const;            // the virtual printer's paper roll
+    QString paper() const; // the virtual printer's paper roll
     void setFaults(const QString &rules);
     QVariant field(const QString &table, int codigo, const QString &column);
     static QString virtualPrinterPath();
