@@ -42,6 +42,20 @@ private:
     Robot &r;
 };
 
+// A robot on a temporary document database, printing through MarkingPrinter.
+struct Cycle {
+    Cycle() {
+        robot.setPrinting(&printer);
+        robot.setTimerEnabled(true);
+    }
+    DocumentFixture f;
+    PendingSources sources{f.databasePath(), 1};
+    InstantClock clock;
+    StationLog log{f.directory() + QStringLiteral("robot-fiscal.log")};
+    Robot robot{sources, clock, log};
+    MarkingPrinter printer{f, sources, robot};
+};
+
 } // namespace
 
 class TestRobotCycle : public QObject {
@@ -49,17 +63,11 @@ class TestRobotCycle : public QObject {
 
 private slots:
     void invoicesGoFirstAndOneDocumentPerTick() {
-        DocumentFixture f;
-        f.addInvoice(17);
-        f.addInvoice(12);
-        f.addCreditNote(5);
-        PendingSources sources(f.databasePath(), 1);
-        InstantClock clock;
-        StationLog log(f.directory() + QStringLiteral("robot-fiscal.log"));
-        Robot robot(sources, clock, log);
-        MarkingPrinter printer(f, sources, robot);
-        robot.setPrinting(&printer);
-        robot.setTimerEnabled(true);
+        Cycle c;
+        c.f.addInvoice(17);
+        c.f.addInvoice(12);
+        c.f.addCreditNote(5);
+        auto &[f, sources, clock, log, robot, printer] = c;
         QSignalSpy outcomes(&robot, &Robot::tickFinished);
 
         robot.tick();
@@ -79,15 +87,9 @@ private slots:
     }
 
     void startStopButtonTestsTheTimer() {
-        DocumentFixture f;
-        f.addInvoice(1);
-        PendingSources sources(f.databasePath(), 1);
-        InstantClock clock;
-        StationLog log(f.directory() + QStringLiteral("robot-fiscal.log"));
-        Robot robot(sources, clock, log);
-        MarkingPrinter printer(f, sources, robot);
-        robot.setPrinting(&printer);
-        robot.setTimerEnabled(true);
+        Cycle c;
+        c.f.addInvoice(1);
+        auto &[f, sources, clock, log, robot, printer] = c;
         QCOMPARE(robot.command3Caption(), QStringLiteral("Detener"));
         QVERIFY(!robot.command10Enabled());
         QVERIFY(robot.statusText().isEmpty());
@@ -123,15 +125,9 @@ private slots:
     }
 
     void aFailedRefreshNeverPrintsIsReportedOnceAndRecovers() {
-        DocumentFixture f;
-        f.addInvoice(1);
-        PendingSources sources(f.databasePath(), 1);
-        InstantClock clock;
-        StationLog log(f.directory() + QStringLiteral("robot-fiscal.log"));
-        Robot robot(sources, clock, log);
-        MarkingPrinter printer(f, sources, robot);
-        robot.setPrinting(&printer);
-        robot.setTimerEnabled(true);
+        Cycle c;
+        c.f.addInvoice(1);
+        auto &[f, sources, clock, log, robot, printer] = c;
         QSignalSpy problems(&robot, &Robot::databaseProblem);
         QSignalSpy recoveries(&robot, &Robot::databaseRecovered);
 
