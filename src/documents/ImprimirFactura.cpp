@@ -4,28 +4,14 @@
 #include "db/PendingSources.h"
 #include "db/Statements.h"
 #include "documents/Clock.h"
-#include "documents/DocumentRecords.h"
-#include "documents/ItemLines.h"
+#include "documents/DocumentPreparation.h"
 #include "documents/MarkPrinted.h"
-#include "documents/PrintJournal.h"
 #include "documents/RobotControl.h"
 #include "documents/StationLog.h"
 #include "documents/TextFormat.h"
 #include "printer/AnalizaRetorno.h"
 #include "printer/FiscalPrinter.h"
 #include "printer/OperatorMessages.h"
-
-namespace {
-
-const QString kTitulo = QStringLiteral("Emisión de Comprobante Fiscal");
-
-// An invoice line ready for the printer, prepared before the coupon is opened.
-struct InvoiceLine {
-    ItemLine item;
-    double price = 0;
-};
-
-} // namespace
 
 qint16 PrintingProcedures::quantityMode() {
     if (ctx.robot.ModoCantidad != 0)
@@ -37,6 +23,15 @@ qint16 PrintingProcedures::quantityMode() {
         modeZeroLogged = true;
     }
     return 1;
+}
+
+std::optional<qint32> PrintingProcedures::firstPrintable(const QList<PendingDocument> &pending,
+                                                         PrintJournal::Kind kind) const {
+    for (const PendingDocument &document : pending) {
+        if (!ctx.journal.blocks(kind, document.codigo))
+            return document.codigo;
+    }
+    return std::nullopt;
 }
 
 qint64 PrintingProcedures::startJournalEntry(PrintJournal::Kind kind, qint32 codigo,
@@ -59,37 +54,32 @@ void PrintingProcedures::ImprimirFactura() {
         return; // a source that cannot be read never leads to printing
     if (!reconciler.reconcile())
         return; // the printer must first tell what became of an unfinished document
-    qint32 codigo = 0;
-    bool found = false;
-    for (const PendingDocument &pending : ctx.sources.invoices()) {
-        if (!ctx.journal.blocks(PrintJournal::Kind::Factura, pending.codigo)) {
-            codigo = pending.codigo;
-            found = true;
-            break;
-        }
-    }
-    if (!found || codigo == ctx.robot.UltimoCodigo)
+    const std::optional<qint32> taken =
+        firstPrintable(ctx.sources.invoices(), PrintJournal::Kind::Factura);
+    if (!taken || *taken == ctx.robot.UltimoCodigo)
         return;
+    const qint32 codigo = *taken;
 
     ctx.robot.UltimoCodigo = codigo;
     ctx.robot.setTimerEnabled(false);
     ctx.log.write(QStringLiteral("Factura %1 tomada para impresión.").arg(codigo));
 
-    QString stage = QStringLiteral("0");
+    double stage = 0;
     auto fail = [&](const QString &reason) {
-        ctx.messages.show(stageMessage(stage, reason));
+        const QString shownStage = formatPlainNumber(stage);
+        ctx.messages.show(stageMessage(shownStage, reason));
         ctx.robot.noteStoppedAfterFailure(
-            QStringLiteral("factura %1, etapa %2").arg(codigo).arg(stage));
-        ctx.log.write(
-            QStringLiteral("Factura %1 no impresa: etapa %2. %3").arg(codigo).arg(stage, reason));
+            QStringLiteral("factura %1, etapa %2").arg(codigo).arg(shownStage));
+        ctx.log.write(QStringLiteral("Factura %1 no impresa: etapa %2. %3")
+                          .arg(codigo)
+                          .arg(shownStage, reason));
     };
 
     DocumentConnection db;
     QString error;
-    if (!db.open(ctx.RutaBaseDatos, QStringLiteral("factura"), &error))
-        return fail(error);
     DocumentRecords records;
-    if (!readDocument(db, db.statements().invoiceHeader(codigo),
+    if (!db.open(ctx.RutaBaseDatos, QStringLiteral("factura"), &error) ||
+        !readDocument(db, db.statements().invoiceHeader(codigo),
                       db.statements().invoiceLines(codigo), &records, &error))
         return fail(error);
     if (!records.header) {
@@ -99,110 +89,52 @@ void PrintingProcedures::ImprimirFactura() {
         ctx.robot.setTimerEnabled(true);
         return;
     }
-    const QSqlRecord &header = *records.header;
-
-    // Every field the coupon needs is checked before the printer is called: a coupon left
-    // half open by a bad record cannot be taken back.
-    stage = QStringLiteral("2");
-    const QString missingHeader = firstMissingOrNull(
-        header, {QStringLiteral("NombreCliente"), QStringLiteral("RIF"),
-                 QStringLiteral("PorcentImpuesto"), QStringLiteral("Descuento01"),
-                 QStringLiteral("Descuento02"), QStringLiteral("Descuento03")});
-    if (!missingHeader.isEmpty())
-        return fail(missingHeader);
-    const QString nombre =
-        header.value(QStringLiteral("NombreCliente")).toString().trimmed().left(37);
-    const QString rif = header.value(QStringLiteral("RIF")).toString().trimmed();
-    const QVariant direccionValue = header.value(QStringLiteral("Dirección"));
-    const QString direccion = direccionValue.isNull()
-                                  ? QStringLiteral("-")
-                                  : direccionValue.toString().trimmed().left(37);
-    const double rate = header.value(QStringLiteral("PorcentImpuesto")).toDouble();
-    const bool plantilla = yesNo(header, QStringLiteral("PlantillaAuxiliar")).value_or(false);
-    const QVariant medioPago = header.value(QStringLiteral("MedioPago"));
-    const QString formaPago = (medioPago.isNull() || medioPago.toDouble() == 0.0)
-                                  ? QStringLiteral("Efectivo")
-                                  : QStringLiteral("Electronico");
-    const double discount = header.value(QStringLiteral("Descuento01")).toDouble() +
-                            header.value(QStringLiteral("Descuento02")).toDouble() +
-                            header.value(QStringLiteral("Descuento03")).toDouble();
-    double tasa = rate * 100;
-    const QString rateCode = zeroPad(Cifras(tasa, 2, 2).toLongLong(), 4);
-
-    const qint16 mode = quantityMode();
-    const QString quantityField =
-        mode == 1 ? QStringLiteral("Cantidad") : QStringLiteral("CantDec");
-    QList<InvoiceLine> lines;
-    double runningTotal = 0;
-    for (const QSqlRecord &record : records.lines) {
-        stage = QStringLiteral("4");
-        const bool useSpec = plantilla && !record.value(QStringLiteral("Especificación")).isNull();
-        const QString descriptionField =
-            useSpec ? QStringLiteral("Especificación") : QStringLiteral("Nombre");
-        const QString missing =
-            firstMissingOrNull(record, {quantityField, QStringLiteral("Precio"), descriptionField});
-        if (!missing.isEmpty())
-            return fail(missing);
-        const double quantity = record.value(quantityField).toDouble();
-        const double price = record.value(QStringLiteral("Precio")).toDouble();
-        const std::optional<bool> exempt = yesNo(record, QStringLiteral("ExcentoImpuesto"));
-        runningTotal += quantity * price;
-        // A line with no exemption flag is sent taxed, so its tax is paid too: a payment short
-        // of the coupon's total would leave the coupon unclosed.
-        if (exempt != true)
-            runningTotal += price * quantity * rate;
-        QString description = record.value(descriptionField).toString().left(29).trimmed();
-        InvoiceLine line;
-        line.item = {QString(),
-                     LimpioCadena(description),
-                     exempt == true ? QStringLiteral("FF") : rateCode,
-                     QStringLiteral("F"),
-                     formatAmount(quantity * 10),
-                     2,
-                     QStringLiteral("$"),
-                     QStringLiteral("0,00")};
-        line.price = price;
-        lines.append(line);
+    PreparedInvoice invoice;
+    if (const auto missing = prepareInvoice(records, quantityMode(), &invoice)) {
+        stage = missing->stage;
+        return fail(missing->field);
     }
 
     try {
-        stage = QStringLiteral("2");
+        stage = 2;
         const qint64 entry = startJournalEntry(PrintJournal::Kind::Factura, codigo, &error);
         if (entry == 0)
             return fail(error);
-        ctx.printer.CodigoRetorno = ctx.printer.AbreComprobanteDeVentaEx(rif, nombre, direccion);
-        AnalizaRetorno(ctx.printer, ctx.messages, {}, {}, ctx.printer.CodigoRetorno, kTitulo);
+        ctx.printer.CodigoRetorno =
+            ctx.printer.AbreComprobanteDeVentaEx(invoice.rif, invoice.nombre, invoice.direccion);
+        AnalizaRetorno(ctx.printer, ctx.messages, {}, {}, ctx.printer.CodigoRetorno,
+                       QStringLiteral("Emisión de Comprobante Fiscal"));
         if (ctx.printer.CodigoRetorno != 1)
             return fail({});
 
-        stage = QStringLiteral("3");
-        for (const InvoiceLine &line : lines) {
-            stage = QStringLiteral("4");
+        stage = 3;
+        for (const PreparedLine &line : invoice.lines) {
+            stage = 4;
             if (sendItemLine(ctx.printer, line.item, line.price,
                              QStringLiteral("Continua item anterior")) != 1)
                 return fail({});
         }
 
-        stage = QStringLiteral("5");
+        stage = 5;
         ctx.printer.CodigoRetorno = ctx.printer.IniciaCierreCupon(
-            QStringLiteral("D"), QStringLiteral("$"), formatAmount(discount));
+            QStringLiteral("D"), QStringLiteral("$"), formatAmount(invoice.discount));
         if (ctx.printer.CodigoRetorno != 1)
             return fail({});
-        const QString montoPago = formatAmount(runningTotal - discount);
+        const QString montoPago = formatAmount(invoice.total - invoice.discount);
 
         // A payment or closing text the printer refused leaves the coupon incomplete.
-        stage = QStringLiteral("6");
-        ctx.printer.CodigoRetorno = ctx.printer.EfectuaFormaPago(formaPago, montoPago);
+        stage = 6;
+        ctx.printer.CodigoRetorno = ctx.printer.EfectuaFormaPago(invoice.formaPago, montoPago);
         if (ctx.printer.CodigoRetorno != 1)
             return fail({});
-        stage = QStringLiteral("7");
+        stage = 7;
         ctx.printer.CodigoRetorno =
-            ctx.printer.FinalizarCierreCupon(QStringLiteral("Forma de pago:") + formaPago + u'\r' +
-                                             QStringLiteral("Monto: ") + montoPago);
+            ctx.printer.FinalizarCierreCupon(QStringLiteral("Forma de pago:") + invoice.formaPago +
+                                             u'\r' + QStringLiteral("Monto: ") + montoPago);
         if (ctx.printer.CodigoRetorno != 1)
             return fail({});
 
-        stage = QStringLiteral("8");
+        stage = 8;
         QString reducciones(6, u' ');
         QString cupon(6, u' ');
         const short reduccionesRead = ctx.printer.NumeroReducciones(reducciones);
@@ -221,24 +153,13 @@ void PrintingProcedures::ImprimirFactura() {
 
         if (!markPrinted(db, ctx.RutaBaseDatos, db.statements().invoiceUpdate(),
                          {cupon, cupon, numeroZ, codigo}, ctx.clock, &error)) {
-            const QString text =
-                QStringLiteral("La factura %1 SÍ fue impresa con el cupón %2 y el número Z %3, "
-                               "pero no se pudo marcar como impresa en la base de datos:\r%4\r"
-                               "No se imprimirá de nuevo. Anote el cupón en la factura antes de "
-                               "volver a iniciar el robot.")
+            reportPrintedUnmarked(
+                QStringLiteral("factura %1").arg(codigo),
+                QStringLiteral("La factura %1 SÍ fue impresa con el cupón %2 y el número Z %3")
                     .arg(codigo)
                     .arg(cupon)
-                    .arg(numeroZ)
-                    .arg(error);
-            ctx.messages.show(text, MessageIcon::Critical);
-            ctx.robot.noteStoppedAfterFailure(
-                QStringLiteral("factura %1 impresa sin marcar").arg(codigo));
-            ctx.log.write(QStringLiteral("Factura %1 impresa con el cupón %2 (Z %3) pero no "
-                                         "marcada: %4")
-                              .arg(codigo)
-                              .arg(cupon)
-                              .arg(numeroZ)
-                              .arg(error));
+                    .arg(numeroZ),
+                error);
             return;
         }
         ctx.log.write(QStringLiteral("Factura %1 impresa: cupón %2, número Z %3.")
@@ -257,4 +178,17 @@ void PrintingProcedures::ImprimirFactura() {
     ctx.clock.DelayMili(10);
     db.close();
     ctx.robot.setTimerEnabled(true);
+}
+
+void PrintingProcedures::reportPrintedUnmarked(const QString &document, const QString &printed,
+                                               const QString &error) {
+    ctx.messages.show(printed +
+                          QStringLiteral(", pero no se pudo marcar como impresa en la base "
+                                         "de datos:\r") +
+                          error +
+                          QStringLiteral("\rNo se imprimirá de nuevo: el robot la marcará cuando "
+                                         "la base de datos responda."),
+                      MessageIcon::Critical);
+    ctx.robot.noteStoppedAfterFailure(document + QStringLiteral(" impresa sin marcar"));
+    ctx.log.write(printed + QStringLiteral(", pero no quedó marcada: ") + error);
 }

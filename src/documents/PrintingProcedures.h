@@ -1,8 +1,11 @@
 #pragma once
 
+#include "db/PendingSources.h"
 #include "documents/DocumentPrinting.h"
 #include "documents/PrintingContext.h"
 #include "documents/Reconciliation.h"
+
+#include <optional>
 
 // Prints pending documents: an invoice as a fiscal sale coupon, a credit note as a fiscal
 // credit note, each then marked printed in the document database.
@@ -23,6 +26,12 @@ private:
     // Reads the printer's counters and records the document in the journal before its first
     // printer call; returns the entry, or 0 with the reason it must not be printed.
     qint64 startJournalEntry(PrintJournal::Kind kind, qint32 codigo, QString *error);
+    // The first pending document the journal does not hold back.
+    std::optional<qint32> firstPrintable(const QList<PendingDocument> &pending,
+                                         PrintJournal::Kind kind) const;
+    // A document on paper whose record could not be marked: tell the operator it WAS printed.
+    void reportPrintedUnmarked(const QString &document, const QString &printed,
+                               const QString &error);
 
     PrintingContext ctx;
     Reconciler reconciler;
