@@ -88,6 +88,25 @@ private slots:
         QCOMPARE(h.paper().count(QStringLiteral("CERRADO")), 1);
     }
 
+    void aDocumentMarkedByTheJournalIsNotTakenFromAnOlderList() {
+        StationHarness h;
+        addSale(h, 1);
+        addSale(h, 2);
+        h.docs.exec(QStringLiteral("CREATE TRIGGER caida BEFORE UPDATE ON Ventas WHEN OLD.Código "
+                                   "= 1 BEGIN SELECT RAISE(ABORT, 'registro bloqueado'); END"));
+        h.start();
+        h.runUntilIdle(); // 1 printed, not marked: the robot stops
+        h.station->robot.Command3_Click();
+        h.runUntilIdle(); // 1 held back, 2 printed
+        QCOMPARE(h.field(kVentas, 2, QStringLiteral("Control")).toString(),
+                 QStringLiteral("000002"));
+        h.docs.exec(QStringLiteral("DROP TRIGGER caida"));
+        h.runUntilIdle(); // 1 is written back, and never printed a second time
+        QCOMPARE(h.field(kVentas, 1, QStringLiteral("Control")).toString(),
+                 QStringLiteral("000001"));
+        QCOMPARE(h.paper().count(QStringLiteral(" CERRADO")), 2);
+    }
+
     void aPrinterThatGoesOfflineAfterTheClosing() {
         StationHarness h;
         addSale(h, 1);

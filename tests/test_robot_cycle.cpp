@@ -16,19 +16,19 @@ namespace {
 class MarkingPrinter : public DocumentPrinting {
 public:
     MarkingPrinter(DocumentFixture &f, PendingSources &s, Robot &r) : f(f), s(s), r(r) {}
-    void ImprimirFactura() override { print(QStringLiteral("Ventas"), s.invoices()); }
-    void ImprimirNotaCredito() override {
-        print(QStringLiteral("NotaCréditoVenta"), s.creditNotes());
+    bool ImprimirFactura() override { return print(QStringLiteral("Ventas"), s.invoices()); }
+    bool ImprimirNotaCredito() override {
+        return print(QStringLiteral("NotaCréditoVenta"), s.creditNotes());
     }
     QStringList printed;
     bool failNext = false;
 
 private:
-    void print(const QString &table, const QList<PendingDocument> &pending) {
+    bool print(const QString &table, const QList<PendingDocument> &pending) {
         r.setTimerEnabled(false);
         if (failNext) {
             failNext = false;
-            return;
+            return true;
         }
         const qint32 codigo = pending.first().codigo;
         printed << table + u' ' + QString::number(codigo);
@@ -36,6 +36,7 @@ private:
                    .arg(table)
                    .arg(codigo));
         r.setTimerEnabled(true);
+        return true;
     }
     DocumentFixture &f;
     PendingSources &s;

@@ -24,7 +24,8 @@ int runHeadless(Station &station, bool exitWhenIdle) {
     });
     if (exitWhenIdle) {
         QObject::connect(&robot, &Robot::tickFinished, [&robot](Robot::TickOutcome outcome) {
-            if (outcome == Robot::TickOutcome::RefreshFailed || !robot.timerEnabled() ||
+            if (outcome == Robot::TickOutcome::RefreshFailed ||
+                outcome == Robot::TickOutcome::NothingTaken || !robot.timerEnabled() ||
                 robot.printingHeld())
                 QCoreApplication::exit(3);
             else if (outcome == Robot::TickOutcome::NothingPending)

@@ -4,6 +4,6 @@ class Station;
 
 // Runs the station without a window. Operator messages go to standard error. With
 // `exitWhenIdle` the program ends with 0 once a tick finds nothing pending, and with 3 once a
-// failure has stopped the robot, the documents cannot be read, or the print journal holds
-// printing back until the operator acts.
+// failure has stopped the robot, the documents cannot be read, or pending documents remain
+// that the station will not print without the operator.
 int runHeadless(Station &station, bool exitWhenIdle);

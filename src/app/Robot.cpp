@@ -124,11 +124,11 @@ void Robot::tick() {
     }
     clock.DelayMili(50);
     if (!sources.invoices().isEmpty() && procedures) {
-        procedures->ImprimirFactura();
-        emit tickFinished(TickOutcome::Printed);
+        const bool taken = procedures->ImprimirFactura();
+        emit tickFinished(taken ? TickOutcome::Printed : TickOutcome::NothingTaken);
     } else if (!sources.creditNotes().isEmpty() && procedures) {
-        procedures->ImprimirNotaCredito();
-        emit tickFinished(TickOutcome::Printed);
+        const bool taken = procedures->ImprimirNotaCredito();
+        emit tickFinished(taken ? TickOutcome::Printed : TickOutcome::NothingTaken);
     } else {
         emit tickFinished(TickOutcome::NothingPending);
     }

@@ -17,7 +17,9 @@ class StationLog;
 class Robot : public QObject, public RobotControl {
     Q_OBJECT
 public:
-    enum class TickOutcome { NothingPending, Printed, RefreshFailed };
+    // NothingTaken: documents are pending but the first one may not be taken now (taken
+    // already, or held back by the print journal).
+    enum class TickOutcome { NothingPending, Printed, NothingTaken, RefreshFailed };
     enum class Status {
         Running,
         StoppedByOperator,

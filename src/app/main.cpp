@@ -1,24 +1,31 @@
 #include "app/HeadlessRunner.h"
 #include "app/Station.h"
+#include "app/StationLock.h"
 #include "app/StderrMessages.h"
 #include "app/SystemClock.h"
 #include "app/window/MessageBoxMessages.h"
 #include "app/window/WindowFrontEnd.h"
+#include "commands/CommandLineActions.h"
 #include "documents/StationLog.h"
 #include "printer/LibraryPrinter.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QTextStream>
 #include <cstring>
 #include <memory>
 
 namespace {
 
 bool wantsWindow(int argc, char **argv) {
+    if (CommandLineActions::requested(argc, argv))
+        return false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--headless") == 0)
-            return false;
+        // The help must also be readable on a support terminal without a display.
+        for (const char *plain : {"--headless", "--help", "--help-all", "-h", "-?"})
+            if (std::strcmp(argv[i], plain) == 0)
+                return false;
     }
     return true;
 }
@@ -46,11 +53,16 @@ int main(int argc, char **argv) {
         QStringLiteral("exit-when-idle"),
         QStringLiteral("Con --headless: termina cuando no queda nada pendiente."));
     parser.addOptions({headless, dir, exitWhenIdle});
+    const CommandLineActions actions(parser);
     parser.process(*app);
+    if (const QString problem = actions.problem(); !problem.isEmpty()) {
+        QTextStream(stderr) << problem << Qt::endl;
+        return CommandLineActions::kExitUsage;
+    }
 
-    const QString directory = QDir(parser.isSet(dir) ? parser.value(dir)
-                                                     : QCoreApplication::applicationDirPath())
-                                  .absolutePath();
+    const QString directory =
+        QDir(parser.isSet(dir) ? parser.value(dir) : QCoreApplication::applicationDirPath())
+            .absolutePath();
     QDir::setCurrent(directory);
 
     StderrMessages stderrMessages;
@@ -64,6 +76,25 @@ int main(int argc, char **argv) {
         log.write(QStringLiteral("Inicio rechazado: ") + startup.message);
         messages.show(startup.message);
         return 2;
+    }
+
+    // A station printing on this fiscal machine must not meet a second one, nor a technician's
+    // report or cancellation in the middle of its coupon.
+    StationLock lock;
+    if (!actions.chosen() || actions.changesPrinter()) {
+        QString refusal;
+        if (!lock.acquire(startup.settings.RutaDatos, startup.settings.Caja, &refusal)) {
+            log.write(QStringLiteral("Inicio rechazado: ") + refusal);
+            messages.show(refusal);
+            return 2;
+        }
+    }
+
+    if (actions.chosen()) {
+        // One printer action for a support technician: no station, no robot, no database.
+        LibraryPrinter printer(LibraryPrinter::defaultLibraryPath());
+        QTextStream out(stdout);
+        return actions.run(printer, messages, out);
     }
 
     SystemClock clock;

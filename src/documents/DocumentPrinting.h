@@ -1,9 +1,10 @@
 #pragma once
 
-// The two printing procedures a robot tick may run.
+// The two printing procedures a robot tick may run. Each returns whether it took a document
+// (printed or failed); false when the first pending one may not be taken now.
 class DocumentPrinting {
 public:
     virtual ~DocumentPrinting() = default;
-    virtual void ImprimirFactura() = 0;
-    virtual void ImprimirNotaCredito() = 0;
+    virtual bool ImprimirFactura() = 0;
+    virtual bool ImprimirNotaCredito() = 0;
 };

@@ -49,15 +49,16 @@ qint64 PrintingProcedures::startJournalEntry(PrintJournal::Kind kind, qint32 cod
     return ctx.journal.begin(kind, codigo, ctx.Caja, counters.coupon, counters.reductions, error);
 }
 
-void PrintingProcedures::ImprimirFactura() {
-    if (!ctx.sources.refreshInvoices())
-        return; // a source that cannot be read never leads to printing
+bool PrintingProcedures::ImprimirFactura() {
+    // Settled first: a document it marks printed must not be taken from an older list.
     if (!reconciler.reconcile())
-        return; // the printer must first tell what became of an unfinished document
+        return false; // the printer must first tell what became of an unfinished document
+    if (!ctx.sources.refreshInvoices())
+        return false; // a source that cannot be read never leads to printing
     const std::optional<qint32> taken =
         firstPrintable(ctx.sources.invoices(), PrintJournal::Kind::Factura);
     if (!taken || *taken == ctx.robot.UltimoCodigo)
-        return;
+        return false;
     const qint32 codigo = *taken;
 
     ctx.robot.UltimoCodigo = codigo;
@@ -73,6 +74,7 @@ void PrintingProcedures::ImprimirFactura() {
         ctx.log.write(QStringLiteral("Factura %1 no impresa: etapa %2. %3")
                           .arg(codigo)
                           .arg(shownStage, reason));
+        return true;
     };
 
     DocumentConnection db;
@@ -87,7 +89,7 @@ void PrintingProcedures::ImprimirFactura() {
         ctx.clock.DelayMili(10);
         db.close();
         ctx.robot.setTimerEnabled(true);
-        return;
+        return true;
     }
     PreparedInvoice invoice;
     if (const auto missing = prepareInvoice(records, quantityMode(), &invoice)) {
@@ -160,7 +162,7 @@ void PrintingProcedures::ImprimirFactura() {
                     .arg(cupon)
                     .arg(numeroZ),
                 error);
-            return;
+            return true;
         }
         ctx.log.write(QStringLiteral("Factura %1 impresa: cupón %2, número Z %3.")
                           .arg(codigo)
@@ -178,6 +180,7 @@ void PrintingProcedures::ImprimirFactura() {
     ctx.clock.DelayMili(10);
     db.close();
     ctx.robot.setTimerEnabled(true);
+    return true;
 }
 
 void PrintingProcedures::reportPrintedUnmarked(const QString &document, const QString &printed,

@@ -25,17 +25,23 @@ QString refusal(const char *entryPoint, short code) {
 
 } // namespace
 
-void PrintingProcedures::ImprimirNotaCredito() {
+bool PrintingProcedures::ImprimirNotaCredito() {
     ctx.robot.setTimerEnabled(false);
+    const bool unsettled = ctx.journal.hasUnfinished();
     if (!reconciler.reconcile()) {
         ctx.robot.setTimerEnabled(true);
-        return; // the printer must first tell what became of an unfinished document
+        return false; // the printer must first tell what became of an unfinished document
+    }
+    // A credit note the journal just marked printed must not be taken from the tick's list.
+    if (unsettled && !ctx.sources.refreshCreditNotes()) {
+        ctx.robot.setTimerEnabled(true);
+        return false;
     }
     const std::optional<qint32> taken =
         firstPrintable(ctx.sources.creditNotes(), PrintJournal::Kind::NotaCredito);
     if (!taken || *taken == ctx.robot.UltimoCodigo) {
         ctx.robot.setTimerEnabled(true);
-        return;
+        return false;
     }
     const qint32 codigo = *taken;
     ctx.robot.UltimoCodigo = codigo;
@@ -50,6 +56,7 @@ void PrintingProcedures::ImprimirNotaCredito() {
         ctx.log.write(QStringLiteral("Nota de crédito %1 no impresa: etapa %2. %3")
                           .arg(codigo)
                           .arg(shownStage, reason));
+        return true;
     };
 
     DocumentConnection db;
@@ -64,7 +71,7 @@ void PrintingProcedures::ImprimirNotaCredito() {
             QStringLiteral("Nota de crédito %1: no se encontró su registro.").arg(codigo));
         db.close();
         ctx.robot.setTimerEnabled(true);
-        return;
+        return true;
     }
     PreparedCreditNote note;
     if (const auto missing = prepareCreditNote(records, quantityMode(), &note)) {
@@ -135,7 +142,7 @@ void PrintingProcedures::ImprimirNotaCredito() {
                                       .arg(codigo)
                                       .arg(numeroZ),
                                   error);
-            return;
+            return true;
         }
         if (!ctx.journal.setState(entry, PrintJournal::State::Done, &journalError))
             ctx.log.write(journalError);
@@ -146,4 +153,5 @@ void PrintingProcedures::ImprimirNotaCredito() {
     }
     db.close();
     ctx.robot.setTimerEnabled(true);
+    return true;
 }

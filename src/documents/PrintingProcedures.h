@@ -14,8 +14,8 @@ public:
     explicit PrintingProcedures(const PrintingContext &context)
         : ctx(context), reconciler(context) {}
 
-    void ImprimirFactura() override;
-    void ImprimirNotaCredito() override;
+    bool ImprimirFactura() override;
+    bool ImprimirNotaCredito() override;
 
     // Settles what the journal left unfinished; true when a new document may be started.
     bool reconcile() { return reconciler.reconcile(); }

@@ -3,6 +3,9 @@
 #include "NotificationIcon.h"
 #include "app/Preparation.h"
 #include "app/Station.h"
+#include "commands/FiscalCommands.h"
+#include "commands/InformationQueries.h"
+#include "printer/FiscalPrinter.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -58,6 +61,7 @@ frmImprimirFacturaROBOT::frmImprimirFacturaROBOT(Station &station,
 
     buildControls();
     applyColours();
+    connectOperatorCommands();
 
     Robot &robot = station.robot;
     connect(&robot, &Robot::stateChanged, this, &frmImprimirFacturaROBOT::showRobotState);
@@ -186,6 +190,31 @@ void frmImprimirFacturaROBOT::buildControls() {
     });
     connect(Command4, &QPushButton::clicked, this, &frmImprimirFacturaROBOT::Minimizar);
     connect(Command10, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void frmImprimirFacturaROBOT::connectOperatorCommands() {
+    commands = std::make_unique<FiscalCommands>(*station.printer, station.messages,
+                                                [this](bool Estado) { HabilitaControles(Estado); });
+    queries = std::make_unique<InformationQueries>(*station.printer, station.messages);
+
+    connect(button(QStringLiteral("Command6")), &QPushButton::clicked, this,
+            [this] { commands->CierreZ(); });
+    connect(button(QStringLiteral("Command21")), &QPushButton::clicked, this,
+            [this] { commands->CierreX(); });
+    connect(button(QStringLiteral("Command22")), &QPushButton::clicked, this,
+            [this] { commands->AbrirGaveta(); });
+    connect(button(QStringLiteral("Command1")), &QPushButton::clicked, this,
+            [this] { commands->AnulaCupon(); });
+
+    for (int prueba = InformationQueries::kFirst; prueba <= InformationQueries::kLast; ++prueba) {
+        connect(button(InformationQueries::buttonName(prueba)), &QPushButton::clicked, this,
+                [this, prueba] {
+                    if (const std::optional<QString> answer = queries->Prueba(prueba))
+                        Mostrar->setPlainText(*answer);
+                });
+    }
+    // The lists have no double-click reaction on purpose: acting on a pending document from
+    // there could cancel a coupon the robot is printing.
 }
 
 void frmImprimirFacturaROBOT::applyColours() {

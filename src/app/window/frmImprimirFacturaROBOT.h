@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <memory>
 
+class FiscalCommands;
+class InformationQueries;
 class QGroupBox;
 class QLabel;
 class QListWidget;
@@ -69,6 +71,7 @@ private:
     QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption,
                             const QString &tip, const QRect &geometry);
     void buildControls();
+    void connectOperatorCommands();
     void applyColours();
     void refillLists();
     void showRobotState();
@@ -95,4 +98,7 @@ private:
     QPushButton *Command13 = nullptr;
     QGroupBox *Frame1 = nullptr;
     QPlainTextEdit *Mostrar = nullptr;
+
+    std::unique_ptr<FiscalCommands> commands;
+    std::unique_ptr<InformationQueries> queries;
 };

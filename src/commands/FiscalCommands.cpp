@@ -1,0 +1,54 @@
+#include "commands/FiscalCommands.h"
+
+#include "printer/AnalizaRetorno.h"
+#include "printer/FiscalPrinter.h"
+#include "printer/OperatorMessages.h"
+
+FiscalCommands::FiscalCommands(FiscalPrinter &printer, OperatorMessages &messages,
+                               HabilitaControles habilitaControles)
+    : printer(printer), messages(messages), habilitaControles(std::move(habilitaControles)) {}
+
+CommandOutcome FiscalCommands::run(const QString &titulo, Analysis analysis,
+                                   const std::function<short()> &call) {
+    CommandOutcome outcome;
+    if (habilitaControles)
+        habilitaControles(false);
+    try {
+        printer.CodigoRetorno = call();
+        outcome.called = true;
+        outcome.code = printer.CodigoRetorno;
+        // Shown while the robot is still held: after a refused cancellation the coupon may
+        // still be open, and the operator must read that before anything else prints.
+        if (analysis == Analysis::Always || outcome.code != 1)
+            AnalizaRetorno(printer, messages, QString(), QString(), printer.CodigoRetorno, titulo);
+    } catch (const PrinterUnavailable &e) {
+        // The message names the library or the entry point; the command then ends as usual.
+        messages.show(e.text, MessageIcon::Critical, titulo);
+    }
+    if (habilitaControles)
+        habilitaControles(true);
+    return outcome;
+}
+
+CommandOutcome FiscalCommands::CierreZ() {
+    return run(tituloReduccionZ(), Analysis::Always,
+               [this] { return printer.ReduccionZ(QString(), QString()); });
+}
+
+CommandOutcome FiscalCommands::CierreX() {
+    return run(tituloLecturaX(), Analysis::Always, [this] { return printer.LecturaX(); });
+}
+
+CommandOutcome FiscalCommands::AbrirGaveta() {
+    return run(tituloGaveta(), Analysis::OnRefusal, [this] { return printer.AccionaGaveta(); });
+}
+
+CommandOutcome FiscalCommands::AnulaCupon() {
+    // A refused cancellation used to end with "Listo." as well, which made a coupon still open
+    // look cancelled; the refusal is shown in the printer's words instead.
+    const CommandOutcome outcome =
+        run(tituloAnulaCupon(), Analysis::OnRefusal, [this] { return printer.AnulaCupon(); });
+    if (outcome.succeeded())
+        messages.show(QStringLiteral("Listo."));
+    return outcome;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class FiscalPrinter;
+class OperatorMessages;
+
+// What one operator command got from the printer library.
+struct CommandOutcome {
+    bool called = false; // false: the library could not be used, nothing reached the printer
+    short code = 0;      // the library's return code when called
+    bool succeeded() const { return called && code == 1; }
+};
+
+// The operator's direct printer commands: the Z and X reports, the cash drawer and the coupon
+// cancellation. Each runs between habilitaControles(false) and habilitaControles(true) so the
+// robot cannot start a document meanwhile; the window passes its HabilitaControles, the
+// command line, which has no robot running, passes nothing.
+class FiscalCommands {
+public:
+    using HabilitaControles = std::function<void(bool)>;
+
+    FiscalCommands(FiscalPrinter &printer, OperatorMessages &messages,
+                   HabilitaControles habilitaControles = {});
+
+    // "Cierre Z" (Command6): Bematech_FI_ReduccionZ with two empty texts, analysed as
+    // "Reducción Z".
+    CommandOutcome CierreZ();
+    // "Cierre X" (Command21): Bematech_FI_LecturaX, analysed as "Lectura X".
+    CommandOutcome CierreX();
+    // "Abrir G" (Command22): Bematech_FI_AccionaGaveta; a refusal is analysed as "Abrir G".
+    CommandOutcome AbrirGaveta();
+    // "Anula Cupon" (Command1): Bematech_FI_AnulaCupon; "Listo." once the controls are back,
+    // or, when refused, the printer's answer analysed as "Anula Cupon".
+    CommandOutcome AnulaCupon();
+
+    static QString tituloReduccionZ() { return QStringLiteral("Reducción Z"); }
+    static QString tituloLecturaX() { return QStringLiteral("Lectura X"); }
+    static QString tituloGaveta() { return QStringLiteral("Abrir G"); }
+    static QString tituloAnulaCupon() { return QStringLiteral("Anula Cupon"); }
+
+private:
+    enum class Analysis { Always, OnRefusal };
+    CommandOutcome run(const QString &titulo, Analysis analysis,
+                       const std::function<short()> &call);
+
+    FiscalPrinter &printer;
+    OperatorMessages &messages;
+    HabilitaControles habilitaControles;
+};
