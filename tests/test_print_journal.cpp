@@ -153,6 +153,17 @@ private slots:
         QCOMPARE(h.field(kVentas, 2, QStringLiteral("Control")).toString(),
                  QStringLiteral("000001"));
         QVERIFY(h.station->robot.statusText().contains(QStringLiteral("factura 1")));
+
+        // The operator decides: printed after all (marked in the back office) or print it.
+        h.docs.addInvoice(3, 1, QStringLiteral("Control = 'a mano'"));
+        QVERIFY(h.station->journal.begin(PrintJournal::Kind::Factura, 3, 1, -5, 0, &error));
+        h.station->robot.tick();
+        QCOMPARE(h.station->journal.allowReprint(PrintJournal::Kind::Factura, 1, &error), 1);
+        h.runUntilIdle();
+        QCOMPARE(h.field(kVentas, 1, QStringLiteral("Control")).toString(),
+                 QStringLiteral("000002"));
+        QVERIFY(!h.station->journal.hasUnfinished());
+        QVERIFY(h.station->robot.statusText().isEmpty());
     }
 
     void oneStationPerFiscalMachine() {

@@ -1,3 +1,4 @@
+#include "app/AllowReprint.h"
 #include "app/HeadlessRunner.h"
 #include "app/Station.h"
 #include "app/StationLock.h"
@@ -23,7 +24,8 @@ bool wantsWindow(int argc, char **argv) {
         return false;
     for (int i = 1; i < argc; ++i) {
         // The help must also be readable on a support terminal without a display.
-        for (const char *plain : {"--headless", "--help", "--help-all", "-h", "-?"})
+        for (const char *plain :
+             {"--headless", "--allow-reprint", "--help", "--help-all", "-h", "-?"})
             if (std::strcmp(argv[i], plain) == 0)
                 return false;
     }
@@ -52,7 +54,12 @@ int main(int argc, char **argv) {
     const QCommandLineOption exitWhenIdle(
         QStringLiteral("exit-when-idle"),
         QStringLiteral("Con --headless: termina cuando no queda nada pendiente."));
-    parser.addOptions({headless, dir, exitWhenIdle});
+    const QCommandLineOption reprint(
+        QStringLiteral("allow-reprint"),
+        QStringLiteral("Permite imprimir de nuevo un documento que el diario retiene porque la "
+                       "impresora no pudo decir si salió (factura:N o nota:N)."),
+        QStringLiteral("DOCUMENTO"));
+    parser.addOptions({headless, dir, exitWhenIdle, reprint});
     const CommandLineActions actions(parser);
     parser.process(*app);
     if (const QString problem = actions.problem(); !problem.isEmpty()) {
@@ -64,6 +71,11 @@ int main(int argc, char **argv) {
         QDir(parser.isSet(dir) ? parser.value(dir) : QCoreApplication::applicationDirPath())
             .absolutePath();
     QDir::setCurrent(directory);
+
+    if (parser.isSet(reprint)) {
+        QTextStream out(stdout);
+        return allowReprint(directory, parser.value(reprint), out);
+    }
 
     StderrMessages stderrMessages;
     MessageBoxMessages boxMessages;

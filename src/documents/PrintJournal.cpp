@@ -119,6 +119,24 @@ bool PrintJournal::setState(qint64 id, State state, QString *error, const QStrin
     return true;
 }
 
+int PrintJournal::allowReprint(Kind kind, qint32 codigo, QString *error) {
+    QSqlQuery query(QSqlDatabase::database(connectionName, false));
+    query.prepare(QStringLiteral("UPDATE Diario SET Estado = ?, Cambio = ? WHERE Tipo = ? AND "
+                                 "Código = ? AND Estado = ?"));
+    query.addBindValue(QLatin1String(stateName(State::Void)));
+    query.addBindValue(now());
+    query.addBindValue(kindName(kind));
+    query.addBindValue(codigo);
+    query.addBindValue(QLatin1String(stateName(State::Unknown)));
+    if (!query.exec()) {
+        if (error)
+            *error = QStringLiteral("No se pudo escribir el diario de impresión: ") +
+                     query.lastError().text();
+        return -1;
+    }
+    return query.numRowsAffected();
+}
+
 QList<PrintJournal::Entry> PrintJournal::unfinished() const {
     QList<Entry> entries;
     QSqlQuery query(QSqlDatabase::database(connectionName, false));

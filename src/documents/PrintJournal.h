@@ -45,6 +45,10 @@ public:
     bool setState(qint64 id, State state, QString *error, const QString &coupon = {},
                   qint64 numeroZ = 0);
 
+    // The operator's decision on a document the counters could not explain: print it again.
+    // Returns how many held-back entries were released.
+    int allowReprint(Kind kind, qint32 codigo, QString *error);
+
     // Entries not Done and not Void, oldest first.
     QList<Entry> unfinished() const;
     bool hasUnfinished() const;

@@ -8,6 +8,7 @@
 #include "printer/FiscalPrinter.h"
 #include "printer/OperatorMessages.h"
 
+#include <QSqlQuery>
 #include <QStringList>
 
 PrinterCounters readCounters(FiscalPrinter &printer) {
@@ -38,6 +39,18 @@ bool Reconciler::writeBack(const PrintJournal::Entry &entry, QString *error) {
         invoice ? db.statements().invoiceUpdate() : db.statements().creditNoteUpdate();
     return markPrinted(db, ctx.RutaBaseDatos, statement,
                        {number, number, entry.numeroZ, entry.codigo}, ctx.clock, error);
+}
+
+bool Reconciler::markedInDatabase(const PrintJournal::Entry &entry) {
+    DocumentConnection db;
+    QString error;
+    if (!db.open(ctx.RutaBaseDatos, QStringLiteral("diario"), &error))
+        return false;
+    QSqlQuery query(db.database());
+    const QString sql = entry.kind == PrintJournal::Kind::Factura
+                            ? db.statements().invoiceHeader(entry.codigo)
+                            : db.statements().creditNoteHeader(entry.codigo);
+    return query.exec(sql) && query.next() && !query.value(QStringLiteral("Control")).isNull();
 }
 
 void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrint,
@@ -132,7 +145,15 @@ bool Reconciler::reconcile() {
             break;
         }
         case PrintJournal::State::Unknown:
-            notices << QStringLiteral("No se sabe si la %1 se imprimió: revísela.").arg(document);
+            if (markedInDatabase(entry)) {
+                journal.setState(entry.id, PrintJournal::State::Done, &error);
+                ctx.log.write(QStringLiteral("La %1 fue marcada en la base de datos: el diario la "
+                                             "da por resuelta.")
+                                  .arg(document));
+            } else {
+                notices
+                    << QStringLiteral("No se sabe si la %1 se imprimió: revísela.").arg(document);
+            }
             break;
         case PrintJournal::State::Printing:
         case PrintJournal::State::Open:

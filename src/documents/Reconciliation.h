@@ -32,6 +32,8 @@ public:
 
 private:
     bool writeBack(const PrintJournal::Entry &entry, QString *error);
+    // The operator settles a held-back document by marking it in the back office.
+    bool markedInDatabase(const PrintJournal::Entry &entry);
     void settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrint, QStringList &notices);
 
     PrintingContext ctx;
