@@ -1,198 +1,98 @@
 #include "printer/AnalizaRetorno.h"
+#include "printer/LibraryPrinter.h"
 #include "support/RecordingMessages.h"
 
 #include <QTest>
 
 namespace {
 
-// Answers RetornoImpresora with set status values; nothing else is used by the analysis.
-class StatusPrinter : public FiscalPrinter {
+// Answers RetornoImpresora with set values; with no library behind it, any other call throws.
+class StatusPrinter : public LibraryPrinter {
 public:
-    short ack = 6, st1 = 0, st2 = 0;
-    int statusReads = 0;
-    bool unavailable = false;
-
+    StatusPrinter(short ack, short st1, short st2)
+        : LibraryPrinter(QString()), ack(ack), st1(st1), st2(st2) {}
     short RetornoImpresora(short &a, short &s1, short &s2) override {
-        ++statusReads;
-        if (unavailable)
-            throw PrinterUnavailable(QStringLiteral("sin librería"));
+        ++reads;
         a = ack;
         s1 = st1;
         s2 = st2;
         return 1;
     }
-
-    short AbreComprobanteDeVentaEx(const QString &, const QString &, const QString &) override {
-        return unused();
-    }
-    short VendeArticulo(const QString &, const QString &, const QString &, const QString &,
-                        const QString &, short, const QString &, const QString &,
-                        const QString &) override {
-        return unused();
-    }
-    short IniciaCierreCupon(const QString &, const QString &, const QString &) override {
-        return unused();
-    }
-    short EfectuaFormaPago(const QString &, const QString &) override { return unused(); }
-    short FinalizarCierreCupon(const QString &) override { return unused(); }
-    short NumeroCupon(QString &) override { return unused(); }
-    short NumeroReducciones(QString &) override { return unused(); }
-    short NumeroIntervenciones(QString &) override { return unused(); }
-    short AccionaGaveta() override { return unused(); }
-    short AbreNotaDeCredito(const std::array<QString, 10> &) override { return unused(); }
-    short CierraCuponReducido(const QString &, const QString &) override { return unused(); }
-    short AnulaCupon() override { return unused(); }
-    short LecturaX() override { return unused(); }
-    short ReduccionZ(const QString &, const QString &) override { return unused(); }
-    short NumeroSerie(QString &) override { return unused(); }
-    short DatosUltimaReduccion(QString &) override { return unused(); }
-    short ContadoresTotalizadoresNoFiscales(QString &) override { return unused(); }
-    short NumeroSustituicionesPropietario(QString &) override { return unused(); }
-    short LeerArchivoRetorno(QString &) override { return unused(); }
-
-    int otherCalls = 0;
-
-private:
-    short unused() {
-        ++otherCalls;
-        return 1;
-    }
+    short ack, st1, st2;
+    int reads = 0;
 };
 
-const QString kTitle = QStringLiteral("Reducción Z");
+// The result, how often the status was read, then each message as [icon|caption] text.
+QString analiza(short ack, short st1, short st2, short code, const QString &mensaje = {},
+                const QString &adicional = {}) {
+    StatusPrinter printer(ack, st1, st2);
+    RecordingMessages messages;
+    const bool ok =
+        AnalizaRetorno(printer, messages, mensaje, adicional, code, QStringLiteral("Reducción Z"));
+    QString out = QString(ok ? "true" : "false") + " reads=" + QString::number(printer.reads);
+    const char *const icons[] = {"none", "info", "critical"};
+    for (const auto &m : messages.messages)
+        out +=
+            QStringLiteral(" [%1|%2] %3").arg(QLatin1String(icons[int(m.icon)]), m.caption, m.text);
+    return out;
+}
 
 } // namespace
 
 class TestAnalizaRetorno : public QObject {
     Q_OBJECT
 private slots:
-    void communicationFailureDoesNotReadStatus() {
-        StatusPrinter printer;
-        RecordingMessages messages;
-        QVERIFY(!AnalizaRetorno(printer, messages, "extra", "", 0, kTitle));
-        QCOMPARE(printer.statusReads, 0);
-        QCOMPARE(messages.messages.size(), 1);
-        QCOMPARE(messages.messages[0].text,
-                 QStringLiteral("Error de comunicación con la impresora."));
-        QCOMPARE(messages.messages[0].icon, MessageIcon::Critical);
-        QCOMPARE(messages.messages[0].caption, kTitle);
-    }
-
-    void otherReturnCodesAreFailures() {
-        for (short code : {short(-2), short(-1), short(2), short(-28), short(32767)}) {
-            StatusPrinter printer;
-            RecordingMessages messages;
-            QVERIFY(!AnalizaRetorno(printer, messages, "", "", code, kTitle));
-            QCOMPARE(printer.statusReads, 0);
-            QCOMPARE(messages.messages.size(), 1);
-            QCOMPARE(messages.messages[0].text,
-                     QStringLiteral("La impresora no ejecutó el comando (código %1).").arg(code));
-            QCOMPARE(messages.messages[0].icon, MessageIcon::Critical);
-            QCOMPARE(messages.messages[0].caption, kTitle);
-        }
+    void failedCallsDoNotReadTheStatus() {
+        QCOMPARE(analiza(6, 0, 0, 0, "extra"),
+                 "false reads=0 [critical|Reducción Z] Error de comunicación con la impresora.");
+        for (short code : {-28, -2, -1, 2, 32767})
+            QCOMPARE(analiza(6, 0, 0, code, "extra"),
+                     QStringLiteral("false reads=0 [critical|Reducción Z] La impresora no ejecutó "
+                                    "el comando (código %1).")
+                         .arg(code));
     }
 
     void successShowsOnlyTheCallersMessage() {
-        for (short code : {short(1), short(-27)}) {
-            StatusPrinter printer;
-            RecordingMessages messages;
-            QVERIFY(AnalizaRetorno(printer, messages, "", "ignorado", code, kTitle));
-            QCOMPARE(printer.statusReads, 1);
-            QVERIFY(messages.messages.isEmpty());
-
-            QVERIFY(AnalizaRetorno(printer, messages, "Cupón ", "emitido", code, kTitle));
-            QCOMPARE(messages.messages.size(), 1);
-            QCOMPARE(messages.messages[0].text, QStringLiteral("Cupón emitido"));
-            QCOMPARE(messages.messages[0].icon, MessageIcon::Information);
-            QCOMPARE(messages.messages[0].caption, kTitle);
+        for (short code : {1, -27}) {
+            QCOMPARE(analiza(6, 0, 0, code, "", "ignorado"), "true reads=1");
+            QCOMPARE(analiza(6, 0, 0, code, "Cupón ", "emitido"),
+                     "true reads=1 [info|Reducción Z] Cupón emitido");
         }
     }
 
-    void ack21ComesBeforeTheBits() {
-        StatusPrinter printer;
-        printer.ack = 21;
-        printer.st1 = 128;
-        printer.st2 = 1;
-        RecordingMessages messages;
-        QVERIFY(!AnalizaRetorno(printer, messages, "no mostrado", "", -27, kTitle));
-        QCOMPARE(messages.messages.size(), 1);
-        QCOMPARE(messages.messages[0].text,
-                 QStringLiteral("Status de la Impresora: 21\r\nComando no ejecutado"));
-        QCOMPARE(messages.messages[0].icon, MessageIcon::Information);
-        QCOMPARE(messages.messages[0].caption, QString());
-
-        // With no bits set it is still a failure.
-        printer.st1 = printer.st2 = 0;
-        QVERIFY(!AnalizaRetorno(printer, messages, "", "", 1, kTitle));
-        QCOMPARE(messages.messages.size(), 2);
-    }
-
     void statusBitsBecomeLines() {
-        StatusPrinter printer;
-        printer.st1 = 66;
-        RecordingMessages messages;
-        QVERIFY(!AnalizaRetorno(printer, messages, "", "", 1, kTitle));
-        QCOMPARE(messages.messages.size(), 1);
-        QCOMPARE(
-            messages.messages[0].text,
-            QStringLiteral("Status de la Impresora: 6,66,0\r\nPoco Papel\rCupón fiscal abierto\r"));
-        QCOMPARE(messages.messages[0].icon, MessageIcon::Information);
-        QCOMPARE(messages.messages[0].caption, kTitle);
+        // ACK 21 wins over the bits and has the application's default caption.
+        const QString ack21 = "false reads=1 [info|] Status de la Impresora: 21\r\nComando no "
+                              "ejecutado";
+        QCOMPARE(analiza(21, 128, 1, -27, "no mostrado"), ack21);
+        QCOMPARE(analiza(21, 0, 0, 1), ack21);
 
-        // ST1 before ST2, each from 128 down; the status text shows the values as read.
-        printer.ack = 0;
-        printer.st1 = 128;
-        printer.st2 = 129;
-        QVERIFY(!AnalizaRetorno(printer, messages, "", "", -27, kTitle));
-        QCOMPARE(messages.messages[1].text,
-                 QStringLiteral("Status de la Impresora: 0,128,129\r\nFin de Papel\r"
-                                "Tipo de Parámetro de comando inválido\rComando no ejecutado\r"));
-
+        QCOMPARE(analiza(6, 66, 0, 1),
+                 "false reads=1 [info|Reducción Z] Status de la Impresora: 6,66,0\r\nPoco Papel\r"
+                 "Cupón fiscal abierto\r");
+        // ST1 before ST2, each from 128 down.
+        QCOMPARE(analiza(0, 128, 129, -27),
+                 "false reads=1 [info|Reducción Z] Status de la Impresora: 0,128,129\r\nFin de "
+                 "Papel\rTipo de Parámetro de comando inválido\rComando no ejecutado\r");
         // The caller's message follows the list; MensajeAdicional is not part of an error.
-        printer.st1 = 0;
-        printer.st2 = 64;
-        QVERIFY(!AnalizaRetorno(printer, messages, "Etapa 2", "no", 1, kTitle));
-        QCOMPARE(
-            messages.messages[2].text,
-            QStringLiteral("Status de la Impresora: 0,0,64\r\nMemória fiscal llena\r\r\nEtapa 2"));
-    }
-
-    void everyBitHasItsText() {
-        StatusPrinter printer;
-        printer.st1 = 255;
-        printer.st2 = 255;
-        RecordingMessages messages;
-        QVERIFY(!AnalizaRetorno(printer, messages, "", "", 1, kTitle));
-        const QStringList lines =
-            messages.messages[0].text.split(QStringLiteral("\r\n"))[1].split(QLatin1Char('\r'));
-        const QStringList expected = {
-            "Fin de Papel",
-            "Poco Papel",
-            "Error en el reloj",
-            "Impresora en error",
-            "Primer dato del comando no fue Esc",
-            "Comando inexistente",
-            "Cupón fiscal abierto",
-            "Número de parámetros inválidos en el comando",
-            "Tipo de Parámetro de comando inválido",
-            "Memória fiscal llena",
-            "Error en la CMOS",
-            "Alicuota no programada",
-            "Capacidad de alicuota programables llena",
-            "Cancelamiento no permitido",
-            "RIF del propietario no programados",
-            "Comando no ejecutado",
-            "",
-        };
-        QCOMPARE(lines, expected);
+        QCOMPARE(analiza(0, 0, 64, 1, "Etapa 2", "no"),
+                 "false reads=1 [info|Reducción Z] Status de la Impresora: 0,0,64\r\nMemória "
+                 "fiscal llena\r\r\nEtapa 2");
+        QCOMPARE(analiza(6, 255, 255, 1),
+                 "false reads=1 [info|Reducción Z] Status de la Impresora: 6,255,255\r\nFin de "
+                 "Papel\rPoco Papel\rError en el reloj\rImpresora en error\rPrimer dato del "
+                 "comando no fue Esc\rComando inexistente\rCupón fiscal abierto\rNúmero de "
+                 "parámetros inválidos en el comando\rTipo de Parámetro de comando inválido\r"
+                 "Memória fiscal llena\rError en la CMOS\rAlicuota no programada\rCapacidad de "
+                 "alicuota programables llena\rCancelamiento no permitido\rRIF del propietario "
+                 "no programados\rComando no ejecutado\r");
     }
 
     void unavailableLibraryReachesTheCaller() {
-        StatusPrinter printer;
-        printer.unavailable = true;
+        LibraryPrinter missing{QString()};
         RecordingMessages messages;
         QVERIFY_THROWS_EXCEPTION(PrinterUnavailable,
-                                 AnalizaRetorno(printer, messages, "", "", 1, kTitle));
+                                 AnalizaRetorno(missing, messages, "", "", 1, "Reducción Z"));
         QVERIFY(messages.messages.isEmpty());
     }
 };

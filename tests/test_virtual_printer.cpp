@@ -22,7 +22,6 @@ const char *ansi(const QString &text) {
     return kept.last().constData();
 }
 
-// Every entry point, with its type from the shared declarations.
 // clang-format off
 #define ENTRY_POINTS(X)                                                                            \
     X(FnText3, AbreComprobanteDeVentaEx) X(FnVendeArticulo, VendeArticulo)                         \
@@ -41,6 +40,10 @@ struct Api {
 #undef FIELD
 };
 
+#define RESOLVE(type, name)                                                                        \
+    api.name = reinterpret_cast<type>(library.resolve("Bematech_FI_" #name));                      \
+    QVERIFY2(api.name, #name);
+
 } // namespace
 
 class TestVirtualPrinter : public QObject {
@@ -52,37 +55,22 @@ class TestVirtualPrinter : public QObject {
 
     void load() {
         QVERIFY2(library.load(), qPrintable(library.errorString()));
-#define RESOLVE(type, name)                                                                        \
-    api.name = reinterpret_cast<type>(library.resolve("Bematech_FI_" #name));                      \
-    QVERIFY2(api.name, #name);
         ENTRY_POINTS(RESOLVE)
-#undef RESOLVE
     }
 
-    // ACK, ST1 and ST2 of the last command, as the station shows them.
-    QString status() {
+    // A call's return code, or a query's answer, followed by the ACK, ST1 and ST2 it left.
+    QString withStatus(const QString &outcome) {
         short ack = -1, st1 = -1, st2 = -1;
         if (api.RetornoImpresora(&ack, &st1, &st2) != 1)
             return QStringLiteral("RetornoImpresora failed");
-        return QStringLiteral("%1,%2,%3").arg(ack).arg(st1).arg(st2);
+        return QStringLiteral("%1 %2,%3,%4").arg(outcome).arg(ack).arg(st1).arg(st2);
     }
-
-    // A query's answer followed by the status it left.
-    QString answer(FnBuffer fn) {
-        const QString text = ask(fn);
-        return text + ' ' + status();
-    }
-
-    // A call's return code followed by the status it left.
-    QString result(short code) {
-        return QString::number(code) + ' ' + status();
-    }
+    QString result(short code) { return withStatus(QString::number(code)); }
+    QString answer(FnBuffer fn) { return withStatus(ask(fn)); }
 
     QString ask(FnBuffer fn, int size = 6) {
         QByteArray buffer(size, ' ');
-        if (fn(buffer.data()) != 1)
-            return QStringLiteral("refused");
-        return Ansi::decode(buffer).trimmed();
+        return fn(buffer.data()) == 1 ? Ansi::decode(buffer).trimmed() : QStringLiteral("refused");
     }
 
     QString paper() {
@@ -95,8 +83,7 @@ class TestVirtualPrinter : public QObject {
         const QString roll = paper();
         qsizetype at = 0;
         for (const QString &part : parts) {
-            at = roll.indexOf(part, at);
-            if (at < 0) {
+            if ((at = roll.indexOf(part, at)) < 0) {
                 qWarning() << "not found in order:" << part << "\n" << roll;
                 return false;
             }
@@ -126,17 +113,15 @@ class TestVirtualPrinter : public QObject {
                                      "01", "000123");
     }
 
-    bool completeSale(const char *price = "10.00") {
-        return openSale() == 1 && item("Pan", "FF", "F", "10.00", price) == 1 &&
+    bool completeSale() {
+        return openSale() == 1 && item("Pan", "FF", "F", "10.00", "10.00") == 1 &&
                api.IniciaCierreCupon("D", "$", "0.00") == 1 &&
-               api.EfectuaFormaPago("Efectivo", price) == 1 &&
+               api.EfectuaFormaPago("Efectivo", "10.00") == 1 &&
                api.FinalizarCierreCupon("Gracias") == 1;
     }
 
 private slots:
-    void initTestCase() {
-        load();
-    }
+    void initTestCase() { load(); }
 
     void init() {
         QLocale::setDefault(QLocale::c());
@@ -147,10 +132,9 @@ private slots:
         qputenv("VIRTUAL_PRINTER_DIR", dir->path().toLocal8Bit());
     }
 
-    void saleCouponInOrder() {
+    void saleAndCreditNoteInOrder() {
         QCOMPARE(result(openSale()), "1 6,0,0");
-        // A query during the document answers and flags it open.
-        QCOMPARE(answer(api.NumeroCupon), "000000 6,2,0");
+        QCOMPARE(answer(api.NumeroCupon), "000000 6,2,0"); // the open document flagged
         QCOMPARE(result(item("Harina", "1200", "F", "10.00", "12.50")), "1 6,0,0");
         QCOMPARE(item("Arroz", "FF", "F", "25.00", "2.00"), 1);
         QCOMPARE(api.IniciaCierreCupon("D", "$", "0.00"), 1);
@@ -165,30 +149,20 @@ private slots:
                                 "19.00", "Efectivo", "Forma de pago:Efectivo\nMonto: 19.00",
                                 "CUPÓN FISCAL N° 000001 CERRADO"}));
 
-        // A closing with no item lines still completes a coupon.
-        QCOMPARE(openSale(), 1);
-        QCOMPARE(api.IniciaCierreCupon("D", "$", "0.00"), 1);
-        QCOMPARE(api.EfectuaFormaPago("Efectivo", "0.00"), 1);
-        QCOMPARE(api.FinalizarCierreCupon(""), 1);
-        QCOMPARE(ask(api.NumeroCupon), "000002");
-        QVERIFY(paper().contains("CUPÓN FISCAL N° 000002 CERRADO"));
-    }
-
-    void creditNoteInOrder() {
         QCOMPARE(openCreditNote(), 1);
         QCOMPARE(item("Devolución", "1200", "I", "1", "150.00", 2, " "), 1);
         QCOMPARE(api.IniciaCierreCupon("D", "$", "0.00"), 1);
         // A credit note has no payment step.
         QCOMPARE(result(api.EfectuaFormaPago("Efectivo", "168.00")), "-27 6,0,1");
         QCOMPARE(api.FinalizarCierreCupon(""), -27);
-        QCOMPARE(ask(api.NumeroCupon), "000000");
         QCOMPARE(result(api.CierraCuponReducido(ansi("Tícket"), "Gracias, vuelva siempre !!!")),
                  "1 6,0,0");
-        QCOMPARE(ask(api.NumeroCupon), "000001");
-        QVERIFY(printedInOrder({"NOTA DE CRÉDITO N° 000001\n", "Nombre: María", "RIF: V-1234567",
-                                "Fecha: 06/12/26", "Factura: 000123", "(1200) 150.00", "TOTAL",
-                                "168.00", "Tícket", "Gracias, vuelva siempre !!!",
-                                "NOTA DE CRÉDITO N° 000001 CERRADA"}));
+        QCOMPARE(ask(api.NumeroCupon), "000002");
+        QVERIFY(
+            printedInOrder({"CUPÓN FISCAL N° 000001 CERRADO", "NOTA DE CRÉDITO N° 000002\n",
+                            "Nombre: María", "RIF: V-1234567", "Fecha: 06/12/26", "Factura: 000123",
+                            "(1200) 150.00", "TOTAL", "168.00", "Tícket",
+                            "Gracias, vuelva siempre !!!", "NOTA DE CRÉDITO N° 000002 CERRADA"}));
     }
 
     void refusesCommandsOutOfOrder() {
@@ -200,19 +174,16 @@ private slots:
         QCOMPARE(result(openCreditNote()), "-27 6,2,0");
         QCOMPARE(api.LecturaX(), -27);
         QCOMPARE(api.ReduccionZ("", ""), -27);
-        QCOMPARE(result(api.FinalizarCierreCupon("")), "-27 6,0,1");
         QCOMPARE(result(api.CierraCuponReducido("Efectivo", "")), "-27 6,0,1");
 
         QCOMPARE(item("Pan", "1200", "F", "10.00", "10.00"), 1);
         QCOMPARE(api.IniciaCierreCupon("D", "$", "0.00"), 1);
         QCOMPARE(result(item("Pan", "1200", "F", "10.00", "10.00")), "-27 6,0,1");
-        QCOMPARE(api.FinalizarCierreCupon(""), -27); // no payment yet
         // Total 11.20; one item line allows the station one cent of rounding, not two.
         QCOMPARE(api.EfectuaFormaPago("Efectivo", "11.18"), 1);
         QCOMPARE(result(api.FinalizarCierreCupon("")), "-27 6,0,1");
         QCOMPARE(api.EfectuaFormaPago("Efectivo", "0.01"), 1);
         QCOMPARE(api.FinalizarCierreCupon(""), 1);
-        QCOMPARE(ask(api.NumeroCupon), "000001");
     }
 
     void validatesArguments() {
@@ -223,55 +194,33 @@ private slots:
         QVERIFY(paper().isEmpty());
 
         QCOMPARE(openSale(), 1);
-        struct Case {
-            const char *description, *tax, *type, *quantity, *price;
-            short decimals;
-            const char *status;
-        };
-        const Case refused[] = {
-            {"Pan", "12", "F", "10.00", "1.00", 2, "6,0,128"},
-            {"Pan", "ff", "F", "10.00", "1.00", 2, "6,0,128"},
-            {"Pan", "FF", "F", "abc", "1.00", 2, "6,0,128"},
-            {"Pan", "FF", "F", "10", "1.00", 2, "6,0,128"},
-            {"Pan", "FF", "F", "0.00", "1.00", 2, "6,0,128"},
-            {"Pan", "FF", "I", "1,5", "1.00", 2, "6,0,128"},
-            {"Pan", "FF", "F", "10.00", "-1.00", 2, "6,0,128"},
-            {"Pan", "FF", "F", "10.00", "1.5", 2, "6,0,128"},
-            {"Pan", "FF", "F", "10.00", "100,000,000.00", 2, "6,0,128"},
-            {"Pan", "FF", "F", "10.00", "1.00", 4, "6,0,128"},
-            {"Pan", "", "F", "10.00", "1.00", 2, "6,1,0"},
-            {"", "FF", "F", "10.00", "1.00", 2, "6,1,0"},
-            {"Pan de trigo con ajonjolí extr", "FF", "F", "10.00", "1.00", 2, "6,0,128"},
-        };
-        for (const Case &c : refused) {
-            const QString label = QStringList{c.description, c.tax,   c.type,
-                                              c.quantity,    c.price, QString::number(c.decimals)}
-                                      .join('|');
-            const short code =
-                item(ansi(c.description), c.tax, c.type, c.quantity, c.price, c.decimals);
-            QCOMPARE(label + " " + QString::number(code) + " " + status(),
-                     label + " -27 " + c.status);
-        }
+        QCOMPARE(result(item("Pan", "12", "F", "10.00", "1.00")), "-27 6,0,128");
+        QCOMPARE(result(item("Pan", "FF", "F", "abc", "1.00")), "-27 6,0,128");
+        QCOMPARE(result(item("Pan", "FF", "F", "10", "1.00")), "-27 6,0,128");
+        QCOMPARE(result(item("Pan", "FF", "I", "1,5", "1.00")), "-27 6,0,128");
+        QCOMPARE(result(item("Pan", "FF", "F", "10.00", "-1.00")), "-27 6,0,128");
+        QCOMPARE(result(item("Pan", "FF", "F", "10.00", "100,000,000.00")), "-27 6,0,128");
+        QCOMPARE(result(item("Pan", "FF", "F", "10.00", "1.00", 4)), "-27 6,0,128");
+        QCOMPARE(result(item("Pan", "", "F", "10.00", "1.00")), "-27 6,1,0");
+        QCOMPARE(result(item("", "FF", "F", "10.00", "1.00")), "-27 6,1,0");
+        QCOMPARE(result(item(ansi("Pan de trigo con ajonjolí extr"), "FF", "F", "10.00", "1.00")),
+                 "-27 6,0,128");
         QCOMPARE(item("Queso", "1200", "F", "10.00", "1,234.50"), 1);
         QCOMPARE(item("Sal", "FF", "I", "1", "1.255", 3), 1);
-        QCOMPARE(item("Aceite", "FF", "F", "10.00", "99,999,999.00"), 1);
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         QCOMPARE(item("Leche", "0800", "F", "1.000,00", "1.234,50"), 1);
-        QCOMPARE(item("Uvas", "FF", "I", "2,5", "2,00"), 1);
         QCOMPARE(item("Pan", "FF", "F", "10,00", "1,234.50"), -27);
         QLocale::setDefault(QLocale::c());
         QVERIFY(!paper().contains("Pan"));
         QVERIFY(printedInOrder({"1 x 1234.50 (1200) 1234.50", "1 x 1.255 (FF) 1.26",
-                                "1 x 99999999.00 (FF) 99999999.00",
-                                "100 x 1234.50 (0800) 123450.00", "2.5 x 2.00 (FF) 5.00"}));
+                                "100 x 1234.50 (0800) 123450.00"}));
 
         QCOMPARE(result(api.IniciaCierreCupon("D", "$", "999,999,999.00")), "-27 6,0,128");
-        QCOMPARE(api.IniciaCierreCupon("D", "%", "10.00"), 1);
+        QCOMPARE(api.IniciaCierreCupon("D", "$", "0.00"), 1);
         QCOMPARE(result(api.EfectuaFormaPago("Efectivo", "-1.00")), "-27 6,0,128");
-        QCOMPARE(result(api.EfectuaFormaPago("", "1.00")), "-27 6,1,0");
     }
 
-    void keepsStateAcrossReload() {
+    void keepsStateAcrossReloadAndCancels() {
         QCOMPARE(openSale(), 1);
         QCOMPARE(item("Pan", "FF", "F", "10.00", "4.00"), 1);
         QVERIFY(library.unload());
@@ -282,45 +231,37 @@ private slots:
         QCOMPARE(api.IniciaCierreCupon("D", "$", "0.00"), 1);
         QCOMPARE(api.EfectuaFormaPago("Efectivo", "10.00"), 1);
         QCOMPARE(api.FinalizarCierreCupon(""), 1);
-        QCOMPARE(ask(api.NumeroCupon), "000001");
         QVERIFY(printedInOrder({"CUPÓN FISCAL N° 000001\n", "Pan", "Leche", "TOTAL", "10.00",
                                 "CUPÓN FISCAL N° 000001 CERRADO"}));
-    }
 
-    void cancelsOpenDocument() {
         QCOMPARE(openSale(), 1);
         QCOMPARE(item("Pan", "FF", "F", "10.00", "4.00"), 1);
         QCOMPARE(result(api.AnulaCupon()), "1 6,0,0");
-        QVERIFY(paper().contains("DOCUMENTO N° 000001 ANULADO\n"));
-        QCOMPARE(answer(api.NumeroCupon), "000000 6,0,0");
-        QCOMPARE(result(api.AnulaCupon()), "-27 6,0,4");
+        QVERIFY(paper().contains("DOCUMENTO N° 000002 ANULADO\n"));
+        QCOMPARE(answer(api.NumeroCupon), "000001 6,0,0");
         // The cancelled number is given again.
         QVERIFY(completeSale());
-        QCOMPARE(paper().count("CUPÓN FISCAL N° 000001\n"), 2);
-        QCOMPARE(ask(api.NumeroCupon), "000001");
+        QCOMPARE(paper().count("CUPÓN FISCAL N° 000002\n"), 2);
+        QCOMPARE(ask(api.NumeroCupon), "000002");
     }
 
     void reportsAndReductions() {
         QCOMPARE(api.LecturaX(), 1);
         QVERIFY(paper().contains("LECTURA X\n"));
-        QVERIFY(completeSale("10.00"));
+        QVERIFY(completeSale());
+        // Number, coupon counter and total of the last reduction; the next starts from zero.
+        const auto lastReduction = [this] {
+            const QStringList fields = ask(api.DatosUltimaReduccion, 631).split(',');
+            return fields.value(0) + ' ' + fields.value(3) + ' ' + fields.value(4);
+        };
         QCOMPARE(api.ReduccionZ("", ""), 1);
-        QVERIFY(paper().contains("REDUCCIÓN Z N° 0001\n"));
         QCOMPARE(ask(api.NumeroReducciones), "000001");
-        QStringList last = ask(api.DatosUltimaReduccion, 631).split(',');
-        QCOMPARE(last.value(0), "0001");
-        QCOMPARE(last.value(3), "000001");
-        QCOMPARE(last.value(4), "10.00");
-        // The next reduction starts from zeroed day totals.
+        QCOMPARE(lastReduction(), "0001 000001 10.00");
         QCOMPARE(api.ReduccionZ("", ""), 1);
-        QVERIFY(paper().contains("REDUCCIÓN Z N° 0002\n"));
-        QCOMPARE(ask(api.NumeroReducciones), "000002");
-        last = ask(api.DatosUltimaReduccion, 631).split(',');
-        QCOMPARE(last.value(0), "0002");
-        QCOMPARE(last.value(4), "0.00");
+        QCOMPARE(lastReduction(), "0002 000001 0.00");
+        QVERIFY(printedInOrder({"REDUCCIÓN Z N° 0001\n", "REDUCCIÓN Z N° 0002\n"}));
         QCOMPARE(result(api.ReduccionZ("31/02/26", "")), "-27 6,0,128");
         QCOMPARE(ask(api.NumeroReducciones), "000002");
-        QCOMPARE(ask(api.NumeroSerie, 631), "BE0908ZZ12345");
         QCOMPARE(api.AccionaGaveta(), 1);
         QVERIFY(paper().endsWith("GAVETA ABIERTA\n"));
     }
@@ -338,13 +279,12 @@ private slots:
                  "BE0908ZZ12345" + QByteArray(631 - 13, ' ') + '\0');
     }
 
-    void offlineAndPaperFaults() {
+    void faultRules() {
         writeFaults("offline\n");
         QCOMPARE(openSale(), 0);
         short ack = -1, st1 = -1, st2 = -1;
         QCOMPARE(api.RetornoImpresora(&ack, &st1, &st2), 0);
         QCOMPARE(ask(api.NumeroCupon), "refused");
-        QVERIFY(!paper().contains("CUPÓN"));
 
         writeFaults("paper-out\n");
         QCOMPARE(result(openSale()), "-27 6,128,0");
@@ -354,10 +294,7 @@ private slots:
         writeFaults("paper-low\n");
         QCOMPARE(result(openSale()), "1 6,64,0");
         QCOMPARE(answer(api.NumeroCupon), "000000 6,66,0");
-    }
 
-    void refuseAndNakRules() {
-        QCOMPARE(openSale(), 1);
         writeFaults("refuse Bematech_FI_VendeArticulo 2\n");
         QCOMPARE(item("A", "FF", "F", "10.00", "1.00"), 1);
         QCOMPARE(result(item("B", "FF", "F", "10.00", "1.00")), "-27 6,0,1");
@@ -373,28 +310,19 @@ private slots:
         writeFaults("ack21 Bematech_FI_AnulaCupon\n");
         QCOMPARE(result(api.AnulaCupon()), "-27 21,0,0");
         QCOMPARE(api.AnulaCupon(), -27);
-        // The refused cancellation left the coupon open.
-        QCOMPARE(answer(api.NumeroCupon), "000000 6,2,0");
+        QCOMPARE(answer(api.NumeroCupon), "000000 6,2,0"); // still open
 
-        writeFaults("refuse Bematech_FI_NumeroCupon\n");
-        QByteArray buffer(6, ' ');
-        QCOMPARE(api.NumeroCupon(buffer.data()), -27);
-        QCOMPARE(buffer, QByteArray(6, ' '));
-    }
-
-    void delayAndUnknownRules() {
         writeFaults(
             "delay 1\nfrobnicate\nrefuse Bematech_FI_Nada 1\ncrash Bematech_FI_LecturaX 0\n");
-        QVERIFY(completeSale());
+        QCOMPARE(api.AnulaCupon(), 1);
         QCOMPARE(api.LecturaX(), 1);
         QFile log(dir->filePath("printer.log"));
         QVERIFY(log.open(QIODevice::ReadOnly));
         const QByteArray notes = log.readAll();
-        QVERIFY(notes.contains("frobnicate"));
+        QCOMPARE(notes.count("frobnicate"), 1); // noted once, not at every call
         QVERIFY(notes.contains("Bematech_FI_Nada"));
         QVERIFY(notes.contains("crash Bematech_FI_LecturaX 0"));
         QVERIFY(!notes.contains("delay"));
-        QCOMPARE(notes.count("frobnicate"), 1); // noted once, not at every call
     }
 
     void crashRuleFiresOnceAcrossRestart() {
@@ -402,7 +330,6 @@ private slots:
         QProcess child;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(kChildFlag, "1");
-        environment.insert("VIRTUAL_PRINTER_DIR", dir->path());
         child.setProcessEnvironment(environment);
         child.setChildProcessModifier([] {
             const rlimit noCore{0, 0};

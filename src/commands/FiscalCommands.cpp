@@ -44,8 +44,8 @@ CommandOutcome FiscalCommands::AbrirGaveta() {
 }
 
 CommandOutcome FiscalCommands::AnulaCupon() {
-    // A refused cancellation used to end with "Listo." as well, which made a coupon still open
-    // look cancelled; the refusal is shown in the printer's words instead.
+    // "Listo." only when the printer cancelled: after a refusal it would make a coupon still
+    // open look cancelled, so the printer's own words are shown instead.
     const CommandOutcome outcome =
         run(tituloAnulaCupon(), Analysis::OnRefusal, [this] { return printer.AnulaCupon(); });
     if (outcome.succeeded())
