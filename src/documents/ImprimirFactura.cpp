@@ -67,13 +67,7 @@ bool PrintingProcedures::ImprimirFactura() {
 
     double stage = 0;
     auto fail = [&](const QString &reason) {
-        const QString shownStage = formatPlainNumber(stage);
-        ctx.messages.show(stageMessage(shownStage, reason));
-        ctx.robot.noteStoppedAfterFailure(
-            QStringLiteral("factura %1, etapa %2").arg(codigo).arg(shownStage));
-        ctx.log.write(QStringLiteral("Factura %1 no impresa: etapa %2. %3")
-                          .arg(codigo)
-                          .arg(shownStage, reason));
+        reportStageFailure(QStringLiteral("Factura %1").arg(codigo), stage, reason);
         return true;
     };
 
@@ -181,6 +175,16 @@ bool PrintingProcedures::ImprimirFactura() {
     db.close();
     ctx.robot.setTimerEnabled(true);
     return true;
+}
+
+void PrintingProcedures::reportStageFailure(const QString &document, double stage,
+                                            const QString &reason) {
+    // The stage in the workstation's number format: 2.4 reads "2,4" where the comma is usual.
+    const QString shownStage = formatPlainNumber(stage);
+    ctx.messages.show(stageMessage(shownStage, reason));
+    ctx.robot.noteStoppedAfterFailure(
+        QStringLiteral("%1, etapa %2").arg(document.toLower(), shownStage));
+    ctx.log.write(QStringLiteral("%1 no impresa: etapa %2. %3").arg(document, shownStage, reason));
 }
 
 void PrintingProcedures::reportPrintedUnmarked(const QString &document, const QString &printed,

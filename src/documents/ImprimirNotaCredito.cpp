@@ -49,13 +49,7 @@ bool PrintingProcedures::ImprimirNotaCredito() {
 
     double stage = 0;
     auto fail = [&](const QString &reason) {
-        const QString shownStage = formatPlainNumber(stage);
-        ctx.messages.show(stageMessage(shownStage, reason));
-        ctx.robot.noteStoppedAfterFailure(
-            QStringLiteral("nota de crédito %1, etapa %2").arg(codigo).arg(shownStage));
-        ctx.log.write(QStringLiteral("Nota de crédito %1 no impresa: etapa %2. %3")
-                          .arg(codigo)
-                          .arg(shownStage, reason));
+        reportStageFailure(QStringLiteral("Nota de crédito %1").arg(codigo), stage, reason);
         return true;
     };
 

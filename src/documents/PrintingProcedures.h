@@ -29,6 +29,8 @@ private:
     // The first pending document the journal does not hold back.
     std::optional<qint32> firstPrintable(const QList<PendingDocument> &pending,
                                          PrintJournal::Kind kind) const;
+    // A document stopped at `stage`: the operator's message, the robot left stopped, the log.
+    void reportStageFailure(const QString &document, double stage, const QString &reason);
     // A document on paper whose record could not be marked: tell the operator it WAS printed.
     void reportPrintedUnmarked(const QString &document, const QString &printed,
                                const QString &error);
