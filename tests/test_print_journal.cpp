@@ -166,6 +166,20 @@ private slots:
         QVERIFY(h.station->robot.statusText().isEmpty());
     }
 
+    void aReductionSinceTheDocumentLeavesItUndecided() {
+        StationHarness h;
+        addSale(h, 1);
+        h.start();
+        QString error;
+        // The counter moved by one, but a Z report came in between: it may have been the Z.
+        QVERIFY(h.station->journal.begin(PrintJournal::Kind::Factura, 1, 1, -1, -1, &error));
+        restart(h);
+        QVERIFY(h.messages.texts().last().contains(QStringLiteral("hubo una reducción Z")));
+        h.runUntilIdle();
+        QVERIFY(h.field(kVentas, 1, QStringLiteral("Control")).isNull());
+        QVERIFY(h.paper().isEmpty());
+    }
+
     void oneStationPerFiscalMachine() {
         QTemporaryDir data;
         StationLock first, second, otherMachine;

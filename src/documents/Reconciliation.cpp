@@ -85,7 +85,10 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
         return;
     }
     const qint64 moved = counters.coupon - entry.couponBefore;
-    if (moved == 1) {
+    // A Z report since then may have moved the counter itself on printers that count reports
+    // as documents: only an unchanged reduction count lets the counter speak for the document.
+    const bool reductionSince = counters.reductions != entry.reductionsBefore;
+    if (moved == 1 && !reductionSince) {
         PrintJournal::Entry printed = entry;
         printed.coupon = counters.couponText;
         printed.numeroZ = entry.reductionsBefore + 1;
@@ -111,11 +114,12 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
         journal.setState(entry.id, PrintJournal::State::Unknown, &error);
         const QString text =
             QStringLiteral("No se puede saber si la %1 se imprimió: el contador de documentos de "
-                           "la impresora pasó de %2 a %3. No se imprimirá automáticamente; "
+                           "la impresora pasó de %2 a %3%4. No se imprimirá automáticamente; "
                            "revise el papel y márquela a mano si ya salió.")
                 .arg(document)
                 .arg(entry.couponBefore)
-                .arg(counters.coupon);
+                .arg(counters.coupon)
+                .arg(reductionSince ? QStringLiteral(" y hubo una reducción Z") : QString());
         ctx.log.write(text);
         ctx.messages.show(text, MessageIcon::Critical);
     }
