@@ -13,6 +13,8 @@
 #include "printer/FiscalPrinter.h"
 #include "printer/OperatorMessages.h"
 
+#include <algorithm>
+
 qint16 PrintingProcedures::quantityMode() {
     if (ctx.robot.ModoCantidad != 0)
         return ctx.robot.ModoCantidad;
@@ -27,8 +29,12 @@ qint16 PrintingProcedures::quantityMode() {
 
 std::optional<qint32> PrintingProcedures::firstPrintable(const QList<PendingDocument> &pending,
                                                          PrintJournal::Kind kind) const {
+    const QList<PrintJournal::Entry> heldBack = ctx.journal.unfinished();
     for (const PendingDocument &document : pending) {
-        if (!ctx.journal.blocks(kind, document.codigo))
+        const bool held = std::any_of(heldBack.begin(), heldBack.end(), [&](const auto &entry) {
+            return entry.kind == kind && entry.codigo == document.codigo;
+        });
+        if (!held)
             return document.codigo;
     }
     return std::nullopt;

@@ -164,14 +164,6 @@ bool PrintJournal::hasUnfinished() const {
     return !unfinished().isEmpty();
 }
 
-bool PrintJournal::blocks(Kind kind, qint32 codigo) const {
-    for (const Entry &e : unfinished()) {
-        if (e.kind == kind && e.codigo == codigo)
-            return true;
-    }
-    return false;
-}
-
 QString PrintJournal::describe(const Entry &entry) {
     return (entry.kind == Kind::Factura ? QStringLiteral("factura %1")
                                         : QStringLiteral("nota de crédito %1"))

@@ -52,8 +52,6 @@ public:
     // Entries not Done and not Void, oldest first.
     QList<Entry> unfinished() const;
     bool hasUnfinished() const;
-    // True while an unfinished entry keeps this document out of automatic printing.
-    bool blocks(Kind kind, qint32 codigo) const;
 
     static QString describe(const Entry &entry); // "factura 12", "nota de crédito 7"
 
