@@ -74,9 +74,9 @@ const Preparation &Station::prepare() {
     log.write(QStringLiteral("Configuración leída: RIF %1, modo de cantidad %2.")
                   .arg(preparation.rifDecorado)
                   .arg(preparation.ModoCantidad));
-    sources.RefrescaListas();
     // What a crash or a power cut left unfinished is settled before anything new is printed.
     printing->reconcile();
+    sources.RefrescaListas();
     // The robot starts only once its preparation is complete.
     robot.setTimerEnabled(true);
     return preparation;
