@@ -49,21 +49,28 @@ void DocumentFixture::addInvoice(int codigo, int machine, const QString &overrid
         exec(QStringLiteral("UPDATE Ventas SET %1 WHERE Código = %2").arg(overrides).arg(codigo));
 }
 
-void DocumentFixture::addInvoiceLine(int venta, int linea, double cantidad, double precio,
-                                     const QString &nombre, const QString &overrides) {
-    exec(QStringLiteral("INSERT INTO VentasDetalles (Venta, Línea, NoMostrarEnFactura, Cantidad, "
-                        "CantDec, Precio, ExcentoImpuesto, Nombre) VALUES (%1, %2, 0, %3, %3, "
-                        "%4, 0, '%5')")
-             .arg(venta)
+void DocumentFixture::addLine(const QString &table, const QString &owner, int document, int linea,
+                              double cantidad, double precio, const QString &nombre,
+                              const QString &overrides) {
+    exec(QStringLiteral("INSERT INTO [%1] (%2, Línea, NoMostrarEnFactura, Cantidad, CantDec, "
+                        "Precio, ExcentoImpuesto, Nombre) VALUES (%3, %4, 0, %5, %5, %6, 0, '%7')")
+             .arg(table, owner)
+             .arg(document)
              .arg(linea)
              .arg(cantidad, 0, 'g', 17)
              .arg(precio, 0, 'g', 17)
              .arg(nombre));
     if (!overrides.isEmpty())
-        exec(QStringLiteral("UPDATE VentasDetalles SET %1 WHERE Venta = %2 AND Línea = %3")
-                 .arg(overrides)
-                 .arg(venta)
+        exec(QStringLiteral("UPDATE [%1] SET %2 WHERE %3 = %4 AND Línea = %5")
+                 .arg(table, overrides, owner)
+                 .arg(document)
                  .arg(linea));
+}
+
+void DocumentFixture::addInvoiceLine(int venta, int linea, double cantidad, double precio,
+                                     const QString &nombre, const QString &overrides) {
+    addLine(QStringLiteral("VentasDetalles"), QStringLiteral("Venta"), venta, linea, cantidad,
+            precio, nombre, overrides);
 }
 
 void DocumentFixture::addCreditNote(int codigo, int machine, const QString &overrides) {
@@ -81,20 +88,8 @@ void DocumentFixture::addCreditNote(int codigo, int machine, const QString &over
 
 void DocumentFixture::addCreditNoteLine(int nota, int linea, double cantidad, double precio,
                                         const QString &nombre, const QString &overrides) {
-    exec(QStringLiteral("INSERT INTO NotaCréditoVentaDetalles (NotaCredVent, Línea, "
-                        "NoMostrarEnFactura, Cantidad, CantDec, Precio, ExcentoImpuesto, Nombre) "
-                        "VALUES (%1, %2, 0, %3, %3, %4, 0, '%5')")
-             .arg(nota)
-             .arg(linea)
-             .arg(cantidad, 0, 'g', 17)
-             .arg(precio, 0, 'g', 17)
-             .arg(nombre));
-    if (!overrides.isEmpty())
-        exec(QStringLiteral("UPDATE NotaCréditoVentaDetalles SET %1 WHERE NotaCredVent = %2 AND "
-                            "Línea = %3")
-                 .arg(overrides)
-                 .arg(nota)
-                 .arg(linea));
+    addLine(QStringLiteral("NotaCréditoVentaDetalles"), QStringLiteral("NotaCredVent"), nota, linea,
+            cantidad, precio, nombre, overrides);
 }
 
 void DocumentFixture::setConfiguration(const QString &values) {

@@ -36,5 +36,7 @@ public:
     QTemporaryDir dir;
 
 private:
+    void addLine(const QString &table, const QString &owner, int document, int linea,
+                 double cantidad, double precio, const QString &nombre, const QString &overrides);
     QString connectionName;
 };

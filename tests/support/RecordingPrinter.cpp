@@ -4,6 +4,22 @@ QStringList RecordingPrinter::callsTo(const QString &name) const {
     return calls.filter(QRegularExpression(QStringLiteral("^") + name + QStringLiteral("\\(")));
 }
 
+QStringList RecordingPrinter::itemArguments() const {
+    QStringList arguments;
+    for (const QString &call : callsTo(QStringLiteral("VendeArticulo")))
+        arguments << call.mid(call.indexOf(u'(') + 1).chopped(1);
+    return arguments;
+}
+
+QStringList RecordingPrinter::itemPrices() const {
+    QStringList prices;
+    for (const QString &line : itemArguments()) {
+        const QStringList args = line.split(u'|');
+        prices << args[1] + u'=' + args[6];
+    }
+    return prices;
+}
+
 short RecordingPrinter::AbreComprobanteDeVentaEx(const QString &rif, const QString &nombre,
                                                  const QString &direccion) {
     record(QStringLiteral("AbreComprobanteDeVentaEx"), {rif, nombre, direccion});
