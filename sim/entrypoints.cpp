@@ -8,6 +8,10 @@
 #include <cstring>
 #include <type_traits>
 
+using namespace robot::fiscal;
+using FnVendeArticulo = FnItem;
+using FnRetornoImpresora = FnStatus;
+
 namespace {
 
 QString text(const char *bytes) {

@@ -1,9 +1,9 @@
 // The operator commands on the virtual printer: the order of their steps, and the command-line
 // actions of the built program run as a separate process on a demo data directory.
 #include "commands/FiscalCommands.h"
+#include "core/OperatorMessages.h"
 #include "db/DocumentSchema.h"
 #include "printer/LibraryPrinter.h"
-#include "printer/OperatorMessages.h"
 #include "support/RecordingPrinter.h"
 
 #include <QCoreApplication>

@@ -210,8 +210,9 @@ private slots:
 
         // The database refuses the update until it comes back.
         Scenario outage;
-        outage.docs.exec(QStringLiteral("CREATE TRIGGER caida BEFORE UPDATE ON Ventas BEGIN "
-                                        "SELECT RAISE(ABORT, 'base de datos no disponible'); END"));
+        outage.docs.exec(QStringLiteral("CREATE TRIGGER caida BEFORE UPDATE ON Ventas WHEN "
+                                        "NEW.Control IS NOT NULL BEGIN SELECT RAISE(ABORT, 'base "
+                                        "de datos no disponible'); END"));
         Run refused = runAll({&outage}).first();
         QCOMPARE(refused.exitCode, 3);
         QVERIFY(refused.output.contains(QStringLiteral("SÍ fue impresa")));

@@ -219,26 +219,6 @@ private slots:
         QCOMPARE(h.messages.messages.first().caption, QStringLiteral("Poniendo detalle"));
         QCOMPARE(h.field(kNotas, 70, QStringLiteral("Control")).toString(), QStringLiteral("70"));
     }
-
-    void anUpdateThatFailsAfterPrintingSaysItWasPrinted() {
-        StationHarness h;
-        h.docs.addCreditNote(80);
-        h.docs.exec(QStringLiteral("CREATE TRIGGER bloqueo BEFORE UPDATE ON NotaCréditoVenta "
-                                   "BEGIN SELECT RAISE(ABORT, 'registro bloqueado'); END"));
-        h.start();
-        h.runUntilIdle();
-        QVERIFY(h.messages.texts().last().contains(QStringLiteral("SÍ fue impresa")));
-        h.station->robot.Command3_Click();
-        h.runUntilIdle();
-        QCOMPARE(h.paper().count(QStringLiteral("CERRADA")), 1);
-    }
-
-    void zNumberFromTheReductionCount() {
-        QCOMPARE(zNumberFromReply(QStringLiteral("000045")), 46);
-        QCOMPARE(zNumberFromReply(QStringLiteral("   124")), 125);
-        QCOMPARE(zNumberFromReply(QStringLiteral("      ")), 1);
-        QCOMPARE(zNumberFromReply(QStringLiteral("12ab")), 13);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestCreditNotePrinting)

@@ -213,32 +213,6 @@ private slots:
         QCOMPARE(QString::fromUtf8(log.readAll()).count(QStringLiteral("cantidades enteras")), 1);
     }
 
-    void anUpdateThatFailsAfterPrintingNeverPrintsTwice() {
-        StationHarness h;
-        h.docs.addInvoice(5);
-        h.docs.addInvoiceLine(5, 1, 1, 10);
-        h.docs.addInvoice(6);
-        h.docs.addInvoiceLine(6, 1, 1, 20);
-        h.docs.exec(QStringLiteral("CREATE TRIGGER bloqueo BEFORE UPDATE ON Ventas WHEN OLD.Código "
-                                   "= 5 BEGIN SELECT RAISE(ABORT, 'registro bloqueado'); END"));
-        h.start();
-        h.runUntilIdle();
-        QCOMPARE(h.messages.messages.size(), 1);
-        const QString text = h.messages.texts().first();
-        QVERIFY(
-            text.contains(QStringLiteral("SÍ fue impresa con el cupón 000001 y el número Z 1")));
-        QVERIFY(text.contains(QStringLiteral("registro bloqueado")));
-        QVERIFY(!h.station->robot.timerEnabled());
-
-        // Restarted, the robot prints the next invoice and never the printed one again.
-        h.station->robot.Command3_Click();
-        h.runUntilIdle();
-        QCOMPARE(h.paper().count(QStringLiteral("CERRADO")), 2);
-        QCOMPARE(h.field(kVentas, 6, QStringLiteral("Control")).toString(),
-                 QStringLiteral("000002"));
-        QVERIFY(h.field(kVentas, 5, QStringLiteral("Control")).isNull());
-    }
-
     void aPrinterLibraryThatCannotBeLoadedIsAStageFailure() {
         StationHarness h;
         h.docs.addInvoice(8);

@@ -94,12 +94,11 @@ private slots:
     void configurationRecordAndUnknownFiles() {
         DocumentFixture f;
         PendingSources sources(f.databasePath(), 1);
-        QVERIFY(!sources.configurationRecord()); // no record yet
+        QVERIFY(sources.configurationRecord().outcome == ConfigurationRead::Outcome::NoRecord);
         f.setConfiguration();
-        const auto record = sources.configurationRecord();
-        QVERIFY(record);
-        QCOMPARE(record->value(QStringLiteral("RIFCompañía")).toString(),
-                 QStringLiteral("J123456789"));
+        const ConfigurationRead read = sources.configurationRecord();
+        QVERIFY(read.outcome == ConfigurationRead::Outcome::Read);
+        QCOMPARE(read.row.text(QStringLiteral("RIFCompañía")), QStringLiteral("J123456789"));
 
         QFile garbage(f.directory() + QStringLiteral("otra.dba"));
         garbage.open(QIODevice::WriteOnly);

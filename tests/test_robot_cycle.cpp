@@ -1,7 +1,7 @@
 #include "app/Robot.h"
 #include "app/SystemClock.h"
+#include "core/StationLog.h"
 #include "db/PendingSources.h"
-#include "documents/StationLog.h"
 #include "support/DocumentFixture.h"
 #include "support/InstantClock.h"
 

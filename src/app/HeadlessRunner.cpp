@@ -1,17 +1,19 @@
 #include "app/HeadlessRunner.h"
 
 #include "app/Station.h"
-#include "documents/StationLog.h"
-#include "printer/OperatorMessages.h"
+#include "core/OperatorMessages.h"
+#include "core/StationLog.h"
 
 #include <QCoreApplication>
 
 int runHeadless(Station &station, bool exitWhenIdle) {
+    station.whenPrepared = [&station](const Preparation &prep) {
+        station.log.write(QStringLiteral("Sin ventana: ") +
+                          titleWithRif(designTitle(), prep.rifDecorado));
+    };
     const Preparation &prep = station.prepare();
-    if (!prep.complete)
+    if (!prep.complete && !prep.waiting)
         return 3;
-    station.log.write(QStringLiteral("Sin ventana: ") +
-                      titleWithRif(designTitle(), prep.rifDecorado));
 
     Robot &robot = station.robot;
     QObject::connect(&robot, &Robot::databaseProblem, [&station](const QString &error) {

@@ -1,6 +1,5 @@
 #include "app/Preparation.h"
 
-#include "documents/DocumentRecords.h"
 #include "documents/TextFormat.h"
 
 #include <QStringList>
@@ -13,7 +12,7 @@ QString titleWithRif(const QString &currentTitle, const QString &rifDecorado) {
     return currentTitle + QStringLiteral(" ( RIF: ") + rifDecorado + QStringLiteral(" )");
 }
 
-Preparation prepareFromConfiguration(const QSqlRecord &record, const QString &readError) {
+Preparation prepareFromConfiguration(const Row &record, bool found) {
     Preparation prep;
     const QString rif = QStringLiteral("RIFCompañía");
     const QString vc = QStringLiteral("VerCantidad");
@@ -21,19 +20,18 @@ Preparation prepareFromConfiguration(const QSqlRecord &record, const QString &re
     const QString usar = QStringLiteral("UsarImpresiónFacturaInt");
 
     QStringList problems;
-    if (record.isEmpty()) {
-        problems
-            << (readError.isEmpty()
-                    ? QStringLiteral("no hay ningún registro en la tabla Configuración")
-                    : QStringLiteral("no se pudo leer la tabla Configuración (%1)").arg(readError));
+    if (!found) {
+        problems << QStringLiteral("no hay ningún registro en la tabla Configuración");
     } else {
+        // Every field the first activation reads must hold a value: a NULL one would let the
+        // robot print with a setting nobody chose.
         for (const QString &field : {rif, vc, vcd, usar}) {
-            if (record.indexOf(field) < 0)
+            if (!record.has(field))
                 problems
                     << QStringLiteral("falta el campo %1 en la tabla Configuración").arg(field);
+            else if (record.isNull(field))
+                problems << QStringLiteral("el campo %1 está vacío").arg(field);
         }
-        if (record.indexOf(rif) >= 0 && record.isNull(rif))
-            problems << QStringLiteral("el campo RIFCompañía está vacío");
     }
     if (!problems.isEmpty()) {
         prep.missing = QStringLiteral("La configuración de la compañía está incompleta: %1. El "
@@ -43,9 +41,9 @@ Preparation prepareFromConfiguration(const QSqlRecord &record, const QString &re
         return prep;
     }
 
-    prep.rifDecorado = Decoro_RIF(record.value(rif).toString());
-    const auto verCantidad = yesNo(record, vc);
-    const auto verDecimal = yesNo(record, vcd);
+    prep.rifDecorado = Decoro_RIF(record.text(rif));
+    const auto verCantidad = record.yesNo(vc);
+    const auto verDecimal = record.yesNo(vcd);
     if (verCantidad && verDecimal) {
         if (*verCantidad && !*verDecimal)
             prep.ModoCantidad = 1;
@@ -54,7 +52,7 @@ Preparation prepareFromConfiguration(const QSqlRecord &record, const QString &re
         else if (*verCantidad && *verDecimal)
             prep.ModoCantidad = 3;
     }
-    prep.UsarImpresionFacturaInt = yesNo(record, usar).value_or(false);
+    prep.UsarImpresionFacturaInt = record.yesNo(usar).value_or(false);
     prep.complete = true;
     return prep;
 }

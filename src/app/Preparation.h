@@ -1,21 +1,23 @@
 #pragma once
 
-#include <QSqlRecord>
+#include "db/Row.h"
+
 #include <QString>
 #include <QtGlobal>
 
 // What the first activation derives from the company configuration record.
 struct Preparation {
     bool complete = false;
+    bool waiting = false;                 // the database could not be read yet: tried again later
     QString missing;                      // Spanish text naming what is missing when not complete
     QString rifDecorado;                  // Decoro_RIF of RIFCompañía
     qint16 ModoCantidad = 0;              // from VerCantidad and VerCantidadDecimal
     bool UsarImpresionFacturaInt = false; // read and held; nothing uses it
 };
 
-// Reads the configuration record (the first record of Data3). An absent record is passed as
-// an empty QSqlRecord together with the reason it could not be read.
-Preparation prepareFromConfiguration(const QSqlRecord &record, const QString &readError = {});
+// Reads the configuration record (the first record of Data3); `found` is false when the table
+// holds no record.
+Preparation prepareFromConfiguration(const Row &record, bool found);
 
 // "Veltrano - Robot de Impresión de Facturas Fiscales - Bematech"
 QString designTitle();

@@ -1,8 +1,8 @@
 #include "app/Robot.h"
 
+#include "core/Clock.h"
+#include "core/StationLog.h"
 #include "db/PendingSources.h"
-#include "documents/Clock.h"
-#include "documents/StationLog.h"
 
 namespace {
 const QString kDetener = QStringLiteral("Detener");
@@ -43,10 +43,16 @@ void Robot::noteJournal(const QString &notice, bool holdsPrinting) {
     emit stateChanged();
 }
 
-void Robot::holdStopped(const QString &reason) {
+void Robot::holdStopped(const QString &reason, bool waitingForDatabase) {
     holdReason = reason;
+    holdIsWait = waitingForDatabase;
     Timer1.stop();
     log.write(QStringLiteral("Robot detenido: ") + reason);
+    emit stateChanged();
+}
+
+void Robot::releaseHold() {
+    holdReason.clear();
     emit stateChanged();
 }
 
@@ -99,7 +105,8 @@ QString Robot::robotStateText() const {
     case Status::DatabaseUnreachable:
         return QStringLiteral("Sin acceso a la base de datos: ") + databaseError;
     case Status::NotPrepared:
-        return QStringLiteral("Robot detenido: configuración incompleta.");
+        return holdIsWait ? holdReason
+                          : QStringLiteral("Robot detenido: configuración incompleta.");
     }
     return {};
 }

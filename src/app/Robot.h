@@ -44,7 +44,10 @@ public:
     bool command10Enabled() const { return closeEnabled; }
 
     // Keeps the robot stopped until preparation is complete (first activation).
-    void holdStopped(const QString &reason);
+    // `waitingForDatabase`: not incomplete, only unreadable yet; the status line says why.
+    void holdStopped(const QString &reason, bool waitingForDatabase = false);
+    // The preparation completed after all: the hold is lifted (the robot is started apart).
+    void releaseHold();
 
     Status status() const;
     // A few words for the operator; empty while simply running with nothing held back.
@@ -72,6 +75,7 @@ private:
     bool stoppedByOperator = false;
     QString databaseError;
     QString holdReason;
+    bool holdIsWait = false;
     QString failureSummary;
     QString journalNotice;
     bool journalHolds = false;

@@ -1,11 +1,13 @@
 #include "app/Station.h"
 
+#include "core/OperatorMessages.h"
+#include "core/StationLog.h"
 #include "documents/PrintingProcedures.h"
-#include "documents/StationLog.h"
 #include "printer/FiscalPrinter.h"
-#include "printer/OperatorMessages.h"
 
 #include <QDir>
+#include <QTimer>
+#include <algorithm>
 
 StartupResult startStation(const QString &directory) {
     StartupResult result;
@@ -63,12 +65,35 @@ const Preparation &Station::prepare() {
         messages.show(journalError, MessageIcon::Critical);
         return preparation;
     }
-    const auto record = sources.configurationRecord();
-    preparation = prepareFromConfiguration(record.value_or(QSqlRecord()), sources.lastError());
+    readConfiguration();
+    return preparation;
+}
+
+void Station::readConfiguration() {
+    const ConfigurationRead read = sources.configurationRecord();
+    if (read.outcome == ConfigurationRead::Outcome::Failed) {
+        // Not incomplete: unreadable yet (a lock held by the back office, a share not back).
+        const int delayMs = std::min(60000, 1000 << std::min(configurationFailures, 6));
+        preparation.waiting = true;
+        preparation.missing = QStringLiteral("No se pudo leer la configuración de la compañía: "
+                                             "%1. Se intentará de nuevo.")
+                                  .arg(read.error);
+        if (configurationFailures++ == 0)
+            robot.holdStopped(preparation.missing, true);
+        QTimer::singleShot(delayMs, &robot, [this] { readConfiguration(); });
+        return;
+    }
+    if (configurationFailures > 0) {
+        log.write(QStringLiteral("La configuración de la compañía se leyó tras %1 intentos.")
+                      .arg(configurationFailures + 1));
+        robot.releaseHold();
+    }
+    preparation =
+        prepareFromConfiguration(read.row, read.outcome == ConfigurationRead::Outcome::Read);
     if (!preparation.complete) {
         robot.holdStopped(preparation.missing);
         messages.show(preparation.missing, MessageIcon::Critical);
-        return preparation;
+        return;
     }
     robot.ModoCantidad = preparation.ModoCantidad;
     log.write(QStringLiteral("Configuración leída: RIF %1, modo de cantidad %2.")
@@ -79,5 +104,6 @@ const Preparation &Station::prepare() {
     sources.RefrescaListas();
     // The robot starts only once its preparation is complete.
     robot.setTimerEnabled(true);
-    return preparation;
+    if (whenPrepared)
+        whenPrepared(preparation);
 }

@@ -4,9 +4,10 @@
 #include "app/Preparation.h"
 #include "app/Robot.h"
 #include "db/PendingSources.h"
-#include "documents/PrintJournal.h"
+#include "db/PrintJournal.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 class OperatorMessages;
@@ -34,8 +35,12 @@ public:
 
     // The database part of the first activation: reads the configuration record, sets
     // ModoCantidad, refreshes the lists. An incomplete preparation keeps the robot stopped
-    // and tells the operator once. Later calls do nothing and return the first result.
+    // and tells the operator once. A database that cannot be read yet is tried again, further
+    // apart each time, and the robot starts once it reads (`waiting` meanwhile). Later calls
+    // do nothing and return the first result.
     const Preparation &prepare();
+    // Runs when the preparation completes, at once or after the database answered.
+    std::function<void(const Preparation &)> whenPrepared;
     bool prepared() const { return firstActivationDone; }
 
     // The print journal lives beside the configuration; without it nothing may be printed.
@@ -52,7 +57,9 @@ public:
     Robot robot;
 
 private:
+    void readConfiguration();
     std::unique_ptr<PrintingProcedures> printing;
+    int configurationFailures = 0;
     QString journalError;
     Preparation preparation;
     bool firstActivationDone = false;

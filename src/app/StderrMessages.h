@@ -1,6 +1,6 @@
 #pragma once
 
-#include "printer/OperatorMessages.h"
+#include "core/OperatorMessages.h"
 
 // Headless operator messages: caption, then text, on standard error; counted as acknowledged.
 class StderrMessages : public OperatorMessages {

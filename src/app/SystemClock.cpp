@@ -1,5 +1,6 @@
 #include "app/SystemClock.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -13,4 +14,13 @@ void SystemClock::DelayMili(int hundredths) {
     QEventLoop loop;
     QTimer::singleShot(hundredths * 10, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+qint64 SystemClock::elapsedMs() const {
+    static const QElapsedTimer started = [] {
+        QElapsedTimer timer;
+        timer.start();
+        return timer;
+    }();
+    return started.elapsed();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "documents/Clock.h"
+#include "core/Clock.h"
 
 // The real clock: waits on a monotonic timer, so a wait begun just before midnight still ends
 // after its length, and keeps window events flowing while it waits.
@@ -8,4 +8,5 @@ class SystemClock : public Clock {
 public:
     QDate today() const override;
     void DelayMili(int hundredths) override;
+    qint64 elapsedMs() const override;
 };

@@ -7,7 +7,7 @@
 #include "app/window/MessageBoxMessages.h"
 #include "app/window/WindowFrontEnd.h"
 #include "commands/CommandLineActions.h"
-#include "documents/StationLog.h"
+#include "core/StationLog.h"
 #include "printer/LibraryPrinter.h"
 
 #include <QApplication>

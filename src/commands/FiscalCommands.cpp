@@ -1,8 +1,8 @@
 #include "commands/FiscalCommands.h"
 
+#include "core/OperatorMessages.h"
 #include "printer/AnalizaRetorno.h"
 #include "printer/FiscalPrinter.h"
-#include "printer/OperatorMessages.h"
 
 FiscalCommands::FiscalCommands(FiscalPrinter &printer, OperatorMessages &messages,
                                HabilitaControles habilitaControles)

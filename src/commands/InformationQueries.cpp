@@ -1,7 +1,7 @@
 #include "commands/InformationQueries.h"
 
+#include "core/OperatorMessages.h"
 #include "printer/FiscalPrinter.h"
-#include "printer/OperatorMessages.h"
 
 namespace {
 

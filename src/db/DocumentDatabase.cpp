@@ -1,15 +1,22 @@
 #include "db/DocumentDatabase.h"
 
 #include "db/Statements.h"
+#include "platform/AccessOdbc.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSqlError>
+#include <atomic>
 
 namespace {
 // How long a statement waits for a record or file lock held by the back-office system.
 constexpr int kBusyTimeoutMs = 5000;
 } // namespace
+
+QString uniqueConnectionName(const QString &purpose) {
+    static std::atomic<int> counter{0};
+    return QStringLiteral("%1-%2").arg(purpose).arg(++counter);
+}
 
 DatabaseEngine detectEngine(const QString &path) {
     QFile file(path);
@@ -59,8 +66,9 @@ bool DocumentConnection::finishOpen(QSqlDatabase db, const QString &what, QStrin
     return true;
 }
 
-bool DocumentConnection::open(const QString &path, const QString &connectionName, QString *error) {
+bool DocumentConnection::open(const QString &path, const QString &purpose, QString *error) {
     close();
+    const QString name = uniqueConnectionName(purpose);
     const QString shown = QDir::toNativeSeparators(path);
     switch (detectEngine(path)) {
     case DatabaseEngine::Missing:
@@ -74,35 +82,35 @@ bool DocumentConnection::open(const QString &path, const QString &connectionName
                          .arg(shown);
         return false;
     case DatabaseEngine::Sqlite: {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
         dialect = &sqliteStatements();
         return finishOpen(db, shown, error);
     }
     case DatabaseEngine::Access: {
-#ifdef Q_OS_WIN
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connectionName);
-        db.setDatabaseName(
-            QStringLiteral("DRIVER={Microsoft Access Driver (*.mdb, *.accdb)};DBQ=%1;").arg(shown));
+        const std::optional<QString> odbc = accessConnectionString(shown);
+        if (!odbc) {
+            if (error)
+                *error = QStringLiteral("La base de datos %1 es de Access: solo puede abrirse en "
+                                        "Windows, con el controlador ODBC de Access.")
+                             .arg(shown);
+            return false;
+        }
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
+        db.setDatabaseName(*odbc);
         dialect = &jetStatements();
         return finishOpen(db, shown, error);
-#else
-        if (error)
-            *error = QStringLiteral("La base de datos %1 es de Access: solo puede abrirse en "
-                                    "Windows, con el controlador ODBC de Access.")
-                         .arg(shown);
-        return false;
-#endif
     }
     }
     return false;
 }
 
 bool DocumentConnection::openOdbc(const QString &connectionString, const Statements &statements,
-                                  const QString &connectionName, QString *error) {
+                                  const QString &purpose, QString *error) {
     close();
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connectionName);
+    QSqlDatabase db =
+        QSqlDatabase::addDatabase(QStringLiteral("QODBC"), uniqueConnectionName(purpose));
     db.setDatabaseName(connectionString);
     dialect = &statements;
     return finishOpen(db, connectionString, error);

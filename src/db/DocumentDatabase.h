@@ -15,11 +15,12 @@ public:
     DocumentConnection &operator=(const DocumentConnection &) = delete;
     ~DocumentConnection();
 
-    // Opens `path` under `connectionName`; on failure returns false with a Spanish reason.
-    bool open(const QString &path, const QString &connectionName, QString *error);
+    // Opens `path` under a connection name of its own (`purpose` shows in it); on failure
+    // returns false with a Spanish reason.
+    bool open(const QString &path, const QString &purpose, QString *error);
     // Opens an ODBC connection string whose data speak `statements`' dialect.
     bool openOdbc(const QString &connectionString, const Statements &statements,
-                  const QString &connectionName, QString *error);
+                  const QString &purpose, QString *error);
     void close();
 
     bool isOpen() const { return !name.isEmpty(); }
@@ -31,6 +32,9 @@ private:
     QString name;
     const Statements *dialect = nullptr;
 };
+
+// A Qt SQL connection name no other connection of this process uses.
+QString uniqueConnectionName(const QString &purpose);
 
 enum class DatabaseEngine { Missing, Sqlite, Access, Unknown };
 DatabaseEngine detectEngine(const QString &path);

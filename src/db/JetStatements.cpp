@@ -21,11 +21,11 @@ public:
     QString configuration() const override {
         return QStringLiteral("Select * from [Configuración];");
     }
-    QString invoiceHeader(qint32 codigo) const override {
+    QString invoiceHeader(qint64 codigo) const override {
         return QStringLiteral("Select * from [Consulta Ventas] Where Código=") +
                QString::number(codigo);
     }
-    QString invoiceLines(qint32 codigo) const override {
+    QString invoiceLines(qint64 codigo) const override {
         return QStringLiteral("Select * from [Consulta VentasDetalles] Where "
                               "NoMostrarEnFactura=false and Venta=") +
                QString::number(codigo);
@@ -34,11 +34,11 @@ public:
         return QStringLiteral("Update [Consulta Ventas Edición] Set Factura=?, Control=?, "
                               "Impresa=-1, Imprimir=0, NúmeroZ=? Where Código=?");
     }
-    QString creditNoteHeader(qint32 codigo) const override {
+    QString creditNoteHeader(qint64 codigo) const override {
         return QStringLiteral("Select * from [Consulta NotaCréditoVenta] Where Código=") +
                QString::number(codigo);
     }
-    QString creditNoteLines(qint32 codigo) const override {
+    QString creditNoteLines(qint64 codigo) const override {
         return QStringLiteral("Select * from [Consulta NotaCréditoVenta Detalles] Where "
                               "NotaCredVent=") +
                QString::number(codigo) + QStringLiteral(" and NoMostrarEnFactura=false");
@@ -46,6 +46,13 @@ public:
     QString creditNoteUpdate() const override {
         return QStringLiteral("Update [NotaCréditoVenta] Set Número=?, Control=?, Impresa=-1, "
                               "Imprimir=0, NúmeroZ=? Where Código=?;");
+    }
+    QString invoiceWriteCheck() const override {
+        return QStringLiteral("Update [Consulta Ventas Edición] Set Control=Control Where "
+                              "Código=?");
+    }
+    QString creditNoteWriteCheck() const override {
+        return QStringLiteral("Update [NotaCréditoVenta] Set Control=Control Where Código=?;");
     }
 };
 

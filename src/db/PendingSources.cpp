@@ -6,13 +6,43 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <atomic>
+#include <QSqlRecord>
+#include <cmath>
+#include <limits>
 
 namespace {
-QString uniqueConnectionName() {
-    static std::atomic<int> counter{0};
-    return QStringLiteral("fuentes-%1").arg(++counter);
+
+// A document code at its full width. Only a whole number is a code: a code stored as a
+// fraction or as text cannot be told apart from another record's, so it is never read as one.
+std::optional<qint64> documentCode(const QVariant &value) {
+    bool ok = false;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort: {
+        const qint64 code = value.toLongLong(&ok);
+        return ok ? std::optional(code) : std::nullopt;
+    }
+    case QMetaType::ULongLong: {
+        const qulonglong code = value.toULongLong(&ok);
+        if (!ok || code > qulonglong(std::numeric_limits<qint64>::max()))
+            return std::nullopt;
+        return qint64(code);
+    }
+    case QMetaType::Double: {
+        const double d = value.toDouble();
+        // 2^63 itself is not representable; every whole double below it is.
+        if (!std::isfinite(d) || d != std::floor(d) || std::fabs(d) >= 9223372036854775808.0)
+            return std::nullopt;
+        return qint64(d);
+    }
+    default:
+        return std::nullopt;
+    }
 }
+
 } // namespace
 
 PendingSources::PendingSources(const QString &rutaBaseDatos, qint32 caja, QObject *parent)
@@ -40,7 +70,7 @@ bool PendingSources::ensureOpen() {
     if (connection.isOpen())
         return true;
     QString why;
-    if (!connection.open(path, uniqueConnectionName(), &why))
+    if (!connection.open(path, QStringLiteral("fuentes"), &why))
         return fail(why);
     return true;
 }
@@ -54,7 +84,9 @@ bool PendingSources::runInto(QString (Statements::*statement)(qint32) const,
         if (!query.exec((connection.statements().*statement)(machine)))
             return fail(query.lastError().text());
         while (query.next()) {
-            fresh.append({query.value(QStringLiteral("Código")).toInt(),
+            const QVariant code = query.value(QStringLiteral("Código"));
+            const std::optional<qint64> codigo = documentCode(code);
+            fresh.append({codigo.value_or(0), codigo.has_value(), code.toString(),
                           query.value(QStringLiteral("VistaEspecial")).toString()});
         }
         if (query.lastError().isValid())
@@ -87,17 +119,20 @@ bool PendingSources::RefrescaListas() {
     return true;
 }
 
-std::optional<QSqlRecord> PendingSources::configurationRecord() {
+ConfigurationRead PendingSources::configurationRecord() {
     if (!ensureOpen())
-        return std::nullopt;
+        return {ConfigurationRead::Outcome::Failed, {}, error};
     QSqlQuery query(connection.database());
-    if (!query.exec(connection.statements().configuration())) {
-        error = query.lastError().text();
-        return std::nullopt;
-    }
+    if (!query.exec(connection.statements().configuration()))
+        return {ConfigurationRead::Outcome::Failed, {}, query.lastError().text()};
     if (!query.next()) {
-        error.clear();
-        return std::nullopt;
+        if (query.lastError().isValid())
+            return {ConfigurationRead::Outcome::Failed, {}, query.lastError().text()};
+        return {ConfigurationRead::Outcome::NoRecord, {}, {}};
     }
-    return query.record();
+    ConfigurationRead read{ConfigurationRead::Outcome::Read, {}, {}};
+    const QSqlRecord record = query.record();
+    for (int i = 0; i < record.count(); ++i)
+        read.row.set(record.fieldName(i), record.value(i));
+    return read;
 }

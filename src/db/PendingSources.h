@@ -1,17 +1,27 @@
 #pragma once
 
 #include "db/DocumentDatabase.h"
+#include "db/Row.h"
 
 #include <QList>
 #include <QObject>
-#include <QSqlRecord>
 #include <QString>
 #include <optional>
 
 // One line of a pending list: the document's key and the text the operator sees.
 struct PendingDocument {
-    qint32 codigo = 0;
+    qint64 codigo = 0;
+    bool codigoValid = true; // false: Código is not a whole number (codigoText says what it is)
+    QString codigoText;
     QString vistaEspecial; // a NULL display text shows as an empty line
+};
+
+// The company configuration record as read: a database that cannot be read yet (locked, a
+// share not back) is not the same as a record that is missing.
+struct ConfigurationRead {
+    enum class Outcome { Read, NoRecord, Failed } outcome = Outcome::Failed;
+    Row row;
+    QString error;
 };
 
 // The data sources of the document database that live for the whole run: pending invoices
@@ -32,9 +42,8 @@ public:
     const QList<PendingDocument> &creditNotes() const { return data6; }
     QString lastError() const { return error; }
 
-    // First record of "Select * from [Configuración];", or nothing (with lastError()) when
-    // the table cannot be read or holds no record.
-    std::optional<QSqlRecord> configurationRecord();
+    // First record of "Select * from [Configuración];".
+    ConfigurationRead configurationRecord();
 
     QString databasePath() const { return path; }
     qint32 caja() const { return machine; }

@@ -23,11 +23,11 @@ public:
     QString configuration() const override {
         return QStringLiteral("SELECT * FROM [Configuración];");
     }
-    QString invoiceHeader(qint32 codigo) const override {
+    QString invoiceHeader(qint64 codigo) const override {
         return QStringLiteral("SELECT * FROM [Consulta Ventas] WHERE Código = ") +
                QString::number(codigo);
     }
-    QString invoiceLines(qint32 codigo) const override {
+    QString invoiceLines(qint64 codigo) const override {
         return QStringLiteral("SELECT * FROM [Consulta VentasDetalles] WHERE NoMostrarEnFactura "
                               "= 0 AND Venta = ") +
                QString::number(codigo) + QStringLiteral(" ORDER BY Línea");
@@ -36,11 +36,11 @@ public:
         return QStringLiteral("UPDATE [Consulta Ventas Edición] SET Factura = ?, Control = ?, "
                               "Impresa = -1, Imprimir = 0, NúmeroZ = ? WHERE Código = ?");
     }
-    QString creditNoteHeader(qint32 codigo) const override {
+    QString creditNoteHeader(qint64 codigo) const override {
         return QStringLiteral("SELECT * FROM [Consulta NotaCréditoVenta] WHERE Código = ") +
                QString::number(codigo);
     }
-    QString creditNoteLines(qint32 codigo) const override {
+    QString creditNoteLines(qint64 codigo) const override {
         return QStringLiteral("SELECT * FROM [Consulta NotaCréditoVenta Detalles] WHERE "
                               "NotaCredVent = ") +
                QString::number(codigo) +
@@ -49,6 +49,12 @@ public:
     QString creditNoteUpdate() const override {
         return QStringLiteral("UPDATE [NotaCréditoVenta] SET Número = ?, Control = ?, Impresa = "
                               "-1, Imprimir = 0, NúmeroZ = ? WHERE Código = ?;");
+    }
+    QString invoiceWriteCheck() const override {
+        return QStringLiteral("UPDATE Ventas SET Control = Control WHERE Código = ?");
+    }
+    QString creditNoteWriteCheck() const override {
+        return QStringLiteral("UPDATE [NotaCréditoVenta] SET Control = Control WHERE Código = ?");
     }
 };
 

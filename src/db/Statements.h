@@ -12,14 +12,18 @@ public:
     virtual QString pendingInvoices(qint32 caja) const = 0;
     virtual QString pendingCreditNotes(qint32 caja) const = 0;
     virtual QString configuration() const = 0;
-    virtual QString invoiceHeader(qint32 codigo) const = 0;
-    virtual QString invoiceLines(qint32 codigo) const = 0;
+    virtual QString invoiceHeader(qint64 codigo) const = 0;
+    virtual QString invoiceLines(qint64 codigo) const = 0;
     // Parameters: Factura, Control, NúmeroZ, Código.
     virtual QString invoiceUpdate() const = 0;
-    virtual QString creditNoteHeader(qint32 codigo) const = 0;
-    virtual QString creditNoteLines(qint32 codigo) const = 0;
+    virtual QString creditNoteHeader(qint64 codigo) const = 0;
+    virtual QString creditNoteLines(qint64 codigo) const = 0;
     // Parameters: Número, Control, NúmeroZ, Código.
     virtual QString creditNoteUpdate() const = 0;
+    // An update that changes nothing, to learn whether the record can be written. Parameter:
+    // Código.
+    virtual QString invoiceWriteCheck() const = 0;
+    virtual QString creditNoteWriteCheck() const = 0;
 };
 
 // Access (Jet) SQL, as the back-office database has always been queried.

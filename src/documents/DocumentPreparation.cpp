@@ -2,14 +2,70 @@
 
 #include "documents/TextFormat.h"
 
+#include <cmath>
+
 namespace {
 
-QString text(const QSqlRecord &record, const char16_t *field) {
-    return record.value(QString::fromUtf16(field)).toString();
-}
-double number(const QSqlRecord &record, const char16_t *field) {
-    return record.value(QString::fromUtf16(field)).toDouble();
-}
+// Reads the fields of one record at one stage; the first field that cannot be used is kept as
+// the failure and every later read is ignored.
+class FieldReader {
+public:
+    FieldReader(const Row &row, double stage, std::optional<StageFailure> &failure)
+        : row(row), stage(stage), failure(failure) {}
+
+    // A text the document cannot do without.
+    QString text(const QString &field) {
+        if (!failure && (!row.has(field) || row.isNull(field)))
+            failure = StageFailure{stage, field};
+        return failure ? QString() : row.text(field);
+    }
+    // A number; a NULL gives `ifNull` when one is allowed.
+    double number(const QString &field, std::optional<double> ifNull = std::nullopt) {
+        if (failure)
+            return 0;
+        const Row::Number n = row.number(field);
+        switch (n.kind) {
+        case Row::Number::Kind::Valid:
+            if (std::fabs(n.value) < kLargestAmount)
+                return n.value;
+            failure = StageFailure{stage, QStringLiteral("El campo %1 tiene un valor que ningún "
+                                                         "recibo puede llevar (%2).")
+                                              .arg(field, row.text(field))};
+            return 0;
+        case Row::Number::Kind::Null:
+            if (ifNull)
+                return *ifNull;
+            break;
+        case Row::Number::Kind::Absent:
+            break;
+        case Row::Number::Kind::NotANumber:
+            failure = StageFailure{stage, QStringLiteral("El campo %1 no contiene un número "
+                                                         "válido («%2»).")
+                                              .arg(field, row.text(field))};
+            return 0;
+        }
+        failure = StageFailure{stage, field};
+        return 0;
+    }
+    // The pieces a price is sent in.
+    QList<double> pieces(double price) {
+        if (failure)
+            return {};
+        const std::optional<QList<double>> split = splitPrice(price);
+        if (!split)
+            failure = StageFailure{stage, QStringLiteral("El precio %1 no cabe en un recibo: "
+                                                         "necesitaría más de %2 líneas.")
+                                              .arg(formatAmount(price))
+                                              .arg(kMostPiecesPerPrice)};
+        return split.value_or(QList<double>{});
+    }
+    void setStage(double s) { stage = s; }
+
+private:
+    const Row &row;
+    double stage;
+    std::optional<StageFailure> &failure;
+};
 
 // The four-digit code of a tax rate given as a fraction: 0.12 gives "1200".
 QString rateCode(double rate) {
@@ -19,14 +75,6 @@ QString rateCode(double rate) {
 
 QString quantityField(qint16 mode) {
     return mode == 1 ? QStringLiteral("Cantidad") : QStringLiteral("CantDec");
-}
-
-std::optional<MissingField> missing(double stage, const QSqlRecord &record,
-                                    const QStringList &fields) {
-    const QString field = firstMissingOrNull(record, fields);
-    if (field.isEmpty())
-        return std::nullopt;
-    return MissingField{stage, field};
 }
 
 ItemLine creditItem(const QString &codigo, const QString &descripcion, const QString &alicuota,
@@ -43,107 +91,113 @@ ItemLine creditItem(const QString &codigo, const QString &descripcion, const QSt
 
 } // namespace
 
-std::optional<MissingField> prepareInvoice(const DocumentRecords &records, qint16 quantityMode,
+std::optional<StageFailure> prepareInvoice(const DocumentRows &rows, qint16 quantityMode,
                                            PreparedInvoice *invoice) {
-    const QSqlRecord &header = *records.header;
-    if (auto m = missing(2, header,
-                         {QStringLiteral("NombreCliente"), QStringLiteral("RIF"),
-                          QStringLiteral("PorcentImpuesto"), QStringLiteral("Descuento01"),
-                          QStringLiteral("Descuento02"), QStringLiteral("Descuento03")}))
-        return m;
-    invoice->nombre = text(header, u"NombreCliente").trimmed().left(37);
-    invoice->rif = text(header, u"RIF").trimmed();
-    const QVariant direccion = header.value(QStringLiteral("Dirección"));
+    std::optional<StageFailure> failure;
+    const Row &header = rows.header;
+    FieldReader h(header, 2, failure);
+    invoice->nombre = h.text(QStringLiteral("NombreCliente")).trimmed().left(37);
+    invoice->rif = h.text(QStringLiteral("RIF")).trimmed();
+    const double rate = h.number(QStringLiteral("PorcentImpuesto"));
+    invoice->discount = h.number(QStringLiteral("Descuento01")) +
+                        h.number(QStringLiteral("Descuento02")) +
+                        h.number(QStringLiteral("Descuento03"));
+    const double medioPago = h.number(QStringLiteral("MedioPago"), 0.0);
+    if (failure)
+        return failure;
+    const QString direccion = QStringLiteral("Dirección");
     invoice->direccion =
-        direccion.isNull() ? QStringLiteral("-") : direccion.toString().trimmed().left(37);
-    const double rate = number(header, u"PorcentImpuesto");
-    const bool plantilla = yesNo(header, QStringLiteral("PlantillaAuxiliar")).value_or(false);
-    const QVariant medioPago = header.value(QStringLiteral("MedioPago"));
-    invoice->formaPago = (medioPago.isNull() || medioPago.toDouble() == 0.0)
-                             ? QStringLiteral("Efectivo")
-                             : QStringLiteral("Electronico");
-    invoice->discount = number(header, u"Descuento01") + number(header, u"Descuento02") +
-                        number(header, u"Descuento03");
+        header.isNull(direccion) ? QStringLiteral("-") : header.text(direccion).trimmed().left(37);
+    const bool plantilla = header.yesNo(QStringLiteral("PlantillaAuxiliar")).value_or(false);
+    invoice->formaPago =
+        medioPago == 0.0 ? QStringLiteral("Efectivo") : QStringLiteral("Electronico");
 
     const QString code = rateCode(rate);
     const QString quantity = quantityField(quantityMode);
-    for (const QSqlRecord &record : records.lines) {
-        const bool useSpec = plantilla && !record.value(QStringLiteral("Especificación")).isNull();
-        const QString descriptionField =
-            useSpec ? QStringLiteral("Especificación") : QStringLiteral("Nombre");
-        if (auto m = missing(4, record, {quantity, QStringLiteral("Precio"), descriptionField}))
-            return m;
-        const double amount = record.value(quantity).toDouble();
-        const double price = number(record, u"Precio");
-        const std::optional<bool> exempt = yesNo(record, QStringLiteral("ExcentoImpuesto"));
+    for (const Row &record : rows.lines) {
+        FieldReader line(record, 4, failure);
+        const bool useSpec = plantilla && !record.isNull(QStringLiteral("Especificación"));
+        const double amount = line.number(quantity);
+        const double price = line.number(QStringLiteral("Precio"));
+        const QString description =
+            line.text(useSpec ? QStringLiteral("Especificación") : QStringLiteral("Nombre"))
+                .left(29)
+                .trimmed();
+        const QList<double> pieces = line.pieces(price);
+        if (failure)
+            return failure;
+        const bool exempt = record.yesNo(QStringLiteral("ExcentoImpuesto")) == true;
         invoice->total += amount * price;
         // A line with no exemption flag is sent taxed, so its tax is paid too: a payment short
         // of the coupon's total would leave the coupon unclosed.
-        if (exempt != true)
+        if (!exempt)
             invoice->total += price * amount * rate;
-        QString description = record.value(descriptionField).toString().left(29).trimmed();
+        QString cleaned = description;
         invoice->lines.append(
-            {{QString(), LimpioCadena(description), exempt == true ? QStringLiteral("FF") : code,
+            {{QString(), LimpioCadena(cleaned), exempt ? QStringLiteral("FF") : code,
               QStringLiteral("F"), formatAmount(amount * 10), 2, QStringLiteral("$"),
               QStringLiteral("0,00")},
-             price,
+             pieces,
              false});
     }
+    if (!(std::fabs(invoice->total - invoice->discount) < kLargestAmount))
+        return StageFailure{4, QStringLiteral("El total de la factura no cabe en un recibo.")};
     return std::nullopt;
 }
 
-std::optional<MissingField> prepareCreditNote(const DocumentRecords &records, qint16 quantityMode,
+std::optional<StageFailure> prepareCreditNote(const DocumentRows &rows, qint16 quantityMode,
                                               PreparedCreditNote *note) {
-    const QSqlRecord &header = *records.header;
-    if (header.indexOf(QStringLiteral("Dirección")) < 0)
-        return MissingField{2.2, QStringLiteral("Dirección")};
-    if (auto m = missing(
-            2.4, header,
-            {QStringLiteral("NombreCliente"), QStringLiteral("RIF"), QStringLiteral("Factura")}))
-        return m;
-    if (auto m = missing(2.5, header,
-                         {QStringLiteral("PorcentImpuesto"), QStringLiteral("Monto"),
-                          QStringLiteral("MontoExcento")}))
-        return m;
-    note->nombre = text(header, u"NombreCliente").trimmed().left(37);
-    note->rif = text(header, u"RIF").trimmed();
-    note->factura = text(header, u"Factura");
-    const double rate = number(header, u"PorcentImpuesto");
-    const double monto = number(header, u"Monto");
-    const double montoExcento = number(header, u"MontoExcento");
-    note->discount = number(header, u"DescuentoFactura"); // NULL reads as 0
+    std::optional<StageFailure> failure;
+    const Row &header = rows.header;
+    if (!header.has(QStringLiteral("Dirección")))
+        return StageFailure{2.2, QStringLiteral("Dirección")};
+    FieldReader h(header, 2.4, failure);
+    note->nombre = h.text(QStringLiteral("NombreCliente")).trimmed().left(37);
+    note->rif = h.text(QStringLiteral("RIF")).trimmed();
+    note->factura = h.text(QStringLiteral("Factura"));
+    h.setStage(2.5);
+    const double rate = h.number(QStringLiteral("PorcentImpuesto"));
+    const double monto = h.number(QStringLiteral("Monto"));
+    const double montoExcento = h.number(QStringLiteral("MontoExcento"));
+    note->discount = h.number(QStringLiteral("DescuentoFactura"), 0.0);
+    if (failure)
+        return failure;
     const QString code = rateCode(rate);
 
     const QString quantity = quantityField(quantityMode);
-    for (const QSqlRecord &record : records.lines) {
+    for (const Row &record : rows.lines) {
         // The first line's quantity is read at stage 3, everything else at stage 4.
-        if (auto m = missing(note->lines.isEmpty() ? 3 : 4, record, {quantity}))
-            return m;
-        if (auto m = missing(4, record, {QStringLiteral("Nombre"), QStringLiteral("Precio")}))
-            return m;
-        const bool exempt = yesNo(record, QStringLiteral("ExcentoImpuesto")).value_or(false);
-        QString description = text(record, u"Nombre").left(29).trimmed();
-        note->lines.append({creditItem(QStringLiteral(" "), LimpioCadena(description),
-                                       exempt ? QStringLiteral("FF") : code,
-                                       formatPlainNumber(record.value(quantity).toDouble())),
-                            number(record, u"Precio"), true});
+        FieldReader line(record, note->lines.isEmpty() ? 3 : 4, failure);
+        const double amount = line.number(quantity);
+        line.setStage(4);
+        QString description = line.text(QStringLiteral("Nombre")).left(29).trimmed();
+        const QList<double> pieces = line.pieces(line.number(QStringLiteral("Precio")));
+        if (failure)
+            return failure;
+        const bool exempt = record.yesNo(QStringLiteral("ExcentoImpuesto")).value_or(false);
+        note->lines.append(
+            {creditItem(QStringLiteral(" "), LimpioCadena(description),
+                        exempt ? QStringLiteral("FF") : code, formatPlainNumber(amount)),
+             pieces, true});
     }
     if (!note->lines.isEmpty())
         return std::nullopt;
 
-    // No printable line record: the credited amounts go as lump sums.
+    // No printable line record: the credited amounts go as lump sums, read at stage 3.
+    FieldReader lump(header, 3, failure);
     const QString lumpSum = QStringLiteral("Descuento a factura");
     const QString articulo = QStringLiteral("0000");
     const QString one = QStringLiteral("1");
     if (rate > 0) {
         if (monto > 0)
-            note->lines.append({creditItem(articulo, lumpSum, code, one), monto, false});
-        if (montoExcento > 0)
             note->lines.append(
-                {creditItem(articulo, lumpSum, QStringLiteral("II"), one), montoExcento, false});
+                {creditItem(articulo, lumpSum, code, one), lump.pieces(monto), false});
+        if (montoExcento > 0)
+            note->lines.append({creditItem(articulo, lumpSum, QStringLiteral("II"), one),
+                                lump.pieces(montoExcento), false});
     } else {
         note->lines.append({creditItem(articulo, lumpSum, QStringLiteral("II"), one),
-                            monto + montoExcento, false});
+                            lump.pieces(monto + montoExcento), false});
     }
-    return std::nullopt;
+    return failure;
 }

@@ -1,16 +1,17 @@
 #pragma once
 
-#include "documents/DocumentRecords.h"
+#include "db/DocumentStore.h"
+#include "documents/DocumentJob.h"
 #include "documents/ItemLines.h"
 
 #include <QList>
 #include <QString>
 #include <optional>
 
-// One item line ready for the printer, with the unit price it carries (split if too large).
+// One item line ready for the printer, with the pieces its unit price is sent in.
 struct PreparedLine {
     ItemLine item;
-    double price = 0;
+    QList<double> pieces;
     bool analysed = false; // the printer's answer is shown after it (credit-note line records)
 };
 
@@ -32,16 +33,12 @@ struct PreparedCreditNote {
     QList<PreparedLine> lines;
 };
 
-// A field the document cannot be printed without, and the stage it belongs to.
-struct MissingField {
-    double stage = 0;
-    QString field;
-};
-
 // Everything a document needs is read and checked before the printer is called: a document
-// left half open by a bad record cannot be taken back. `quantityMode` is 1 (Cantidad) or 2-3
-// (CantDec).
-std::optional<MissingField> prepareInvoice(const DocumentRecords &records, qint16 quantityMode,
+// left half open by a bad record cannot be taken back, and one printed with a wrong amount
+// cannot be taken back either. A field that is missing, NULL where a value is needed, not a
+// number, or a number no receipt can carry stops the document at the stage it belongs to.
+// `quantityMode` is 1 (Cantidad) or 2-3 (CantDec).
+std::optional<StageFailure> prepareInvoice(const DocumentRows &rows, qint16 quantityMode,
                                            PreparedInvoice *invoice);
-std::optional<MissingField> prepareCreditNote(const DocumentRecords &records, qint16 quantityMode,
+std::optional<StageFailure> prepareCreditNote(const DocumentRows &rows, qint16 quantityMode,
                                               PreparedCreditNote *note);

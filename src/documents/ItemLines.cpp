@@ -3,25 +3,23 @@
 #include "documents/TextFormat.h"
 #include "printer/FiscalPrinter.h"
 
-QList<double> splitPrice(double price) {
+#include <cmath>
+
+std::optional<QList<double>> splitPrice(double price) {
+    if (!std::isfinite(price))
+        return std::nullopt;
     if (price < kLargestUnitPrice)
-        return {price};
+        return QList<double>{price};
+    if (price > kLargestUnitPrice * kMostPiecesPerPrice)
+        return std::nullopt;
     QList<double> pieces;
     double rest = price;
-    while (rest > 0) {
+    while (rest > 0 && pieces.size() < kMostPiecesPerPrice) {
         const double piece = rest >= kLargestUnitPrice ? kLargestUnitPrice : rest;
         pieces.append(piece);
         rest -= piece;
     }
     return pieces;
-}
-
-qint64 zNumberFromReply(const QString &reduccionesReply) {
-    const QString text = reduccionesReply.trimmed();
-    qsizetype digits = 0;
-    while (digits < text.size() && text[digits].isDigit() && text[digits].unicode() < 128)
-        ++digits;
-    return text.left(digits).toLongLong() + 1;
 }
 
 QString numbersMissing(short code) {
@@ -39,10 +37,10 @@ QString stageMessage(const QString &stage, const QString &reason) {
     return text;
 }
 
-short sendItemLine(FiscalPrinter &printer, const ItemLine &line, double price,
+short sendItemLine(FiscalPrinter &printer, const ItemLine &line, const QList<double> &pieces,
                    const QString &continuation, const std::function<void()> &afterEach) {
     bool first = true;
-    for (const double piece : splitPrice(price)) {
+    for (const double piece : pieces) {
         printer.CodigoRetorno =
             printer.VendeArticulo(line.codigo, first ? line.descripcion : continuation,
                                   line.alicuota, line.tipoCantidad, line.cantidad, line.decimales,

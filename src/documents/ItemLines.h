@@ -3,11 +3,17 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class FiscalPrinter;
 
 // Unit prices at or above this do not fit the printer's price field and go in pieces.
 constexpr double kLargestUnitPrice = 99999999.0;
+// A price needing more pieces than this (about a thousand million) is not a price a receipt
+// carries: it is refused before the printer is touched.
+constexpr int kMostPiecesPerPrice = 10;
+// Above this a double no longer holds an amount to the cent: no such number reaches a receipt.
+constexpr double kLargestAmount = 1e15;
 
 // The nine arguments of one item line; the unit price is set per piece.
 struct ItemLine {
@@ -22,17 +28,15 @@ struct ItemLine {
 };
 
 // The pieces a unit price is sent in: the price itself when below the limit (negative prices
-// included), else pieces of the limit followed by the rest.
-QList<double> splitPrice(double price);
+// included), else pieces of the limit followed by the rest. Nothing when the price is not
+// finite or would need more than kMostPiecesPerPrice pieces.
+std::optional<QList<double>> splitPrice(double price);
 
-// Sends `line` once per piece of `price`: the first piece with the line's description, the
-// others with `continuation`. Stops at the first result other than 1 and returns it; the
-// result of every call is stored in CodigoRetorno. `afterEach` runs after every piece sent.
-short sendItemLine(FiscalPrinter &printer, const ItemLine &line, double price,
+// Sends `line` once per piece: the first piece with the line's description, the others with
+// `continuation`. Stops at the first result other than 1 and returns it; the result of every
+// call is stored in CodigoRetorno. `afterEach` runs after every piece sent.
+short sendItemLine(FiscalPrinter &printer, const ItemLine &line, const QList<double> &pieces,
                    const QString &continuation, const std::function<void()> &afterEach = {});
-
-// The Z number: the leading number of the reduction count the printer returned, plus one.
-qint64 zNumberFromReply(const QString &reduccionesReply);
 
 // Why a completed document could not be marked yet: the printer did not return its numbers.
 QString numbersMissing(short code);

@@ -1,12 +1,21 @@
 #include "documents/PrintingProcedures.h"
 
+#include "core/Clock.h"
+#include "core/OperatorMessages.h"
+#include "core/StationLog.h"
 #include "documents/ItemLines.h"
 #include "documents/RobotControl.h"
-#include "documents/StationLog.h"
 #include "documents/TextFormat.h"
-#include "printer/OperatorMessages.h"
+#include "journal/PrinterCounters.h"
+#include "printer/FiscalPrinter.h"
 
 #include <algorithm>
+
+namespace {
+// How many times the first write-back is tried, a second apart, before it is left to the
+// journal's own retries.
+constexpr int kWriteBackAttempts = 4;
+} // namespace
 
 qint16 PrintingProcedures::quantityMode() {
     if (ctx.robot.ModoCantidad != 0)
@@ -20,21 +29,38 @@ qint16 PrintingProcedures::quantityMode() {
     return 1;
 }
 
-std::optional<qint32> PrintingProcedures::firstPrintable(const QList<PendingDocument> &pending,
-                                                         PrintJournal::Kind kind) const {
-    const QList<PrintJournal::Entry> heldBack = ctx.journal.unfinished();
+std::optional<qint64> PrintingProcedures::choose(DocumentKind kind,
+                                                 const QList<PrintJournal::Entry> &held) {
+    const QList<PendingDocument> &pending =
+        kind == DocumentKind::Factura ? ctx.sources.invoices() : ctx.sources.creditNotes();
     for (const PendingDocument &document : pending) {
-        const bool held = std::any_of(heldBack.begin(), heldBack.end(), [&](const auto &entry) {
+        // A code that is not a whole number, or 0 (the value the guard starts with), cannot
+        // be told apart from another record: it is skipped, and said once.
+        if (!document.codigoValid || document.codigo == 0) {
+            const QString described = kind == DocumentKind::Factura
+                                          ? QStringLiteral("La factura «%1»")
+                                          : QStringLiteral("La nota de crédito «%1»");
+            const QString said = described.arg(document.codigoText);
+            if (!refusedCodesSaid.contains(said)) {
+                refusedCodesSaid.insert(said);
+                const QString text =
+                    said + QStringLiteral(" no se imprimirá: su código no es un número entero "
+                                          "distinto de 0. Corríjalo en la administración.");
+                ctx.log.write(text);
+                ctx.messages.show(text, MessageIcon::Critical);
+            }
+            continue;
+        }
+        const bool isHeld = std::any_of(held.begin(), held.end(), [&](const auto &entry) {
             return entry.kind == kind && entry.codigo == document.codigo;
         });
-        if (!held)
+        if (!isHeld)
             return document.codigo;
     }
     return std::nullopt;
 }
 
-qint64 PrintingProcedures::startJournalEntry(PrintJournal::Kind kind, qint32 codigo,
-                                             QString *error) {
+qint64 PrintingProcedures::startJournalEntry(DocumentKind kind, qint64 codigo, QString *error) {
     const PrinterCounters counters = readCounters(ctx.printer);
     if (!counters.answered) {
         *error = QStringLiteral("La impresora no responde: no se pudieron leer sus contadores.");
@@ -48,25 +74,142 @@ qint64 PrintingProcedures::startJournalEntry(PrintJournal::Kind kind, qint32 cod
     return ctx.journal.begin(kind, codigo, ctx.Caja, counters.coupon, counters.reductions, error);
 }
 
-void PrintingProcedures::reportStageFailure(const QString &document, double stage,
-                                            const QString &reason) {
+void PrintingProcedures::reportStageFailure(const QString &document, const StageFailure &failure) {
     // The stage in the workstation's number format: 2.4 reads "2,4" where the comma is usual.
-    const QString shownStage = formatPlainNumber(stage);
-    ctx.messages.show(stageMessage(shownStage, reason));
+    const QString shownStage = formatPlainNumber(failure.stage);
+    ctx.messages.show(stageMessage(shownStage, failure.reason));
     ctx.robot.noteStoppedAfterFailure(
         QStringLiteral("%1, etapa %2").arg(document.toLower(), shownStage));
-    ctx.log.write(QStringLiteral("%1 no impresa: etapa %2. %3").arg(document, shownStage, reason));
+    ctx.log.write(
+        QStringLiteral("%1 no impresa: etapa %2. %3").arg(document, shownStage, failure.reason));
 }
 
-void PrintingProcedures::reportPrintedUnmarked(const QString &document, const QString &printed,
-                                               const QString &error) {
-    ctx.messages.show(printed +
-                          QStringLiteral(", pero no se pudo marcar como impresa en la base "
-                                         "de datos:\r") +
-                          error +
-                          QStringLiteral("\rNo se imprimirá de nuevo: el robot la marcará cuando "
-                                         "la base de datos responda."),
-                      MessageIcon::Critical);
-    ctx.robot.noteStoppedAfterFailure(document + QStringLiteral(" impresa sin marcar"));
-    ctx.log.write(printed + QStringLiteral(", pero no quedó marcada: ") + error);
+bool PrintingProcedures::run(DocumentJob &job) {
+    const DocumentKind kind = job.kind();
+    // Settled first: a document it marks printed must not be taken from an older list.
+    QList<PrintJournal::Entry> held;
+    if (!reconciler.reconcile(&held))
+        return false; // the printer or the journal must first tell what became of a document
+    const bool refreshed = kind == DocumentKind::Factura ? ctx.sources.refreshInvoices()
+                                                         : ctx.sources.refreshCreditNotes();
+    if (!refreshed)
+        return false; // a source that cannot be read never leads to printing
+    const std::optional<qint64> taken = choose(kind, held);
+    if (!taken || *taken == ctx.robot.UltimoCodigo)
+        return false;
+    const qint64 codigo = *taken;
+
+    ctx.robot.UltimoCodigo = codigo;
+    ctx.robot.setTimerEnabled(false);
+    const QString document = QStringLiteral("%1 %2").arg(job.title()).arg(codigo);
+    ctx.log.write(QStringLiteral("%1 tomada para impresión.").arg(document));
+    auto fail = [&](const StageFailure &failure) {
+        reportStageFailure(document, failure);
+        return true;
+    };
+
+    DocumentRows rows;
+    QString error;
+    switch (store.read(kind, codigo, &rows, &error)) {
+    case DocumentStore::ReadOutcome::HeaderFailed:
+        return fail({0, error});
+    case DocumentStore::ReadOutcome::LinesFailed:
+        return fail({3, error});
+    case DocumentStore::ReadOutcome::NotFound:
+        ctx.log.write(QStringLiteral("%1: no se encontró su registro.").arg(document));
+        ctx.robot.setTimerEnabled(true);
+        return true;
+    case DocumentStore::ReadOutcome::Read:
+        break;
+    }
+    if (const auto failure = job.prepare(rows, quantityMode()))
+        return fail(*failure);
+    // A record that cannot be written would be printed and never marked.
+    if (!store.canWrite(kind, codigo, &error))
+        return fail({job.openingStage(),
+                     QStringLiteral("No se puede escribir en la base de datos: %1").arg(error)});
+
+    try {
+        double stage = job.openingStage();
+        const qint64 entry = startJournalEntry(kind, codigo, &error);
+        if (entry == 0)
+            return fail({stage, error});
+        if (const auto failure = job.print(stage))
+            return fail(*failure);
+        if (const auto failure = finish(job, codigo, entry))
+            return fail(*failure);
+    } catch (const PrinterUnavailable &e) {
+        return fail({job.openingStage(), e.text});
+    }
+    if (job.isInvoice())
+        ctx.clock.DelayMili(10); // the invoice's pause after opening the drawer
+    ctx.robot.setTimerEnabled(true);
+    return true;
+}
+
+std::optional<StageFailure> PrintingProcedures::finish(DocumentJob &job, qint64 codigo,
+                                                       qint64 entry) {
+    QString reducciones(6, u' ');
+    const short reduccionesRead = ctx.printer.NumeroReducciones(reducciones);
+    short failedRead = reduccionesRead;
+    QString number = QString::number(codigo);
+    if (job.isInvoice()) {
+        QString cupon(6, u' ');
+        ctx.printer.CodigoRetorno = ctx.printer.NumeroCupon(cupon);
+        if (reduccionesRead == 1)
+            failedRead = ctx.printer.CodigoRetorno;
+        if (failedRead == 1 && !documentCounter(cupon)) {
+            ctx.log.write(QStringLiteral("La impresora devolvió un número de cupón no válido "
+                                         "(«%1»): no se escribe en la base de datos.")
+                              .arg(cupon));
+            failedRead = 0;
+        }
+        number = counterText(cupon);
+    }
+    // Without its numbers the document cannot be marked; the journal settles it later.
+    if (failedRead != 1)
+        return StageFailure{8, numbersMissing(failedRead)};
+    const qint64 numeroZ = reductionCount(reducciones) + 1;
+    QString error;
+    if (!ctx.journal.setState(entry, PrintJournal::State::Printed, &error, number, numeroZ))
+        ctx.log.write(error);
+
+    const QString document = describeDocument(job.kind(), codigo);
+    const QString printed =
+        job.isInvoice()
+            ? QStringLiteral("La %1 SÍ fue impresa con el cupón %2 y el "
+                             "número Z %3")
+                  .arg(document, number)
+                  .arg(numeroZ)
+            : QStringLiteral("La %1 SÍ fue impresa con el número Z %2").arg(document).arg(numeroZ);
+    if (!store.markPrinted(job.kind(), codigo, number, numeroZ, ctx.clock, kWriteBackAttempts,
+                           &error)) {
+        // On paper and in the journal: never printed again. The journal keeps trying to mark
+        // it while the robot goes on with the next documents.
+        ctx.messages.show(printed +
+                              QStringLiteral(", pero no se pudo marcar como impresa en la base "
+                                             "de datos:\r") +
+                              error +
+                              QStringLiteral("\rNo se imprimirá de nuevo: el robot la marcará "
+                                             "cuando la base de datos responda."),
+                          MessageIcon::Critical);
+        ctx.log.write(printed + QStringLiteral(", pero aún no quedó marcada: ") + error);
+        return std::nullopt;
+    }
+    ctx.log.write(job.isInvoice() ? QStringLiteral("%1 %2 impresa: cupón %3, número Z %4.")
+                                        .arg(job.title())
+                                        .arg(codigo)
+                                        .arg(number)
+                                        .arg(numeroZ)
+                                  : QStringLiteral("%1 %2 impresa: número Z %3.")
+                                        .arg(job.title())
+                                        .arg(codigo)
+                                        .arg(numeroZ));
+    if (job.isInvoice())
+        ctx.printer.CodigoRetorno = ctx.printer.AccionaGaveta();
+    // Done only now: should the station die at the drawer, the journal still knows the
+    // coupon and writing it back again is harmless.
+    if (!ctx.journal.setState(entry, PrintJournal::State::Done, &error))
+        ctx.log.write(error);
+    return std::nullopt;
 }

@@ -1,18 +1,22 @@
 #pragma once
 
+#include "db/DocumentStore.h"
 #include "db/PendingSources.h"
+#include "documents/DocumentJob.h"
 #include "documents/DocumentPrinting.h"
 #include "documents/PrintingContext.h"
-#include "documents/Reconciliation.h"
+#include "journal/Reconciliation.h"
 
+#include <QSet>
 #include <optional>
 
 // Prints pending documents: an invoice as a fiscal sale coupon, a credit note as a fiscal
-// credit note, each then marked printed in the document database.
+// credit note, each then marked printed in the document database. Both kinds go through one
+// sequence; each brings only its own printer steps.
 class PrintingProcedures : public DocumentPrinting {
 public:
     explicit PrintingProcedures(const PrintingContext &context)
-        : ctx(context), reconciler(context) {}
+        : ctx(context), store(context.RutaBaseDatos), reconciler(context, store) {}
 
     bool ImprimirFactura() override;
     bool ImprimirNotaCredito() override;
@@ -21,21 +25,26 @@ public:
     bool reconcile() { return reconciler.reconcile(); }
 
 private:
+    // Choose a document, read and check it, record it in the journal, print it, read its
+    // numbers back, mark it printed. Returns whether a document was taken.
+    bool run(DocumentJob &job);
     // Quantity mode 0 would print zero quantities: whole quantities are printed instead.
     qint16 quantityMode();
+    // The first pending document of the job's kind that may be taken now.
+    std::optional<qint64> choose(DocumentKind kind, const QList<PrintJournal::Entry> &held);
     // Reads the printer's counters and records the document in the journal before its first
     // printer call; returns the entry, or 0 with the reason it must not be printed.
-    qint64 startJournalEntry(PrintJournal::Kind kind, qint32 codigo, QString *error);
-    // The first pending document the journal does not hold back.
-    std::optional<qint32> firstPrintable(const QList<PendingDocument> &pending,
-                                         PrintJournal::Kind kind) const;
+    qint64 startJournalEntry(DocumentKind kind, qint64 codigo, QString *error);
+    // After the closing: the Z number and, for an invoice, the coupon number; marks the record.
+    std::optional<StageFailure> finish(DocumentJob &job, qint64 codigo, qint64 entry);
     // A document stopped at `stage`: the operator's message, the robot left stopped, the log.
-    void reportStageFailure(const QString &document, double stage, const QString &reason);
-    // A document on paper whose record could not be marked: tell the operator it WAS printed.
-    void reportPrintedUnmarked(const QString &document, const QString &printed,
-                               const QString &error);
+    void reportStageFailure(const QString &document, const StageFailure &failure);
 
     PrintingContext ctx;
+    DocumentStore store;
     Reconciler reconciler;
     bool modeZeroLogged = false;
+    QSet<QString> refusedCodesSaid; // pending documents that can never be taken, said once
+    friend class InvoiceJob;
+    friend class CreditNoteJob;
 };

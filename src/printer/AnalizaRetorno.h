@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/OperatorMessages.h"
 #include "printer/FiscalPrinter.h"
-#include "printer/OperatorMessages.h"
 
 #include <QString>
 

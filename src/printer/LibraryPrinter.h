@@ -6,6 +6,11 @@
 #include <QLibrary>
 #include <QString>
 
+// Interim names until the binding expands the entry-point table.
+using namespace robot::fiscal;
+using FnVendeArticulo = FnItem;
+using FnRetornoImpresora = FnStatus;
+
 // The fiscal printer library, loaded at run time from one absolute path. All 20 entry points
 // are resolved at construction, all or nothing; when that fails every operation throws
 // PrinterUnavailable with the reason, so the station reports it instead of crashing.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "documents/Clock.h"
+#include "core/Clock.h"
 
 #include <QCoreApplication>
 
@@ -10,8 +10,11 @@ public:
     QDate today() const override { return date; }
     void DelayMili(int hundredths) override {
         pauses.append(hundredths);
+        now += hundredths * 10;
         QCoreApplication::processEvents();
     }
+    qint64 elapsedMs() const override { return now; }
     QDate date{2026, 12, 6};
+    qint64 now = 0; // advanced by every pause
     QList<int> pauses;
 };

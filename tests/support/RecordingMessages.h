@@ -1,6 +1,6 @@
 #pragma once
 
-#include "printer/OperatorMessages.h"
+#include "core/OperatorMessages.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Station.h"
-#include "documents/StationLog.h"
+#include "core/StationLog.h"
 #include "support/DocumentFixture.h"
 #include "support/InstantClock.h"
 #include "support/RecordingMessages.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "printer/OperatorMessages.h"
+#include "core/OperatorMessages.h"
 
 // Operator messages of the windowed station: a modal message box with only an OK button.
 class MessageBoxMessages : public OperatorMessages {

@@ -300,13 +300,13 @@ void frmImprimirFacturaROBOT::firstActivation() {
         return;
     activated = true;
 
-    const Preparation &preparation = station.prepare();
-    preparationIncomplete = !preparation.complete;
-    if (preparation.complete) {
+    station.whenPrepared = [this](const Preparation &preparation) {
+        preparationIncomplete = false;
         if (minimizeAtFirstActivation)
             Minimizar();
         setWindowTitle(titleWithRif(windowTitle(), preparation.rifDecorado));
-    }
+    };
+    preparationIncomplete = !station.prepare().complete;
     // An incomplete preparation leaves the window in view: the operator has to read why the
     // robot does not run and be able to close the program.
     showRobotState();

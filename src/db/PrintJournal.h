@@ -1,7 +1,12 @@
 #pragma once
 
+#include "core/DocumentKind.h"
+
 #include <QList>
 #include <QString>
+#include <optional>
+
+class QSqlQuery;
 
 // A small local record of every fiscal document the station starts, kept beside the
 // configuration because the document database may be on a share that goes away. Each step is
@@ -15,14 +20,14 @@ public:
         Done,     // marked printed in the database
         Void,     // nothing was issued: the document may be printed again
         Open,     // a document is still open on the printer
-        Unknown   // the counters cannot tell: never reprinted automatically
+        Unknown,  // the counters cannot tell: never reprinted automatically
+        Cancelled // cancelled on the printer through the station: may be printed again
     };
-    enum class Kind { Factura, NotaCredito };
 
     struct Entry {
         qint64 id = 0;
-        Kind kind = Kind::Factura;
-        qint32 codigo = 0;
+        DocumentKind kind = DocumentKind::Factura;
+        qint64 codigo = 0;
         qint32 caja = 0;
         qint64 couponBefore = 0;
         qint64 reductionsBefore = 0;
@@ -36,26 +41,34 @@ public:
     PrintJournal &operator=(const PrintJournal &) = delete;
     ~PrintJournal();
 
+    // Opens the journal at `path`, creating it on the station's first run. A journal that
+    // existed once and is gone is not created again: without it a document half printed
+    // before a crash could be printed twice, so a technician must confirm (startAfresh).
     bool open(const QString &path, QString *error);
     QString path() const { return file; }
+    // The technician's confirmation that a lost journal may be started empty.
+    static bool startAfresh(const QString &path, QString *error);
 
     // Records a document about to be printed; returns its id, or 0 with `error` set.
-    qint64 begin(Kind kind, qint32 codigo, qint32 caja, qint64 couponBefore,
+    qint64 begin(DocumentKind kind, qint64 codigo, qint32 caja, qint64 couponBefore,
                  qint64 reductionsBefore, QString *error);
     bool setState(qint64 id, State state, QString *error, const QString &coupon = {},
                   qint64 numeroZ = 0);
 
     // The operator's decision on a document the counters could not explain: print it again.
-    // Returns how many held-back entries were released.
-    int allowReprint(Kind kind, qint32 codigo, QString *error);
+    // Returns how many held-back entries were released, or -1 with `error`.
+    int allowReprint(DocumentKind kind, qint64 codigo, QString *error);
 
-    // Entries not Done and not Void, oldest first.
-    QList<Entry> unfinished() const;
-    bool hasUnfinished() const;
+    // Entries not finished (neither Done, Void nor Cancelled), oldest first; nothing, with
+    // `error`, when the journal cannot be read (locked, gone): then nothing may be printed.
+    std::optional<QList<Entry>> unfinished(QString *error) const;
 
-    static QString describe(const Entry &entry); // "factura 12", "nota de crédito 7"
+    static QString describe(const Entry &entry) {
+        return describeDocument(entry.kind, entry.codigo);
+    }
 
 private:
+    bool fail(const QString &what, const QSqlQuery &query, QString *error) const;
     QString connectionName;
     QString file;
 };

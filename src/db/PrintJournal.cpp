@@ -1,11 +1,14 @@
-#include "documents/PrintJournal.h"
+#include "db/PrintJournal.h"
+
+#include "db/DocumentDatabase.h"
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <atomic>
 
 namespace {
 
@@ -23,6 +26,8 @@ const char *stateName(PrintJournal::State state) {
         return "abierto";
     case PrintJournal::State::Unknown:
         return "desconocido";
+    case PrintJournal::State::Cancelled:
+        return "cancelado";
     }
     return "";
 }
@@ -30,19 +35,25 @@ const char *stateName(PrintJournal::State state) {
 PrintJournal::State stateFromName(const QString &name) {
     for (auto state :
          {PrintJournal::State::Printing, PrintJournal::State::Printed, PrintJournal::State::Done,
-          PrintJournal::State::Void, PrintJournal::State::Open, PrintJournal::State::Unknown}) {
+          PrintJournal::State::Void, PrintJournal::State::Open, PrintJournal::State::Cancelled}) {
         if (name == QLatin1String(stateName(state)))
             return state;
     }
     return PrintJournal::State::Unknown;
 }
 
-QString kindName(PrintJournal::Kind kind) {
-    return kind == PrintJournal::Kind::Factura ? QStringLiteral("factura") : QStringLiteral("nota");
+QString kindName(DocumentKind kind) {
+    return kind == DocumentKind::Factura ? QStringLiteral("factura") : QStringLiteral("nota");
 }
 
 QString now() {
     return QDateTime::currentDateTime().toString(Qt::ISODate);
+}
+
+// Left beside the journal when it is created: a journal missing while this file is there was
+// lost, not never made.
+QString witnessPath(const QString &journal) {
+    return journal + QStringLiteral(".creado");
 }
 
 } // namespace
@@ -54,10 +65,29 @@ PrintJournal::~PrintJournal() {
     QSqlDatabase::removeDatabase(connectionName);
 }
 
+bool PrintJournal::fail(const QString &what, const QSqlQuery &query, QString *error) const {
+    if (error)
+        *error = QStringLiteral("No se pudo %1 el diario de impresión %2: %3")
+                     .arg(what, QDir::toNativeSeparators(file),
+                          QFileInfo::exists(file) ? query.lastError().text()
+                                                  : QStringLiteral("el archivo desapareció"));
+    return false;
+}
+
 bool PrintJournal::open(const QString &path, QString *error) {
-    static std::atomic<int> counter{0};
-    connectionName = QStringLiteral("diario-%1").arg(++counter);
     file = path;
+    const bool exists = QFileInfo::exists(path);
+    if (!exists && QFileInfo::exists(witnessPath(path))) {
+        if (error)
+            *error = QStringLiteral("El diario de impresión %1 desapareció. Sin él, un documento "
+                                    "interrumpido podría imprimirse dos veces: el robot no "
+                                    "imprimirá hasta que un técnico lo revise (robot-fiscal "
+                                    "--check) y confirme un diario nuevo (robot-fiscal "
+                                    "--new-journal).")
+                         .arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    connectionName = uniqueConnectionName(QStringLiteral("diario"));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
@@ -70,16 +100,33 @@ bool PrintJournal::open(const QString &path, QString *error) {
             "ReduccionesAntes INTEGER NOT NULL, Estado TEXT NOT NULL, Cupón TEXT, NúmeroZ "
             "INTEGER, Inicio TEXT NOT NULL, Cambio TEXT NOT NULL)")) &&
         query.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS DiarioPendiente ON Diario(Estado)"));
-    if (!ok && error) {
-        *error = QStringLiteral("No se pudo abrir el diario de impresión %1: %2")
-                     .arg(QDir::toNativeSeparators(path), query.lastError().isValid()
-                                                              ? query.lastError().text()
-                                                              : db.lastError().text());
+    if (!ok) {
+        if (error)
+            *error = QStringLiteral("No se pudo abrir el diario de impresión %1: %2")
+                         .arg(QDir::toNativeSeparators(path), query.lastError().isValid()
+                                                                  ? query.lastError().text()
+                                                                  : db.lastError().text());
+        return false;
     }
-    return ok;
+    QFile witness(witnessPath(path));
+    if (!witness.exists() && witness.open(QIODevice::WriteOnly))
+        witness.write(now().toUtf8() + '\n');
+    return true;
 }
 
-qint64 PrintJournal::begin(Kind kind, qint32 codigo, qint32 caja, qint64 couponBefore,
+bool PrintJournal::startAfresh(const QString &path, QString *error) {
+    if (QFileInfo::exists(path)) {
+        if (error)
+            *error = QStringLiteral("El diario de impresión %1 existe: no hace falta uno nuevo.")
+                         .arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    QFile::remove(witnessPath(path));
+    PrintJournal journal;
+    return journal.open(path, error);
+}
+
+qint64 PrintJournal::begin(DocumentKind kind, qint64 codigo, qint32 caja, qint64 couponBefore,
                            qint64 reductionsBefore, QString *error) {
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
     query.prepare(QStringLiteral("INSERT INTO Diario (Tipo, Código, Caja, CupónAntes, "
@@ -91,10 +138,8 @@ qint64 PrintJournal::begin(Kind kind, qint32 codigo, qint32 caja, qint64 couponB
           QVariant(reductionsBefore), QVariant(QLatin1String(stateName(State::Printing))),
           QVariant(stamp), QVariant(stamp)})
         query.addBindValue(v);
-    if (!query.exec()) {
-        if (error)
-            *error = QStringLiteral("No se pudo escribir el diario de impresión: ") +
-                     query.lastError().text();
+    if (!QFileInfo::exists(file) || !query.exec()) {
+        fail(QStringLiteral("escribir"), query, error);
         return 0;
     }
     return query.lastInsertId().toLongLong();
@@ -110,16 +155,11 @@ bool PrintJournal::setState(qint64 id, State state, QString *error, const QStrin
     query.addBindValue(numeroZ == 0 ? QVariant() : QVariant(numeroZ));
     query.addBindValue(now());
     query.addBindValue(id);
-    if (!query.exec()) {
-        if (error)
-            *error = QStringLiteral("No se pudo escribir el diario de impresión: ") +
-                     query.lastError().text();
-        return false;
-    }
-    return true;
+    return (QFileInfo::exists(file) && query.exec()) ||
+           fail(QStringLiteral("escribir"), query, error);
 }
 
-int PrintJournal::allowReprint(Kind kind, qint32 codigo, QString *error) {
+int PrintJournal::allowReprint(DocumentKind kind, qint64 codigo, QString *error) {
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
     query.prepare(QStringLiteral("UPDATE Diario SET Estado = ?, Cambio = ? WHERE Tipo = ? AND "
                                  "Código = ? AND Estado = ?"));
@@ -129,26 +169,37 @@ int PrintJournal::allowReprint(Kind kind, qint32 codigo, QString *error) {
     query.addBindValue(codigo);
     query.addBindValue(QLatin1String(stateName(State::Unknown)));
     if (!query.exec()) {
-        if (error)
-            *error = QStringLiteral("No se pudo escribir el diario de impresión: ") +
-                     query.lastError().text();
+        fail(QStringLiteral("escribir"), query, error);
         return -1;
     }
     return query.numRowsAffected();
 }
 
-QList<PrintJournal::Entry> PrintJournal::unfinished() const {
+std::optional<QList<PrintJournal::Entry>> PrintJournal::unfinished(QString *error) const {
+    // An open SQLite file keeps answering after it was deleted: look for it every time.
+    if (!QFileInfo::exists(file)) {
+        if (error)
+            *error = QStringLiteral("El diario de impresión %1 desapareció: el robot no imprimirá "
+                                    "hasta que un técnico lo revise (robot-fiscal --check).")
+                         .arg(QDir::toNativeSeparators(file));
+        return std::nullopt;
+    }
     QList<Entry> entries;
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
-    query.exec(QStringLiteral("SELECT Id, Tipo, Código, Caja, CupónAntes, ReduccionesAntes, "
-                              "Estado, Cupón, NúmeroZ FROM Diario WHERE Estado NOT IN "
-                              "('terminado', 'anulado') ORDER BY Id"));
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT Id, Tipo, Código, Caja, CupónAntes, "
+                                   "ReduccionesAntes, Estado, Cupón, NúmeroZ FROM Diario WHERE "
+                                   "Estado NOT IN ('terminado', 'anulado', 'cancelado') ORDER "
+                                   "BY Id"))) {
+        fail(QStringLiteral("leer"), query, error);
+        return std::nullopt;
+    }
     while (query.next()) {
         Entry e;
         e.id = query.value(0).toLongLong();
-        e.kind = query.value(1).toString() == QStringLiteral("factura") ? Kind::Factura
-                                                                        : Kind::NotaCredito;
-        e.codigo = query.value(2).toInt();
+        e.kind = query.value(1).toString() == QStringLiteral("factura") ? DocumentKind::Factura
+                                                                        : DocumentKind::NotaCredito;
+        e.codigo = query.value(2).toLongLong();
         e.caja = query.value(3).toInt();
         e.couponBefore = query.value(4).toLongLong();
         e.reductionsBefore = query.value(5).toLongLong();
@@ -157,15 +208,9 @@ QList<PrintJournal::Entry> PrintJournal::unfinished() const {
         e.numeroZ = query.value(8).toLongLong();
         entries.append(e);
     }
+    if (query.lastError().isValid()) {
+        fail(QStringLiteral("leer"), query, error);
+        return std::nullopt;
+    }
     return entries;
-}
-
-bool PrintJournal::hasUnfinished() const {
-    return !unfinished().isEmpty();
-}
-
-QString PrintJournal::describe(const Entry &entry) {
-    return (entry.kind == Kind::Factura ? QStringLiteral("factura %1")
-                                        : QStringLiteral("nota de crédito %1"))
-        .arg(entry.codigo);
 }

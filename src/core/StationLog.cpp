@@ -1,4 +1,4 @@
-#include "documents/StationLog.h"
+#include "core/StationLog.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -1,56 +1,44 @@
-#include "documents/Reconciliation.h"
+#include "journal/Reconciliation.h"
 
-#include "db/DocumentDatabase.h"
-#include "db/Statements.h"
-#include "documents/MarkPrinted.h"
+#include "core/Clock.h"
+#include "core/OperatorMessages.h"
+#include "core/StationLog.h"
+#include "db/DocumentStore.h"
 #include "documents/RobotControl.h"
-#include "documents/StationLog.h"
+#include "journal/PrinterCounters.h"
 #include "printer/FiscalPrinter.h"
-#include "printer/OperatorMessages.h"
 
-#include <QSqlQuery>
 #include <QStringList>
+#include <algorithm>
 
-PrinterCounters readCounters(FiscalPrinter &printer) {
-    PrinterCounters counters;
-    QString coupon(6, u' ');
-    QString reductions(6, u' ');
-    const short couponResult = printer.NumeroCupon(coupon);
-    short ack = 0, st1 = 0, st2 = 0;
-    const short statusResult = printer.RetornoImpresora(ack, st1, st2);
-    const short reductionsResult = printer.NumeroReducciones(reductions);
-    bool couponOk = false, reductionsOk = false;
-    counters.couponText = coupon.trimmed();
-    counters.coupon = counters.couponText.toLongLong(&couponOk);
-    counters.reductions = reductions.trimmed().toLongLong(&reductionsOk);
-    counters.documentOpen = (st1 & 2) != 0;
-    counters.answered =
-        couponResult == 1 && statusResult == 1 && reductionsResult == 1 && couponOk && reductionsOk;
-    return counters;
-}
-
-bool Reconciler::writeBack(const PrintJournal::Entry &entry, QString *error) {
-    DocumentConnection db;
-    if (!db.open(ctx.RutaBaseDatos, QStringLiteral("diario"), error))
-        return false;
-    const bool invoice = entry.kind == PrintJournal::Kind::Factura;
-    const QString number = invoice ? entry.coupon : QString::number(entry.codigo);
-    const QString statement =
-        invoice ? db.statements().invoiceUpdate() : db.statements().creditNoteUpdate();
-    return markPrinted(db, ctx.RutaBaseDatos, statement,
-                       {number, number, entry.numeroZ, entry.codigo}, ctx.clock, error);
-}
-
-bool Reconciler::markedInDatabase(const PrintJournal::Entry &entry) {
-    DocumentConnection db;
+void Reconciler::markDone(const PrintJournal::Entry &entry, const QString &event) {
     QString error;
-    if (!db.open(ctx.RutaBaseDatos, QStringLiteral("diario"), &error))
+    if (!journal.setState(entry.id, PrintJournal::State::Done, &error))
+        ctx.log.write(error);
+    ctx.log.write(event.arg(PrintJournal::describe(entry)));
+}
+
+bool Reconciler::writeBack(const PrintJournal::Entry &entry) {
+    Retry &retry = writeBackRetries[entry.id];
+    const qint64 now = ctx.clock.elapsedMs();
+    if (retry.failures > 0 && now < retry.nextAttemptMs)
         return false;
-    QSqlQuery query(db.database());
-    const QString sql = entry.kind == PrintJournal::Kind::Factura
-                            ? db.statements().invoiceHeader(entry.codigo)
-                            : db.statements().creditNoteHeader(entry.codigo);
-    return query.exec(sql) && query.next() && !query.value(QStringLiteral("Control")).isNull();
+    const QString number =
+        entry.kind == DocumentKind::Factura ? entry.coupon : QString::number(entry.codigo);
+    QString error;
+    if (store.markPrinted(entry.kind, entry.codigo, number, entry.numeroZ, ctx.clock, 1, &error)) {
+        writeBackRetries.remove(entry.id);
+        markDone(entry, QStringLiteral("La %1 quedó marcada como impresa."));
+        return true;
+    }
+    if (retry.failures == 0)
+        ctx.log.write(QStringLiteral("La %1 se imprimió pero no se pudo marcar en la base de "
+                                     "datos (%2); se reintentará sin detener el robot.")
+                          .arg(PrintJournal::describe(entry), error));
+    ++retry.failures;
+    // One second, then twice as long each time, never more than a minute apart.
+    retry.nextAttemptMs = now + std::min<qint64>(60000, 1000LL << std::min(retry.failures - 1, 6));
+    return false;
 }
 
 void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrint,
@@ -98,14 +86,10 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
                                      "%3); no se imprimirá de nuevo.")
                           .arg(document, counters.couponText)
                           .arg(printed.numeroZ));
-        if (writeBack(printed, &error)) {
-            journal.setState(entry.id, PrintJournal::State::Done, &error);
-            ctx.log.write(QStringLiteral("La %1 quedó marcada como impresa.").arg(document));
-        } else {
+        if (!writeBack(printed))
             notices << QStringLiteral("La %1 se imprimió pero aún no está marcada en la base de "
                                       "datos.")
                            .arg(document);
-        }
     } else if (moved == 0) {
         journal.setState(entry.id, PrintJournal::State::Void, &error);
         ctx.log.write(
@@ -125,39 +109,40 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
     }
 }
 
-bool Reconciler::reconcile() {
-    const QList<PrintJournal::Entry> entries = journal.unfinished();
-    if (entries.isEmpty()) {
-        ctx.robot.noteJournal({}, false);
-        return true;
+bool Reconciler::reconcile(QList<PrintJournal::Entry> *held) {
+    QString error;
+    const std::optional<QList<PrintJournal::Entry>> entries = journal.unfinished(&error);
+    if (!entries) {
+        // What the journal holds back is unknown: nothing may be printed until it reads again.
+        if (journalProblem != error) {
+            journalProblem = error;
+            ctx.log.write(error);
+        }
+        ctx.robot.noteJournal(error, true);
+        return false;
+    }
+    if (!journalProblem.isEmpty()) {
+        journalProblem.clear();
+        ctx.log.write(QStringLiteral("El diario de impresión se lee de nuevo."));
     }
     bool mayPrint = true;
     QStringList notices;
-    QString error;
-    for (const PrintJournal::Entry &entry : entries) {
+    for (const PrintJournal::Entry &entry : *entries) {
         const QString document = PrintJournal::describe(entry);
         switch (entry.state) {
-        case PrintJournal::State::Printed: {
-            if (writeBack(entry, &error)) {
-                journal.setState(entry.id, PrintJournal::State::Done, &error);
-                ctx.log.write(QStringLiteral("La %1 quedó marcada como impresa.").arg(document));
-            } else {
+        case PrintJournal::State::Printed:
+            if (!writeBack(entry))
                 notices << QStringLiteral("La %1 se imprimió pero aún no está marcada en la base "
                                           "de datos.")
                                .arg(document);
-            }
             break;
-        }
         case PrintJournal::State::Unknown:
-            if (markedInDatabase(entry)) {
-                journal.setState(entry.id, PrintJournal::State::Done, &error);
-                ctx.log.write(QStringLiteral("La %1 fue marcada en la base de datos: el diario la "
-                                             "da por resuelta.")
-                                  .arg(document));
-            } else {
+            if (store.isMarked(entry.kind, entry.codigo) == true)
+                markDone(entry, QStringLiteral("La %1 fue marcada en la base de datos: el diario "
+                                               "la da por resuelta."));
+            else
                 notices
                     << QStringLiteral("No se sabe si la %1 se imprimió: revísela.").arg(document);
-            }
             break;
         case PrintJournal::State::Printing:
         case PrintJournal::State::Open:
@@ -165,8 +150,13 @@ bool Reconciler::reconcile() {
             break;
         case PrintJournal::State::Done:
         case PrintJournal::State::Void:
+        case PrintJournal::State::Cancelled:
             break;
         }
+    }
+    if (held) {
+        // Read again: settling above finished some of them.
+        *held = journal.unfinished(&error).value_or(*entries);
     }
     ctx.robot.noteJournal(notices.join(u' '), !mayPrint);
     return mayPrint;

@@ -1,0 +1,52 @@
+#include "journal/PrinterCounters.h"
+
+#include "printer/FiscalPrinter.h"
+
+#include <algorithm>
+
+namespace {
+bool isAsciiDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+} // namespace
+
+qint64 reductionCount(const QString &reply) {
+    const QString text = reply.trimmed();
+    qsizetype digits = 0;
+    // 18 digits always fit in 64 bits; a longer run is not a count a printer keeps.
+    while (digits < text.size() && digits < 18 && isAsciiDigit(text[digits]))
+        ++digits;
+    return text.left(digits).toLongLong();
+}
+
+QString counterText(const QString &reply) {
+    QString text = reply;
+    while (text.endsWith(u' ') || text.endsWith(QChar(0)))
+        text.chop(1);
+    return text;
+}
+
+std::optional<qint64> documentCounter(const QString &reply) {
+    const QString text = counterText(reply);
+    if (text.isEmpty() || text.size() > 18 || !std::all_of(text.begin(), text.end(), isAsciiDigit))
+        return std::nullopt;
+    return text.toLongLong();
+}
+
+PrinterCounters readCounters(FiscalPrinter &printer) {
+    PrinterCounters counters;
+    QString coupon(6, u' ');
+    QString reductions(6, u' ');
+    const short couponResult = printer.NumeroCupon(coupon);
+    short ack = 0, st1 = 0, st2 = 0;
+    const short statusResult = printer.RetornoImpresora(ack, st1, st2);
+    const short reductionsResult = printer.NumeroReducciones(reductions);
+    const std::optional<qint64> couponNumber = documentCounter(coupon);
+    counters.couponText = counterText(coupon);
+    counters.coupon = couponNumber.value_or(0);
+    counters.reductions = reductionCount(reductions);
+    counters.documentOpen = (st1 & 2) != 0;
+    counters.answered =
+        couponResult == 1 && statusResult == 1 && reductionsResult == 1 && couponNumber.has_value();
+    return counters;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class FiscalPrinter;
+
+// The reduction count as the printer returns it: its leading number, blank giving 0
+// ("   124" is 124, "000045" is 45).
+qint64 reductionCount(const QString &reply);
+
+// A document counter as the printer returns it, padded with blanks after it. Anything but
+// plain digits ("+00005", "  12", "-00001") is a printer fault: never written into a record.
+std::optional<qint64> documentCounter(const QString &reply);
+// The same reply as text, without its padding ("000124").
+QString counterText(const QString &reply);
+
+// What the printer's counters say right now.
+struct PrinterCounters {
+    bool answered = false;
+    QString couponText; // as the printer returned it, e.g. "000124"
+    qint64 coupon = 0;
+    qint64 reductions = 0;
+    bool documentOpen = false;
+};
+// Reads the coupon and reduction counters and whether a document is open. A library that
+// cannot be loaded throws PrinterUnavailable.
+PrinterCounters readCounters(FiscalPrinter &printer);

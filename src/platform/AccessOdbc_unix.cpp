@@ -1,0 +1,5 @@
+#include "platform/AccessOdbc.h"
+
+std::optional<QString> accessConnectionString(const QString &) {
+    return std::nullopt;
+}
