@@ -87,9 +87,15 @@ std::optional<double> quantity(const std::string &type, const std::string &text)
             return std::nullopt;
         value = double(*digits) / 1000.0;
     } else if (type == "I") {
-        const std::size_t point = text.find_first_of(".,");
-        const auto whole = number(text.substr(0, point));
-        const std::string fraction = point == std::string::npos ? "0" : text.substr(point + 1);
+        // Blanks around the number are allowed, as Qt's reading of numbers allows them.
+        const std::size_t first = text.find_first_not_of(" \t\r\n");
+        const std::string plain =
+            first == std::string::npos
+                ? ""
+                : text.substr(first, text.find_last_not_of(" \t\r\n") + 1 - first);
+        const std::size_t point = plain.find_first_of(".,");
+        const auto whole = number(plain.substr(0, point));
+        const std::string fraction = point == std::string::npos ? "0" : plain.substr(point + 1);
         if (!whole || !allDigits(fraction) || fraction.size() > 15)
             return std::nullopt;
         // Not strtod: it follows the C library's locale, which the host process may have set.
