@@ -2,6 +2,7 @@
 
 #include "Platform.h"
 
+#include <locale>
 #include <sstream>
 
 // One "key=value" a line; numbers of a record are separated by commas, texts come last on
@@ -34,7 +35,7 @@ std::string unescaped(const std::string &text) {
 // Reads comma-separated numbers from a line's value; the rest after the last is the text.
 class Fields {
 public:
-    explicit Fields(const std::string &value) : in(value) {}
+    explicit Fields(const std::string &value) : in(value) { in.imbue(std::locale::classic()); }
     template <typename T> Fields &operator>>(T &number) {
         long long n = 0;
         if (!(in >> n) || (in.peek() != ',' && in.peek() != std::char_traits<char>::eof()))
@@ -55,8 +56,15 @@ private:
     bool failed = false;
 };
 
-std::string day(const DayTotals &t) {
+// The classic locale: the host process may have set a global one that groups digits.
+std::ostringstream stream() {
     std::ostringstream out;
+    out.imbue(std::locale::classic());
+    return out;
+}
+
+std::string day(const DayTotals &t) {
+    std::ostringstream out = stream();
     out << t.sales << ',' << t.creditNotes << ',' << t.cancelled << ',' << t.salesCents << ','
         << t.salesTaxCents << ',' << t.creditCents << ',' << t.creditTaxCents << ','
         << t.discountCents << ',' << t.surchargeCents;
@@ -69,7 +77,7 @@ void readDay(Fields &in, DayTotals &t) {
 }
 
 std::string serialized(const FiscalMemory &m) {
-    std::ostringstream out;
+    std::ostringstream out = stream();
     out << "serial=" << escaped(m.serial) << '\n'
         << "counters=" << m.documents << ',' << m.reductions << ',' << m.interventions << ','
         << m.ownerReplacements << ',' << m.xReadings << ',' << m.drawerOpenings << '\n'
