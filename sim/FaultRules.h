@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QDir>
-#include <QString>
+#include <string>
 
 // Which of the faults asked for in the state directory's "faults" file hit one call.
 struct FaultDecision {
@@ -17,4 +16,4 @@ struct FaultDecision {
 // Reads the faults file and counts this call of the entry point. Counts are kept on disk
 // with a hash of the file and start again when its content changes, so a rule aimed at the
 // N-th call fires once even across a restart of the station.
-FaultDecision faultsForCall(const QDir &dir, const QString &entryPoint);
+FaultDecision faultsForCall(const std::string &dir, const std::string &entryPoint);

@@ -2,12 +2,13 @@
 
 #include "Status.h"
 
-#include <QDateTime>
-#include <QList>
-#include <QString>
+#include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
-// Everything the printer keeps between calls. Amounts are whole cents.
+// Everything the printer keeps between calls. Amounts are whole cents; texts are
+// Windows-1252, as the printer receives them.
 
 enum class DocumentKind { Sale, CreditNote };
 // Items: item lines may be added. Closing: the closing has started; only payments and the
@@ -15,39 +16,39 @@ enum class DocumentKind { Sale, CreditNote };
 enum class DocumentStage { Items, Closing };
 
 struct Item {
-    QString taxCode;
-    qint64 amountCents = 0; // after the item's own discount, before tax
-    qint64 taxCents = 0;
+    std::string taxCode;
+    std::int64_t amountCents = 0; // after the item's own discount, before tax
+    std::int64_t taxCents = 0;
 };
 
 struct Payment {
-    QString form;
-    qint64 cents = 0;
+    std::string form;
+    std::int64_t cents = 0;
 };
 
 struct Document {
     DocumentKind kind = DocumentKind::Sale;
     int number = 0; // the number it gets when it is completed
     DocumentStage stage = DocumentStage::Items;
-    QList<Item> items;
-    qint64 adjustmentCents = 0; // negative for a discount, positive for a surcharge
-    QList<Payment> payments;
+    std::vector<Item> items;
+    std::int64_t adjustmentCents = 0; // negative for a discount, positive for a surcharge
+    std::vector<Payment> payments;
 
-    qint64 taxCents() const {
-        qint64 sum = 0;
+    std::int64_t taxCents() const {
+        std::int64_t sum = 0;
         for (const Item &item : items)
             sum += item.taxCents;
         return sum;
     }
-    qint64 subtotalCents() const {
-        qint64 sum = 0;
+    std::int64_t subtotalCents() const {
+        std::int64_t sum = 0;
         for (const Item &item : items)
             sum += item.amountCents + item.taxCents;
         return sum;
     }
-    qint64 totalCents() const { return subtotalCents() + adjustmentCents; }
-    qint64 paidCents() const {
-        qint64 sum = 0;
+    std::int64_t totalCents() const { return subtotalCents() + adjustmentCents; }
+    std::int64_t paidCents() const {
+        std::int64_t sum = 0;
         for (const Payment &payment : payments)
             sum += payment.cents;
         return sum;
@@ -59,23 +60,29 @@ struct DayTotals {
     int sales = 0;
     int creditNotes = 0;
     int cancelled = 0;
-    qint64 salesCents = 0;
-    qint64 salesTaxCents = 0;
-    qint64 creditCents = 0;
-    qint64 creditTaxCents = 0;
-    qint64 discountCents = 0;
-    qint64 surchargeCents = 0;
+    std::int64_t salesCents = 0;
+    std::int64_t salesTaxCents = 0;
+    std::int64_t creditCents = 0;
+    std::int64_t creditTaxCents = 0;
+    std::int64_t discountCents = 0;
+    std::int64_t surchargeCents = 0;
+};
+
+// The printer's clock; year 0 stands for no date at all.
+struct DateTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    bool isValid() const { return year != 0; }
 };
 
 struct Reduction {
     int number = 0;
-    QDateTime when;
+    DateTime when;
     int lastDocument = 0;
     DayTotals totals;
 };
 
 struct FiscalMemory {
-    QString serial = QStringLiteral("BE0908ZZ12345");
+    std::string serial = "BE0908ZZ12345";
     int documents = 0; // completed sale coupons and credit notes
     int reductions = 0;
     int interventions = 0;
@@ -86,5 +93,5 @@ struct FiscalMemory {
     std::optional<Reduction> lastReduction;
     std::optional<Document> document;
     PrinterStatus last;
-    QString lastCall;
+    std::string lastCall;
 };

@@ -1,22 +1,29 @@
 #include "PaperRoll.h"
 
-#include <QFile>
-#include <QRegularExpression>
+#include "Platform.h"
+#include "core/Cp1252.h"
 
-void PaperRoll::printText(const QString &text) {
-    static const QRegularExpression breaks(QStringLiteral("\r\n|\r|\n"));
-    for (const QString &line : text.split(breaks))
+void PaperRoll::printText(const std::string &text) {
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') {
+            line += text[i];
+            continue;
+        }
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
         print(line);
+        line.clear();
+    }
+    print(line);
 }
 
-bool PaperRoll::flushTo(const QDir &dir) {
-    if (lines.isEmpty())
+bool PaperRoll::flushTo(const std::string &dir) {
+    if (lines.empty())
         return true;
-    QFile file(dir.filePath(QStringLiteral("paper.txt")));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    const QByteArray bytes = (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    std::string bytes;
+    for (const std::string &line : lines)
+        bytes += line + '\n';
     lines.clear();
-    return written;
+    return platform::appendToFile(dir + "/paper.txt", robot::cp1252::toUtf8(bytes));
 }

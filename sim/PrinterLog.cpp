@@ -1,13 +1,13 @@
 #include "PrinterLog.h"
 
-#include <QDateTime>
-#include <QFile>
+#include "Platform.h"
 
-void noteInPrinterLog(const QDir &dir, const QString &text) {
-    QFile file(dir.filePath(QStringLiteral("printer.log")));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return;
-    file.write((QDateTime::currentDateTime().toString(Qt::ISODate) + QLatin1Char(' ') + text +
-                QLatin1Char('\n'))
-                   .toUtf8());
+#include <cstdio>
+
+void noteInPrinterLog(const std::string &dir, const std::string &text) {
+    const platform::LocalTime t = platform::localNow();
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02dT%02d:%02d:%02d ", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    platform::appendToFile(dir + "/printer.log", stamp + text + '\n');
 }

@@ -1,32 +1,63 @@
 #include "PrinterModel.h"
 
 #include "Arguments.h"
+#include "core/Cp1252.h"
 
-#include <QDate>
-#include <QTime>
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace Receipt {
 
-QString money(qint64 cents) {
-    const qint64 magnitude = cents < 0 ? -cents : cents;
-    return (cents < 0 ? QStringLiteral("-") : QString()) + QString::number(magnitude / 100) +
-           QLatin1Char('.') + digits(int(magnitude % 100), 2);
+std::string ansi(const char *utf8) {
+    return robot::cp1252::fromUtf8(utf8);
 }
 
-QString digits(int value, int width) {
-    return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
+std::string money(std::int64_t cents) {
+    const std::int64_t magnitude = cents < 0 ? -cents : cents;
+    return (cents < 0 ? "-" : "") + std::to_string(magnitude / 100) + '.' +
+           digits(magnitude % 100, 2);
 }
 
-QString row(const QString &label, const QString &value) {
-    return label.leftJustified(PaperRoll::Width - value.size() - 1) + QLatin1Char(' ') + value;
+std::string digits(long long value, int width) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%0*lld", width, value);
+    return text;
+}
+
+std::string leftJustified(const std::string &text, std::size_t width) {
+    return text.size() < width ? text + std::string(width - text.size(), ' ') : text;
+}
+
+std::string row(const std::string &label, const std::string &value) {
+    const std::size_t used = value.size() + 1;
+    return leftJustified(label, used < PaperRoll::Width ? PaperRoll::Width - used : 0) + ' ' +
+           value;
+}
+
+std::string stamp(const DateTime &w) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d:%02d", w.day, w.month, w.year,
+                  w.hour, w.minute, w.second);
+    return text;
+}
+
+bool isValidDate(int year, int month, int day) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12 || day < 1)
+        return false;
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
 }
 
 } // namespace Receipt
 
+using Receipt::ansi;
 using Receipt::digits;
+using Receipt::leftJustified;
 using Receipt::money;
 using Receipt::row;
+using Receipt::stamp;
 
 namespace {
 
@@ -37,7 +68,7 @@ constexpr int kMaxRif = 18;
 constexpr int kMaxForm = 16;
 constexpr int kMaxInvoice = 20;
 // Eight integer digits: the station splits larger prices into several item lines.
-constexpr qint64 kMaxUnitMilli = 99'999'999'999;
+constexpr std::int64_t kMaxUnitMilli = 99'999'999'999;
 
 Document newDocument(DocumentKind kind, int number) {
     Document document;
@@ -46,28 +77,32 @@ Document newDocument(DocumentKind kind, int number) {
     return document;
 }
 
-bool blank(const QString &text) {
-    return text.trimmed().isEmpty();
+bool blank(const std::string &text) {
+    return std::all_of(text.begin(), text.end(), [](char ch) {
+        return ch == ' ' || (ch >= '\t' && ch <= '\r') || ch == '\xA0';
+    });
 }
 
-QString quantityText(double quantity) {
-    QString text = QString::number(quantity, 'f', 3);
-    while (text.endsWith(QLatin1Char('0')))
-        text.chop(1);
-    if (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
+// Up to three decimals, trailing zeros dropped; by hand, as printf follows the host's locale.
+std::string quantityText(double quantity) {
+    const long long milli = std::llround(quantity * 1000);
+    std::string text = std::to_string(milli / 1000) + '.' + digits(milli % 1000, 3);
+    while (text.back() == '0')
+        text.pop_back();
+    if (text.back() == '.')
+        text.pop_back();
     return text;
 }
 
-QString unitPriceText(qint64 milli) {
-    return milli % 10 == 0
-               ? money(milli / 10)
-               : QString::number(milli / 1000) + QLatin1Char('.') + digits(int(milli % 1000), 3);
+std::string unitPriceText(std::int64_t milli) {
+    return milli % 10 == 0 ? money(milli / 10)
+                           : std::to_string(milli / 1000) + '.' + digits(milli % 1000, 3);
 }
 
 } // namespace
 
-Outcome PrinterModel::openSale(const QString &rif, const QString &name, const QString &address) {
+Outcome PrinterModel::openSale(const std::string &rif, const std::string &name,
+                               const std::string &address) {
     if (m.document)
         return Outcome::refused(Status::DocumentOpen, 0);
     if (blank(rif) || blank(name) || blank(address))
@@ -77,17 +112,16 @@ Outcome PrinterModel::openSale(const QString &rif, const QString &name, const QS
 
     m.document = newDocument(DocumentKind::Sale, m.documents + 1);
     paper.rule();
-    paper.print(QStringLiteral("CUPÓN FISCAL N° ") + digits(m.document->number, 6));
-    paper.print(QStringLiteral("RIF: ") + rif);
-    paper.print(QStringLiteral("Nombre: ") + name);
-    paper.print(QStringLiteral("Dirección: ") + address);
-    paper.print(now.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")) + QStringLiteral("  ") +
-                m.serial);
-    paper.rule(QLatin1Char('-'));
+    paper.print(ansi("CUPÓN FISCAL N° ") + digits(m.document->number, 6));
+    paper.print("RIF: " + rif);
+    paper.print("Nombre: " + name);
+    paper.print(ansi("Dirección: ") + address);
+    paper.print(stamp(now) + "  " + m.serial);
+    paper.rule('-');
     return Outcome::done();
 }
 
-Outcome PrinterModel::openCreditNote(const std::array<QString, 10> &t) {
+Outcome PrinterModel::openCreditNote(const std::array<std::string, 10> &t) {
     if (m.document)
         return Outcome::refused(Status::DocumentOpen, 0);
     // 0 name, 1 address, 2 RIF, 3-5 day, month, year and 6-8 hour, minute, second of the
@@ -105,49 +139,48 @@ Outcome PrinterModel::openCreditNote(const std::array<QString, 10> &t) {
             return Outcome::invalid();
         when[i] = *value;
     }
-    const QDate date(2000 + when[2], when[1], when[0]);
-    const QTime time(when[3], when[4], when[5]);
-    if (!date.isValid() || !time.isValid())
+    if (!Receipt::isValidDate(2000 + when[2], when[1], when[0]) || when[3] > 23 || when[4] > 59 ||
+        when[5] > 59)
         return Outcome::invalid();
 
     m.document = newDocument(DocumentKind::CreditNote, m.documents + 1);
     paper.rule();
-    paper.print(QStringLiteral("NOTA DE CRÉDITO N° ") + digits(m.document->number, 6));
-    paper.print(QStringLiteral("Nombre: ") + t[0]);
+    paper.print(ansi("NOTA DE CRÉDITO N° ") + digits(m.document->number, 6));
+    paper.print("Nombre: " + t[0]);
     if (!blank(t[1]))
-        paper.print(QStringLiteral("Dirección: ") + t[1]);
-    paper.print(QStringLiteral("RIF: ") + t[2]);
-    paper.print(QStringLiteral("Fecha: ") + date.toString(QStringLiteral("dd/MM/yy")) +
-                QLatin1Char(' ') + time.toString(QStringLiteral("HH:mm:ss")));
-    paper.print(QStringLiteral("Factura: ") + t[9]);
-    paper.print(now.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")) + QStringLiteral("  ") +
-                m.serial);
-    paper.rule(QLatin1Char('-'));
+        paper.print(ansi("Dirección: ") + t[1]);
+    paper.print("RIF: " + t[2]);
+    paper.print("Fecha: " + digits(when[0], 2) + '/' + digits(when[1], 2) + '/' +
+                digits(when[2], 2) + ' ' + digits(when[3], 2) + ':' + digits(when[4], 2) + ':' +
+                digits(when[5], 2));
+    paper.print("Factura: " + t[9]);
+    paper.print(stamp(now) + "  " + m.serial);
+    paper.rule('-');
     return Outcome::done();
 }
 
 Outcome PrinterModel::sellItem(const ItemRequest &r) {
     if (!m.document || m.document->stage != DocumentStage::Items)
         return Outcome::notExecuted();
-    if (blank(r.description) || r.taxCode.isEmpty() || r.quantityType.isEmpty() ||
-        r.quantity.isEmpty() || r.unitPrice.isEmpty() || r.discountType.isEmpty())
+    if (blank(r.description) || r.taxCode.empty() || r.quantityType.empty() || r.quantity.empty() ||
+        r.unitPrice.empty() || r.discountType.empty())
         return Outcome::missing();
     if (r.code.size() > kMaxCode || r.description.size() > kMaxDescription ||
         !Arguments::isTaxCode(r.taxCode) || (r.decimals != 2 && r.decimals != 3) ||
-        (r.discountType != QLatin1String("$") && r.discountType != QLatin1String("%")))
+        (r.discountType != "$" && r.discountType != "%"))
         return Outcome::invalid();
     const auto quantity = Arguments::quantity(r.quantityType, r.quantity);
     const auto price = Arguments::amount(r.unitPrice, r.decimals);
     const auto discount = Arguments::impliedCents(r.discount);
     if (!quantity || !price || !discount)
         return Outcome::invalid();
-    const qint64 unitMilli = r.decimals == 2 ? *price * 10 : *price;
+    const std::int64_t unitMilli = r.decimals == 2 ? *price * 10 : *price;
     if (unitMilli > kMaxUnitMilli)
         return Outcome::invalid();
 
-    const qint64 gross = std::llround(*quantity * double(unitMilli) / 10.0);
-    qint64 discountCents = *discount;
-    if (r.discountType == QLatin1String("%")) {
+    const std::int64_t gross = std::llround(*quantity * double(unitMilli) / 10.0);
+    std::int64_t discountCents = *discount;
+    if (r.discountType == "%") {
         if (*discount > 10000) // the percentage has two implied decimals
             return Outcome::invalid();
         discountCents = std::llround(double(gross) * double(*discount) / 10000.0);
@@ -160,31 +193,31 @@ Outcome PrinterModel::sellItem(const ItemRequest &r) {
     item.amountCents = gross - discountCents;
     item.taxCents =
         std::llround(double(item.amountCents) * Arguments::taxRate(r.taxCode) / 10000.0);
-    m.document->items.append(item);
+    m.document->items.push_back(item);
 
-    QString line = r.description.leftJustified(kMaxDescription) + QLatin1Char(' ') +
-                   quantityText(*quantity) + QStringLiteral(" x ") + unitPriceText(unitMilli) +
-                   QStringLiteral(" (") + r.taxCode + QStringLiteral(") ") +
-                   money(item.amountCents);
+    std::string line = leftJustified(r.description, kMaxDescription) + ' ' +
+                       quantityText(*quantity) + " x " + unitPriceText(unitMilli) + " (" +
+                       r.taxCode + ") " + money(item.amountCents);
     if (discountCents > 0)
-        line += QStringLiteral(" desc -") + money(discountCents);
+        line += " desc -" + money(discountCents);
     paper.print(line);
     return Outcome::done();
 }
 
-Outcome PrinterModel::startClosing(const QString &kind, const QString &type, const QString &value) {
+Outcome PrinterModel::startClosing(const std::string &kind, const std::string &type,
+                                   const std::string &value) {
     if (!m.document || m.document->stage != DocumentStage::Items)
         return Outcome::notExecuted();
-    if (kind.isEmpty() || type.isEmpty() || value.isEmpty())
+    if (kind.empty() || type.empty() || value.empty())
         return Outcome::missing();
-    const bool discount = kind == QLatin1String("D");
-    const bool percent = type == QLatin1String("%");
+    const bool discount = kind == "D";
+    const bool percent = type == "%";
     const auto amount = Arguments::amount(value, 2);
-    if ((!discount && kind != QLatin1String("A")) || (!percent && type != QLatin1String("$")) ||
-        !amount || (percent && *amount > 10000))
+    if ((!discount && kind != "A") || (!percent && type != "$") || !amount ||
+        (percent && *amount > 10000))
         return Outcome::invalid();
-    const qint64 subtotal = m.document->subtotalCents();
-    const qint64 adjustment =
+    const std::int64_t subtotal = m.document->subtotalCents();
+    const std::int64_t adjustment =
         percent ? std::llround(double(subtotal) * double(*amount) / 10000.0) : *amount;
     if (discount && adjustment > subtotal)
         return Outcome::invalid();
@@ -192,72 +225,68 @@ Outcome PrinterModel::startClosing(const QString &kind, const QString &type, con
     Document &doc = *m.document;
     doc.adjustmentCents = discount ? -adjustment : adjustment;
     doc.stage = DocumentStage::Closing;
-    paper.rule(QLatin1Char('-'));
-    paper.print(row(QStringLiteral("SUBTOTAL"), money(subtotal)));
+    paper.rule('-');
+    paper.print(row("SUBTOTAL", money(subtotal)));
     if (adjustment != 0)
-        paper.print(row(discount ? QStringLiteral("DESCUENTO") : QStringLiteral("RECARGO"),
-                        money(doc.adjustmentCents)));
-    QStringList codes;
+        paper.print(row(discount ? "DESCUENTO" : "RECARGO", money(doc.adjustmentCents)));
+    std::vector<std::string> codes;
     for (const Item &item : doc.items)
-        if (!codes.contains(item.taxCode))
-            codes.append(item.taxCode);
-    for (const QString &code : codes) {
-        qint64 base = 0;
-        qint64 tax = 0;
+        if (std::find(codes.begin(), codes.end(), item.taxCode) == codes.end())
+            codes.push_back(item.taxCode);
+    for (const std::string &code : codes) {
+        std::int64_t base = 0;
+        std::int64_t tax = 0;
         for (const Item &item : doc.items)
             if (item.taxCode == code) {
                 base += item.amountCents;
                 tax += item.taxCents;
             }
         const int rate = Arguments::taxRate(code);
-        if (rate == 0 && !code.at(0).isDigit())
-            paper.print(row(QStringLiteral("EXENTO (") + code + QLatin1Char(')'), money(base)));
+        if (rate == 0 && !(code[0] >= '0' && code[0] <= '9'))
+            paper.print(row("EXENTO (" + code + ')', money(base)));
         else
-            paper.print(row(QStringLiteral("BI ") + money(rate) + QStringLiteral("% ") +
-                                money(base) + QStringLiteral(" IVA"),
-                            money(tax)));
+            paper.print(row("BI " + money(rate) + "% " + money(base) + " IVA", money(tax)));
     }
-    paper.print(row(QStringLiteral("TOTAL"), money(doc.totalCents())));
+    paper.print(row("TOTAL", money(doc.totalCents())));
     return Outcome::done();
 }
 
-Outcome PrinterModel::pay(const QString &form, const QString &value) {
+Outcome PrinterModel::pay(const std::string &form, const std::string &value) {
     if (!m.document || m.document->kind != DocumentKind::Sale ||
         m.document->stage != DocumentStage::Closing)
         return Outcome::notExecuted();
-    if (blank(form) || value.isEmpty())
+    if (blank(form) || value.empty())
         return Outcome::missing();
     const auto amount = Arguments::amount(value, 2);
     if (form.size() > kMaxForm || !amount)
         return Outcome::invalid();
-    m.document->payments.append({form, *amount});
+    m.document->payments.push_back({form, *amount});
     paper.print(row(form, money(*amount)));
     return Outcome::done();
 }
 
-Outcome PrinterModel::finishSale(const QString &message) {
+Outcome PrinterModel::finishSale(const std::string &message) {
     if (!m.document || m.document->kind != DocumentKind::Sale ||
-        m.document->stage != DocumentStage::Closing || m.document->payments.isEmpty())
+        m.document->stage != DocumentStage::Closing || m.document->payments.empty())
         return Outcome::notExecuted();
     const Document &doc = *m.document;
     // The station rounds its own total once; the printer rounds every line.
-    const qint64 tolerance = doc.items.size();
+    const std::int64_t tolerance = doc.items.size();
     if (doc.paidCents() < doc.totalCents() - tolerance)
         return Outcome::notExecuted();
 
     if (doc.paidCents() > doc.totalCents())
-        paper.print(row(QStringLiteral("CAMBIO"), money(doc.paidCents() - doc.totalCents())));
-    if (!message.isEmpty())
+        paper.print(row("CAMBIO", money(doc.paidCents() - doc.totalCents())));
+    if (!message.empty())
         paper.printText(message);
     m.day.sales += 1;
     m.day.salesCents += doc.totalCents();
     m.day.salesTaxCents += doc.taxCents();
-    completeDocument(QStringLiteral("CUPÓN FISCAL N° ") + digits(doc.number, 6) +
-                     QStringLiteral(" CERRADO"));
+    completeDocument(ansi("CUPÓN FISCAL N° ") + digits(doc.number, 6) + " CERRADO");
     return Outcome::done();
 }
 
-Outcome PrinterModel::closeCreditNote(const QString &form, const QString &message) {
+Outcome PrinterModel::closeCreditNote(const std::string &form, const std::string &message) {
     if (!m.document || m.document->kind != DocumentKind::CreditNote ||
         m.document->stage != DocumentStage::Closing)
         return Outcome::notExecuted();
@@ -267,17 +296,16 @@ Outcome PrinterModel::closeCreditNote(const QString &form, const QString &messag
         return Outcome::invalid();
     const Document &doc = *m.document;
     paper.print(row(form, money(doc.totalCents())));
-    if (!message.isEmpty())
+    if (!message.empty())
         paper.printText(message);
     m.day.creditNotes += 1;
     m.day.creditCents += doc.totalCents();
     m.day.creditTaxCents += doc.taxCents();
-    completeDocument(QStringLiteral("NOTA DE CRÉDITO N° ") + digits(doc.number, 6) +
-                     QStringLiteral(" CERRADA"));
+    completeDocument(ansi("NOTA DE CRÉDITO N° ") + digits(doc.number, 6) + " CERRADA");
     return Outcome::done();
 }
 
-void PrinterModel::completeDocument(const QString &closedMarker) {
+void PrinterModel::completeDocument(const std::string &closedMarker) {
     const Document &doc = *m.document;
     if (doc.adjustmentCents < 0)
         m.day.discountCents -= doc.adjustmentCents;
@@ -293,8 +321,7 @@ Outcome PrinterModel::cancel() {
     if (!m.document)
         return Outcome::refused(0, Status::CancelNotAllowed);
     m.day.cancelled += 1;
-    paper.print(QStringLiteral("DOCUMENTO N° ") + digits(m.document->number, 6) +
-                QStringLiteral(" ANULADO"));
+    paper.print(ansi("DOCUMENTO N° ") + digits(m.document->number, 6) + " ANULADO");
     paper.rule();
     m.document.reset();
     return Outcome::done();

@@ -3,42 +3,44 @@
 #include "FiscalMemory.h"
 #include "PaperRoll.h"
 
-#include <QDateTime>
 #include <array>
+#include <string>
 
 // The arguments of one item line, decoded but not yet checked.
 struct ItemRequest {
-    QString code;
-    QString description;
-    QString taxCode;
-    QString quantityType;
-    QString quantity;
+    std::string code;
+    std::string description;
+    std::string taxCode;
+    std::string quantityType;
+    std::string quantity;
     short decimals = 2;
-    QString unitPrice;
-    QString discountType;
-    QString discount;
+    std::string unitPrice;
+    std::string discountType;
+    std::string discount;
 };
 
 // The printer itself: the document state machine over the fiscal memory, printing on the
 // roll. Every command checks the document order and its arguments before changing anything.
+// Texts are Windows-1252: one byte a character, as the printer counts them.
 class PrinterModel {
 public:
-    PrinterModel(FiscalMemory &memory, PaperRoll &paper, QDateTime now)
-        : m(memory), paper(paper), now(std::move(now)) {}
+    PrinterModel(FiscalMemory &memory, PaperRoll &paper, DateTime now)
+        : m(memory), paper(paper), now(now) {}
 
     // Documents (PrinterModel.cpp).
-    Outcome openSale(const QString &rif, const QString &name, const QString &address);
-    Outcome openCreditNote(const std::array<QString, 10> &texts);
+    Outcome openSale(const std::string &rif, const std::string &name, const std::string &address);
+    Outcome openCreditNote(const std::array<std::string, 10> &texts);
     Outcome sellItem(const ItemRequest &request);
-    Outcome startClosing(const QString &kind, const QString &type, const QString &value);
-    Outcome pay(const QString &form, const QString &value);
-    Outcome finishSale(const QString &message);
-    Outcome closeCreditNote(const QString &form, const QString &message);
+    Outcome startClosing(const std::string &kind, const std::string &type,
+                         const std::string &value);
+    Outcome pay(const std::string &form, const std::string &value);
+    Outcome finishSale(const std::string &message);
+    Outcome closeCreditNote(const std::string &form, const std::string &message);
     Outcome cancel();
 
     // Reports, drawer and queries (PrinterReports.cpp).
     Outcome readingX();
-    Outcome reductionZ(const QString &date, const QString &time);
+    Outcome reductionZ(const std::string &date, const std::string &time);
     Outcome openDrawer();
     Outcome documentCounter() const;
     Outcome reductionCounter() const;
@@ -52,19 +54,25 @@ public:
 
 private:
     // Queries still answer during a document; ST1 says that one is open.
-    Outcome answer(const QString &text) const;
+    Outcome answer(const std::string &text) const;
     void printDayTotals(const DayTotals &totals);
-    void completeDocument(const QString &closedMarker);
+    void completeDocument(const std::string &closedMarker);
 
     FiscalMemory &m;
     PaperRoll &paper;
-    QDateTime now;
+    DateTime now;
 };
 
 // Receipt and answer formats shared by the model's files.
 namespace Receipt {
-QString money(qint64 cents);
-QString digits(int value, int width);
+// Windows-1252 of a UTF-8 literal: the roll's headings are written in the source as read.
+std::string ansi(const char *utf8);
+std::string money(std::int64_t cents);
+std::string digits(long long value, int width);
 // A label on the left and a value flush right across the roll.
-QString row(const QString &label, const QString &value);
+std::string row(const std::string &label, const std::string &value);
+std::string leftJustified(const std::string &text, std::size_t width);
+// "dd/MM/yyyy HH:mm:ss".
+std::string stamp(const DateTime &when);
+bool isValidDate(int year, int month, int day);
 } // namespace Receipt

@@ -1,38 +1,50 @@
 #include "PrinterSession.h"
 
 #include "FaultRules.h"
+#include "Platform.h"
 #include "PrinterLog.h"
 #include "StateStore.h"
 
-#include <QLockFile>
-#include <QThread>
 #include <cstdlib>
-#include <mutex>
 
 namespace {
 
-QDir stateDirectory() {
-    const QString configured = qEnvironmentVariable("VIRTUAL_PRINTER_DIR");
-    return QDir(configured.isEmpty() ? QDir::current().filePath(QStringLiteral("virtual-printer"))
-                                     : configured);
+std::string stateDirectory() {
+    const std::string configured = platform::environment("VIRTUAL_PRINTER_DIR");
+    return configured.empty() ? platform::currentDirectory() + "/virtual-printer" : configured;
+}
+
+struct ThreadGuard {
+    ThreadGuard() { platform::lockThreads(); }
+    ~ThreadGuard() { platform::unlockThreads(); }
+    ThreadGuard(const ThreadGuard &) = delete;
+    ThreadGuard &operator=(const ThreadGuard &) = delete;
+};
+
+// Another process (a second station, a test harness) may hold the printer for a while.
+bool waitForLock(platform::FileLock &lock) {
+    constexpr int kStepMs = 10;
+    for (int waited = 0; waited < 10000; waited += kStepMs) {
+        if (lock.tryLock())
+            return true;
+        platform::sleepMs(kStepMs);
+    }
+    return lock.tryLock();
 }
 
 } // namespace
 
 short runCall(const char *entryPoint, CallKind kind,
               const std::function<Outcome(PrinterModel &)> &work) {
-    static std::mutex mutex;
-    const std::lock_guard<std::mutex> guard(mutex);
+    const ThreadGuard guard;
 
-    const QString name = QString::fromLatin1(entryPoint);
-    const QDir dir = stateDirectory();
-    if (!dir.mkpath(QStringLiteral(".")))
+    const std::string name = entryPoint;
+    const std::string dir = stateDirectory();
+    if (!platform::makeDirectories(dir))
         return Status::Offline;
-    // Another process (a second station, a test harness) may use the same printer.
-    QLockFile lock(dir.filePath(QStringLiteral("printer.lock")));
-    lock.setStaleLockTime(0);
-    if (!lock.tryLock(10000)) {
-        noteInPrinterLog(dir, name + QStringLiteral(": printer busy in another process"));
+    platform::FileLock lock(dir + "/printer.lock");
+    if (!waitForLock(lock)) {
+        noteInPrinterLog(dir, name + ": printer busy in another process");
         return Status::Offline;
     }
 
@@ -40,15 +52,16 @@ short runCall(const char *entryPoint, CallKind kind,
     if (faults.offline)
         return Status::Offline;
     if (kind == CallKind::Printing && faults.delayMs > 0)
-        QThread::msleep(faults.delayMs);
+        platform::sleepMs(faults.delayMs);
 
     PaperRoll paper;
-    const QDateTime now = QDateTime::currentDateTime();
-    QString error;
+    const platform::LocalTime t = platform::localNow();
+    const DateTime now{t.year, t.month, t.day, t.hour, t.minute, t.second};
+    std::string error;
     std::optional<FiscalMemory> memory = StateStore::load(dir, &error);
     if (!memory) {
         // The memory stays as found for someone to inspect; the printer reports an error.
-        noteInPrinterLog(dir, name + QStringLiteral(": fiscal memory unreadable: ") + error);
+        noteInPrinterLog(dir, name + ": fiscal memory unreadable: " + error);
         FiscalMemory broken;
         broken.last = {Status::Ack, Status::PrinterError, 0};
         PrinterModel model(broken, paper, now);
@@ -72,15 +85,15 @@ short runCall(const char *entryPoint, CallKind kind,
         memory->last = outcome.status;
         memory->lastCall = name;
         if (!StateStore::save(dir, *memory)) {
-            noteInPrinterLog(dir, name + QStringLiteral(": fiscal memory not saved"));
+            noteInPrinterLog(dir, name + ": fiscal memory not saved");
             return Status::Refused;
         }
     }
     if (!paper.flushTo(dir))
-        noteInPrinterLog(dir, name + QStringLiteral(": paper roll not written"));
+        noteInPrinterLog(dir, name + ": paper roll not written");
 
     if (faults.crash) {
-        noteInPrinterLog(dir, name + QStringLiteral(": crash rule, aborting"));
+        noteInPrinterLog(dir, name + ": crash rule, aborting");
         lock.unlock();
         std::abort();
     }

@@ -1,153 +1,189 @@
 #include "StateStore.h"
 
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QSaveFile>
+#include "Platform.h"
+
+#include <locale>
+#include <sstream>
+
+// One "key=value" a line; numbers of a record are separated by commas, texts come last on
+// their line with backslash, CR and LF escaped. The file is the virtual printer's own.
 
 namespace {
 
-const QString kFileName = QStringLiteral("state.json");
+const char *const kFileName = "/fiscal-memory.txt";
 
-qint64 cents(const QJsonValue &value) {
-    return static_cast<qint64>(value.toDouble());
+std::string escaped(const std::string &text) {
+    std::string out;
+    for (const char ch : text)
+        out += ch == '\\' ? "\\\\" : ch == '\n' ? "\\n" : ch == '\r' ? "\\r" : std::string(1, ch);
+    return out;
 }
 
-QJsonObject toJson(const DayTotals &t) {
-    return {{"sales", t.sales},
-            {"creditNotes", t.creditNotes},
-            {"cancelled", t.cancelled},
-            {"salesCents", double(t.salesCents)},
-            {"salesTaxCents", double(t.salesTaxCents)},
-            {"creditCents", double(t.creditCents)},
-            {"creditTaxCents", double(t.creditTaxCents)},
-            {"discountCents", double(t.discountCents)},
-            {"surchargeCents", double(t.surchargeCents)}};
-}
-
-DayTotals dayFromJson(const QJsonObject &o) {
-    DayTotals t;
-    t.sales = o["sales"].toInt();
-    t.creditNotes = o["creditNotes"].toInt();
-    t.cancelled = o["cancelled"].toInt();
-    t.salesCents = cents(o["salesCents"]);
-    t.salesTaxCents = cents(o["salesTaxCents"]);
-    t.creditCents = cents(o["creditCents"]);
-    t.creditTaxCents = cents(o["creditTaxCents"]);
-    t.discountCents = cents(o["discountCents"]);
-    t.surchargeCents = cents(o["surchargeCents"]);
-    return t;
-}
-
-QJsonObject toJson(const Document &d) {
-    QJsonArray items;
-    for (const Item &item : d.items)
-        items.append(QJsonObject{{"taxCode", item.taxCode},
-                                 {"amountCents", double(item.amountCents)},
-                                 {"taxCents", double(item.taxCents)}});
-    QJsonArray payments;
-    for (const Payment &payment : d.payments)
-        payments.append(QJsonObject{{"form", payment.form}, {"cents", double(payment.cents)}});
-    return {{"kind", d.kind == DocumentKind::Sale ? "sale" : "creditNote"},
-            {"number", d.number},
-            {"stage", d.stage == DocumentStage::Items ? "items" : "closing"},
-            {"items", items},
-            {"adjustmentCents", double(d.adjustmentCents)},
-            {"payments", payments}};
-}
-
-Document documentFromJson(const QJsonObject &o) {
-    Document d;
-    d.kind = o["kind"].toString() == "sale" ? DocumentKind::Sale : DocumentKind::CreditNote;
-    d.number = o["number"].toInt();
-    d.stage = o["stage"].toString() == "items" ? DocumentStage::Items : DocumentStage::Closing;
-    for (const QJsonValue &v : o["items"].toArray()) {
-        const QJsonObject item = v.toObject();
-        d.items.append(
-            {item["taxCode"].toString(), cents(item["amountCents"]), cents(item["taxCents"])});
+std::string unescaped(const std::string &text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char next = text[++i];
+        out += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
     }
-    d.adjustmentCents = cents(o["adjustmentCents"]);
-    for (const QJsonValue &v : o["payments"].toArray()) {
-        const QJsonObject payment = v.toObject();
-        d.payments.append({payment["form"].toString(), cents(payment["cents"])});
-    }
-    return d;
+    return out;
 }
 
-QJsonObject toJson(const FiscalMemory &m) {
-    QJsonObject o{{"serial", m.serial},
-                  {"documents", m.documents},
-                  {"reductions", m.reductions},
-                  {"interventions", m.interventions},
-                  {"ownerReplacements", m.ownerReplacements},
-                  {"xReadings", m.xReadings},
-                  {"drawerOpenings", m.drawerOpenings},
-                  {"day", toJson(m.day)},
-                  {"lastStatus", QJsonArray{m.last.ack, m.last.st1, m.last.st2}},
-                  {"lastCall", m.lastCall}};
-    if (m.lastReduction)
-        o["lastReduction"] = QJsonObject{{"number", m.lastReduction->number},
-                                         {"when", m.lastReduction->when.toString(Qt::ISODate)},
-                                         {"lastDocument", m.lastReduction->lastDocument},
-                                         {"totals", toJson(m.lastReduction->totals)}};
-    if (m.document)
-        o["document"] = toJson(*m.document);
-    return o;
+// Reads comma-separated numbers from a line's value; the rest after the last is the text.
+class Fields {
+public:
+    explicit Fields(const std::string &value) : in(value) { in.imbue(std::locale::classic()); }
+    template <typename T> Fields &operator>>(T &number) {
+        long long n = 0;
+        if (!(in >> n) || (in.peek() != ',' && in.peek() != std::char_traits<char>::eof()))
+            failed = true;
+        in.ignore(1);
+        number = T(n);
+        return *this;
+    }
+    std::string rest() {
+        std::string text;
+        std::getline(in, text);
+        return unescaped(text);
+    }
+    bool ok() const { return !failed; }
+
+private:
+    std::istringstream in;
+    bool failed = false;
+};
+
+// The classic locale: the host process may have set a global one that groups digits.
+std::ostringstream stream() {
+    std::ostringstream out;
+    out.imbue(std::locale::classic());
+    return out;
 }
 
-FiscalMemory memoryFromJson(const QJsonObject &o) {
-    FiscalMemory m;
-    m.serial = o["serial"].toString(m.serial);
-    m.documents = o["documents"].toInt();
-    m.reductions = o["reductions"].toInt();
-    m.interventions = o["interventions"].toInt();
-    m.ownerReplacements = o["ownerReplacements"].toInt();
-    m.xReadings = o["xReadings"].toInt();
-    m.drawerOpenings = o["drawerOpenings"].toInt();
-    m.day = dayFromJson(o["day"].toObject());
-    const QJsonArray status = o["lastStatus"].toArray();
-    if (status.size() == 3)
-        m.last = {short(status[0].toInt()), short(status[1].toInt()), short(status[2].toInt())};
-    m.lastCall = o["lastCall"].toString();
-    if (o.contains("lastReduction")) {
-        const QJsonObject r = o["lastReduction"].toObject();
-        m.lastReduction =
-            Reduction{r["number"].toInt(), QDateTime::fromString(r["when"].toString(), Qt::ISODate),
-                      r["lastDocument"].toInt(), dayFromJson(r["totals"].toObject())};
+std::string day(const DayTotals &t) {
+    std::ostringstream out = stream();
+    out << t.sales << ',' << t.creditNotes << ',' << t.cancelled << ',' << t.salesCents << ','
+        << t.salesTaxCents << ',' << t.creditCents << ',' << t.creditTaxCents << ','
+        << t.discountCents << ',' << t.surchargeCents;
+    return out.str();
+}
+
+void readDay(Fields &in, DayTotals &t) {
+    in >> t.sales >> t.creditNotes >> t.cancelled >> t.salesCents >> t.salesTaxCents >>
+        t.creditCents >> t.creditTaxCents >> t.discountCents >> t.surchargeCents;
+}
+
+std::string serialized(const FiscalMemory &m) {
+    std::ostringstream out = stream();
+    out << "serial=" << escaped(m.serial) << '\n'
+        << "counters=" << m.documents << ',' << m.reductions << ',' << m.interventions << ','
+        << m.ownerReplacements << ',' << m.xReadings << ',' << m.drawerOpenings << '\n'
+        << "day=" << day(m.day) << '\n'
+        << "last=" << m.last.ack << ',' << m.last.st1 << ',' << m.last.st2 << ','
+        << escaped(m.lastCall) << '\n';
+    if (const auto &r = m.lastReduction) {
+        const DateTime &w = r->when;
+        out << "reduction=" << r->number << ',' << w.year << ',' << w.month << ',' << w.day << ','
+            << w.hour << ',' << w.minute << ',' << w.second << ',' << r->lastDocument << ','
+            << day(r->totals) << '\n';
     }
-    if (o["document"].isObject())
-        m.document = documentFromJson(o["document"].toObject());
-    return m;
+    if (const auto &d = m.document) {
+        out << "document=" << int(d->kind) << ',' << d->number << ',' << int(d->stage) << ','
+            << d->adjustmentCents << '\n';
+        for (const Item &item : d->items)
+            out << "item=" << item.amountCents << ',' << item.taxCents << ','
+                << escaped(item.taxCode) << '\n';
+        for (const Payment &payment : d->payments)
+            out << "payment=" << payment.cents << ',' << escaped(payment.form) << '\n';
+    }
+    return out.str();
+}
+
+// False when a line is not understood: the memory is then not trusted at all.
+bool readLine(const std::string &key, const std::string &value, FiscalMemory &m) {
+    Fields in(value);
+    if (key == "serial") {
+        m.serial = unescaped(value);
+    } else if (key == "counters") {
+        in >> m.documents >> m.reductions >> m.interventions >> m.ownerReplacements >>
+            m.xReadings >> m.drawerOpenings;
+    } else if (key == "day") {
+        readDay(in, m.day);
+    } else if (key == "last") {
+        in >> m.last.ack >> m.last.st1 >> m.last.st2;
+        m.lastCall = in.rest();
+    } else if (key == "reduction") {
+        Reduction r;
+        DateTime &w = r.when;
+        in >> r.number >> w.year >> w.month >> w.day >> w.hour >> w.minute >> w.second >>
+            r.lastDocument;
+        readDay(in, r.totals);
+        m.lastReduction = r;
+    } else if (key == "document") {
+        Document d;
+        int kind = 0, stage = 0;
+        in >> kind >> d.number >> stage >> d.adjustmentCents;
+        d.kind = kind == int(DocumentKind::Sale) ? DocumentKind::Sale : DocumentKind::CreditNote;
+        d.stage =
+            stage == int(DocumentStage::Items) ? DocumentStage::Items : DocumentStage::Closing;
+        m.document = d;
+    } else if (key == "item" && m.document) {
+        Item item;
+        in >> item.amountCents >> item.taxCents;
+        item.taxCode = in.rest();
+        m.document->items.push_back(item);
+    } else if (key == "payment" && m.document) {
+        Payment payment;
+        in >> payment.cents;
+        payment.form = in.rest();
+        m.document->payments.push_back(payment);
+    } else {
+        return false;
+    }
+    return in.ok();
 }
 
 } // namespace
 
 namespace StateStore {
 
-std::optional<FiscalMemory> load(const QDir &dir, QString *error) {
-    QFile file(dir.filePath(kFileName));
-    if (!file.exists())
+std::optional<FiscalMemory> load(const std::string &dir, std::string *error) {
+    std::string bytes;
+    switch (platform::readFile(dir + kFileName, &bytes)) {
+    case platform::ReadResult::Missing:
         return FiscalMemory{};
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = file.errorString();
+    case platform::ReadResult::Failed:
+        *error = "cannot read the file";
+        return std::nullopt;
+    case platform::ReadResult::Done:
+        break;
+    }
+    FiscalMemory memory;
+    bool hasSerial = false;
+    std::istringstream lines(bytes);
+    std::string line;
+    for (int number = 1; std::getline(lines, line); ++number) {
+        const std::size_t eq = line.find('=');
+        const std::string key = line.substr(0, eq);
+        if (eq == std::string::npos || !readLine(key, line.substr(eq + 1), memory)) {
+            *error = "line " + std::to_string(number) + " not understood";
+            return std::nullopt;
+        }
+        hasSerial |= key == "serial";
+    }
+    // An empty or foreign file is no printer's memory.
+    if (!hasSerial) {
+        *error = "no serial number";
         return std::nullopt;
     }
-    QJsonParseError parseError;
-    const QJsonDocument json = QJsonDocument::fromJson(file.readAll(), &parseError);
-    if (!json.isObject()) {
-        *error = parseError.errorString();
-        return std::nullopt;
-    }
-    return memoryFromJson(json.object());
+    return memory;
 }
 
-bool save(const QDir &dir, const FiscalMemory &memory) {
-    QSaveFile file(dir.filePath(kFileName));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(QJsonDocument(toJson(memory)).toJson());
-    return file.commit();
+bool save(const std::string &dir, const FiscalMemory &memory) {
+    return platform::replaceFile(dir + kFileName, serialized(memory));
 }
 
 } // namespace StateStore

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <string>
 
 // Status words as RetornoImpresora reports them: ACK, then the two bit sets ST1 and ST2.
 namespace Status {
@@ -29,14 +29,15 @@ struct PrinterStatus {
     short st2 = 0;
 };
 
-// What one call ends with: its return code, the status it leaves and, for a query, the answer.
+// What one call ends with: its return code, the status it leaves and, for a query, the answer
+// (Windows-1252, as it goes into the caller's buffer).
 struct Outcome {
     short code = Status::Done;
     PrinterStatus status;
-    QString answer;
+    std::string answer;
 
     static Outcome done(short st1 = 0) { return {Status::Done, {Status::Ack, st1, 0}, {}}; }
-    static Outcome answered(const QString &text, short st1 = 0) {
+    static Outcome answered(const std::string &text, short st1 = 0) {
         return {Status::Done, {Status::Ack, st1, 0}, text};
     }
     static Outcome refused(short st1, short st2, short ack = Status::Ack) {

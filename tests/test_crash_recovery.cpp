@@ -70,13 +70,15 @@ public:
 
     // How many times each entry point was called, counted by the virtual printer.
     QMap<QString, int> callsCounted() const {
-        QFile file(printerDir() + QStringLiteral("/fault-counters.json"));
+        // "name=count" lines, after the rules' "hash=" line.
+        QFile file(printerDir() + QStringLiteral("/fault-counters.txt"));
         file.open(QIODevice::ReadOnly);
-        const QJsonObject calls =
-            QJsonDocument::fromJson(file.readAll()).object()[QStringLiteral("calls")].toObject();
         QMap<QString, int> counted;
-        for (auto it = calls.begin(); it != calls.end(); ++it)
-            counted[it.key()] = it.value().toInt();
+        for (const QByteArray &line : file.readAll().split('\n')) {
+            const qsizetype equals = line.indexOf('=');
+            if (equals > 0 && !line.startsWith("hash="))
+                counted[QString::fromUtf8(line.left(equals))] = line.mid(equals + 1).toInt();
+        }
         return counted;
     }
 

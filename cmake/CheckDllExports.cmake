@@ -1,0 +1,27 @@
+# cmake -DOBJDUMP=... -DDLL=... -DTABLE=EntryPoints.h -P CheckDllExports.cmake
+# The DLL must export every entry point of the table under its bare name, as the vendor's
+# does: a "@N" suffix or a leading underscore would make GetProcAddress miss it.
+execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "objdump could not read ${DLL}")
+endif()
+file(READ ${TABLE} table)
+string(REGEX MATCHALL "\n +X\\(([A-Za-z]+), [A-Za-z0-9]+\\)" entries "${table}")
+# The name table: "[Ordinal/Name Pointer] Table", one "\t[   N] name" a line, a blank line.
+string(FIND "${dump}" "[Ordinal/Name Pointer] Table\n" start)
+string(SUBSTRING "${dump}" ${start} -1 names)
+string(FIND "${names}" "\n\n" end)
+string(SUBSTRING "${names}" 0 ${end} names)
+string(REGEX MATCHALL "\t\\[ *[0-9]+\\] [^\n]+" exported "${names}")
+list(LENGTH entries expected)
+list(LENGTH exported count)
+if(expected EQUAL 0 OR NOT count EQUAL expected)
+    message(FATAL_ERROR "${count} names exported, ${expected} entry points:\n${exported}")
+endif()
+foreach(entry ${entries})
+    string(REGEX REPLACE ".*X\\(([A-Za-z]+),.*" "\\1" name "${entry}")
+    if(NOT "${names}\n" MATCHES "\\] Bematech_FI_${name}\n")
+        message(FATAL_ERROR "Bematech_FI_${name} is not exported undecorated:\n${exported}")
+    endif()
+endforeach()
+message(STATUS "${count} entry points exported undecorated")

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Windows-1252, the ANSI code page of the printer library, without Qt: the virtual printer and
+// the bridge are built where there is none.
+namespace robot::cp1252 {
+
+// UTF-8 to Windows-1252. A character the code page cannot carry, or a malformed UTF-8
+// sequence, becomes '?'.
+std::string fromUtf8(std::string_view utf8);
+
+// Windows-1252 to UTF-8. The five bytes the code page leaves undefined pass through as the
+// control characters of the same number, as Windows does.
+std::string toUtf8(std::string_view bytes);
+
+} // namespace robot::cp1252
