@@ -2,6 +2,8 @@
 #include "support/StationHarness.h"
 
 #include <QLocale>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -214,6 +216,82 @@ private slots:
         one.runUntilIdle();
         QCOMPARE(one.field(kVentas, 2, QStringLiteral("Control")).toString(),
                  QStringLiteral("000002"));
+    }
+
+    // Codes beyond 32 bits, 0 and a date-style code next to small ones: each printed once
+    // under its own code, or refused; never another record's content.
+    void documentCodesAtFullWidth() {
+        StationHarness h;
+        const QList<qint64> codes = {1, 2147483648LL, 4294967297LL, 202612070001LL};
+        for (int i = 0; i < codes.size(); ++i) {
+            addSale(h, 100 + i);
+            h.docs.exec(QStringLiteral("UPDATE VentasDetalles SET Venta = %1 WHERE Venta = %2")
+                            .arg(codes[i])
+                            .arg(100 + i));
+            h.docs.exec(QStringLiteral("UPDATE Ventas SET Código = %1 WHERE Código = %2")
+                            .arg(codes[i])
+                            .arg(100 + i));
+        }
+        addSale(h, 0);
+        h.start();
+        h.runUntilIdle();
+        QCOMPARE(h.paper().count(QStringLiteral(" CERRADO")), codes.size());
+        for (int i = 0; i < codes.size(); ++i)
+            QCOMPARE(h.docs
+                         .value(QStringLiteral("SELECT Control FROM Ventas WHERE Código = %1")
+                                    .arg(codes[i]))
+                         .toString(),
+                     QStringLiteral("00000%1").arg(i + 1));
+        QVERIFY(h.field(kVentas, 0, QStringLiteral("Control")).isNull());
+        QCOMPARE(h.messages.texts().filter(QStringLiteral("«0» no se imprimirá")).size(), 1);
+    }
+
+    // Without the journal nothing may be printed: a document it held could be printed twice.
+    void aJournalThatCannotBeReadHoldsPrinting() {
+        StationHarness h;
+        addSale(h, 1);
+        h.start();
+        const QString journal = h.station->journal.path();
+        QVERIFY(QFile::rename(journal, journal + QStringLiteral(".aparte")));
+        h.station->robot.tick();
+        QVERIFY(h.paper().isEmpty());
+        QVERIFY(h.station->robot.statusText().contains(QStringLiteral("desapareció")));
+
+        restart(h); // gone between runs too: never silently made anew
+        h.runUntilIdle();
+        QVERIFY(h.paper().isEmpty());
+        QVERIFY(h.messages.texts().last().contains(QStringLiteral("--new-journal")));
+
+        QVERIFY(QFile::rename(journal + QStringLiteral(".aparte"), journal));
+        restart(h);
+        {
+            // Held locked by another process: still nothing printed.
+            QSqlDatabase lock = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "lock");
+            lock.setDatabaseName(journal);
+            QVERIFY(lock.open());
+            QSqlQuery(lock).exec(QStringLiteral("BEGIN EXCLUSIVE"));
+            h.station->robot.tick();
+            QVERIFY(h.paper().isEmpty());
+            QVERIFY(h.station->robot.statusText().contains(QStringLiteral("diario")));
+            lock.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("lock"));
+        h.runUntilIdle();
+        QCOMPARE(h.paper().count(QStringLiteral(" CERRADO")), 1);
+    }
+
+    // A database that cannot be written (read-only, disk full) would take one more coupon at
+    // every restart: no coupon is opened.
+    void aRecordThatCannotBeWrittenOpensNoCoupon() {
+        StationHarness h;
+        addSale(h, 1);
+        h.docs.exec(QStringLiteral("CREATE TRIGGER soloLectura BEFORE UPDATE ON Ventas BEGIN "
+                                   "SELECT RAISE(ABORT, 'attempt to write a readonly database'); "
+                                   "END"));
+        h.start();
+        h.runUntilIdle();
+        QVERIFY(h.paper().isEmpty());
+        QVERIFY(h.messages.texts().last().contains(QStringLiteral("No se puede escribir")));
     }
 };
 

@@ -8,6 +8,7 @@
 #include "app/window/WindowFrontEnd.h"
 #include "commands/CommandLineActions.h"
 #include "core/StationLog.h"
+#include "db/PrintJournal.h"
 #include "printer/LibraryPrinter.h"
 
 #include <QApplication>
@@ -25,7 +26,7 @@ bool wantsWindow(int argc, char **argv) {
     for (int i = 1; i < argc; ++i) {
         // The help must also be readable on a support terminal without a display.
         for (const char *plain :
-             {"--headless", "--allow-reprint", "--help", "--help-all", "-h", "-?"})
+             {"--headless", "--allow-reprint", "--new-journal", "--help", "--help-all", "-h", "-?"})
             if (std::strcmp(argv[i], plain) == 0)
                 return false;
     }
@@ -59,7 +60,11 @@ int main(int argc, char **argv) {
         QStringLiteral("Permite imprimir de nuevo un documento que el diario retiene porque la "
                        "impresora no pudo decir si salió (factura:N o nota:N)."),
         QStringLiteral("DOCUMENTO"));
-    parser.addOptions({headless, dir, exitWhenIdle, reprint});
+    const QCommandLineOption newJournal(
+        QStringLiteral("new-journal"),
+        QStringLiteral("Confirma que el diario de impresión se perdió y empieza uno vacío: "
+                       "revise antes el papel de los documentos que pudieran estar a medias."));
+    parser.addOptions({headless, dir, exitWhenIdle, reprint, newJournal});
     const CommandLineActions actions(parser);
     parser.process(*app);
     if (const QString problem = actions.problem(); !problem.isEmpty()) {
@@ -71,6 +76,15 @@ int main(int argc, char **argv) {
         QDir(parser.isSet(dir) ? parser.value(dir) : QCoreApplication::applicationDirPath())
             .absolutePath();
     QDir::setCurrent(directory);
+
+    if (parser.isSet(newJournal)) {
+        QString error;
+        const bool started = PrintJournal::startAfresh(
+            QDir(directory).filePath(QStringLiteral("robot-fiscal-diario.db")), &error);
+        QTextStream(started ? stdout : stderr)
+            << (started ? QStringLiteral("Diario de impresión nuevo creado.") : error) << Qt::endl;
+        return started ? 0 : 4;
+    }
 
     if (parser.isSet(reprint)) {
         QTextStream out(stdout);

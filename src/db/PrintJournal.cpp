@@ -81,9 +81,8 @@ bool PrintJournal::open(const QString &path, QString *error) {
         if (error)
             *error = QStringLiteral("El diario de impresión %1 desapareció. Sin él, un documento "
                                     "interrumpido podría imprimirse dos veces: el robot no "
-                                    "imprimirá hasta que un técnico lo revise (robot-fiscal "
-                                    "--check) y confirme un diario nuevo (robot-fiscal "
-                                    "--new-journal).")
+                                    "imprimirá hasta que un técnico lo revise y confirme un "
+                                    "diario nuevo (robot-fiscal --new-journal).")
                          .arg(QDir::toNativeSeparators(path));
         return false;
     }
@@ -180,7 +179,8 @@ std::optional<QList<PrintJournal::Entry>> PrintJournal::unfinished(QString *erro
     if (!QFileInfo::exists(file)) {
         if (error)
             *error = QStringLiteral("El diario de impresión %1 desapareció: el robot no imprimirá "
-                                    "hasta que un técnico lo revise (robot-fiscal --check).")
+                                    "hasta que vuelva a su lugar o un técnico confirme un "
+                                    "diario nuevo (robot-fiscal --new-journal).")
                          .arg(QDir::toNativeSeparators(file));
         return std::nullopt;
     }
