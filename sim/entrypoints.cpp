@@ -155,8 +155,9 @@ FISCAL_EXPORT short FISCAL_API Bematech_FI_RetornoImpresora(short *ack, short *s
 } // extern "C"
 
 // Both sides of the library boundary must agree on every signature.
+using namespace robot::fiscal;
 static_assert(std::is_same_v<decltype(&Bematech_FI_AbreComprobanteDeVentaEx), FnText3>);
-static_assert(std::is_same_v<decltype(&Bematech_FI_VendeArticulo), FnVendeArticulo>);
+static_assert(std::is_same_v<decltype(&Bematech_FI_VendeArticulo), FnItem>);
 static_assert(std::is_same_v<decltype(&Bematech_FI_IniciaCierreCupon), FnText3>);
 static_assert(std::is_same_v<decltype(&Bematech_FI_EfectuaFormaPago), FnText2>);
 static_assert(std::is_same_v<decltype(&Bematech_FI_FinalizarCierreCupon), FnText1>);
@@ -174,4 +175,4 @@ static_assert(std::is_same_v<decltype(&Bematech_FI_DatosUltimaReduccion), FnBuff
 static_assert(std::is_same_v<decltype(&Bematech_FI_ContadoresTotalizadoresNoFiscales), FnBuffer>);
 static_assert(std::is_same_v<decltype(&Bematech_FI_NumeroSustituicionesPropietario), FnBuffer>);
 static_assert(std::is_same_v<decltype(&Bematech_FI_LeerArchivoRetorno), FnBuffer>);
-static_assert(std::is_same_v<decltype(&Bematech_FI_RetornoImpresora), FnRetornoImpresora>);
+static_assert(std::is_same_v<decltype(&Bematech_FI_RetornoImpresora), FnStatus>);

@@ -12,23 +12,16 @@
 
 namespace {
 
-// clang-format off
-#define ENTRY_POINTS(X)                                                                            \
-    X(FnText3, AbreComprobanteDeVentaEx) X(FnVendeArticulo, VendeArticulo)                         \
-    X(FnText3, IniciaCierreCupon) X(FnText2, EfectuaFormaPago) X(FnText1, FinalizarCierreCupon)    \
-    X(FnBuffer, NumeroCupon) X(FnBuffer, NumeroSerie) X(FnText10, AbreNotaDeCredito)               \
-    X(FnText2, CierraCuponReducido) X(FnNone, AnulaCupon) X(FnNone, LecturaX)                      \
-    X(FnText2, ReduccionZ) X(FnRetornoImpresora, RetornoImpresora)
-// clang-format on
+using namespace robot::fiscal;
 
 struct Api {
-#define FIELD(type, name) type name = nullptr;
-    ENTRY_POINTS(FIELD)
+#define FIELD(name, shape) Fn##shape name = nullptr;
+    FISCAL_ENTRY_POINTS(FIELD)
 #undef FIELD
 };
 
-#define RESOLVE(type, name)                                                                        \
-    api.name = reinterpret_cast<type>(library.resolve("Bematech_FI_" #name));                      \
+#define RESOLVE(name, shape)                                                                       \
+    api.name = reinterpret_cast<Fn##shape>(library.resolve(FISCAL_SYMBOL_PREFIX #name));           \
     QVERIFY2(api.name, #name);
 
 } // namespace
@@ -73,7 +66,7 @@ class TestVirtualPrinter : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY2(library.load(), qPrintable(library.errorString()));
-        ENTRY_POINTS(RESOLVE)
+        FISCAL_ENTRY_POINTS(RESOLVE)
     }
 
     void init() {
