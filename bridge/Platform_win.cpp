@@ -40,10 +40,11 @@ std::wstring ownDirectory() {
     return slash == std::wstring::npos ? std::wstring() : directory.substr(0, slash + 1);
 }
 
+// "C:\...", "\\server\..." or rooted "\..." ("/..." under Wine): never looked up in any search
+// list. Anything else is a name in the bridge's own directory.
 bool isAbsolute(const std::wstring &path) {
     return (path.size() > 2 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) ||
-           (path.size() > 1 && (path[0] == L'\\' || path[0] == L'/') &&
-            (path[1] == L'\\' || path[1] == L'/'));
+           (!path.empty() && (path[0] == L'\\' || path[0] == L'/'));
 }
 
 } // namespace

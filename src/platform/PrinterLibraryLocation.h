@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class QProcess;
+
 // Where the printer library and the bridge program come from. The portable part reads the
 // environment; one file per platform knows the default places.
 namespace robot::platform {
@@ -21,5 +23,7 @@ QString startupDirectory();
 // Per platform (PrinterLibraryLocation_win.cpp / _unix.cpp).
 QString defaultPrinterLibrary();
 QStringList defaultPrinterBridge();
+// Readies the bridge's process before it starts (on Windows: no console window of its own).
+void prepareBridgeProcess(QProcess &process);
 
 } // namespace robot::platform

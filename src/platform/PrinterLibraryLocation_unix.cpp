@@ -14,4 +14,6 @@ QStringList defaultPrinterBridge() {
     return {};
 }
 
+void prepareBridgeProcess(QProcess &) {}
+
 } // namespace robot::platform

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <windows.h>
 
 namespace robot::platform {
@@ -40,6 +41,16 @@ QString defaultPrinterLibrary() {
 QStringList defaultPrinterBridge() {
     return {QCoreApplication::applicationDirPath() +
             QStringLiteral("/robot-fiscal-printer-bridge.exe")};
+}
+
+} // namespace robot::platform
+
+namespace robot::platform {
+
+// The bridge is a console program: started from the window it would open a console of its own.
+void prepareBridgeProcess(QProcess &process) {
+    process.setCreateProcessArgumentsModifier(
+        [](QProcess::CreateProcessArguments *arguments) { arguments->flags |= CREATE_NO_WINDOW; });
 }
 
 } // namespace robot::platform

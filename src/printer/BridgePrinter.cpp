@@ -1,8 +1,10 @@
 #include "printer/BridgePrinter.h"
 
+#include "platform/PrinterLibraryLocation.h"
 #include "printer/BridgeProtocol.h"
 #include "printer/OperatorMessages.h"
 
+#include <QDebug>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -16,6 +18,7 @@ BridgePrinter::BridgePrinter(const QStringList &command, const QString &libraryP
       timeoutMs(defaultTimeoutMs()) {
     // What the library or the bridge says on standard error belongs in the station's output.
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    platform::prepareBridgeProcess(process);
 }
 
 BridgePrinter::~BridgePrinter() {
@@ -43,11 +46,15 @@ void BridgePrinter::start() {
                                                 "ejecutable.")
                                      .arg(program));
     received.clear();
-    process.start(found, command.mid(1) << QFileInfo(libraryPath).absoluteFilePath());
+    const QStringList arguments = command.mid(1) << QFileInfo(libraryPath).absoluteFilePath();
+    process.start(found, arguments);
     if (!process.waitForStarted())
         throw PrinterUnavailable(
             QStringLiteral("No se pudo iniciar el puente de la impresora fiscal «%1»: %2")
                 .arg(program, process.errorString()));
+    if (log)
+        log(QStringLiteral("Puente de la impresora fiscal iniciado: %1 %2")
+                .arg(found, arguments.join(u' ')));
 }
 
 void BridgePrinter::stop() {
@@ -59,6 +66,8 @@ void BridgePrinter::stop() {
 void BridgePrinter::fail(const QString &what) {
     if (log)
         log(what);
+    else if (!messages)
+        qWarning().noquote() << what; // printer-check and the like: at least on standard error
     if (!episode.isEmpty())
         return;
     episode = what;
