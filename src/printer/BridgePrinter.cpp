@@ -79,6 +79,12 @@ bool BridgePrinter::takeReply(QByteArray &payload) {
     if (received.size() < qsizetype(bridge::kHeaderSize))
         return false;
     const auto length = qsizetype(bridge::payloadLength(received.constData()));
+    // A length no reply can have: an empty payload, refused as unreadable at once.
+    if (length > qsizetype(bridge::kMaxFrame)) {
+        payload.clear();
+        received.clear();
+        return true;
+    }
     if (received.size() < qsizetype(bridge::kHeaderSize) + length)
         return false;
     payload = received.mid(bridge::kHeaderSize, length);
