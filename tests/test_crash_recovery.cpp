@@ -259,9 +259,9 @@ private slots:
         // The same documents with the library in the bridge: it dies at every call (the crash
         // rule now aborts the bridge), then it hangs longer than the station waits.
         qputenv("FISCAL_PRINTER_BRIDGE", BRIDGE_PATH);
-        qputenv("FISCAL_PRINTER_BRIDGE_TIMEOUT_MS", "300");
+        qputenv("FISCAL_PRINTER_BRIDGE_TIMEOUT_MS", "2000");
         int bridgePoints = 0;
-        QStringList bridgeFaults{QStringLiteral("delay 3000")};
+        QStringList bridgeFaults{QStringLiteral("delay 10000")};
         for (auto it = calls.begin(); it != calls.end(); ++it)
             for (int call = 1; call <= it.value(); ++call)
                 bridgeFaults << QStringLiteral("crash %1 %2").arg(it.key()).arg(call);

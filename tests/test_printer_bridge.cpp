@@ -144,7 +144,7 @@ private slots:
                               QCoreApplication::applicationDirPath() +
                                   QStringLiteral("/libvirtual-fiscal-printer.so"),
                               &messages, [&](const QString &line) { log << line; });
-        printer.setTimeoutMs(500);
+        printer.setTimeoutMs(1000);
         QCOMPARE(virtualCall(printer), short(1));
 
         // The library crashes the bridge twice in a row: one episode, one message.
@@ -159,14 +159,14 @@ private slots:
         QVERIFY(printer.failure().isEmpty());
 
         // A hang: the call gives up; a button pressed meanwhile is refused, not nested.
-        faults("delay 5000");
+        faults("delay 10000");
         short pressed = -1;
         QTimer::singleShot(100, [&] { pressed = printer.AccionaGaveta(); });
         QCOMPARE(printer.LecturaX(), short(0));
         QCOMPARE(pressed, short(0));
         QCOMPARE(messages.texts().size(), 2);
         QCOMPARE(messages.texts().last(),
-                 "La impresora fiscal no respondió a LecturaX en 0.5 s; se reinicia el puente de "
+                 "La impresora fiscal no respondió a LecturaX en 1 s; se reinicia el puente de "
                  "la impresora.");
         faults("");
         QCOMPARE(virtualCall(printer), short(1));

@@ -40,12 +40,8 @@ std::string answerOf(EntryPoint e, bool &writes) {
         return "000123"; // six digits: fills a buffer of 6, no NUL inside
     case EntryPoint::NumeroReducciones:
         return "0042"; // shorter: ends with a NUL of its own
-    case EntryPoint::NumeroSerie:
-        return "BE0123456789";
     case EntryPoint::DatosUltimaReduccion:
         return std::string("ABC\0DEF", 7); // what follows a NUL is not part of the answer
-    case EntryPoint::NumeroSustituicionesPropietario:
-        return "07";
     case EntryPoint::LeerArchivoRetorno:
         return "Cup\xF3n \x80"; // ó and € in Windows-1252
     case EntryPoint::NumeroIntervenciones: {
