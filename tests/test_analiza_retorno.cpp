@@ -11,11 +11,13 @@ class StatusPrinter : public LibraryPrinter {
 public:
     StatusPrinter(short ack, short st1, short st2)
         : LibraryPrinter(QString()), ack(ack), st1(st1), st2(st2) {}
-    short RetornoImpresora(short &a, short &s1, short &s2) override {
+    short call(robot::fiscal::RawCall &c) override {
+        if (c.entryPoint != robot::fiscal::EntryPoint::RetornoImpresora)
+            return LibraryPrinter::call(c);
         ++reads;
-        a = ack;
-        s1 = st1;
-        s2 = st2;
+        c.ack = ack;
+        c.st1 = st1;
+        c.st2 = st2;
         return 1;
     }
     short ack, st1, st2;

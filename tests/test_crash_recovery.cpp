@@ -1,9 +1,12 @@
 // Kills the station at every printer call of an invoice and of a credit note (the virtual
 // printer's crash rule aborts the process after the printer has done its work), restarts it,
 // and checks that the paper roll and the document database end with every document issued
-// exactly once and marked with the number the paper shows.
+// exactly once and marked with the number the paper shows. Then the same with the printer
+// library in the bridge program: the bridge dies or hangs in the middle of each call while the
+// station lives on.
 
 #include "support/DocumentFixture.h"
+#include "support/StationHarness.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -23,17 +26,22 @@ struct Run {
     QString output;
 };
 
-// One data directory with one pending invoice and one pending credit note for machine 1.
+// One pending invoice and one pending credit note for machine 1.
+void addDocuments(DocumentFixture &docs) {
+    docs.addInvoice(1);
+    docs.addInvoiceLine(1, 1, 2, 10);
+    docs.addInvoiceLine(1, 2, 1, 5.5);
+    docs.addCreditNote(2);
+    docs.addCreditNoteLine(2, 1, 1, 100);
+}
+
+// One data directory with the documents.
 class Scenario {
 public:
     Scenario() {
         docs.setConfiguration();
         docs.writeStationFiles(1);
-        docs.addInvoice(1);
-        docs.addInvoiceLine(1, 1, 2, 10);
-        docs.addInvoiceLine(1, 2, 1, 5.5);
-        docs.addCreditNote(2);
-        docs.addCreditNoteLine(2, 1, 1, 100);
+        addDocuments(docs);
     }
 
     QString printerDir() const { return docs.directory() + QStringLiteral("virtual-printer"); }
@@ -51,6 +59,7 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("VIRTUAL_PRINTER_DIR"), printerDir());
         env.remove(QStringLiteral("FISCAL_PRINTER_LIBRARY"));
+        env.remove(QStringLiteral("FISCAL_PRINTER_BRIDGE")); // the crash rule must kill the station
         process->setProcessEnvironment(env);
         process->setProcessChannelMode(QProcess::MergedChannels);
         QStringList args{QStringLiteral("--dir"), docs.directory()};
@@ -143,12 +152,13 @@ struct Tally {
     int lost = 0;
     QStringList problems;
 
-    void check(Scenario &s, const QString &where) {
-        const auto completed = completedOnPaper(s.paper());
+    void check(Scenario &s, const QString &where) { check(s.docs, s.paper(), where); }
+    void check(DocumentFixture &docs, const QString &paper, const QString &where) {
+        const auto completed = completedOnPaper(paper);
         const QString invoiceControl =
-            s.docs.value(QStringLiteral("SELECT Control FROM Ventas WHERE Código = 1")).toString();
+            docs.value(QStringLiteral("SELECT Control FROM Ventas WHERE Código = 1")).toString();
         const QString creditControl =
-            s.docs.value(QStringLiteral("SELECT Control FROM NotaCréditoVenta WHERE Código = 2"))
+            docs.value(QStringLiteral("SELECT Control FROM NotaCréditoVenta WHERE Código = 2"))
                 .toString();
         const QStringList invoiceCoupons = completed.values(QStringLiteral("Cliente 1"));
         const QStringList creditNotes = completed.values(QStringLiteral("Cliente 2"));
@@ -167,6 +177,29 @@ struct Tally {
         }
     }
 };
+
+// The bridge dies or hangs under `fault`; the station stops its robot and, started again like
+// the operator would (cancelling a coupon left open), settles the document from the printer's
+// counters. True when it ends idle with the robot running.
+bool bridgeFailure(Tally &tally, const QString &fault, const QString &where) {
+    StationHarness h;
+    addDocuments(h.docs);
+    h.setFaults(fault);
+    h.start();
+    h.runUntilIdle();
+    h.setFaults({});
+    bool recovered = false;
+    for (int round = 0; round < 3 && !recovered; ++round) {
+        h.station.reset();
+        h.start();
+        h.runUntilIdle();
+        recovered = h.station->robot.timerEnabled() && !h.station->robot.printingHeld();
+        if (!recovered)
+            h.printer->AnulaCupon();
+    }
+    tally.check(h.docs, h.paper(), where);
+    return recovered;
+}
 
 } // namespace
 
@@ -226,12 +259,31 @@ private slots:
         ++tally.points;
         tally.check(outage, QStringLiteral("base de datos ausente"));
 
-        qInfo().noquote() << QStringLiteral("Puntos de caída probados: %1, documentos: %2, "
-                                            "duplicados: %3, perdidos: %4")
+        // The same documents with the library in the bridge: it dies at every call (the crash
+        // rule now aborts the bridge), then it hangs longer than the station waits.
+        qputenv("FISCAL_PRINTER_BRIDGE", BRIDGE_PATH);
+        qputenv("FISCAL_PRINTER_BRIDGE_TIMEOUT_MS", "2000");
+        int bridgePoints = 0;
+        QStringList bridgeFaults{QStringLiteral("delay 10000")};
+        for (auto it = calls.begin(); it != calls.end(); ++it)
+            for (int call = 1; call <= it.value(); ++call)
+                bridgeFaults << QStringLiteral("crash %1 %2").arg(it.key()).arg(call);
+        for (const QString &fault : bridgeFaults) {
+            const QString where = QStringLiteral("puente: ") + fault;
+            QVERIFY2(bridgeFailure(tally, fault, where), qPrintable(where));
+            ++tally.points;
+            ++bridgePoints;
+        }
+        qunsetenv("FISCAL_PRINTER_BRIDGE");
+        qunsetenv("FISCAL_PRINTER_BRIDGE_TIMEOUT_MS");
+
+        qInfo().noquote() << QStringLiteral("Puntos de caída probados: %1 (del puente: %5), "
+                                            "documentos: %2, duplicados: %3, perdidos: %4")
                                  .arg(tally.points)
                                  .arg(tally.documents)
                                  .arg(tally.duplicates)
-                                 .arg(tally.lost);
+                                 .arg(tally.lost)
+                                 .arg(bridgePoints);
         QVERIFY2(tally.problems.isEmpty(), qPrintable(tally.problems.join(u'\n')));
         QCOMPARE(tally.duplicates, 0);
         QCOMPARE(tally.lost, 0);

@@ -2,6 +2,7 @@
 #include "support/StationHarness.h"
 
 #include <QLocale>
+#include <QScopeGuard>
 #include <QTest>
 
 namespace {
@@ -109,6 +110,9 @@ private slots:
 
     void workstationSymbolsAreUsed() {
         QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Venezuela));
+        // The same regional settings for a printer library in the bridge's process.
+        const auto restore = qScopeGuard([saved = qgetenv("LC_ALL")] { qputenv("LC_ALL", saved); });
+        qputenv("LC_ALL", "es_VE.UTF-8");
         StationHarness h;
         h.docs.addInvoice(1, 1, QStringLiteral("Descuento01 = 1000"));
         h.docs.addInvoiceLine(1, 1, 2, 1500.5);

@@ -1,9 +1,11 @@
-// Prints one small coupon through the printer library the station would use (the virtual
-// printer unless FISCAL_PRINTER_LIBRARY says otherwise), showing each call's result.
+// Prints one small coupon through the printer the station would use (the virtual printer
+// unless FISCAL_PRINTER_LIBRARY says otherwise; through the bridge when FISCAL_PRINTER_BRIDGE
+// names it), showing each call's result.
 // Exit status 0 when every call returned 1.
 
 #include "documents/TextFormat.h"
-#include "printer/LibraryPrinter.h"
+#include "platform/PrinterLibraryLocation.h"
+#include "printer/StationPrinter.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -13,16 +15,17 @@ int main(int argc, char *argv[]) {
     QTextStream out(stdout);
     QTextStream err(stderr);
 
-    LibraryPrinter printer(LibraryPrinter::defaultLibraryPath());
-    out << "Librería: " << printer.libraryPath() << Qt::endl;
-    if (!printer.isLoaded()) {
-        err << printer.loadError() << Qt::endl;
-        return 2;
-    }
+    using robot::fiscal::EntryPoint;
+    using robot::fiscal::symbolOf;
+    const std::unique_ptr<FiscalPrinter> station = robot::makeStationPrinter();
+    FiscalPrinter &printer = *station;
+    out << "Librería: " << robot::platform::printerLibraryPath() << Qt::endl;
+    if (const QStringList bridge = robot::platform::printerBridgeCommand(); !bridge.isEmpty())
+        out << "Puente: " << bridge.join(u' ') << Qt::endl;
 
     bool allOk = true;
-    auto report = [&](const char *call, short result) {
-        out << call << ": " << result << Qt::endl;
+    auto report = [&](EntryPoint call, short result) {
+        out << symbolOf(call) << ": " << result << Qt::endl;
         allOk = allOk && result == 1;
     };
 
@@ -30,25 +33,25 @@ int main(int argc, char *argv[]) {
         const double price = 12.5;
         const double quantity = 1;
         const QString total = formatAmount(price * quantity * 1.16);
-        report("Bematech_FI_AbreComprobanteDeVentaEx",
+        report(EntryPoint::AbreComprobanteDeVentaEx,
                printer.AbreComprobanteDeVentaEx(QStringLiteral("J123456789"),
                                                 QStringLiteral("Cliente de prueba"),
                                                 QStringLiteral("Caracas")));
-        report("Bematech_FI_VendeArticulo",
+        report(EntryPoint::VendeArticulo,
                printer.VendeArticulo(QString(), QStringLiteral("Articulo de prueba"),
                                      QStringLiteral("1600"), QStringLiteral("F"),
                                      formatAmount(quantity * 10), 2, formatAmount(price),
                                      QStringLiteral("$"), QStringLiteral("0,00")));
         report(
-            "Bematech_FI_IniciaCierreCupon",
+            EntryPoint::IniciaCierreCupon,
             printer.IniciaCierreCupon(QStringLiteral("D"), QStringLiteral("$"), formatAmount(0)));
-        report("Bematech_FI_EfectuaFormaPago",
+        report(EntryPoint::EfectuaFormaPago,
                printer.EfectuaFormaPago(QStringLiteral("Efectivo"), total));
-        report("Bematech_FI_FinalizarCierreCupon",
+        report(EntryPoint::FinalizarCierreCupon,
                printer.FinalizarCierreCupon(QStringLiteral("Forma de pago:Efectivo\rMonto: ") +
                                             total));
         QString coupon(6, QLatin1Char(' '));
-        report("Bematech_FI_NumeroCupon", printer.NumeroCupon(coupon));
+        report(EntryPoint::NumeroCupon, printer.NumeroCupon(coupon));
         out << "Cupón: " << coupon << Qt::endl;
     } catch (const PrinterUnavailable &e) {
         err << e.text << Qt::endl;

@@ -9,7 +9,7 @@
 #include "commands/CommandLineActions.h"
 #include "core/StationLog.h"
 #include "db/PrintJournal.h"
-#include "printer/LibraryPrinter.h"
+#include "printer/StationPrinter.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -118,14 +118,16 @@ int main(int argc, char **argv) {
 
     if (actions.chosen()) {
         // One printer action for a support technician: no station, no robot, no database.
-        LibraryPrinter printer(LibraryPrinter::defaultLibraryPath());
+        const auto printer = robot::makeStationPrinter({}, &messages,
+                                                        [&log](const QString &l) { log.write(l); });
         QTextStream out(stdout);
-        return actions.run(printer, messages, out);
+        return actions.run(*printer, messages, out);
     }
 
     SystemClock clock;
     Station station(startup.settings, messages, clock, log,
-                    std::make_unique<LibraryPrinter>(LibraryPrinter::defaultLibraryPath()));
+                    robot::makeStationPrinter({}, &messages,
+                                              [&log](const QString &l) { log.write(l); }));
     if (!windowed)
         return runHeadless(station, parser.isSet(exitWhenIdle));
     return runWindowedStation(station);

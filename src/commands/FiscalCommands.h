@@ -24,14 +24,14 @@ public:
     FiscalCommands(FiscalPrinter &printer, OperatorMessages &messages,
                    HabilitaControles habilitaControles = {});
 
-    // "Cierre Z" (Command6): Bematech_FI_ReduccionZ with two empty texts, analysed as
+    // "Cierre Z" (Command6): ReduccionZ with two empty texts, analysed as
     // "Reducción Z".
     CommandOutcome CierreZ();
-    // "Cierre X" (Command21): Bematech_FI_LecturaX, analysed as "Lectura X".
+    // "Cierre X" (Command21): LecturaX, analysed as "Lectura X".
     CommandOutcome CierreX();
-    // "Abrir G" (Command22): Bematech_FI_AccionaGaveta; a refusal is analysed as "Abrir G".
+    // "Abrir G" (Command22): AccionaGaveta; a refusal is analysed as "Abrir G".
     CommandOutcome AbrirGaveta();
-    // "Anula Cupon" (Command1): Bematech_FI_AnulaCupon; "Listo." once the controls are back,
+    // "Anula Cupon" (Command1): AnulaCupon; "Listo." once the controls are back,
     // or, when refused, the printer's answer analysed as "Anula Cupon".
     CommandOutcome AnulaCupon();
 

@@ -1,28 +1,28 @@
 #include "commands/InformationQueries.h"
 
 #include "core/OperatorMessages.h"
+#include "printer/EntryPoints.h"
 #include "printer/FiscalPrinter.h"
 
 namespace {
 
+using robot::fiscal::EntryPoint;
+
 struct Query {
     const char *button;
-    const char *entryPoint;
-    short (FiscalPrinter::*call)(QString &);
+    EntryPoint entryPoint;
 };
 
 // "Prueba 1" and "Prueba 4" ask the same thing and differ only in where the answer is shown.
 const Query kQueries[InformationQueries::kLast] = {
-    {"Command14", "Bematech_FI_NumeroSerie", &FiscalPrinter::NumeroSerie},
-    {"Command15", "Bematech_FI_LeerArchivoRetorno", &FiscalPrinter::LeerArchivoRetorno},
-    {"Command16", "Bematech_FI_DatosUltimaReduccion", &FiscalPrinter::DatosUltimaReduccion},
-    {"Command17", "Bematech_FI_NumeroSerie", &FiscalPrinter::NumeroSerie},
-    {"Command18", "Bematech_FI_NumeroIntervenciones", &FiscalPrinter::NumeroIntervenciones},
-    {"Command19", "Bematech_FI_ContadoresTotalizadoresNoFiscales",
-     &FiscalPrinter::ContadoresTotalizadoresNoFiscales},
-    {"Command20", "Bematech_FI_NumeroReducciones", &FiscalPrinter::NumeroReducciones},
-    {"Command23", "Bematech_FI_NumeroSustituicionesPropietario",
-     &FiscalPrinter::NumeroSustituicionesPropietario},
+    {"Command14", EntryPoint::NumeroSerie},
+    {"Command15", EntryPoint::LeerArchivoRetorno},
+    {"Command16", EntryPoint::DatosUltimaReduccion},
+    {"Command17", EntryPoint::NumeroSerie},
+    {"Command18", EntryPoint::NumeroIntervenciones},
+    {"Command19", EntryPoint::ContadoresTotalizadoresNoFiscales},
+    {"Command20", EntryPoint::NumeroReducciones},
+    {"Command23", EntryPoint::NumeroSustituicionesPropietario},
 };
 
 const Query *queryOf(int prueba) {
@@ -43,7 +43,7 @@ QString InformationQueries::buttonName(int prueba) {
 
 QString InformationQueries::entryPoint(int prueba) {
     const Query *query = queryOf(prueba);
-    return query ? QString::fromLatin1(query->entryPoint) : QString();
+    return query ? QString::fromLatin1(robot::fiscal::symbolOf(query->entryPoint)) : QString();
 }
 
 QueryAnswer InformationQueries::ask(int prueba) {
@@ -54,7 +54,7 @@ QueryAnswer InformationQueries::ask(int prueba) {
     // A new buffer for every query: no answer can show through in the next one.
     QString buffer(kBufferSize, u' ');
     try {
-        result.code = (printer.*query->call)(buffer);
+        result.code = printer.callBuffer(query->entryPoint, buffer);
     } catch (const PrinterUnavailable &e) {
         messages.show(e.text, MessageIcon::Critical, caption(prueba));
         return result;

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "printer/RawCall.h"
+
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <stdexcept>
 
 // A printer call that could not be made at all: the library did not load or lacks the entry
-// point. Callers report it like any failure of that call.
+// point, or the bridge to it cannot be started. Callers report it like any failure of that call.
 class PrinterUnavailable : public std::runtime_error {
 public:
     explicit PrinterUnavailable(const QString &message)
@@ -13,40 +16,59 @@ public:
     QString text;
 };
 
-// The operations of the fiscal printer library that the station uses. Texts are passed as
-// Qt strings; implementations turn them into ANSI bytes. A buffer argument comes in as the
-// caller's string of N spaces and comes back as the library's answer, cut at the first NUL.
+// The Qt parameter list of each shape, and how its arguments reach the one virtual call.
+#define FISCAL_QT_PARAMS_None ()
+#define FISCAL_QT_PARAMS_Text1 (const QString &a)
+#define FISCAL_QT_PARAMS_Text2 (const QString &a, const QString &b)
+#define FISCAL_QT_PARAMS_Text3 (const QString &a, const QString &b, const QString &c)
+#define FISCAL_QT_PARAMS_Text10 (const std::array<QString, 10> &textos)
+#define FISCAL_QT_PARAMS_Item                                                                      \
+    (const QString &codigo, const QString &descripcion, const QString &alicuota,                   \
+     const QString &tipoCantidad, const QString &cantidad, short decimales,                        \
+     const QString &valorUnitario, const QString &tipoDescuento, const QString &valorDescuento)
+#define FISCAL_QT_PARAMS_Buffer (QString & buffer)
+#define FISCAL_QT_PARAMS_Status (short &ack, short &st1, short &st2)
+
+#define FISCAL_QT_CALL_None(e) callTexts(e, {})
+#define FISCAL_QT_CALL_Text1(e) callTexts(e, {a})
+#define FISCAL_QT_CALL_Text2(e) callTexts(e, {a, b})
+#define FISCAL_QT_CALL_Text3(e) callTexts(e, {a, b, c})
+#define FISCAL_QT_CALL_Text10(e) callTexts(e, QStringList(textos.begin(), textos.end()))
+#define FISCAL_QT_CALL_Item(e)                                                                     \
+    callTexts(e,                                                                                   \
+              {codigo, descripcion, alicuota, tipoCantidad, cantidad, valorUnitario,               \
+               tipoDescuento, valorDescuento},                                                     \
+              decimales)
+#define FISCAL_QT_CALL_Buffer(e) callBuffer(e, buffer)
+#define FISCAL_QT_CALL_Status(e) callStatus(e, ack, st1, st2)
+
+// The operations of the fiscal printer library that the station uses, one method per entry
+// point with the entry point's name. Texts go to the library in Windows-1252. A buffer argument
+// comes in as the caller's string of N spaces and comes back as the library's answer, cut at
+// the first NUL. Implementations only make the raw call: in process, through a bridge program,
+// or recording it.
 class FiscalPrinter {
 public:
     virtual ~FiscalPrinter() = default;
 
-    virtual short AbreComprobanteDeVentaEx(const QString &rif, const QString &nombre,
-                                           const QString &direccion) = 0;
-    virtual short VendeArticulo(const QString &codigo, const QString &descripcion,
-                                const QString &alicuota, const QString &tipoCantidad,
-                                const QString &cantidad, short decimales,
-                                const QString &valorUnitario, const QString &tipoDescuento,
-                                const QString &valorDescuento) = 0;
-    virtual short IniciaCierreCupon(const QString &acrecimoDescuento, const QString &tipo,
-                                    const QString &valor) = 0;
-    virtual short EfectuaFormaPago(const QString &formaPago, const QString &valor) = 0;
-    virtual short FinalizarCierreCupon(const QString &mensaje) = 0;
-    virtual short NumeroCupon(QString &buffer) = 0;
-    virtual short NumeroReducciones(QString &buffer) = 0;
-    virtual short NumeroIntervenciones(QString &buffer) = 0;
-    virtual short AccionaGaveta() = 0;
-    virtual short AbreNotaDeCredito(const std::array<QString, 10> &textos) = 0;
-    virtual short CierraCuponReducido(const QString &formaPago, const QString &mensaje) = 0;
-    virtual short AnulaCupon() = 0;
-    virtual short LecturaX() = 0;
-    virtual short ReduccionZ(const QString &fecha, const QString &hora) = 0;
-    virtual short NumeroSerie(QString &buffer) = 0;
-    virtual short DatosUltimaReduccion(QString &buffer) = 0;
-    virtual short ContadoresTotalizadoresNoFiscales(QString &buffer) = 0;
-    virtual short NumeroSustituicionesPropietario(QString &buffer) = 0;
-    virtual short LeerArchivoRetorno(QString &buffer) = 0;
-    virtual short RetornoImpresora(short &ack, short &st1, short &st2) = 0;
+    // Makes the call; texts and buffer are bytes. Throws PrinterUnavailable when the library
+    // cannot be used at all.
+    virtual short call(robot::fiscal::RawCall &call) = 0;
+
+#define FISCAL_QT_METHOD(name, shape)                                                              \
+    short name FISCAL_QT_PARAMS_##shape {                                                          \
+        return FISCAL_QT_CALL_##shape(robot::fiscal::EntryPoint::name);                            \
+    }
+    FISCAL_ENTRY_POINTS(FISCAL_QT_METHOD)
+#undef FISCAL_QT_METHOD
+
+    // Any query with an answer buffer, chosen by entry point (the information buttons).
+    short callBuffer(robot::fiscal::EntryPoint e, QString &buffer);
 
     // Result of the last call that a caller chose to keep; 1 means success.
     short CodigoRetorno = 0;
+
+private:
+    short callTexts(robot::fiscal::EntryPoint e, const QStringList &texts, short decimals = 0);
+    short callStatus(robot::fiscal::EntryPoint e, short &ack, short &st1, short &st2);
 };

@@ -1,99 +1,112 @@
-// A stand-in printer library for the binding's tests: each entry point records the bytes it
-// received (readable through EchoPrinter_LastCall), returns its own code so a miswired entry
-// point shows, and answers buffers with fixed texts, never writing past the space it is given.
+// A stand-in printer library for the binding's tests, expanded from the entry point table:
+// entry point number i returns 101 + i so a miswired entry point shows, writes the name and the
+// bytes it received to the file ECHO_PRINTER_LAST_CALL names (the library may run in the
+// bridge's process), and answers buffers with fixed texts, never writing past the space given.
 
 #include "printer/EntryPoints.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
+#ifdef ECHO_PRINTER_WITHOUT_LECTURAX
+#define Bematech_FI_LecturaX EchoPrinter_Renamed_LecturaX
+#endif
+
+using robot::fiscal::EntryPoint;
+
 namespace {
 
-std::string lastCall;
-
-short record(const char *name, short code, std::initializer_list<std::string> args) {
-    lastCall = name;
+short record(EntryPoint e, std::initializer_list<std::string> args, short code = 0) {
+    std::string call = robot::fiscal::nameOf(e);
     for (const auto &arg : args)
-        lastCall += "|" + arg;
-    return code;
+        call += "|" + arg;
+    if (const char *path = std::getenv("ECHO_PRINTER_LAST_CALL")) {
+        if (std::FILE *file = std::fopen(path, "wb")) {
+            std::fwrite(call.data(), 1, call.size(), file);
+            std::fclose(file);
+        }
+    }
+    return code ? code : short(101 + int(e));
 }
 
-// The caller's buffer holds its capacity in spaces before the NUL; a null text writes nothing.
-short answer(const char *name, char *buffer, const char *text, std::size_t length, short code) {
+// What each query writes; a null text writes nothing.
+std::string answerOf(EntryPoint e, bool &writes) {
+    writes = true;
+    switch (e) {
+    case EntryPoint::NumeroCupon:
+        return "000123"; // six digits: fills a buffer of 6, no NUL inside
+    case EntryPoint::NumeroReducciones:
+        return "0042"; // shorter: ends with a NUL of its own
+    case EntryPoint::DatosUltimaReduccion:
+        return std::string("ABC\0DEF", 7); // what follows a NUL is not part of the answer
+    case EntryPoint::LeerArchivoRetorno:
+        return "Cup\xF3n \x80"; // ó and € in Windows-1252
+    case EntryPoint::NumeroIntervenciones: {
+        std::string text; // longer than any buffer: cut at the capacity
+        while (text.size() < 1000)
+            text += "0123456789";
+        return text;
+    }
+    default:
+        writes = false; // the buffer comes back as the caller's spaces
+        return {};
+    }
+}
+
+// The caller's buffer holds its capacity in spaces before the NUL.
+short answer(EntryPoint e, char *buffer) {
     const std::size_t capacity = std::strlen(buffer);
-    record(name, code, {std::to_string(capacity)});
-    const std::size_t n = std::min(capacity, length);
-    if (text)
-        std::memcpy(buffer, text, n);
-    if (text && n < capacity)
-        buffer[n] = '\0';
+    bool writes = false;
+    const std::string text = answerOf(e, writes);
+    const std::size_t n = std::min(capacity, text.size());
+    if (writes) {
+        std::memcpy(buffer, text.data(), n);
+        if (n < capacity)
+            buffer[n] = '\0';
+    }
+    return record(e, {std::to_string(capacity)});
+}
+
+// By reference: the caller's values are recorded, fixed ones come back.
+short status(EntryPoint e, short *ack, short *st1, short *st2) {
+    const short code =
+        record(e, {std::to_string(*ack), std::to_string(*st1), std::to_string(*st2)});
+    *ack = 6;
+    *st1 = 66;
+    *st2 = 129;
     return code;
 }
 
 } // namespace
 
-#define ENTRY(name, code, params, ...)                                                             \
-    FISCAL_EXPORT short FISCAL_API Bematech_FI_##name params {                                     \
-        return record(__func__, code, {__VA_ARGS__});                                              \
-    }
-#define BUFFER(name, code, text)                                                                   \
-    FISCAL_EXPORT short FISCAL_API Bematech_FI_##name(char *buffer) {                              \
-        return answer(__func__, buffer, text, sizeof(text) - 1, code);                             \
-    }
 #define S const char *
-#define TEXT10 (S a, S b, S c, S d, S e, S f, S g, S h, S i, S j)
+#define ECHO_None(name) ()
+#define ECHO_CALL_None(name) record(EntryPoint::name, {})
+#define ECHO_Text1(name) (S a)
+#define ECHO_CALL_Text1(name) record(EntryPoint::name, {a})
+#define ECHO_Text2(name) (S a, S b)
+#define ECHO_CALL_Text2(name) record(EntryPoint::name, {a, b})
+#define ECHO_Text3(name) (S a, S b, S c)
+#define ECHO_CALL_Text3(name) record(EntryPoint::name, {a, b, c})
+#define ECHO_Text10(name) (S a, S b, S c, S d, S e, S f, S g, S h, S i, S j)
+#define ECHO_CALL_Text10(name) record(EntryPoint::name, {a, b, c, d, e, f, g, h, i, j})
+#define ECHO_Item(name) (S a, S b, S c, S d, S e, short n, S f, S g, S h)
+// The short comes back as the return code.
+#define ECHO_CALL_Item(name)                                                                       \
+    record(EntryPoint::name, {a, b, c, d, e, std::to_string(n), f, g, h}, n)
+#define ECHO_Buffer(name) (char *buffer)
+#define ECHO_CALL_Buffer(name) answer(EntryPoint::name, buffer)
+#define ECHO_Status(name) (short *ack, short *st1, short *st2)
+#define ECHO_CALL_Status(name) status(EntryPoint::name, ack, st1, st2)
+
+#define ECHO_ENTRY(name, shape)                                                                    \
+    FISCAL_EXPORT short FISCAL_API FISCAL_SYMBOL(name) ECHO_##shape(name) {                        \
+        return ECHO_CALL_##shape(name);                                                            \
+    }
 
 extern "C" {
-
-FISCAL_EXPORT const char *FISCAL_API EchoPrinter_LastCall() {
-    return lastCall.c_str();
-}
-
-ENTRY(AbreComprobanteDeVentaEx, 101, (S a, S b, S c), a, b, c)
-ENTRY(IniciaCierreCupon, 103, (S a, S b, S c), a, b, c)
-ENTRY(EfectuaFormaPago, 104, (S a, S b), a, b)
-ENTRY(FinalizarCierreCupon, 105, (S a), a)
-ENTRY(AccionaGaveta, 109, ())
-ENTRY(AbreNotaDeCredito, 110, TEXT10, a, b, c, d, e, f, g, h, i, j)
-ENTRY(CierraCuponReducido, 111, (S a, S b), a, b)
-ENTRY(AnulaCupon, 112, ())
-#ifndef ECHO_PRINTER_WITHOUT_LECTURAX
-ENTRY(LecturaX, 113, ())
-#endif
-ENTRY(ReduccionZ, 114, (S a, S b), a, b)
-
-// The short comes back as the return code.
-FISCAL_EXPORT short FISCAL_API Bematech_FI_VendeArticulo(S a, S b, S c, S d, S e, short decimals,
-                                                         S f, S g, S h) {
-    return record(__func__, decimals, {a, b, c, d, e, std::to_string(decimals), f, g, h});
-}
-
-BUFFER(NumeroCupon, 106, "000123")     // six digits: fills a buffer of 6, no NUL inside
-BUFFER(NumeroReducciones, 107, "0042") // shorter: ends with a NUL of its own
-BUFFER(NumeroSerie, 115, "BE0123456789")
-BUFFER(DatosUltimaReduccion, 116, "ABC\0DEF") // what follows a NUL is not part of the answer
-BUFFER(NumeroSustituicionesPropietario, 118, "07")
-BUFFER(LeerArchivoRetorno, 119, "Cup\xF3n \x80") // ó and € in Windows-1252
-
-// Longer than any buffer: cut at the capacity.
-FISCAL_EXPORT short FISCAL_API Bematech_FI_NumeroIntervenciones(char *buffer) {
-    std::string text;
-    while (text.size() < 1000)
-        text += "0123456789";
-    return answer(__func__, buffer, text.data(), text.size(), 108);
-}
-
-// Writes nothing: the buffer comes back as the caller's spaces.
-FISCAL_EXPORT short FISCAL_API Bematech_FI_ContadoresTotalizadoresNoFiscales(char *buffer) {
-    return answer(__func__, buffer, nullptr, 0, 117);
-}
-
-FISCAL_EXPORT short FISCAL_API Bematech_FI_RetornoImpresora(short *ack, short *st1, short *st2) {
-    record(__func__, 120, {std::to_string(*ack), std::to_string(*st1), std::to_string(*st2)});
-    *ack = 6;
-    *st1 = 66;
-    *st2 = 129;
-    return 120;
-}
+FISCAL_ENTRY_POINTS(ECHO_ENTRY)
 }

@@ -1,6 +1,6 @@
 #include "support/StationHarness.h"
 
-#include "printer/LibraryPrinter.h"
+#include "printer/StationPrinter.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -26,8 +26,9 @@ void StationHarness::start(int caja) {
     settings.RutaDatos = docs.directory();
     settings.RutaAplicacion = docs.directory();
     settings.Caja = caja;
-    auto recording =
-        std::make_unique<RecordingPrinter>(std::make_unique<LibraryPrinter>(virtualPrinterPath()));
+    // In process, or through the bridge when FISCAL_PRINTER_BRIDGE names it.
+    auto recording = std::make_unique<RecordingPrinter>(
+        robot::makeStationPrinter(virtualPrinterPath(), &messages));
     printer = recording.get();
     station = std::make_unique<Station>(settings, messages, clock, log, std::move(recording));
     station->prepare();

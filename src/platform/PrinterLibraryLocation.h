@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QProcess;
+
+// Where the printer library and the bridge program come from. The portable part reads the
+// environment; one file per platform knows the default places.
+namespace robot::platform {
+
+// FISCAL_PRINTER_LIBRARY when set (a relative path counts from the directory the program was
+// started from), else the platform's default library.
+QString printerLibraryPath();
+
+// FISCAL_PRINTER_BRIDGE split on blanks when set (a relative program path counts from the
+// start-up directory), else the platform's default bridge; empty: load the library in process.
+QStringList printerBridgeCommand();
+
+// The working directory at start-up, before the program changes to its data directory.
+QString startupDirectory();
+
+// Per platform (PrinterLibraryLocation_win.cpp / _unix.cpp).
+QString defaultPrinterLibrary();
+QStringList defaultPrinterBridge();
+// Readies the bridge's process before it starts (on Windows: no console window of its own).
+void prepareBridgeProcess(QProcess &process);
+
+} // namespace robot::platform

@@ -1,0 +1,171 @@
+#include "printer/BridgePrinter.h"
+
+#include "platform/PrinterLibraryLocation.h"
+#include "printer/BridgeProtocol.h"
+#include "core/OperatorMessages.h"
+
+#include <QDebug>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTimer>
+
+namespace robot {
+
+BridgePrinter::BridgePrinter(const QStringList &command, const QString &libraryPath,
+                             OperatorMessages *messages, std::function<void(const QString &)> log)
+    : command(command), libraryPath(libraryPath), messages(messages), log(std::move(log)),
+      timeoutMs(defaultTimeoutMs()) {
+    // What the library or the bridge says on standard error belongs in the station's output.
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    platform::prepareBridgeProcess(process);
+}
+
+BridgePrinter::~BridgePrinter() {
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.closeWriteChannel(); // the bridge ends when its input closes
+    if (!process.waitForFinished(2000))
+        stop();
+}
+
+int BridgePrinter::defaultTimeoutMs() {
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue("FISCAL_PRINTER_BRIDGE_TIMEOUT_MS", &ok);
+    return ok && ms > 0 ? ms : 60000;
+}
+
+void BridgePrinter::start() {
+    const QString program = command.value(0);
+    const QString found =
+        program.contains(u'/') ? program : QStandardPaths::findExecutable(program);
+    const QFileInfo info(found);
+    if (found.isEmpty() || !info.isFile() || !info.isExecutable())
+        throw PrinterUnavailable(QStringLiteral("No se pudo iniciar el puente de la impresora "
+                                                "fiscal «%1»: el programa no existe o no es "
+                                                "ejecutable.")
+                                     .arg(program));
+    received.clear();
+    const QStringList arguments = command.mid(1) << QFileInfo(libraryPath).absoluteFilePath();
+    process.start(found, arguments);
+    if (!process.waitForStarted())
+        throw PrinterUnavailable(
+            QStringLiteral("No se pudo iniciar el puente de la impresora fiscal «%1»: %2")
+                .arg(program, process.errorString()));
+    if (log)
+        log(QStringLiteral("Puente de la impresora fiscal iniciado: %1 %2")
+                .arg(found, arguments.join(u' ')));
+}
+
+void BridgePrinter::stop() {
+    process.kill();
+    process.waitForFinished();
+    received.clear();
+}
+
+void BridgePrinter::fail(const QString &what) {
+    if (log)
+        log(what);
+    else if (!messages)
+        qWarning().noquote() << what; // printer-check and the like: at least on standard error
+    if (!episode.isEmpty())
+        return;
+    episode = what;
+    if (messages)
+        messages->show(what, MessageIcon::Critical);
+}
+
+bool BridgePrinter::takeReply(QByteArray &payload) {
+    if (received.size() < qsizetype(bridge::kHeaderSize))
+        return false;
+    const auto length = qsizetype(bridge::payloadLength(received.constData()));
+    // A length no reply can have: an empty payload, refused as unreadable at once.
+    if (length > qsizetype(bridge::kMaxFrame)) {
+        payload.clear();
+        received.clear();
+        return true;
+    }
+    if (received.size() < qsizetype(bridge::kHeaderSize) + length)
+        return false;
+    payload = received.mid(bridge::kHeaderSize, length);
+    received.remove(0, qsizetype(bridge::kHeaderSize) + length);
+    return true;
+}
+
+short BridgePrinter::call(robot::fiscal::RawCall &call) {
+    const QString name = QString::fromLatin1(fiscal::nameOf(call.entryPoint));
+    // A button pressed while a call waits: the bridge serves one call at a time, and nesting
+    // would answer the outer call with the inner one's reply.
+    if (busy) {
+        if (log)
+            log(QStringLiteral("Llamada %1 rechazada: otra llamada a la impresora está en curso.")
+                    .arg(name));
+        return 0;
+    }
+    if (process.state() == QProcess::NotRunning)
+        start();
+    busy = true;
+    const std::string request = bridge::encodeRequest(call);
+    process.write(request.data(), qint64(request.size()));
+
+    // The window keeps working while the bridge answers.
+    QByteArray payload;
+    bool replied = false, timedOut = false;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        loop.quit();
+    });
+    QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, [&] {
+        received += process.readAllStandardOutput();
+        if (takeReply(payload)) {
+            replied = true;
+            loop.quit();
+        }
+    });
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    timer.start(timeoutMs);
+    received += process.readAllStandardOutput();
+    replied = takeReply(payload);
+    if (!replied && process.state() == QProcess::Running)
+        loop.exec();
+    busy = false;
+
+    bridge::Reply reply;
+    std::string reason;
+    if (replied && !bridge::decodeReply(std::string_view(payload.constData(), payload.size()),
+                                        reply, reason)) {
+        fail(QStringLiteral("El puente de la impresora fiscal respondió algo ilegible a %1 (%2); "
+                            "se reinicia.")
+                 .arg(name, QString::fromStdString(reason)));
+        stop();
+        return 0;
+    }
+    if (!replied) {
+        fail(timedOut ? QStringLiteral("La impresora fiscal no respondió a %1 en %2 s; se "
+                                       "reinicia el puente de la impresora.")
+                            .arg(name)
+                            .arg(timeoutMs / 1000.0)
+                      : QStringLiteral("El puente de la impresora fiscal terminó durante %1; se "
+                                       "reinicia.")
+                            .arg(name));
+        stop();
+        return 0;
+    }
+    if (reply.kind != bridge::ReplyKind::Done)
+        throw PrinterUnavailable(QString::fromStdString(reply.message));
+    if (!episode.isEmpty()) {
+        episode.clear();
+        if (log)
+            log(QStringLiteral("El puente de la impresora fiscal responde de nuevo."));
+    }
+    call.buffer = std::move(reply.buffer);
+    call.ack = reply.ack;
+    call.st1 = reply.st1;
+    call.st2 = reply.st2;
+    return reply.code;
+}
+
+} // namespace robot

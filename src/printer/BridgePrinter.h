@@ -1,0 +1,52 @@
+#pragma once
+
+#include "printer/FiscalPrinter.h"
+
+#include <QByteArray>
+#include <QProcess>
+#include <QStringList>
+#include <functional>
+
+class OperatorMessages;
+
+namespace robot {
+
+// The printer library in a bridge program of its own (robot-fiscal-printer-bridge), reached
+// over its pipes: the 32-bit vendor library cannot load into the 64-bit station, and a library
+// that hangs or crashes takes only the bridge down. A call that gets no reply in time, or
+// whose bridge died, returns 0 (no communication); the bridge is killed and started again for
+// the next call. The operator hears once per failure episode, the log hears every failure.
+class BridgePrinter : public FiscalPrinter {
+public:
+    // command: the bridge's program and its first arguments; the library path goes last.
+    BridgePrinter(const QStringList &command, const QString &libraryPath,
+                  OperatorMessages *messages = nullptr,
+                  std::function<void(const QString &)> log = {});
+    ~BridgePrinter() override;
+
+    // 60 s, or FISCAL_PRINTER_BRIDGE_TIMEOUT_MS.
+    static int defaultTimeoutMs();
+    void setTimeoutMs(int ms) { timeoutMs = ms; }
+    // The last failure told to the operator; empty while the bridge answers.
+    QString failure() const { return episode; }
+
+    short call(robot::fiscal::RawCall &call) override;
+
+private:
+    void start();
+    void stop();
+    void fail(const QString &what);
+    bool takeReply(QByteArray &payload);
+
+    QStringList command;
+    QString libraryPath;
+    OperatorMessages *messages;
+    std::function<void(const QString &)> log;
+    int timeoutMs;
+    QProcess process;
+    QByteArray received;
+    QString episode;
+    bool busy = false;
+};
+
+} // namespace robot

@@ -1,0 +1,52 @@
+#pragma once
+
+// What the station and the bridge program say over the bridge's pipes. Every message is a
+// frame: its payload's length (4 bytes, little-endian) and the payload.
+//   request: entry point (1 byte), decimals, ack, st1, st2 (2 bytes each, signed), the buffer
+//            (4-byte length and its bytes), the number of texts (1 byte), each text (4-byte
+//            length and its Windows-1252 bytes).
+//   reply:   kind (1 byte); Done: return code, ack, st1, st2 (2 bytes each) and the buffer
+//            (4-byte length and bytes, exactly as the library left them); Unavailable or
+//            Malformed: the reason (4-byte length and UTF-8 text).
+// Qt-free: the bridge program is built without Qt.
+
+#include "printer/RawCall.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace robot::bridge {
+
+// Nothing the station sends comes near these; anything larger is refused unread.
+inline constexpr std::uint32_t kMaxFrame = 1u << 20;
+inline constexpr std::uint32_t kMaxText = 64u * 1024;
+inline constexpr std::uint32_t kMaxBuffer = 64u * 1024;
+inline constexpr std::size_t kHeaderSize = 4;
+
+enum class ReplyKind : std::uint8_t {
+    Done = 0,        // the library was called
+    Unavailable = 1, // the library cannot be used (not loaded, entry point missing)
+    Malformed = 2,   // the request made no sense; nothing was called
+};
+
+struct Reply {
+    ReplyKind kind = ReplyKind::Done;
+    short code = 0;
+    short ack = 0, st1 = 0, st2 = 0;
+    std::string buffer;
+    std::string message; // Unavailable and Malformed: why, for the operator (Spanish)
+};
+
+// Framed messages, ready to write.
+std::string encodeRequest(const fiscal::RawCall &call);
+std::string encodeReply(const Reply &reply);
+
+// The payload length a frame header announces.
+std::uint32_t payloadLength(const char header[kHeaderSize]);
+
+// Decode one payload (without its header). On false, reason says what was wrong.
+bool decodeRequest(std::string_view payload, fiscal::RawCall &call, std::string &reason);
+bool decodeReply(std::string_view payload, Reply &reply, std::string &reason);
+
+} // namespace robot::bridge

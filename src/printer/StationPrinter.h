@@ -1,0 +1,21 @@
+#pragma once
+
+#include "printer/FiscalPrinter.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+class OperatorMessages;
+
+namespace robot {
+
+// The printer the station uses: through the bridge program when the platform or
+// FISCAL_PRINTER_BRIDGE asks for it, else the library loaded in process. An empty libraryPath
+// means the configured one (FISCAL_PRINTER_LIBRARY or the platform's default). The bridge tells
+// its failures to messages and log when given.
+std::unique_ptr<FiscalPrinter> makeStationPrinter(const QString &libraryPath = {},
+                                                  OperatorMessages *messages = nullptr,
+                                                  std::function<void(const QString &)> log = {});
+
+} // namespace robot

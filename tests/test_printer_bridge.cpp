@@ -1,0 +1,191 @@
+// The bridge program under malformed input, and BridgePrinter when the bridge dies, hangs or is
+// missing. The calls themselves go through the bridge in the *_bridge registrations of the
+// binding, invoice and credit-note tests.
+
+#include "printer/BridgePrinter.h"
+#include "printer/BridgeProtocol.h"
+#include "support/RecordingMessages.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace robot;
+using fiscal::EntryPoint;
+
+namespace {
+
+const QString kBridge = QStringLiteral(BRIDGE_PATH);
+
+// Runs the bridge on the echo library with `input` and returns its replies, decoded; a reply
+// that does not decode fails the test through `bad`.
+struct Served {
+    QList<bridge::Reply> replies;
+    int bad = 0;
+    QProcess::ExitStatus status = QProcess::CrashExit;
+    int exitCode = -1;
+};
+
+Served serve(const QByteArray &input) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(kBridge, {QStringLiteral(ECHO_PRINTER_PATH)});
+    process.write(input);
+    process.closeWriteChannel();
+    Served served;
+    if (!process.waitForFinished(120000))
+        process.kill();
+    served.status = process.exitStatus();
+    served.exitCode = process.exitCode();
+    const QByteArray out = process.readAllStandardOutput();
+    std::string_view rest(out.constData(), std::size_t(out.size()));
+    while (rest.size() >= bridge::kHeaderSize) {
+        const std::size_t length = bridge::payloadLength(rest.data());
+        if (rest.size() < bridge::kHeaderSize + length)
+            break;
+        bridge::Reply reply;
+        std::string reason;
+        if (!bridge::decodeReply(rest.substr(bridge::kHeaderSize, length), reply, reason))
+            ++served.bad;
+        served.replies.append(reply);
+        rest.remove_prefix(bridge::kHeaderSize + length);
+    }
+    served.bad += int(rest.size());
+    return served;
+}
+
+QByteArray framed(const QByteArray &payload) {
+    QByteArray frame(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        frame[i] = char((payload.size() >> (8 * i)) & 0xFF);
+    return frame + payload;
+}
+
+short virtualCall(FiscalPrinter &printer) {
+    QString buffer(6, u' ');
+    return printer.NumeroCupon(buffer);
+}
+
+} // namespace
+
+class TestPrinterBridge : public QObject {
+    Q_OBJECT
+
+private slots:
+    void malformedRequestsGetAnErrorReplyNeverACrash() {
+        // Valid requests, then each cut short or with random bytes changed, then random bytes;
+        // every frame gets exactly one reply.
+        QRandomGenerator random(20261207);
+        QByteArray input;
+        int frames = 0, valid = 0;
+        for (int i = 0; i < 3000; ++i) {
+            fiscal::RawCall call;
+            call.entryPoint = EntryPoint(random.bounded(fiscal::entryPointCount));
+            call.buffer.assign(std::size_t(random.bounded(700)), ' ');
+            for (int t = 0; t < fiscal::textCountOf(fiscal::shapeOf(call.entryPoint)); ++t)
+                call.texts.push_back(std::string(std::size_t(random.bounded(40)), 'x'));
+            const std::string request = bridge::encodeRequest(call);
+            QByteArray payload = QByteArray::fromStdString(request.substr(bridge::kHeaderSize));
+            switch (i % 3) {
+            case 0:
+                ++valid;
+                break;
+            case 1:
+                payload.truncate(random.bounded(qMax(1, int(payload.size()))));
+                break;
+            default:
+                for (int n = 0; n < 4; ++n)
+                    payload[random.bounded(int(payload.size()))] = char(random.bounded(256));
+            }
+            input += framed(payload);
+            ++frames;
+        }
+        for (int i = 0; i < 200; ++i, ++frames) {
+            QByteArray noise(random.bounded(64), '\0');
+            for (char &c : noise)
+                c = char(random.bounded(256));
+            input += framed(noise);
+        }
+        input += framed(QByteArray(100, 'x')).left(50); // the input ends mid-frame
+
+        const Served served = serve(input);
+        QCOMPARE(served.status, QProcess::NormalExit);
+        QCOMPARE(served.exitCode, 0);
+        QCOMPARE(served.bad, 0);
+        QCOMPARE(served.replies.size(), frames);
+        int done = 0;
+        for (const auto &reply : served.replies)
+            done += reply.kind == bridge::ReplyKind::Done;
+        QVERIFY(done >= valid);
+
+        // An absurd length cannot be skipped: refused, and the bridge ends cleanly.
+        const Served absurd = serve(QByteArray("\xff\xff\xff\x7f", 4) + "rest");
+        QCOMPARE(absurd.status, QProcess::NormalExit);
+        QCOMPARE(absurd.exitCode, 2);
+        QCOMPARE(absurd.replies.size(), 1);
+        QCOMPARE(absurd.replies[0].kind, bridge::ReplyKind::Malformed);
+    }
+
+    void deathAndHangCostOneCallAndOneMessagePerEpisode() {
+        QTemporaryDir printerDir;
+        qputenv("VIRTUAL_PRINTER_DIR", printerDir.path().toUtf8());
+        const auto faults = [&](const QByteArray &rules) {
+            QFile file(printerDir.filePath(QStringLiteral("faults")));
+            file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+            file.write(rules);
+        };
+        RecordingMessages messages;
+        QStringList log;
+        BridgePrinter printer({kBridge},
+                              QCoreApplication::applicationDirPath() +
+                                  QStringLiteral("/libvirtual-fiscal-printer.so"),
+                              &messages, [&](const QString &line) { log << line; });
+        printer.setTimeoutMs(1000);
+        QCOMPARE(virtualCall(printer), short(1));
+
+        // The library crashes the bridge twice in a row: one episode, one message.
+        faults("crash Bematech_FI_NumeroCupon");
+        QCOMPARE(virtualCall(printer), short(0));
+        QCOMPARE(virtualCall(printer), short(0));
+        QCOMPARE(messages.texts(),
+                 QStringList{"El puente de la impresora fiscal terminó durante NumeroCupon; se "
+                             "reinicia."});
+        faults("");
+        QCOMPARE(virtualCall(printer), short(1));
+        QVERIFY(printer.failure().isEmpty());
+
+        // A hang: the call gives up; a button pressed meanwhile is refused, not nested.
+        faults("delay 10000");
+        short pressed = -1;
+        QTimer::singleShot(100, [&] { pressed = printer.AccionaGaveta(); });
+        QCOMPARE(printer.LecturaX(), short(0));
+        QCOMPARE(pressed, short(0));
+        QCOMPARE(messages.texts().size(), 2);
+        QCOMPARE(messages.texts().last(),
+                 "La impresora fiscal no respondió a LecturaX en 1 s; se reinicia el puente de "
+                 "la impresora.");
+        faults("");
+        QCOMPARE(virtualCall(printer), short(1));
+        QCOMPARE(log.filter(QStringLiteral("rechazada")).size(), 1);
+        QCOMPARE(log.filter(QStringLiteral("responde de nuevo")).size(), 2);
+        qunsetenv("VIRTUAL_PRINTER_DIR");
+    }
+
+    void missingBridgeIsReportedByPath() {
+        BridgePrinter printer({QStringLiteral("/no/existe/puente")}, QStringLiteral("lib.so"));
+        try {
+            printer.AccionaGaveta();
+            QFAIL("no PrinterUnavailable");
+        } catch (const PrinterUnavailable &e) {
+            QCOMPARE(e.text, "No se pudo iniciar el puente de la impresora fiscal "
+                             "«/no/existe/puente»: el programa no existe o no es ejecutable.");
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPrinterBridge)
+#include "test_printer_bridge.moc"
