@@ -1,4 +1,5 @@
 #include "documents/TextFormat.h"
+#include "printer/Ansi.h"
 
 #include <QTest>
 #include <cmath>
@@ -74,12 +75,25 @@ private slots:
         QTEST(::formatAmount(value, QLocale(QLocale::English, QLocale::UnitedStates)), "point");
     }
 
+    // A locale grouping with a narrow no-break space must not send '?' to the printer.
+    void separatorsTheCodePageLacks() {
+        QLocale grouped(QLocale::French, QLocale::France);
+        const QByteArray sent = Ansi::encode(::formatAmount(1234.5, grouped));
+        QVERIFY2(!sent.contains('?'), sent.constData());
+        QCOMPARE(Ansi::encode(QStringLiteral("1\u202F234")), QByteArray("1\xA0"
+                                                                        "234"));
+        QCOMPARE(Ansi::encode(QStringLiteral("\u20AC\u4E2D")), QByteArray("\x80?"));
+    }
+
     void plainNumbersAndPadding() {
         const QLocale ve(QLocale::Spanish, QLocale::Venezuela);
         QCOMPARE(formatPlainNumber(1, QLocale::c()), QStringLiteral("1"));
         QCOMPARE(formatPlainNumber(-3.25, QLocale::c()), QStringLiteral("-3.25"));
         QCOMPARE(formatPlainNumber(12.75, ve), QStringLiteral("12,75"));
         QCOMPARE(formatPlainNumber(1234567, ve), QStringLiteral("1234567"));
+        QCOMPARE(formatPlainNumber(0.1 + 0.2, QLocale::c()), QStringLiteral("0.3"));
+        QCOMPARE(formatPlainNumber(1.1 * 3, QLocale::c()), QStringLiteral("3.3"));
+        QCOMPARE(formatPlainNumber(0.0000001, QLocale::c()), QStringLiteral("0.0000001"));
         QCOMPARE(zeroPad(800, 4), QStringLiteral("0800"));
         QCOMPARE(zeroPad(12345, 4), QStringLiteral("12345"));
     }

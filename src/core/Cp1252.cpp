@@ -14,6 +14,12 @@ constexpr std::array<char16_t, 32> kHighControls = {
 char toByte(std::uint32_t u) {
     if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
         return static_cast<char>(u);
+    // Spaces the code page lacks, such as the narrow no-break space some locales group digits
+    // with, become their nearest neighbour instead of a '?' on a fiscal document.
+    if (u == 0x202F || u == 0x2007 || u == 0x2060)
+        return static_cast<char>(0xA0);
+    if ((u >= 0x2000 && u <= 0x200A) || u == 0x205F || u == 0x3000)
+        return ' ';
     for (std::size_t i = 0; i < kHighControls.size(); ++i)
         if (kHighControls[i] != 0 && kHighControls[i] == u)
             return static_cast<char>(0x80 + i);

@@ -7,8 +7,8 @@
 // the bridge are built where there is none.
 namespace robot::cp1252 {
 
-// UTF-8 to Windows-1252. A character the code page cannot carry, or a malformed UTF-8
-// sequence, becomes '?'.
+// UTF-8 to Windows-1252. Unicode spaces become a space or a no-break space; any other character
+// the code page cannot carry, or a malformed UTF-8 sequence, becomes '?'.
 std::string fromUtf8(std::string_view utf8);
 
 // Windows-1252 to UTF-8. The five bytes the code page leaves undefined pass through as the

@@ -1,5 +1,6 @@
 #include "documents/TextFormat.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -95,7 +96,18 @@ QString formatAmount(double value, const QLocale &locale) {
 QString formatPlainNumber(double value, const QLocale &locale) {
     if (!std::isfinite(value))
         value = 0;
-    QString text = QString::number(value, 'f', QLocale::FloatingPointShortest);
+    // As the system's own conversion: at most 15 significant digits, so 0.1 + 0.2 reads 0.3,
+    // then no trailing zeros.
+    const int integerDigits = value == 0 ? 1 : int(std::floor(std::log10(std::fabs(value)))) + 1;
+    QString text = QString::number(value, 'f', std::clamp(15 - integerDigits, 0, 15));
+    if (text.contains(u'.')) {
+        while (text.endsWith(u'0'))
+            text.chop(1);
+        if (text.endsWith(u'.'))
+            text.chop(1);
+    }
+    if (text == QStringLiteral("-0"))
+        text = QStringLiteral("0");
     text.replace(QLatin1Char('.'), locale.decimalPoint());
     return text;
 }
