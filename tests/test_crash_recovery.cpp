@@ -4,8 +4,8 @@
 // exactly once and marked with the number the paper shows.
 
 #include "support/DocumentFixture.h"
+#include "support/StationProgram.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -47,26 +47,11 @@ public:
 
     // The station headless until idle, or one command-line action.
     std::unique_ptr<QProcess> start(const QStringList &action = {}) const {
-        auto process = std::make_unique<QProcess>();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("VIRTUAL_PRINTER_DIR"), printerDir());
-        env.remove(QStringLiteral("FISCAL_PRINTER_LIBRARY"));
-        process->setProcessEnvironment(env);
-        process->setProcessChannelMode(QProcess::MergedChannels);
-        QStringList args{QStringLiteral("--dir"), docs.directory()};
-        args += action.isEmpty()
-                    ? QStringList{QStringLiteral("--headless"), QStringLiteral("--exit-when-idle")}
-                    : action;
-        process->start(QCoreApplication::applicationDirPath() + QStringLiteral("/robot-fiscal"),
-                       args);
-        return process;
+        return StationProgram(docs.directory(), printerDir())
+            .start(action.isEmpty() ? StationProgram::untilIdle() : action);
     }
 
-    QString paper() const {
-        QFile file(printerDir() + QStringLiteral("/paper.txt"));
-        file.open(QIODevice::ReadOnly);
-        return QString::fromUtf8(file.readAll());
-    }
+    QString paper() const { return readPaper(printerDir()); }
 
     // How many times each entry point was called, counted by the virtual printer.
     QMap<QString, int> callsCounted() const {

@@ -1,6 +1,7 @@
 #include "support/StationHarness.h"
 
 #include "printer/LibraryPrinter.h"
+#include "support/StationProgram.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -20,16 +21,20 @@ QString StationHarness::virtualPrinterPath() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/libvirtual-fiscal-printer.so");
 }
 
-void StationHarness::start(int caja) {
+void StationHarness::create(int caja, const QString &library) {
     Settings settings;
     settings.RutaBaseDatos = docs.databasePath();
     settings.RutaDatos = docs.directory();
     settings.RutaAplicacion = docs.directory();
     settings.Caja = caja;
-    auto recording =
-        std::make_unique<RecordingPrinter>(std::make_unique<LibraryPrinter>(virtualPrinterPath()));
+    auto recording = std::make_unique<RecordingPrinter>(
+        std::make_unique<LibraryPrinter>(library.isEmpty() ? virtualPrinterPath() : library));
     printer = recording.get();
     station = std::make_unique<Station>(settings, messages, clock, log, std::move(recording));
+}
+
+void StationHarness::start(int caja, const QString &library) {
+    create(caja, library);
     station->prepare();
 }
 
@@ -45,9 +50,7 @@ void StationHarness::runUntilIdle(int maxTicks) {
 }
 
 QString StationHarness::paper() const {
-    QFile file(printerDir.filePath(QStringLiteral("paper.txt")));
-    file.open(QIODevice::ReadOnly);
-    return QString::fromUtf8(file.readAll());
+    return readPaper(printerDir.path());
 }
 
 void StationHarness::setFaults(const QString &rules) {
