@@ -1,10 +1,9 @@
-// The station's window on a real, not yet prepared station (temporary SQLite database, virtual
-// printer), under the offscreen platform, with a notification area the test controls.
+// The station's window on a real station (temporary SQLite database, virtual printer), under the
+// offscreen platform: its states, and the operator's printer commands and queries clicked in it.
 #include "app/window/NotificationIcon.h"
 #include "app/window/WindowFrontEnd.h"
 #include "app/window/frmImprimirFacturaROBOT.h"
 #include "db/DocumentSchema.h"
-#include "printer/LibraryPrinter.h"
 #include "support/StationHarness.h"
 
 #include <QApplication>
@@ -32,30 +31,43 @@ public:
 
 const QString rifTitle = designTitle() + QStringLiteral(" ( RIF: J-12345678-9 )");
 
-// `configuration` replaces the configuration record: RIF, VerCantidad, VerCantidadDecimal, ...
+const QString kSerial = QStringLiteral("BE0908ZZ12345");
+
+// What the library leaves in a 631-space buffer after writing `text`.
+QString buffer(const QString &text) {
+    return text + QString(631 - text.size(), u' ');
+}
+
+// A real station, not yet prepared, with its window in view and a notification area the test
+// controls. `configuration` replaces the configuration record: RIF, VerCantidad, ...
 struct Fixture {
     StationHarness h;
-    FakeIcon *icon = nullptr;
+    FakeIcon *icon = new FakeIcon;
     std::unique_ptr<frmImprimirFacturaROBOT> window;
 
-    explicit Fixture(const QString &configuration = {}) {
+    explicit Fixture(const QString &configuration = {}, const QString &library = {}) {
         if (!configuration.isEmpty())
             h.docs.setConfiguration(configuration);
-        Settings settings;
-        settings.RutaAplicacion = settings.RutaDatos = h.docs.directory();
-        settings.RutaBaseDatos = h.docs.databasePath();
-        settings.Caja = 1;
-        h.station = std::make_unique<Station>(
-            settings, h.messages, h.clock, h.log,
-            std::make_unique<LibraryPrinter>(StationHarness::virtualPrinterPath()));
-        icon = new FakeIcon;
+        h.create(1, library);
         window = std::make_unique<frmImprimirFacturaROBOT>(*h.station,
                                                            std::unique_ptr<NotificationIcon>(icon));
         window->show();
     }
+    // The first activation done and the window back in view.
+    void open() const {
+        window->firstActivation();
+        window->restoreFromNotificationArea();
+    }
     QPushButton *button(const char *name) const { return window->button(QLatin1String(name)); }
     void click(const char *name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
     bool running() const { return h.station->robot.timerEnabled(); }
+    QString mostrar() const { return window->answerBox()->toPlainText(); }
+    const RecordingMessages::Message &lastMessage() const { return h.messages.messages.last(); }
+    // The visible buttons that HabilitaControles switches.
+    bool controlsEnabled() const {
+        return button("Command3")->isEnabled() && button("Command4")->isEnabled() &&
+               button("Command6")->isEnabled();
+    }
 };
 
 } // namespace
@@ -229,15 +241,162 @@ private slots:
         QCOMPARE(f.h.messages.messages.size(), 1);
     }
 
-    void quantityModeFromConfiguration() {
-        const std::pair<const char *, int> rows[] = {{"-1, 0", 1},    {"0, -1", 2},
-                                                     {"-1, -1", 3},   {"0, 0", 0},
-                                                     {"NULL, -1", 0}, {"-1, NULL", 0}};
-        for (const auto &[values, mode] : rows) {
-            Fixture f(QStringLiteral("'J123456789', %1, 0").arg(QLatin1String(values)));
-            f.window->firstActivation();
-            QVERIFY2(int(f.h.station->robot.ModoCantidad) == mode, values);
+    // One click on a fresh window: the printer calls it made, the paper, the message shown, the
+    // answer box, the return code and the robot afterwards. The order of the steps around each
+    // call is checked on the commands themselves in test_commands.
+    void buttons_data() {
+        QTest::addColumn<QString>("setup"); // fault rules, or one of the words below
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("calls");   // made by the click, blank separated
+        QTest::addColumn<QString>("paper");   // found on paper; "!text": not found there
+        QTest::addColumn<QString>("message"); // how "caption|text" starts; empty: none shown
+        QTest::addColumn<QString>("answer");  // how the answer box starts
+        QTest::addColumn<int>("code");        // CodigoRetorno after the click (77 before it)
+        QTest::addColumn<bool>("running");
+        const auto row = [](const char *name, const char *setup, const char *button,
+                            const char *calls, const char *paper, const QString &message,
+                            const QString &answer, int code, bool running = true) {
+            QTest::newRow(name) << QString::fromUtf8(setup) << QString::fromUtf8(button)
+                                << QString::fromUtf8(calls) << QString::fromUtf8(paper) << message
+                                << answer << code << running;
+        };
+        const QString before = QStringLiteral("antes");
+        const QString refused =
+            QStringLiteral("|Status de la Impresora: 6,0,1\r\nComando no ejecutado\r");
+        row("X", "", "Command21", "LecturaX() RetornoImpresora()", "LECTURA X", {}, before, 1);
+        row("Z", "", "Command6", "ReduccionZ(|) RetornoImpresora()", "REDUCCIÓN Z N° 0001", {},
+            before, 1);
+        row("drawer", "", "Command22", "AccionaGaveta()", "GAVETA ABIERTA", {}, before, 1);
+        row("X restarts a stopped robot", "stopped", "Command21", "LecturaX() RetornoImpresora()",
+            "LECTURA X", {}, before, 1);
+        row("X refused", "refuse Bematech_FI_LecturaX", "Command21", "", "!LECTURA X",
+            QStringLiteral("Lectura X") + refused, before, -27);
+        row("Z refused", "refuse Bematech_FI_ReduccionZ", "Command6", "", "!REDUCCIÓN Z",
+            QStringLiteral("Reducción Z") + refused, before, -27);
+        row("drawer offline", "offline", "Command22", "", "!GAVETA ABIERTA",
+            QStringLiteral("Abrir G|Error de comunicación con la impresora."), before, 0);
+        row("cancel", "coupon-open", "Command1", "AnulaCupon()", "ANULADO",
+            QStringLiteral("|Listo."), before, 1);
+        row("cancel, nothing open", "", "Command1", "AnulaCupon() RetornoImpresora()", "",
+            QStringLiteral("Anula Cupon|Status de la Impresora: 6,0,4\r\nCancelamiento no "
+                           "permitido\r"),
+            before, -27);
+        row("Prueba 1", "", "Command14", "NumeroSerie(631)", "",
+            QStringLiteral("|1:") + buffer(kSerial), before, 1);
+        row("Prueba 2", "", "Command15", "LeerArchivoRetorno(631)", "", QStringLiteral("|"), before,
+            77);
+        row("Prueba 3", "", "Command16", "DatosUltimaReduccion(631)", "", {},
+            QStringLiteral("0000,"), 1);
+        row("Prueba 4", "", "Command17", "NumeroSerie(631)", "", {}, buffer(kSerial), 1);
+        row("Prueba 4, robot stopped", "stopped", "Command17", "NumeroSerie(631)", "", {},
+            buffer(kSerial), 1, false);
+        row("Prueba 5", "", "Command18", "NumeroIntervenciones(631)", "", {}, QString(), 1);
+        row("Prueba 6", "", "Command19", "ContadoresTotalizadoresNoFiscales(631)", "", {},
+            QString(), 1);
+        row("Prueba 7", "", "Command20", "NumeroReducciones(631)", "", {},
+            buffer(QStringLiteral("000000")), 1);
+        row("Prueba 8", "", "Command23", "NumeroSustituicionesPropietario(631)", "", {},
+            buffer(QStringLiteral("0000")), 1);
+        row("no library", "no-library", "Command14", "NumeroSerie(631)", "",
+            QStringLiteral("Prueba 1|"), before, 77);
+    }
+    void buttons() {
+        QFETCH(QString, setup);
+        QFETCH(QString, button);
+        QFETCH(QString, calls);
+        QFETCH(QString, paper);
+        QFETCH(QString, message);
+        QFETCH(QString, answer);
+        QFETCH(int, code);
+        QFETCH(bool, running);
+        const QString missing = QStringLiteral("/no/existe/libimpresora.so");
+        Fixture w({}, setup == QStringLiteral("no-library") ? missing : QString());
+        w.open();
+        if (setup == QStringLiteral("coupon-open"))
+            QCOMPARE(w.h.printer->AbreComprobanteDeVentaEx(
+                         QStringLiteral("V1"), QStringLiteral("C"), QStringLiteral("-")),
+                     short(1));
+        else if (setup == QStringLiteral("stopped"))
+            w.click("Command3");
+        else if (setup != QStringLiteral("no-library"))
+            w.h.setFaults(setup);
+        static const QStringList pruebas{QStringLiteral("Command14"), QStringLiteral("Command15"),
+                                         QStringLiteral("Command16"), QStringLiteral("Command17"),
+                                         QStringLiteral("Command18"), QStringLiteral("Command19"),
+                                         QStringLiteral("Command20"), QStringLiteral("Command23")};
+        if (pruebas.contains(button))
+            w.click("Command13"); // the options panel
+        w.window->answerBox()->setPlainText(QStringLiteral("antes"));
+        w.h.printer->calls.clear();
+        w.h.printer->CodigoRetorno = 77;
+
+        w.click(button.toLatin1().constData());
+        if (!calls.isEmpty())
+            QCOMPARE(w.h.printer->calls.join(u' '), calls);
+        if (paper.startsWith(u'!'))
+            QVERIFY(!w.h.paper().contains(paper.mid(1)));
+        else
+            QVERIFY(paper.isEmpty() || w.h.paper().contains(paper));
+        if (message.isEmpty()) {
+            QCOMPARE(w.h.messages.texts(), QStringList());
+        } else {
+            QCOMPARE(w.h.messages.messages.size(), 1);
+            const QString shown = w.lastMessage().caption + u'|' + w.lastMessage().text;
+            QVERIFY2(shown.startsWith(message), qPrintable(shown));
         }
+        if (setup == QStringLiteral("no-library")) {
+            QVERIFY(w.lastMessage().text.contains(missing));
+            QCOMPARE(w.lastMessage().icon, MessageIcon::Critical);
+        } else if (message.startsWith(u'|')) {
+            QCOMPARE(w.lastMessage().icon, MessageIcon::None);
+        }
+        QVERIFY2(answer.isEmpty() || w.mostrar().startsWith(answer), qPrintable(w.mostrar()));
+        if (answer != QStringLiteral("antes"))
+            QCOMPARE(w.mostrar().size(), 631);
+        if (code != 0)
+            QCOMPARE(w.h.printer->CodigoRetorno, short(code));
+        else
+            QVERIFY(w.h.printer->CodigoRetorno != 1);
+        QCOMPARE(w.running(), running);
+        QVERIFY(w.controlsEnabled());
+    }
+
+    void listsFollowTheSourcesAndDoubleClickSendsNothing() {
+        Fixture w;
+        w.h.docs.addInvoice(1);
+        w.h.docs.addInvoice(2);
+        w.h.docs.addCreditNote(5);
+        w.open();
+        w.click("Command3"); // no tick may print meanwhile
+
+        const auto shows = [](const QListWidget *list, const QList<PendingDocument> &documents) {
+            QStringList texts, wanted;
+            for (int i = 0; i < list->count(); ++i)
+                texts << list->item(i)->text();
+            for (const auto &d : documents)
+                wanted << d.vistaEspecial;
+            return texts == wanted;
+        };
+        PendingSources &sources = w.h.station->sources;
+        QListWidget *invoices = w.window->invoiceList();
+        QCOMPARE(invoices->count(), 2);
+        QVERIFY(shows(invoices, sources.invoices()));
+        QVERIFY(shows(w.window->creditNoteList(), sources.creditNotes()));
+
+        // A refresh that changes the list keeps the operator's selection.
+        invoices->setCurrentRow(1);
+        const QString selected = invoices->currentItem()->text();
+        w.h.docs.addInvoice(4);
+        QVERIFY(sources.RefrescaListas());
+        QCOMPARE(invoices->count(), 3);
+        QVERIFY(shows(invoices, sources.invoices()) && invoices->currentItem());
+        QCOMPARE(invoices->currentItem()->text(), selected);
+
+        for (QListWidget *list : {invoices, w.window->creditNoteList()})
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
+                               list->visualItemRect(list->item(0)).center());
+        QVERIFY(w.h.printer->calls.isEmpty());
+        QVERIFY(w.h.messages.messages.isEmpty());
     }
 };
 

@@ -7,6 +7,7 @@
 
 #include "support/DocumentFixture.h"
 #include "support/StationHarness.h"
+#include "support/StationProgram.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -71,11 +72,7 @@ public:
         return process;
     }
 
-    QString paper() const {
-        QFile file(printerDir() + QStringLiteral("/paper.txt"));
-        file.open(QIODevice::ReadOnly);
-        return QString::fromUtf8(file.readAll());
-    }
+    QString paper() const { return readPaper(printerDir()); }
 
     // How many times each entry point was called, counted by the virtual printer.
     QMap<QString, int> callsCounted() const {

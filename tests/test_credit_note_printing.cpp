@@ -96,29 +96,6 @@ private slots:
                  1);
     }
 
-    void pricesNegativeAndAtTheLimit() {
-        StationHarness h;
-        h.docs.addCreditNote(40, 1, QStringLiteral("PorcentImpuesto = 0"));
-        h.docs.addCreditNoteLine(40, 1, 1, 99999999, QStringLiteral("Justo"));
-        h.docs.addCreditNoteLine(40, 2, 1, 150000000, QStringLiteral("Grande"));
-        h.docs.addCreditNoteLine(40, 3, 1, -5, QStringLiteral("Negativo"));
-        h.start();
-        h.runUntilIdle();
-        QCOMPARE(h.printer->itemPrices(),
-                 (QStringList{QStringLiteral("Justo=99,999,999.00"),
-                              QStringLiteral("Grande=99,999,999.00"),
-                              QStringLiteral("Continua Item Anterior=50,000,001.00"),
-                              QStringLiteral("Negativo=-5.00")}));
-        // The printer refuses a negative price: the credit note stops and stays pending.
-        QCOMPARE(h.messages.texts().last(),
-                 stage(QStringLiteral("4")) +
-                     QStringLiteral("\rLa impresora no aceptó Bematech_FI_VendeArticulo (código "
-                                    "-27)."));
-        QVERIFY(h.messages.texts().first().startsWith(QStringLiteral("Status de la Impresora")));
-        QVERIFY(h.field(kNotas, 40, QStringLiteral("Control")).isNull());
-        QVERIFY(!h.station->robot.timerEnabled());
-    }
-
     void theGuardIsSharedWithInvoices() {
         StationHarness h;
         h.docs.addInvoice(5);
@@ -153,6 +130,14 @@ private slots:
                    QStringLiteral("\rLa impresora no aceptó Bematech_FI_AbreNotaDeCredito "
                                   "(código -27).")
             << false;
+        QTest::newRow("line refused")
+            << "refuse Bematech_FI_VendeArticulo"
+            << ""
+            << ""
+            << stage(QStringLiteral("4")) +
+                   QStringLiteral("\rLa impresora no aceptó Bematech_FI_VendeArticulo (código "
+                                  "-27).")
+            << true;
         QTest::newRow("closing refused")
             << "refuse Bematech_FI_CierraCuponReducido"
             << ""

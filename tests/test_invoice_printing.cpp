@@ -1,4 +1,3 @@
-#include "printer/LibraryPrinter.h"
 #include "support/StationHarness.h"
 
 #include <QLocale>
@@ -70,7 +69,6 @@ private slots:
         h.docs.addInvoiceLine(1, 4, 1, 9, QStringLiteral("Oculta"),
                               QStringLiteral("NoMostrarEnFactura = -1"));
         h.start();
-        QCOMPARE(h.station->robot.ModoCantidad, qint16(2));
         h.runUntilIdle();
 
         QCOMPARE(h.printer->callsTo(QStringLiteral("AbreComprobanteDeVentaEx")).first(),
@@ -89,23 +87,15 @@ private slots:
         QCOMPARE(h.field(kVentas, 1, QStringLiteral("Impresa")).toInt(), -1);
     }
 
-    void pricesAtTheLimitAreSplitIntoPieces() {
+    void pricesAboveTheLimitAreSplitIntoPieces() {
         StationHarness h;
         h.docs.addInvoice(1, 1, QStringLiteral("PorcentImpuesto = 0"));
-        h.docs.addInvoiceLine(1, 1, 1, 99999998.99, QStringLiteral("Uno"));
-        h.docs.addInvoiceLine(1, 2, 1, 99999999, QStringLiteral("Justo"));
-        h.docs.addInvoiceLine(1, 3, 1, 150000000, QStringLiteral("Dos"));
-        h.docs.addInvoiceLine(1, 4, 1, 250000000, QStringLiteral("Tres"));
+        h.docs.addInvoiceLine(1, 1, 1, 150000000, QStringLiteral("Dos"));
         h.start();
         h.runUntilIdle();
-        QCOMPARE(
-            h.printer->itemPrices(),
-            (QStringList{QStringLiteral("Uno=99,999,998.99"), QStringLiteral("Justo=99,999,999.00"),
-                         QStringLiteral("Dos=99,999,999.00"),
-                         QStringLiteral("Continua item anterior=50,000,001.00"),
-                         QStringLiteral("Tres=99,999,999.00"),
-                         QStringLiteral("Continua item anterior=99,999,999.00"),
-                         QStringLiteral("Continua item anterior=50,000,002.00")}));
+        QCOMPARE(h.printer->itemPrices(),
+                 (QStringList{QStringLiteral("Dos=99,999,999.00"),
+                              QStringLiteral("Continua item anterior=50,000,001.00")}));
     }
 
     void workstationSymbolsAreUsed() {
@@ -200,6 +190,24 @@ private slots:
         QVERIFY(!h.station->robot.timerEnabled());
     }
 
+    void quantityModeFromConfiguration_data() {
+        QTest::addColumn<QString>("values"); // VerCantidad, VerCantidadDecimal
+        QTest::addColumn<int>("mode");
+        QTest::newRow("whole") << "-1, 0" << 1;
+        QTest::newRow("decimal") << "0, -1" << 2;
+        QTest::newRow("both") << "-1, -1" << 3;
+        QTest::newRow("neither") << "0, 0" << 0;
+        QTest::newRow("null whole") << "NULL, -1" << 0;
+        QTest::newRow("null decimal") << "-1, NULL" << 0;
+    }
+    void quantityModeFromConfiguration() {
+        QFETCH(QString, values);
+        StationHarness h;
+        h.docs.setConfiguration(QStringLiteral("'J123456789', %1, 0").arg(values));
+        h.start();
+        QTEST(int(h.station->robot.ModoCantidad), "mode");
+    }
+
     void quantityModeZeroPrintsWholeQuantities() {
         StationHarness h;
         h.docs.setConfiguration(QStringLiteral("'J123456789', 0, 0, 0"));
@@ -208,7 +216,6 @@ private slots:
         h.docs.addInvoice(2);
         h.docs.addInvoiceLine(2, 1, 1, 2);
         h.start();
-        QCOMPARE(h.station->robot.ModoCantidad, qint16(0));
         h.runUntilIdle();
         QCOMPARE(h.printer->callsTo(QStringLiteral("VendeArticulo")).first(),
                  QStringLiteral("VendeArticulo(|Tres|1200|F|30.00|2|2.00|$|0,00)"));
@@ -221,13 +228,7 @@ private slots:
         StationHarness h;
         h.docs.addInvoice(8);
         h.docs.addInvoiceLine(8, 1, 1, 10);
-        Settings settings;
-        settings.RutaBaseDatos = h.docs.databasePath();
-        settings.Caja = 1;
-        h.station = std::make_unique<Station>(
-            settings, h.messages, h.clock, h.log,
-            std::make_unique<LibraryPrinter>(QStringLiteral("/no/existe/libimpresora.so")));
-        h.station->prepare();
+        h.start(1, QStringLiteral("/no/existe/libimpresora.so"));
         h.runUntilIdle();
         QCOMPARE(h.messages.messages.size(), 1);
         QVERIFY(h.messages.texts().first().startsWith(stage(2) + u'\r'));

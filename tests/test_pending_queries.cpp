@@ -75,22 +75,6 @@ private slots:
         QCOMPARE(codes(sources.invoices()), (QList<qint32>{13, 17}));
     }
 
-    void aRefreshThatFailsEmptiesTheSourcesAndRecovers() {
-        DocumentFixture f;
-        f.addInvoice(5);
-        PendingSources sources(f.databasePath(), 1);
-        QVERIFY(sources.RefrescaListas());
-        QCOMPARE(sources.invoices().size(), 1);
-        const QString moved = f.databasePath() + QStringLiteral(".fuera");
-        QVERIFY(QFile::rename(f.databasePath(), moved));
-        QVERIFY(!sources.RefrescaListas());
-        QVERIFY(sources.lastError().contains(QStringLiteral("Base de Datos.dba")));
-        QVERIFY(sources.invoices().isEmpty());
-        QVERIFY(QFile::rename(moved, f.databasePath()));
-        QVERIFY(sources.RefrescaListas());
-        QCOMPARE(sources.invoices().size(), 1);
-    }
-
     void configurationRecordAndUnknownFiles() {
         DocumentFixture f;
         PendingSources sources(f.databasePath(), 1);
@@ -109,29 +93,6 @@ private slots:
         QVERIFY(!connection.open(garbage.fileName(), QStringLiteral("basura"), &error));
         QVERIFY(error.contains(QStringLiteral("no es una base de datos reconocida")));
         QCOMPARE(detectEngine(f.databasePath()), DatabaseEngine::Sqlite);
-    }
-
-    void jetStatementsAreTheBackOfficeTexts() {
-        const Statements &jet = jetStatements();
-        QCOMPARE(jet.pendingInvoices(3),
-                 QStringLiteral("Select *, Vista1 + ' ' + RIF as VistaEspecial from [Consulta "
-                                "Ventas] Where Anulada<>true and Impresa<>True and Imprimir=true "
-                                "and Control Is Null and Local<>True and MáquinaFiscal=3 order by "
-                                "Código;"));
-        QCOMPARE(jet.pendingCreditNotes(-2),
-                 QStringLiteral("Select *, Vista4 + ' de ' + NombreCLiente + ' ' + RIF as "
-                                "VistaEspecial from [Consulta NotaCréditoVenta] Where "
-                                "Anulada<>true and Imprimir=true and Control Is Null and "
-                                "Impresa<>true and MáquinaFiscal=-2 order by Código;"));
-        QCOMPARE(jet.configuration(), QStringLiteral("Select * from [Configuración];"));
-        QCOMPARE(jet.invoiceHeader(1234),
-                 QStringLiteral("Select * from [Consulta Ventas] Where Código=1234"));
-        QCOMPARE(jet.invoiceLines(1234),
-                 QStringLiteral("Select * from [Consulta VentasDetalles] Where "
-                                "NoMostrarEnFactura=false and Venta=1234"));
-        QCOMPARE(jet.creditNoteLines(7),
-                 QStringLiteral("Select * from [Consulta NotaCréditoVenta Detalles] Where "
-                                "NotaCredVent=7 and NoMostrarEnFactura=false"));
     }
 
     // The ODBC path that reaches Access on Windows, exercised here through the SQLite3 driver.

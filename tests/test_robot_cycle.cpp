@@ -87,24 +87,11 @@ private slots:
         QCOMPARE(robot.Timer1.interval(), 1000);
     }
 
-    void startStopButtonTestsTheTimer() {
+    // Started, stopped and the captions are checked through the window in gui_window.
+    void aFailureOrAnIncompletePreparationStopsTheRobot() {
         Cycle c;
         c.f.addInvoice(1);
         auto &[f, sources, clock, log, robot, printer] = c;
-        QCOMPARE(robot.command3Caption(), QStringLiteral("Detener"));
-        QVERIFY(!robot.command10Enabled());
-        QVERIFY(robot.statusText().isEmpty());
-
-        robot.Command3_Click();
-        QVERIFY(!robot.timerEnabled());
-        QCOMPARE(robot.command3Caption(), QStringLiteral("Iniciar"));
-        QVERIFY(robot.command10Enabled());
-        QCOMPARE(robot.status(), Robot::Status::StoppedByOperator);
-        robot.Command3_Click();
-        QVERIFY(robot.timerEnabled());
-        QCOMPARE(robot.command3Caption(), QStringLiteral("Detener"));
-        QVERIFY(!robot.command10Enabled());
-
         // A printing failure stops the timer but not the caption; one click restarts it.
         printer.failNext = true;
         robot.tick();
@@ -132,9 +119,11 @@ private slots:
         QSignalSpy problems(&robot, &Robot::databaseProblem);
         QSignalSpy recoveries(&robot, &Robot::databaseRecovered);
 
+        QVERIFY(sources.RefrescaListas() && sources.invoices().size() == 1);
         const QString away = f.databasePath() + QStringLiteral(".fuera");
         QVERIFY(QFile::rename(f.databasePath(), away));
         robot.tick();
+        QVERIFY(sources.invoices().isEmpty());
         robot.tick();
         robot.tick();
         QVERIFY(printer.printed.isEmpty());
@@ -149,7 +138,9 @@ private slots:
         QFile logFile(log.path());
         QVERIFY(logFile.open(QIODevice::ReadOnly));
         const QString logged = QString::fromUtf8(logFile.readAll());
+        // Once, naming the database file.
         QCOMPARE(logged.count(QStringLiteral("No se pudo consultar la base de datos")), 1);
+        QVERIFY(logged.contains(QStringLiteral("Base de Datos.dba")));
         QVERIFY(logged.contains(QStringLiteral("La base de datos responde de nuevo.")));
     }
 

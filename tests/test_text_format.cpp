@@ -1,3 +1,4 @@
+#include "documents/ItemLines.h"
 #include "documents/TextFormat.h"
 #include "printer/Ansi.h"
 
@@ -96,6 +97,31 @@ private slots:
         QCOMPARE(formatPlainNumber(0.0000001, QLocale::c()), QStringLiteral("0.0000001"));
         QCOMPARE(zeroPad(800, 4), QStringLiteral("0800"));
         QCOMPARE(zeroPad(12345, 4), QStringLiteral("12345"));
+    }
+
+    // Item prices at and above the printer's limit go in pieces; beyond ten pieces, not at all.
+    void splitPrice_data() {
+        QTest::addColumn<double>("price");
+        QTest::addColumn<QList<double>>("pieces");
+        QTest::addColumn<bool>("printable");
+        QTest::newRow("below") << 99999998.99 << QList<double>{99999998.99} << true;
+        QTest::newRow("negative") << -5.0 << QList<double>{-5.0} << true;
+        QTest::newRow("at the limit") << 99999999.0 << QList<double>{99999999.0} << true;
+        QTest::newRow("two") << 150000000.0 << QList<double>{99999999.0, 50000001.0} << true;
+        QTest::newRow("three") << 250000000.0 << QList<double>{99999999.0, 99999999.0, 50000002.0}
+                               << true;
+        QTest::newRow("ten pieces") << 999999990.0 << QList<double>(10, 99999999.0) << true;
+        QTest::newRow("eleven pieces") << 999999991.0 << QList<double>{} << false;
+        QTest::newRow("not a number") << std::nan("") << QList<double>{} << false;
+    }
+    void splitPrice() {
+        QFETCH(double, price);
+        QFETCH(QList<double>, pieces);
+        QFETCH(bool, printable);
+        const auto split = ::splitPrice(price);
+        QCOMPARE(split.has_value(), printable);
+        if (split)
+            QCOMPARE(*split, pieces);
     }
 };
 

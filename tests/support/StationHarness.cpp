@@ -1,6 +1,7 @@
 #include "support/StationHarness.h"
 
 #include "printer/StationPrinter.h"
+#include "support/StationProgram.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -20,17 +21,21 @@ QString StationHarness::virtualPrinterPath() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/libvirtual-fiscal-printer.so");
 }
 
-void StationHarness::start(int caja) {
+void StationHarness::create(int caja, const QString &library) {
     Settings settings;
     settings.RutaBaseDatos = docs.databasePath();
     settings.RutaDatos = docs.directory();
     settings.RutaAplicacion = docs.directory();
     settings.Caja = caja;
     // In process, or through the bridge when FISCAL_PRINTER_BRIDGE names it.
-    auto recording = std::make_unique<RecordingPrinter>(
-        robot::makeStationPrinter(virtualPrinterPath(), &messages));
+    auto recording = std::make_unique<RecordingPrinter>(robot::makeStationPrinter(
+        library.isEmpty() ? virtualPrinterPath() : library, &messages));
     printer = recording.get();
     station = std::make_unique<Station>(settings, messages, clock, log, std::move(recording));
+}
+
+void StationHarness::start(int caja, const QString &library) {
+    create(caja, library);
     station->prepare();
 }
 
@@ -46,9 +51,7 @@ void StationHarness::runUntilIdle(int maxTicks) {
 }
 
 QString StationHarness::paper() const {
-    QFile file(printerDir.filePath(QStringLiteral("paper.txt")));
-    file.open(QIODevice::ReadOnly);
-    return QString::fromUtf8(file.readAll());
+    return readPaper(printerDir.path());
 }
 
 void StationHarness::setFaults(const QString &rules) {

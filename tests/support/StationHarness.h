@@ -17,8 +17,10 @@ public:
     StationHarness();
     ~StationHarness();
 
-    // Builds the station (Caja `caja`) and runs its first activation.
-    void start(int caja = 1);
+    // Builds the station (Caja `caja`) on `library`, the virtual printer when empty.
+    void create(int caja = 1, const QString &library = {});
+    // Builds it and runs its first activation.
+    void start(int caja = 1, const QString &library = {});
     // Runs robot ticks while the robot runs, until a tick finds nothing pending.
     void runUntilIdle(int maxTicks = 30);
 

@@ -1,0 +1,48 @@
+#include "support/StationProgram.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+QString readPaper(const QString &printerDir) {
+    QFile file(printerDir + QStringLiteral("/paper.txt"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+StationProgram::StationProgram(const QString &dataDir, const QString &printerDir)
+    : dataDir(dataDir), printerDir(printerDir),
+      environment(QProcessEnvironment::systemEnvironment()) {
+    environment.insert(QStringLiteral("VIRTUAL_PRINTER_DIR"), printerDir);
+    environment.remove(QStringLiteral("FISCAL_PRINTER_LIBRARY"));
+    // A platform that does not exist: a run that built a QApplication would abort.
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
+}
+
+QStringList StationProgram::untilIdle() {
+    return {QStringLiteral("--headless"), QStringLiteral("--exit-when-idle")};
+}
+
+std::unique_ptr<QProcess> StationProgram::start(const QStringList &args,
+                                                QProcess::ProcessChannelMode channels) const {
+    auto process = std::make_unique<QProcess>();
+    process->setProcessEnvironment(environment);
+    process->setProcessChannelMode(channels);
+    process->start(QCoreApplication::applicationDirPath() + QStringLiteral("/robot-fiscal"),
+                   QStringList{QStringLiteral("--dir"), dataDir} + args);
+    return process;
+}
+
+ProgramRun StationProgram::run(const QStringList &args) const {
+    const auto process = start(args, QProcess::SeparateChannels);
+    ProgramRun result;
+    if (!process->waitForFinished(60000)) {
+        process->kill();
+        process->waitForFinished();
+        result.err = QStringLiteral("did not finish: ") + process->errorString();
+        return result;
+    }
+    result.crashed = process->exitStatus() == QProcess::CrashExit;
+    result.exitCode = result.crashed ? -2 : process->exitCode();
+    result.out = QString::fromUtf8(process->readAllStandardOutput());
+    result.err = QString::fromUtf8(process->readAllStandardError());
+    return result;
+}
