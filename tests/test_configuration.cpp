@@ -20,50 +20,55 @@ class TestConfiguration : public QObject {
     }
 
 private slots:
-    void typicalFileAndDataPaths() {
-        const auto r = read("Datos: D:\\Datos\\\r\nImpresora: BEMATECH \r\nPuerto:COM3\r\n"
-                            "80Columnas:-1\r\nSerial:ABC123\r\nCaja:3\r\nOtra:cosa\r\n");
-        QCOMPARE(r.outcome, ConfigurationReading::Outcome::Ok);
+    // What the fields give: database|data directory|printer|port|80 columns|serial|caja.
+    void fields_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("settings");
         // The blank after the colon stays in the database path but not in the data directory;
         // backslashes act as separators here.
-        QCOMPARE(r.settings.RutaBaseDatos, QStringLiteral(" D:/Datos/Base de Datos.dba"));
-        QCOMPARE(r.settings.RutaDatos, QStringLiteral("D:/Datos/"));
-        QCOMPARE(r.settings.TipoImpresora, QStringLiteral("BEMATECH"));
-        QCOMPARE(r.settings.Puerto, QStringLiteral("COM3"));
-        QCOMPARE(r.settings.Columnas80, false);
-        QCOMPARE(r.settings.SerialImpresora, QStringLiteral("ABC123"));
-        QCOMPARE(r.settings.Caja, 3);
-    }
-
-    void fieldsAreSplitAtCommasUnlessQuoted() {
+        QTest::newRow("typical")
+            << QByteArray("Datos: D:\\Datos\\\r\nImpresora: BEMATECH \r\n"
+                          "Puerto:COM3\r\n80Columnas:-1\r\nSerial:ABC123\r\n"
+                          "Caja:3\r\nOtra:cosa\r\n")
+            << QStringLiteral(" D:/Datos/Base de Datos.dba|D:/Datos/|BEMATECH|COM3|0|ABC123|3");
         // A quoted field keeps its comma; an unquoted comma shifts every later position.
-        auto r = read("\"Datos:/srv/a,b/\"\nImpresora:BEMATECH\nPuerto:COM2\n");
-        QCOMPARE(r.settings.RutaDatos, QStringLiteral("/srv/a,b/"));
-        QCOMPARE(r.settings.Puerto, QStringLiteral("COM2"));
-        r = read("Datos:/srv/a,b/\nImpresora:BEMATECH\nPuerto:COM2\n");
-        QCOMPARE(r.settings.RutaDatos, QStringLiteral("/srv/a"));
-        QCOMPARE(r.settings.TipoImpresora, QString());       // position 2 holds "b/"
-        QCOMPARE(r.settings.Puerto, QStringLiteral("COM1")); // position 3 holds the printer key
+        QTest::newRow("quoted comma")
+            << QByteArray("\"Datos:/srv/a,b/\"\nImpresora:BEMATECH\nPuerto:COM2\n")
+            << QStringLiteral("/srv/a,b/Base de Datos.dba|/srv/a,b/|BEMATECH|COM2|0||0");
+        QTest::newRow("unquoted comma")
+            << QByteArray("Datos:/srv/a,b/\nImpresora:BEMATECH\nPuerto:COM2\n")
+            << QStringLiteral("/srv/aBase de Datos.dba|/srv/a||COM1|0||0");
+        // Keys only count in their own position; no printer-type test is made then.
+        QTest::newRow("positions")
+            << QByteArray("Caja:5\nSerial:X\n80Columnas:0\nPuerto:COM4\nImpresora:OTRA\n"
+                          "Datos:/srv/\n")
+            << QStringLiteral("|||COM1|0||0");
+        // The port defaults to COM1; 80 columns is anything but -1, empty included.
+        QTest::newRow("empty values") << QByteArray("Datos:\nImpresora:\nPuerto:   \n80Columnas:\n")
+                                      << QStringLiteral("|||COM1|1||0");
+        QTest::newRow("short file")
+            << QByteArray("Datos:/x/\nImpresora:BEMATECH\n")
+            << QStringLiteral("/x/Base de Datos.dba|/x/|BEMATECH|COM1|0||0");
+        QTest::newRow("Windows-1252")
+            << QByteArray("Datos:/srv/A\xf1o/\nImpresora:BEMATECH\n"
+                          "Puerto:\n80Columnas:\nSerial:N\xba\x80\n")
+            << QStringLiteral("/srv/Año/Base de Datos.dba|/srv/Año/|BEMATECH|COM1|1|Nº€|0");
     }
-
-    void keysOnlyCountInTheirOwnPosition() {
-        const auto r = read("Caja:5\nSerial:X\n80Columnas:0\nPuerto:COM4\nImpresora:OTRA\n"
-                            "Datos:/srv/\n");
-        QCOMPARE(r.outcome, ConfigurationReading::Outcome::Ok); // no printer-type test made
-        QCOMPARE(r.settings.Caja, 0);
-        QCOMPARE(r.settings.Puerto, QStringLiteral("COM1"));
-        QCOMPARE(r.settings.RutaDatos, QString());
-        QCOMPARE(r.settings.Columnas80, false);
-        QVERIFY(!startStation(dir.path()).ok); // the empty data directory has no marker
-    }
-
-    void emptyValuesAndTheColumnsFlag() {
-        auto r = read("Datos:\nImpresora:\nPuerto:   \n80Columnas:\n");
+    void fields() {
+        QFETCH(QByteArray, content);
+        const auto r = read(content);
         QCOMPARE(r.outcome, ConfigurationReading::Outcome::Ok);
-        QCOMPARE(r.settings.Puerto, QStringLiteral("COM1"));
-        QCOMPARE(r.settings.Columnas80, true); // anything but -1, empty included
-        r = read("Datos:/x/\nImpresora:BEMATECH\n");
-        QCOMPARE(r.settings.Puerto, QStringLiteral("COM1"));
+        const Settings &s = r.settings;
+        QTEST(
+            QStringList({s.RutaBaseDatos, s.RutaDatos, s.TipoImpresora, s.Puerto,
+                         QString::number(s.Columnas80), s.SerialImpresora, QString::number(s.Caja)})
+                .join(u'|'),
+            "settings");
+    }
+
+    void aConfigurationWithoutDataDirectoryDoesNotStart() {
+        read("Caja:5\nDatos:/srv/\n");
+        QVERIFY(!startStation(dir.path()).ok); // the empty data directory has no marker
     }
 
     void printerTypeIsCaseSensitive() {
@@ -99,13 +104,6 @@ private slots:
                             "Caja:99999999999\n");
         QCOMPARE(r.outcome, ConfigurationReading::Outcome::BadCaja);
         QVERIFY(r.message.contains(QStringLiteral("99999999999")));
-    }
-
-    void fileIsWindows1252() {
-        const auto r = read("Datos:/srv/A\xf1o/\nImpresora:BEMATECH\nPuerto:\n80Columnas:\n"
-                            "Serial:N\xba\x80\n");
-        QCOMPARE(r.settings.RutaDatos, QStringLiteral("/srv/Año/"));
-        QCOMPARE(r.settings.SerialImpresora, QStringLiteral("Nº€"));
     }
 
     void missingFileIsAClearRefusal() {
