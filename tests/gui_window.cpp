@@ -261,7 +261,8 @@ private slots:
         row("X", "", "Command21", "LecturaX() RetornoImpresora()", "LECTURA X", {}, before, 1);
         row("Z", "", "Command6", "ReduccionZ(|) RetornoImpresora()", "REDUCCIÓN Z N° 0001", {},
             before, 1);
-        row("drawer", "", "Command22", "AccionaGaveta()", "GAVETA ABIERTA", {}, before, 1);
+        row("drawer", "", "Command22", "AccionaGaveta() RetornoImpresora()", "GAVETA ABIERTA", {},
+            before, 1);
         row("X restarts a stopped robot", "stopped", "Command21", "LecturaX() RetornoImpresora()",
             "LECTURA X", {}, before, 1);
         row("X refused", "refuse Bematech_FI_LecturaX", "Command21", "", "!LECTURA X",
@@ -270,7 +271,7 @@ private slots:
             QStringLiteral("Reducción Z") + refused, before, -27);
         row("drawer offline", "offline", "Command22", "", "!GAVETA ABIERTA",
             QStringLiteral("Abrir G|Error de comunicación con la impresora."), before, 0);
-        row("cancel", "coupon-open", "Command1", "AnulaCupon()", "ANULADO",
+        row("cancel", "coupon-open", "Command1", "AnulaCupon() RetornoImpresora()", "ANULADO",
             QStringLiteral("|Listo."), before, 1);
         row("cancel, nothing open", "", "Command1", "AnulaCupon() RetornoImpresora()", "",
             QStringLiteral("Anula Cupon|Status de la Impresora: 6,0,4\r\nCancelamiento no "

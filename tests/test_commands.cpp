@@ -57,23 +57,25 @@ void TestCommands::stepsHoldTheRobotAroundTheCall() {
     const CommandOutcome refused = commands.AnulaCupon();
     QVERIFY(refused.called);
     QCOMPARE(refused.code, short(-27));
-    QCOMPARE(
-        printer.calls,
-        (QStringList{QStringLiteral("disable"), QStringLiteral("ReduccionZ(|)"),
-                     QStringLiteral("RetornoImpresora()"), QStringLiteral("enable"),
-                     QStringLiteral("disable"), QStringLiteral("LecturaX()"),
-                     QStringLiteral("RetornoImpresora()"), QStringLiteral("enable"),
-                     QStringLiteral("disable"), QStringLiteral("AccionaGaveta()"),
-                     QStringLiteral("enable"), QStringLiteral("AbreComprobanteDeVentaEx(V1|C|-)"),
-                     // "Listo." comes once the robot runs again.
-                     QStringLiteral("disable"), QStringLiteral("AnulaCupon()"),
-                     QStringLiteral("enable"), QStringLiteral("message[] Listo."),
-                     // A refusal is shown while the robot is still held.
-                     QStringLiteral("disable"), QStringLiteral("AnulaCupon()"),
-                     QStringLiteral("RetornoImpresora()"),
-                     QStringLiteral("message[Anula Cupon] Status de la Impresora: 6,0,4\r\n"
-                                    "Cancelamiento no permitido\r"),
-                     QStringLiteral("enable")}));
+    QCOMPARE(printer.calls,
+             (QStringList{QStringLiteral("disable"), QStringLiteral("ReduccionZ(|)"),
+                          QStringLiteral("RetornoImpresora()"), QStringLiteral("enable"),
+                          QStringLiteral("disable"), QStringLiteral("LecturaX()"),
+                          QStringLiteral("RetornoImpresora()"), QStringLiteral("enable"),
+                          // A return code of 1 is checked against the printer's status too.
+                          QStringLiteral("disable"), QStringLiteral("AccionaGaveta()"),
+                          QStringLiteral("RetornoImpresora()"), QStringLiteral("enable"),
+                          QStringLiteral("AbreComprobanteDeVentaEx(V1|C|-)"),
+                          // "Listo." comes once the robot runs again.
+                          QStringLiteral("disable"), QStringLiteral("AnulaCupon()"),
+                          QStringLiteral("RetornoImpresora()"), QStringLiteral("enable"),
+                          QStringLiteral("message[] Listo."),
+                          // A refusal is shown while the robot is still held.
+                          QStringLiteral("disable"), QStringLiteral("AnulaCupon()"),
+                          QStringLiteral("RetornoImpresora()"),
+                          QStringLiteral("message[Anula Cupon] Status de la Impresora: 6,0,4\r\n"
+                                         "Cancelamiento no permitido\r"),
+                          QStringLiteral("enable")}));
 
     // A library that is not there: named to the operator, the controls back, nothing thrown.
     RecordingPrinter missing(std::make_unique<LibraryPrinter>(QStringLiteral("/no/existe/lib.so")));
@@ -110,6 +112,15 @@ void TestCommands::commandLineActions_data() {
     // Nothing open to cancel: the printer's answer on standard error, and a failure status.
     row("cancel refused", "", {"--cancel-coupon"}, 4, "Anula Cupon: ", "Cancelamiento no permitido",
         "");
+    // The library answers 1 but the printer did not execute: never "correcto", never status 0.
+    row("report X not executed", "fault:ack21 Bematech_FI_LecturaX", {"--report-x"}, 4,
+        "Lectura X: no realizado", "Comando no ejecutado", "!LECTURA X");
+    row("report Z not executed", "fault:ack21 Bematech_FI_ReduccionZ", {"--report-z"}, 4,
+        "Reducción Z: no realizado", "Comando no ejecutado", "!REDUCCIÓN Z");
+    row("drawer not executed", "fault:ack21 Bematech_FI_AccionaGaveta", {"--open-drawer"}, 4,
+        "Abrir G: no realizado", "Comando no ejecutado", "");
+    row("query not executed", "fault:ack21 Bematech_FI_NumeroReducciones", {"--query", "7"}, 4, "",
+        "Comando no ejecutado", "");
     row("query out of range", "", {"--query", "9"}, 1, "", "", "");
     row("two actions", "", {"--report-x", "--report-z"}, 1, "", "", "");
     // The actions never open the document database.
@@ -137,6 +148,10 @@ void TestCommands::commandLineActions() {
     } else if (setup == QStringLiteral("no-library")) {
         station.environment.insert(QStringLiteral("FISCAL_PRINTER_LIBRARY"),
                                    QStringLiteral("/no/existe/libimpresora.so"));
+    } else if (setup.startsWith(QStringLiteral("fault:"))) {
+        QFile faults(printerDir.filePath(QStringLiteral("faults")));
+        QVERIFY(faults.open(QIODevice::WriteOnly));
+        faults.write(setup.mid(6).toUtf8() + '\n');
     } else if (setup == QStringLiteral("no-marker")) {
         QVERIFY(QFile::remove(data.filePath(QStringLiteral("ActualizadorAlmacoraTerminal.inf"))));
     }

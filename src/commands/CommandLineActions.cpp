@@ -2,6 +2,7 @@
 
 #include "commands/FiscalCommands.h"
 #include "commands/InformationQueries.h"
+#include "printer/AnalizaRetorno.h"
 
 #include <QCommandLineParser>
 #include <QTextStream>
@@ -17,6 +18,8 @@ QString outcomeLine(const QString &titulo, const CommandOutcome &outcome) {
         return titulo + QStringLiteral(": no se pudo usar la librería de la impresora.");
     if (outcome.succeeded())
         return titulo + QStringLiteral(": correcto (código de retorno 1).");
+    if (outcome.code == 1)
+        return titulo + QStringLiteral(": no realizado (la impresora no lo ejecutó).");
     return titulo + QStringLiteral(": no realizado (código de retorno %1).").arg(outcome.code);
 }
 
@@ -90,16 +93,21 @@ QString CommandLineActions::problem() const {
 int CommandLineActions::run(FiscalPrinter &printer, OperatorMessages &messages,
                             QTextStream &out) const {
     if (parser.isSet(query)) {
-        const QueryAnswer result =
-            InformationQueries(printer, messages).ask(parser.value(query).toInt());
-        if (result.called) {
+        const int prueba = parser.value(query).toInt();
+        const QueryAnswer result = InformationQueries(printer, messages).ask(prueba);
+        // The answer alone does not say the printer executed the query: its status does, and
+        // an answer the printer did not give is not written out.
+        const bool accepted =
+            result.called && AnalizaRetorno(printer, messages, QString(), QString(), result.code,
+                                            InformationQueries::caption(prueba));
+        if (accepted) {
             // The blanks the library left in the buffer are only noise on a terminal.
             QString answer = result.answer;
             while (!answer.isEmpty() && answer.back().isSpace())
                 answer.chop(1);
             out << answer << Qt::endl;
         }
-        return exitStatus(result.called && result.code == 1);
+        return exitStatus(accepted);
     }
 
     // Nothing runs the robot here, so there are no controls to hold.

@@ -18,9 +18,13 @@ CommandOutcome FiscalCommands::run(const QString &titulo, Analysis analysis,
         outcome.called = true;
         outcome.code = printer.CodigoRetorno;
         // Shown while the robot is still held: after a refused cancellation the coupon may
-        // still be open, and the operator must read that before anything else prints.
-        if (analysis == Analysis::Always || outcome.code != 1)
-            AnalizaRetorno(printer, messages, QString(), QString(), printer.CodigoRetorno, titulo);
+        // still be open, and the operator must read that before anything else prints. The
+        // drawer and the cancellation stay silent only when the printer's status is clean.
+        if (analysis == Analysis::Always || outcome.code != 1 || !printerStatusClean(printer))
+            outcome.accepted = AnalizaRetorno(printer, messages, QString(), QString(),
+                                              printer.CodigoRetorno, titulo);
+        else
+            outcome.accepted = true;
     } catch (const PrinterUnavailable &e) {
         // The message names the library or the entry point; the command then ends as usual.
         messages.show(e.text, MessageIcon::Critical, titulo);

@@ -8,9 +8,12 @@ class OperatorMessages;
 
 // What one operator command got from the printer library.
 struct CommandOutcome {
-    bool called = false; // false: the library could not be used, nothing reached the printer
-    short code = 0;      // the library's return code when called
-    bool succeeded() const { return called && code == 1; }
+    bool called = false;   // false: the library could not be used, nothing reached the printer
+    short code = 0;        // the library's return code when called
+    bool accepted = false; // the return analysis found the printer did what it was asked
+    // A return code of 1 alone is not enough: the printer may still answer "not executed"
+    // (ACK 21) or report an error in its status.
+    bool succeeded() const { return called && accepted; }
 };
 
 // The operator's direct printer commands: the Z and X reports, the cash drawer and the coupon

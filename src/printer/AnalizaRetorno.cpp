@@ -81,3 +81,11 @@ bool AnalizaRetorno(FiscalPrinter &printer, OperatorMessages &messages, const QS
     messages.show(text, MessageIcon::Information, Titulo);
     return false;
 }
+
+bool printerStatusClean(FiscalPrinter &printer) {
+    short ack = 0;
+    short st1 = 0;
+    short st2 = 0;
+    printer.RetornoImpresora(ack, st1, st2);
+    return ack != 21 && st1 == 0 && st2 == 0;
+}

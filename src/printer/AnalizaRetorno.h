@@ -10,3 +10,7 @@
 // codes 1 and -27; a PrinterUnavailable from that read reaches the caller.
 bool AnalizaRetorno(FiscalPrinter &printer, OperatorMessages &messages, const QString &Mensaje,
                     const QString &MensajeAdicional, short Retorno, const QString &Titulo);
+
+// Reads the printer's status silently: true when AnalizaRetorno would find nothing to report
+// (no ACK 21, no status bit set).
+bool printerStatusClean(FiscalPrinter &printer);
