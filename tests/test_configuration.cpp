@@ -46,6 +46,11 @@ private slots:
         // The port defaults to COM1; 80 columns is anything but -1, empty included.
         QTest::newRow("empty values") << QByteArray("Datos:\nImpresora:\nPuerto:   \n80Columnas:\n")
                                       << QStringLiteral("|||COM1|1||0");
+        // Only spaces are blanks: a tab or a no-break space belongs to the value.
+        QTest::newRow("tab and no-break space")
+            << QByteArray("Datos:/x/\nImpresora:BEMATECH\nPuerto:\tCOM2\n80Columnas:\n"
+                          "Serial:\xa0S1 \n")
+            << QStringLiteral("/x/Base de Datos.dba|/x/|BEMATECH|\tCOM2|1|\u00a0S1|0");
         QTest::newRow("short file")
             << QByteArray("Datos:/x/\nImpresora:BEMATECH\n")
             << QStringLiteral("/x/Base de Datos.dba|/x/|BEMATECH|COM1|0||0");

@@ -12,7 +12,7 @@
 namespace {
 
 // Splits the file into fields the way the configuration has always been read: a field ends at
-// a comma or a line end, leading blanks are skipped, and a quoted field may hold commas.
+// a comma or a line end, leading spaces are skipped, and a quoted field may hold commas.
 QStringList readFields(const QString &text) {
     QStringList fields;
     const qsizetype n = text.size();
@@ -25,7 +25,7 @@ QStringList readFields(const QString &text) {
             ++i;
     };
     while (i < n) {
-        while (i < n && (text[i] == u' ' || text[i] == u'\t'))
+        while (i < n && text[i] == u' ')
             ++i;
         QString field;
         if (i < n && text[i] == u'"') {
@@ -48,6 +48,18 @@ QStringList readFields(const QString &text) {
             skipLineEnd();
     }
     return fields;
+}
+
+// Only spaces are blanks here: a tab or a no-break space is part of the value, as the file has
+// always been read.
+QString withoutOuterSpaces(const QString &text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.mid(begin, end - begin);
 }
 
 // The decimal number at the start of the text: blanks inside it are ignored and reading stops
@@ -122,7 +134,7 @@ ConfigurationReading LeeConfiguracion(const QString &path) {
         if (!field.contains(key))
             continue;
         const QString value = field.mid(key.size());
-        const QString trimmed = value.trimmed();
+        const QString trimmed = withoutOuterSpaces(value);
         if (trimmed.isEmpty() && position != 4)
             continue;
         switch (position) {
