@@ -94,4 +94,7 @@ struct FiscalMemory {
     std::optional<Document> document;
     PrinterStatus last;
     std::string lastCall;
+    // Some printers give a document its number when it opens (a cancelled one keeps it), others
+    // when it closes.
+    bool numbersAtOpening = false;
 };

@@ -111,6 +111,7 @@ Outcome PrinterModel::openSale(const std::string &rif, const std::string &name,
         return Outcome::invalid();
 
     m.document = newDocument(DocumentKind::Sale, m.documents + 1);
+    numberIfAtOpening();
     paper.rule();
     paper.print(ansi("CUPÓN FISCAL N° ") + digits(m.document->number, 6));
     paper.print("RIF: " + rif);
@@ -144,6 +145,7 @@ Outcome PrinterModel::openCreditNote(const std::array<std::string, 10> &t) {
         return Outcome::invalid();
 
     m.document = newDocument(DocumentKind::CreditNote, m.documents + 1);
+    numberIfAtOpening();
     paper.rule();
     paper.print(ansi("NOTA DE CRÉDITO N° ") + digits(m.document->number, 6));
     paper.print("Nombre: " + t[0]);
@@ -303,6 +305,11 @@ Outcome PrinterModel::closeCreditNote(const std::string &form, const std::string
     m.day.creditTaxCents += doc.taxCents();
     completeDocument(ansi("NOTA DE CRÉDITO N° ") + digits(doc.number, 6) + " CERRADA");
     return Outcome::done();
+}
+
+void PrinterModel::numberIfAtOpening() {
+    if (m.numbersAtOpening)
+        m.documents = m.document->number;
 }
 
 void PrinterModel::completeDocument(const std::string &closedMarker) {

@@ -56,6 +56,8 @@ private:
     // Queries still answer during a document; ST1 says that one is open.
     Outcome answer(const std::string &text) const;
     void printDayTotals(const DayTotals &totals);
+    // On a printer that numbers documents when they open, the counter moves at once.
+    void numberIfAtOpening();
     void completeDocument(const std::string &closedMarker);
 
     FiscalMemory &m;

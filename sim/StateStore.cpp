@@ -84,6 +84,8 @@ std::string serialized(const FiscalMemory &m) {
         << "day=" << day(m.day) << '\n'
         << "last=" << m.last.ack << ',' << m.last.st1 << ',' << m.last.st2 << ','
         << escaped(m.lastCall) << '\n';
+    if (m.numbersAtOpening)
+        out << "numbering=opening\n";
     if (const auto &r = m.lastReduction) {
         const DateTime &w = r->when;
         out << "reduction=" << r->number << ',' << w.year << ',' << w.month << ',' << w.day << ','
@@ -115,6 +117,10 @@ bool readLine(const std::string &key, const std::string &value, FiscalMemory &m)
     } else if (key == "last") {
         in >> m.last.ack >> m.last.st1 >> m.last.st2;
         m.lastCall = in.rest();
+    } else if (key == "numbering") {
+        if (value != "opening" && value != "closing")
+            return false;
+        m.numbersAtOpening = value == "opening";
     } else if (key == "reduction") {
         Reduction r;
         DateTime &w = r.when;
@@ -153,8 +159,12 @@ namespace StateStore {
 std::optional<FiscalMemory> load(const std::string &dir, std::string *error) {
     std::string bytes;
     switch (platform::readFile(dir + kFileName, &bytes)) {
-    case platform::ReadResult::Missing:
-        return FiscalMemory{};
+    case platform::ReadResult::Missing: {
+        // A new printer: which numbering rule it follows is chosen once, when it is made.
+        FiscalMemory fresh;
+        fresh.numbersAtOpening = platform::environment("VIRTUAL_PRINTER_NUMBERING") == "opening";
+        return fresh;
+    }
     case platform::ReadResult::Failed:
         *error = "cannot read the file";
         return std::nullopt;

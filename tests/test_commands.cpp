@@ -3,6 +3,7 @@
 #include "commands/FiscalCommands.h"
 #include "core/OperatorMessages.h"
 #include "db/DocumentSchema.h"
+#include "db/PrintJournal.h"
 #include "printer/LibraryPrinter.h"
 #include "support/RecordingPrinter.h"
 #include "support/StationProgram.h"
@@ -48,15 +49,33 @@ void TestCommands::stepsHoldTheRobotAroundTheCall() {
         printer.calls << (estado ? QStringLiteral("enable") : QStringLiteral("disable"));
     });
 
+    // A cancellation is recorded in the journal first, and put back when the printer refuses.
+    PrintJournal journal;
+    QString error;
+    QVERIFY2(journal.open(printerDir.filePath(QStringLiteral("diario.db")), &error),
+             qPrintable(error));
+    commands.recordCancellationsIn(&journal);
+    const auto states = [&journal] {
+        QList<PrintJournal::State> list;
+        const auto entries = journal.unfinished(nullptr);
+        for (const PrintJournal::Entry &e : entries ? *entries : QList<PrintJournal::Entry>{})
+            list << e.state;
+        return list;
+    };
+
     QVERIFY(commands.CierreZ().succeeded());
     QVERIFY(commands.CierreX().succeeded());
     QVERIFY(commands.AbrirGaveta().succeeded());
     QVERIFY(printer.AbreComprobanteDeVentaEx(QStringLiteral("V1"), QStringLiteral("C"),
                                              QStringLiteral("-")) == 1);
+    QVERIFY(journal.begin(DocumentKind::Factura, 7, 1, 0, 0, &error) > 0);
     QVERIFY(commands.AnulaCupon().succeeded());
+    QVERIFY(states().isEmpty()); // cancelled: may print again
+    QVERIFY(journal.begin(DocumentKind::Factura, 8, 1, 0, 0, &error) > 0);
     const CommandOutcome refused = commands.AnulaCupon();
     QVERIFY(refused.called);
     QCOMPARE(refused.code, short(-27));
+    QCOMPARE(states(), QList<PrintJournal::State>{PrintJournal::State::Printing});
     QCOMPARE(printer.calls,
              (QStringList{QStringLiteral("disable"), QStringLiteral("ReduccionZ(|)"),
                           QStringLiteral("RetornoImpresora()"), QStringLiteral("enable"),

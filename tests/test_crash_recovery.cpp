@@ -5,6 +5,7 @@
 // library in the bridge program: the bridge dies or hangs in the middle of each call while the
 // station lives on.
 
+#include "printer/LibraryPrinter.h"
 #include "support/DocumentFixture.h"
 #include "support/StationHarness.h"
 #include "support/StationProgram.h"
@@ -36,10 +37,16 @@ void addDocuments(DocumentFixture &docs) {
     docs.addCreditNoteLine(2, 1, 1, 100);
 }
 
+// When the printer gives a document its number, and who cancels a coupon left open.
+enum class Numbering { AtClosing, AtOpening };
+enum class Cancelling { ByStation, Outside };
+
 // One data directory with the documents.
 class Scenario {
 public:
-    Scenario() {
+    explicit Scenario(Numbering numbering = Numbering::AtClosing,
+                      Cancelling cancelling = Cancelling::ByStation)
+        : numbering(numbering), cancelling(cancelling) {
         docs.setConfiguration();
         docs.writeStationFiles(1);
         addDocuments(docs);
@@ -61,6 +68,9 @@ public:
         env.insert(QStringLiteral("VIRTUAL_PRINTER_DIR"), printerDir());
         env.remove(QStringLiteral("FISCAL_PRINTER_LIBRARY"));
         env.remove(QStringLiteral("FISCAL_PRINTER_BRIDGE")); // the crash rule must kill the station
+        env.insert(QStringLiteral("VIRTUAL_PRINTER_NUMBERING"), numbering == Numbering::AtOpening
+                                                                    ? QStringLiteral("opening")
+                                                                    : QStringLiteral("closing"));
         process->setProcessEnvironment(env);
         process->setProcessChannelMode(QProcess::MergedChannels);
         QStringList args{QStringLiteral("--dir"), docs.directory()};
@@ -88,7 +98,19 @@ public:
         return counted;
     }
 
+    // A technician's cancellation on the printer itself, which the station's journal never
+    // hears of.
+    void cancelOutside() const {
+        qputenv("VIRTUAL_PRINTER_DIR", printerDir().toUtf8());
+        LibraryPrinter(QCoreApplication::applicationDirPath() +
+                       QStringLiteral("/libvirtual-fiscal-printer.so"))
+            .AnulaCupon();
+        qunsetenv("VIRTUAL_PRINTER_DIR");
+    }
+
     DocumentFixture docs;
+    const Numbering numbering;
+    const Cancelling cancelling;
     QString label;
     bool recovered = false;
 };
@@ -109,18 +131,36 @@ QList<Run> runAll(const QList<Scenario *> &scenarios, const QStringList &action 
     return runs;
 }
 
-// What an operator does after a crash: start again, cancelling a coupon left open.
+QMultiMap<QString, QString> completedOnPaper(const QString &paper);
+
+// What an operator does after a crash: start again, cancelling a coupon left open, and for a
+// document held back because nobody can tell whether it was issued, look at the paper and let
+// it print again when it was not.
 void recoverAll(const QList<Scenario *> &scenarios) {
     QList<Scenario *> pending = scenarios;
-    for (int round = 0; round < 3 && !pending.isEmpty(); ++round) {
+    for (int round = 0; round < 4 && !pending.isEmpty(); ++round) {
         const QList<Run> runs = runAll(pending);
+        QList<Scenario *> byStation;
         QList<Scenario *> stuck;
         for (qsizetype i = 0; i < pending.size(); ++i) {
-            pending[i]->recovered = !runs[i].crashed && runs[i].exitCode == 0;
-            if (!pending[i]->recovered)
-                stuck.append(pending[i]);
+            Scenario *s = pending[i];
+            s->recovered = !runs[i].crashed && runs[i].exitCode == 0;
+            if (s->recovered)
+                continue;
+            stuck.append(s);
+            if (runs[i].output.contains(QStringLiteral("No se imprimirá automáticamente"))) {
+                for (const auto &[customer, document] :
+                     {std::pair{"Cliente 1", "factura:1"}, std::pair{"Cliente 2", "nota:2"}})
+                    if (!completedOnPaper(s->paper()).contains(QString::fromUtf8(customer)))
+                        runAll({s},
+                               {QStringLiteral("--allow-reprint"), QString::fromUtf8(document)});
+            } else if (s->cancelling == Cancelling::Outside) {
+                s->cancelOutside();
+            } else {
+                byStation.append(s);
+            }
         }
-        runAll(stuck, {QStringLiteral("--cancel-coupon")});
+        runAll(byStation, {QStringLiteral("--cancel-coupon")});
         pending = stuck;
     }
 }
@@ -216,28 +256,45 @@ private slots:
         const QMap<QString, int> calls = clean.callsCounted();
         QVERIFY(calls.value(QStringLiteral("Bematech_FI_VendeArticulo")) == 3);
 
-        std::vector<std::unique_ptr<Scenario>> crashes;
-        for (auto it = calls.begin(); it != calls.end(); ++it) {
-            for (int call = 1; call <= it.value(); ++call) {
-                auto s = std::make_unique<Scenario>();
-                s->label = QStringLiteral("%1 #%2").arg(it.key()).arg(call);
-                s->setFaults(QStringLiteral("crash %1 %2").arg(it.key()).arg(call));
-                crashes.push_back(std::move(s));
+        // Every crash point under both numbering rules, the coupon left open cancelled through
+        // the station or on the printer itself; one numbering rule at a time.
+        QMap<QString, int> pointsBy;
+        for (const Numbering numbering : {Numbering::AtClosing, Numbering::AtOpening}) {
+            std::vector<std::unique_ptr<Scenario>> crashes;
+            for (const Cancelling cancelling : {Cancelling::ByStation, Cancelling::Outside}) {
+                for (auto it = calls.begin(); it != calls.end(); ++it) {
+                    for (int call = 1; call <= it.value(); ++call) {
+                        auto s = std::make_unique<Scenario>(numbering, cancelling);
+                        s->label =
+                            QStringLiteral("%1 #%2 (numeración al %3, anulación %4)")
+                                .arg(it.key())
+                                .arg(call)
+                                .arg(numbering == Numbering::AtOpening ? QStringLiteral("abrir")
+                                                                       : QStringLiteral("cerrar"),
+                                     cancelling == Cancelling::Outside
+                                         ? QStringLiteral("desde fuera")
+                                         : QStringLiteral("por la estación"));
+                        s->setFaults(QStringLiteral("crash %1 %2").arg(it.key()).arg(call));
+                        crashes.push_back(std::move(s));
+                    }
+                }
             }
-        }
-        QList<Scenario *> all;
-        for (auto &s : crashes)
-            all.append(s.get());
-        const QList<Run> runs = runAll(all);
-        for (qsizetype i = 0; i < all.size(); ++i) {
-            QVERIFY2(runs[i].crashed, qPrintable(all[i]->label + u'\n' + runs[i].output));
-            all[i]->setFaults({});
-        }
-        recoverAll(all);
-        for (Scenario *s : all) {
-            QVERIFY2(s->recovered, qPrintable(s->label));
-            ++tally.points;
-            tally.check(*s, s->label);
+            QList<Scenario *> all;
+            for (auto &s : crashes)
+                all.append(s.get());
+            const QList<Run> runs = runAll(all);
+            for (qsizetype i = 0; i < all.size(); ++i) {
+                QVERIFY2(runs[i].crashed, qPrintable(all[i]->label + u'\n' + runs[i].output));
+                all[i]->setFaults({});
+            }
+            recoverAll(all);
+            for (Scenario *s : all) {
+                QVERIFY2(s->recovered, qPrintable(s->label));
+                ++tally.points;
+                ++pointsBy[numbering == Numbering::AtOpening ? QStringLiteral("al abrir")
+                                                             : QStringLiteral("al cerrar")];
+                tally.check(*s, s->label);
+            }
         }
 
         // The database refuses the update until it comes back.
@@ -274,13 +331,16 @@ private slots:
         qunsetenv("FISCAL_PRINTER_BRIDGE");
         qunsetenv("FISCAL_PRINTER_BRIDGE_TIMEOUT_MS");
 
-        qInfo().noquote() << QStringLiteral("Puntos de caída probados: %1 (del puente: %5), "
-                                            "documentos: %2, duplicados: %3, perdidos: %4")
+        qInfo().noquote() << QStringLiteral("Puntos de caída probados: %1 (numeración al cerrar: "
+                                            "%6, al abrir: %7, del puente: %5), documentos: %2, "
+                                            "duplicados: %3, perdidos: %4")
                                  .arg(tally.points)
                                  .arg(tally.documents)
                                  .arg(tally.duplicates)
                                  .arg(tally.lost)
-                                 .arg(bridgePoints);
+                                 .arg(bridgePoints)
+                                 .arg(pointsBy.value(QStringLiteral("al cerrar")))
+                                 .arg(pointsBy.value(QStringLiteral("al abrir")));
         QVERIFY2(tally.problems.isEmpty(), qPrintable(tally.problems.join(u'\n')));
         QCOMPARE(tally.duplicates, 0);
         QCOMPARE(tally.lost, 0);

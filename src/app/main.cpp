@@ -118,16 +118,22 @@ int main(int argc, char **argv) {
 
     if (actions.chosen()) {
         // One printer action for a support technician: no station, no robot, no database.
-        const auto printer = robot::makeStationPrinter({}, &messages,
-                                                        [&log](const QString &l) { log.write(l); });
+        const auto printer =
+            robot::makeStationPrinter({}, &messages, [&log](const QString &l) { log.write(l); });
+        // A cancellation is recorded in the station's journal so the document may print again.
+        PrintJournal journal;
+        QString journalError;
+        if (!journal.open(QDir(directory).filePath(QStringLiteral("robot-fiscal-diario.db")),
+                          &journalError))
+            log.write(journalError);
         QTextStream out(stdout);
-        return actions.run(*printer, messages, out);
+        return actions.run(*printer, messages, out, &journal);
     }
 
     SystemClock clock;
-    Station station(startup.settings, messages, clock, log,
-                    robot::makeStationPrinter({}, &messages,
-                                              [&log](const QString &l) { log.write(l); }));
+    Station station(
+        startup.settings, messages, clock, log,
+        robot::makeStationPrinter({}, &messages, [&log](const QString &l) { log.write(l); }));
     if (!windowed)
         return runHeadless(station, parser.isSet(exitWhenIdle));
     return runWindowedStation(station);

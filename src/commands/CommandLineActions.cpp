@@ -90,8 +90,8 @@ QString CommandLineActions::problem() const {
     return {};
 }
 
-int CommandLineActions::run(FiscalPrinter &printer, OperatorMessages &messages,
-                            QTextStream &out) const {
+int CommandLineActions::run(FiscalPrinter &printer, OperatorMessages &messages, QTextStream &out,
+                            PrintJournal *journal) const {
     if (parser.isSet(query)) {
         const int prueba = parser.value(query).toInt();
         const QueryAnswer result = InformationQueries(printer, messages).ask(prueba);
@@ -112,6 +112,7 @@ int CommandLineActions::run(FiscalPrinter &printer, OperatorMessages &messages,
 
     // Nothing runs the robot here, so there are no controls to hold.
     FiscalCommands commands(printer, messages);
+    commands.recordCancellationsIn(journal);
     CommandOutcome outcome;
     QString titulo;
     if (parser.isSet(reportZ)) {

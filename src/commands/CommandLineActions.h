@@ -5,6 +5,7 @@
 
 class FiscalPrinter;
 class OperatorMessages;
+class PrintJournal;
 class QCommandLineParser;
 class QTextStream;
 
@@ -34,7 +35,9 @@ public:
     // Runs the chosen action. Operator messages (the printer's analysis, "Listo.", an unusable
     // library) go to `messages`; the outcome or the query's answer to `out`. Returns kExitDone
     // when the library answered 1, else kExitNotDone.
-    int run(FiscalPrinter &printer, OperatorMessages &messages, QTextStream &out) const;
+    // A cancellation is recorded in `journal` first (FiscalCommands::recordCancellationsIn).
+    int run(FiscalPrinter &printer, OperatorMessages &messages, QTextStream &out,
+            PrintJournal *journal = nullptr) const;
 
 private:
     int countChosen() const;

@@ -1,6 +1,7 @@
 #include "commands/FiscalCommands.h"
 
 #include "core/OperatorMessages.h"
+#include "db/PrintJournal.h"
 #include "printer/AnalizaRetorno.h"
 #include "printer/FiscalPrinter.h"
 
@@ -50,8 +51,16 @@ CommandOutcome FiscalCommands::AbrirGaveta() {
 CommandOutcome FiscalCommands::AnulaCupon() {
     // "Listo." only when the printer cancelled: after a refusal it would make a coupon still
     // open look cancelled, so the printer's own words are shown instead.
-    const CommandOutcome outcome =
-        run(tituloAnulaCupon(), Analysis::OnRefusal, [this] { return printer.AnulaCupon(); });
+    // A journal that cannot be written does not keep the operator from cancelling: the
+    // document is then settled from the printer's counters, or held back for the operator.
+    std::optional<QList<PrintJournal::Entry>> cancelled;
+    const CommandOutcome outcome = run(tituloAnulaCupon(), Analysis::OnRefusal, [&] {
+        if (journal)
+            cancelled = journal->cancelOpen(nullptr);
+        return printer.AnulaCupon();
+    });
+    if (cancelled && !outcome.succeeded())
+        journal->restore(*cancelled, nullptr);
     if (outcome.succeeded())
         messages.show(QStringLiteral("Listo."));
     return outcome;

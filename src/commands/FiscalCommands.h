@@ -5,6 +5,7 @@
 
 class FiscalPrinter;
 class OperatorMessages;
+class PrintJournal;
 
 // What one operator command got from the printer library.
 struct CommandOutcome {
@@ -38,6 +39,10 @@ public:
     // or, when refused, the printer's answer analysed as "Anula Cupon".
     CommandOutcome AnulaCupon();
 
+    // A cancellation is recorded in this journal before the printer is asked, so the document
+    // it cancels may be printed again (see PrintJournal::cancelOpen).
+    void recordCancellationsIn(PrintJournal *printJournal) { journal = printJournal; }
+
     static QString tituloReduccionZ() { return QStringLiteral("Reducción Z"); }
     static QString tituloLecturaX() { return QStringLiteral("Lectura X"); }
     static QString tituloGaveta() { return QStringLiteral("Abrir G"); }
@@ -51,4 +56,5 @@ private:
     FiscalPrinter &printer;
     OperatorMessages &messages;
     HabilitaControles habilitaControles;
+    PrintJournal *journal = nullptr;
 };

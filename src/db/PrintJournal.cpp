@@ -28,6 +28,8 @@ const char *stateName(PrintJournal::State state) {
         return "desconocido";
     case PrintJournal::State::Cancelled:
         return "cancelado";
+    case PrintJournal::State::OpenNumbered:
+        return "abierto-numerado";
     }
     return "";
 }
@@ -35,7 +37,8 @@ const char *stateName(PrintJournal::State state) {
 PrintJournal::State stateFromName(const QString &name) {
     for (auto state :
          {PrintJournal::State::Printing, PrintJournal::State::Printed, PrintJournal::State::Done,
-          PrintJournal::State::Void, PrintJournal::State::Open, PrintJournal::State::Cancelled}) {
+          PrintJournal::State::Void, PrintJournal::State::Open, PrintJournal::State::Cancelled,
+          PrintJournal::State::OpenNumbered}) {
         if (name == QLatin1String(stateName(state)))
             return state;
     }
@@ -156,6 +159,31 @@ bool PrintJournal::setState(qint64 id, State state, QString *error, const QStrin
     query.addBindValue(id);
     return (QFileInfo::exists(file) && query.exec()) ||
            fail(QStringLiteral("escribir"), query, error);
+}
+
+std::optional<QList<PrintJournal::Entry>> PrintJournal::cancelOpen(QString *error) {
+    std::optional<QList<Entry>> entries = unfinished(error);
+    if (!entries)
+        return std::nullopt;
+    QList<Entry> cancelled;
+    for (const Entry &entry : *entries) {
+        if (entry.state != State::Printing && entry.state != State::Open &&
+            entry.state != State::OpenNumbered)
+            continue;
+        if (!setState(entry.id, State::Cancelled, error)) {
+            restore(cancelled, nullptr);
+            return std::nullopt;
+        }
+        cancelled.append(entry);
+    }
+    return cancelled;
+}
+
+bool PrintJournal::restore(const QList<Entry> &entries, QString *error) {
+    bool ok = true;
+    for (const Entry &entry : entries)
+        ok = setState(entry.id, entry.state, error) && ok;
+    return ok;
 }
 
 int PrintJournal::allowReprint(DocumentKind kind, qint64 codigo, QString *error) {

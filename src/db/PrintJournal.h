@@ -15,13 +15,16 @@ class QSqlQuery;
 class PrintJournal {
 public:
     enum class State {
-        Printing, // counters read, the document is being sent
-        Printed,  // completed on paper; the database may not know yet
-        Done,     // marked printed in the database
-        Void,     // nothing was issued: the document may be printed again
-        Open,     // a document is still open on the printer
-        Unknown,  // the counters cannot tell: never reprinted automatically
-        Cancelled // cancelled on the printer through the station: may be printed again
+        Printing,  // counters read, the document is being sent
+        Printed,   // completed on paper; the database may not know yet
+        Done,      // marked printed in the database
+        Void,      // nothing was issued: the document may be printed again
+        Open,      // a document is still open on the printer
+        Unknown,   // the counters cannot tell: never reprinted automatically
+        Cancelled, // cancelled on the printer through the station: may be printed again
+        // Seen open with the coupon counter already moved: this printer numbers a document
+        // when it opens it, so a later "moved by one, nothing open" may be a cancellation.
+        OpenNumbered
     };
 
     struct Entry {
@@ -54,6 +57,13 @@ public:
                  qint64 reductionsBefore, QString *error);
     bool setState(qint64 id, State state, QString *error, const QString &coupon = {},
                   qint64 numeroZ = 0);
+
+    // Before the operator cancels the document open on the printer: every entry that may be
+    // that document (being printed, or seen open) is recorded as cancelled, so it may be
+    // printed again. Returns those entries as they were, for restore() when the printer
+    // refused the cancellation; nothing, with `error`, when the journal cannot be written.
+    std::optional<QList<Entry>> cancelOpen(QString *error);
+    bool restore(const QList<Entry> &entries, QString *error);
 
     // The operator's decision on a document the counters could not explain: print it again.
     // Returns how many held-back entries were released, or -1 with `error`.

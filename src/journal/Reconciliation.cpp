@@ -58,24 +58,46 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
                        .arg(document);
         return;
     }
+    const qint64 moved = counters.coupon - entry.couponBefore;
+    // A Z report since then may have moved the counter itself on printers that count reports
+    // as documents: only an unchanged reduction count lets the counter speak for the document.
+    const bool reductionSince = counters.reductions != entry.reductionsBefore;
     if (counters.documentOpen) {
         mayPrint = false;
         const QString text =
             QStringLiteral("Hay un documento abierto en la impresora (%1). Anúlelo con «Anula "
                            "Cupon» o termínelo; mientras tanto el robot no imprime.")
                 .arg(document);
-        if (entry.state != PrintJournal::State::Open) {
-            journal.setState(entry.id, PrintJournal::State::Open, &error);
-            ctx.log.write(text);
-            ctx.messages.show(text, MessageIcon::Critical);
+        // Remembered, because once closed the counter can no longer tell a cancellation from
+        // a completed document on a printer that numbered it when it opened.
+        const PrintJournal::State seen =
+            entry.state == PrintJournal::State::OpenNumbered || moved != 0
+                ? PrintJournal::State::OpenNumbered
+                : PrintJournal::State::Open;
+        if (entry.state != seen) {
+            const bool firstSeen = entry.state == PrintJournal::State::Printing;
+            journal.setState(entry.id, seen, &error);
+            if (firstSeen) {
+                ctx.log.write(text);
+                ctx.messages.show(text, MessageIcon::Critical);
+            }
         }
         notices << text;
         return;
     }
-    const qint64 moved = counters.coupon - entry.couponBefore;
-    // A Z report since then may have moved the counter itself on printers that count reports
-    // as documents: only an unchanged reduction count lets the counter speak for the document.
-    const bool reductionSince = counters.reductions != entry.reductionsBefore;
+    if (entry.state == PrintJournal::State::OpenNumbered && moved == 1 && !reductionSince) {
+        journal.setState(entry.id, PrintJournal::State::Unknown, &error);
+        const QString text =
+            QStringLiteral("La %1 quedó abierta en la impresora y se cerró fuera de la estación. "
+                           "Esta impresora numera el documento al abrirlo, así que no se sabe si "
+                           "se completó o se anuló. No se imprimirá automáticamente; revise el "
+                           "papel y márquela a mano si salió, o permita imprimirla de nuevo si "
+                           "se anuló.")
+                .arg(document);
+        ctx.log.write(text);
+        ctx.messages.show(text, MessageIcon::Critical);
+        return;
+    }
     if (moved == 1 && !reductionSince) {
         PrintJournal::Entry printed = entry;
         printed.coupon = counters.couponText;
@@ -146,6 +168,7 @@ bool Reconciler::reconcile(QList<PrintJournal::Entry> *held) {
             break;
         case PrintJournal::State::Printing:
         case PrintJournal::State::Open:
+        case PrintJournal::State::OpenNumbered:
             settleOnPrinter(entry, mayPrint, notices);
             break;
         case PrintJournal::State::Done:

@@ -195,6 +195,7 @@ void frmImprimirFacturaROBOT::buildControls() {
 void frmImprimirFacturaROBOT::connectOperatorCommands() {
     commands = std::make_unique<FiscalCommands>(*station.printer, station.messages,
                                                 [this](bool Estado) { HabilitaControles(Estado); });
+    commands->recordCancellationsIn(&station.journal);
     queries = std::make_unique<InformationQueries>(*station.printer, station.messages);
 
     connect(button(QStringLiteral("Command6")), &QPushButton::clicked, this,
