@@ -1,13 +1,14 @@
 // The station program itself, headless: the demo printed end to end, and one station per fiscal
 // machine.
 
-#include "app/StationLock.h"
 #include "db/DocumentSchema.h"
+#include "platform/StationLock.h"
 #include "support/StationProgram.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -62,6 +63,50 @@ private slots:
         QVERIFY(
             second.err.contains(QStringLiteral("Ya hay una estación funcionando con la caja 1")));
         QVERIFY2(otherAcquired, qPrintable(error));
+    }
+
+    // The lock file's name made a link to the database, a file of someone else's, or files
+    // created under a careless umask: the station never damages what it did not make.
+    void filesTheStationDidNotMakeAreLeftAlone() {
+        QTemporaryDir dir, printerDir;
+        QString error;
+        QVERIFY(createDemoDirectory(dir.path(), &error));
+        const QString lock = StationLock::pathFor(dir.path(), 1);
+        const QString database = dir.filePath(QStringLiteral("Base de Datos.dba"));
+        const QByteArray databaseBytes = readAll(database).toUtf8();
+        const StationProgram station(dir.path(), printerDir.path());
+
+        QVERIFY(QFile::link(database, lock));
+        ProgramRun run = station.run(StationProgram::untilIdle());
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.contains(QStringLiteral("es un enlace")), qPrintable(run.err));
+        QCOMPARE(readAll(database).toUtf8(), databaseBytes);
+
+        QVERIFY(QFile::remove(lock));
+        QFile foreign(lock);
+        QVERIFY(foreign.open(QIODevice::WriteOnly));
+        foreign.write("notas del técnico\n");
+        foreign.close();
+        run = station.run(StationProgram::untilIdle());
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.contains(QStringLiteral("contenido que no es de la estación")),
+                 qPrintable(run.err));
+        QCOMPARE(readAll(lock), QStringLiteral("notas del técnico\n"));
+
+        QVERIFY(QFile::remove(lock));
+        const mode_t before = ::umask(0);
+        run = station.run(StationProgram::untilIdle());
+        ::umask(before);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        for (const QString &name :
+             {QStringLiteral("robot-fiscal.log"), QStringLiteral("robot-fiscal-diario.db"),
+              QStringLiteral("robot-fiscal-diario.db.creado"),
+              QStringLiteral("robot-fiscal-caja-1.lock")})
+            QVERIFY2(QFile::exists(dir.filePath(name)) &&
+                         !(QFile::permissions(dir.filePath(name)) & QFileDevice::WriteOther),
+                     qPrintable(name));
+        // A lock left by an earlier run is taken again.
+        QCOMPARE(station.run(StationProgram::untilIdle()).exitCode, 0);
     }
 };
 

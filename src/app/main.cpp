@@ -1,7 +1,6 @@
 #include "app/AllowReprint.h"
 #include "app/HeadlessRunner.h"
 #include "app/Station.h"
-#include "app/StationLock.h"
 #include "app/StderrMessages.h"
 #include "app/SystemClock.h"
 #include "app/window/MessageBoxMessages.h"
@@ -9,6 +8,8 @@
 #include "commands/CommandLineActions.h"
 #include "core/StationLog.h"
 #include "db/PrintJournal.h"
+#include "platform/FilePermissions.h"
+#include "platform/StationLock.h"
 #include "printer/StationPrinter.h"
 
 #include <QApplication>
@@ -36,6 +37,7 @@ bool wantsWindow(int argc, char **argv) {
 } // namespace
 
 int main(int argc, char **argv) {
+    robot::platform::keepNewFilesFromOthers();
     const bool windowed = wantsWindow(argc, argv);
     std::unique_ptr<QCoreApplication> app = windowed
                                                 ? std::make_unique<QApplication>(argc, argv)

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace robot::platform {
+
+// Files the station creates (log, journal, lock) are never writable by every user, whatever
+// the umask it was started with.
+void keepNewFilesFromOthers();
+
+} // namespace robot::platform
