@@ -3,11 +3,13 @@
 
 #include "db/DocumentSchema.h"
 #include "platform/StationLock.h"
+#include "support/DocumentFixture.h"
 #include "support/StationProgram.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <sys/stat.h>
 
 namespace {
@@ -63,6 +65,66 @@ private slots:
         QVERIFY(
             second.err.contains(QStringLiteral("Ya hay una estación funcionando con la caja 1")));
         QVERIFY2(otherAcquired, qPrintable(error));
+    }
+
+    // No operator to press "Iniciar": after the printer went offline or out of paper, or while
+    // the database refused the write-back for a long time, the station carries on by itself
+    // once the cause is gone, and every document ends printed once and marked.
+    void recoversWithoutAnOperator_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("printer offline") << QStringLiteral("offline");
+        QTest::newRow("paper out") << QStringLiteral("paper-out");
+        QTest::newRow("write-back refused") << QStringLiteral("database");
+    }
+    void recoversWithoutAnOperator() {
+        QFETCH(QString, fault);
+        DocumentFixture docs;
+        docs.setConfiguration();
+        docs.writeStationFiles(1);
+        docs.addInvoice(1);
+        docs.addInvoiceLine(1, 1, 2, 10);
+        docs.addCreditNote(2);
+        docs.addCreditNoteLine(2, 1, 1, 100);
+        QTemporaryDir printerDir;
+        QFile faults(printerDir.filePath(QStringLiteral("faults")));
+        if (fault == QStringLiteral("database")) {
+            docs.exec(QStringLiteral("CREATE TRIGGER caida BEFORE UPDATE ON Ventas WHEN "
+                                     "NEW.Control IS NOT NULL BEGIN SELECT RAISE(ABORT, 'base de "
+                                     "datos ocupada'); END"));
+        } else {
+            QVERIFY(faults.open(QIODevice::WriteOnly));
+            faults.write(fault.toUtf8() + '\n');
+            faults.close();
+        }
+        const StationProgram station(docs.directory(), printerDir.path());
+        const auto process = station.start({QStringLiteral("--headless")});
+        const QString log = docs.directory() + QStringLiteral("robot-fiscal.log");
+        const auto waitFor = [&](const std::function<bool()> &done) {
+            for (int i = 0; i < 300 && !done(); ++i)
+                QTest::qWait(100);
+            return done();
+        };
+        const QString trouble = fault == QStringLiteral("database")
+                                    ? QStringLiteral("se reintentará sin detener el robot")
+                                    : QStringLiteral("El robot se reanudará solo");
+        QVERIFY2(waitFor([&] { return readAll(log).contains(trouble); }), qPrintable(readAll(log)));
+        if (fault == QStringLiteral("database"))
+            docs.exec(QStringLiteral("DROP TRIGGER caida"));
+        else
+            QVERIFY(faults.remove());
+        const bool settled = waitFor([&] {
+            return !docs.value(QStringLiteral("SELECT Control FROM Ventas WHERE Código = 1"))
+                        .isNull() &&
+                   !docs.value(QStringLiteral("SELECT Control FROM NotaCréditoVenta WHERE "
+                                              "Código = 2"))
+                        .isNull();
+        });
+        const bool stillRunning = process->state() == QProcess::Running;
+        process->kill();
+        process->waitForFinished();
+        QVERIFY2(settled && stillRunning, qPrintable(readAll(log)));
+        QCOMPARE(station.paper().count(QStringLiteral(" CERRADO")), 1);
+        QCOMPARE(station.paper().count(QStringLiteral(" CERRADA")), 1);
     }
 
     // The lock file's name made a link to the database, a file of someone else's, or files

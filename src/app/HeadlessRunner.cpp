@@ -5,6 +5,45 @@
 #include "core/StationLog.h"
 
 #include <QCoreApplication>
+#include <QTimer>
+#include <algorithm>
+
+namespace {
+
+// Nobody presses "Iniciar" on a station without a window: after a failure (printer offline, out
+// of paper, a document it could not finish) the robot starts again by itself, 2 seconds later
+// at first and then twice as long each time, never more than a minute apart. Before each
+// document the print journal settles what the failure left behind, so nothing prints twice.
+class FailureRecovery : public QObject {
+public:
+    explicit FailureRecovery(Station &station) : station(station) {
+        pause.setSingleShot(true);
+        connect(&pause, &QTimer::timeout, this,
+                [this] { this->station.robot.resumeAfterFailure(); });
+        connect(&station.robot, &Robot::stateChanged, this, &FailureRecovery::schedule);
+        connect(&station.robot, &Robot::tickFinished, this, [this](Robot::TickOutcome outcome) {
+            if (outcome == Robot::TickOutcome::Printed &&
+                this->station.robot.status() == Robot::Status::Running)
+                failures = 0;
+        });
+    }
+
+private:
+    void schedule() {
+        if (station.robot.status() != Robot::Status::StoppedAfterFailure || pause.isActive())
+            return;
+        const int seconds = std::min(60, 2 << std::min(failures, 5));
+        ++failures;
+        station.log.write(QStringLiteral("El robot se reanudará solo en %1 s.").arg(seconds));
+        pause.start(seconds * 1000);
+    }
+
+    Station &station;
+    QTimer pause;
+    int failures = 0;
+};
+
+} // namespace
 
 int runHeadless(Station &station, bool exitWhenIdle) {
     station.whenPrepared = [&station](const Preparation &prep) {
@@ -33,6 +72,8 @@ int runHeadless(Station &station, bool exitWhenIdle) {
             else if (outcome == Robot::TickOutcome::NothingPending)
                 QCoreApplication::exit(0);
         });
+        return QCoreApplication::exec();
     }
+    FailureRecovery recovery(station);
     return QCoreApplication::exec();
 }

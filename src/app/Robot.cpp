@@ -51,6 +51,14 @@ void Robot::holdStopped(const QString &reason, bool waitingForDatabase) {
     emit stateChanged();
 }
 
+void Robot::resumeAfterFailure() {
+    if (status() != Status::StoppedAfterFailure)
+        return;
+    UltimoCodigo = 0;
+    log.write(QStringLiteral("El robot se reanuda tras la falla."));
+    setTimerEnabled(true);
+}
+
 void Robot::releaseHold() {
     holdReason.clear();
     emit stateChanged();
@@ -66,6 +74,9 @@ void Robot::Command3_Click() {
     } else {
         if (!holdReason.isEmpty())
             return;
+        // The document that stopped the robot is the first one taken again; the print journal
+        // has settled whether any of it reached the paper.
+        UltimoCodigo = 0;
         setTimerEnabled(true);
         caption = kDetener;
         closeEnabled = false;

@@ -38,6 +38,10 @@ public:
     void noteJournal(const QString &notice, bool holdsPrinting) override;
     bool printingHeld() const { return journalHolds; }
 
+    // Without an operator: starts a robot stopped by a failure again, taking the document
+    // that failed first.
+    void resumeAfterFailure();
+
     // The start/stop button: tests the timer, not the caption.
     void Command3_Click();
     QString command3Caption() const { return caption; }
