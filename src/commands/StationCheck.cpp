@@ -298,10 +298,14 @@ CheckLine journalLine(const QString &directory) {
                                    "los contadores de la impresora")
                         .arg(document);
             break;
-        default:
+        case PrintJournal::State::Printed:
             held << QStringLiteral("%1, impresa: la estación la marcará en la base de datos")
                         .arg(document);
             break;
+        case PrintJournal::State::Done:
+        case PrintJournal::State::Void:
+        case PrintJournal::State::Cancelled:
+            break; // finished entries are never among the unfinished ones
         }
     }
     line.detail = QStringLiteral("%1 retiene %2: %3.")
