@@ -27,6 +27,10 @@ if(ROBOT_MINGW_OBJDUMP)
         COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${ROBOT_MINGW_OBJDUMP} -DDLL=${ROBOT_WIN32_DLL}
                 -DTABLE=${CMAKE_SOURCE_DIR}/src/printer/EntryPoints.h
                 -P ${CMAKE_SOURCE_DIR}/cmake/CheckDllExports.cmake)
+    add_test(NAME win32_bridge_standalone
+        COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${ROBOT_MINGW_OBJDUMP}
+                -DPROGRAM=${ROBOT_WIN32_DIR}/bin/robot-fiscal-printer-bridge.exe
+                -P ${CMAKE_SOURCE_DIR}/cmake/CheckStandalone.cmake)
 endif()
 
 # Under Wine, with one prefix per build tree that the first Windows program run makes.

@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc
   unixodbc libsqliteodbc sqlite3
-  xvfb xauth imagemagick x11-apps
+  xvfb xauth imagemagick x11-apps x11-utils xdotool
   g++-mingw-w64-i686
 )
 # Wine is not installed: the machines this project builds on run no 32-bit programs at all

@@ -295,6 +295,11 @@ private slots:
             buffer(QStringLiteral("0000")), 1);
         row("no library", "no-library", "Command14", "NumeroSerie(631)", "",
             QStringLiteral("Prueba 1|"), before, 77);
+        // Only queries reach the printer. The harness writes no ImpresorFiscal.inf, which the
+        // report names first.
+        row("Diagnóstico", "", "Diagnostico",
+            "NumeroSerie(631) NumeroReducciones(631) NumeroCupon(6) RetornoImpresora()", "",
+            QStringLiteral("Diagnóstico|FALLA   Archivo de configuración"), before, 1);
     }
     void buttons() {
         QFETCH(QString, setup);
@@ -316,10 +321,11 @@ private slots:
             w.click("Command3");
         else if (setup != QStringLiteral("no-library"))
             w.h.setFaults(setup);
-        static const QStringList pruebas{QStringLiteral("Command14"), QStringLiteral("Command15"),
-                                         QStringLiteral("Command16"), QStringLiteral("Command17"),
-                                         QStringLiteral("Command18"), QStringLiteral("Command19"),
-                                         QStringLiteral("Command20"), QStringLiteral("Command23")};
+        static const QStringList pruebas{QStringLiteral("Command14"),  QStringLiteral("Command15"),
+                                         QStringLiteral("Command16"),  QStringLiteral("Command17"),
+                                         QStringLiteral("Command18"),  QStringLiteral("Command19"),
+                                         QStringLiteral("Command20"),  QStringLiteral("Command23"),
+                                         QStringLiteral("Diagnostico")};
         if (pruebas.contains(button))
             w.click("Command13"); // the options panel
         w.window->answerBox()->setPlainText(QStringLiteral("antes"));

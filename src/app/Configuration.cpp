@@ -104,6 +104,17 @@ QString nativeDataPath(const QString &configured) {
     return configured;
 }
 
+QString markerFilePath(const Settings &settings) {
+    // The configured directory ends in a separator already; the doubled one is accepted.
+    return nativeDataPath(settings.RutaDatos +
+                          QStringLiteral("\\ActualizadorAlmacoraTerminal.inf"));
+}
+
+QString maintenanceMessage() {
+    return QStringLiteral("El servidor parece estar en mantenimiento. Por favor verifique e "
+                          "intente de nuevo más tarde.");
+}
+
 bool ChequeoExistenciaArchivo(const QString &TheFile) {
     if (TheFile.isEmpty())
         return false;

@@ -30,3 +30,8 @@ bool ChequeoExistenciaArchivo(const QString &TheFile);
 
 // On systems whose separator is '/', a backslash written in the configuration acts as one.
 QString nativeDataPath(const QString &configured);
+
+// The marker file in the data directory whose presence shows that the directory is reachable.
+QString markerFilePath(const Settings &settings);
+// What the operator reads when the marker file cannot be found.
+QString maintenanceMessage();

@@ -54,6 +54,8 @@ void Robot::holdStopped(const QString &reason, bool waitingForDatabase) {
 void Robot::resumeAfterFailure() {
     if (status() != Status::StoppedAfterFailure)
         return;
+    // As a restart of the program would: the document that failed is taken again, once the
+    // print journal has settled whether any of it reached the paper.
     UltimoCodigo = 0;
     log.write(QStringLiteral("El robot se reanuda tras la falla."));
     setTimerEnabled(true);
@@ -74,9 +76,6 @@ void Robot::Command3_Click() {
     } else {
         if (!holdReason.isEmpty())
             return;
-        // The document that stopped the robot is the first one taken again; the print journal
-        // has settled whether any of it reached the paper.
-        UltimoCodigo = 0;
         setTimerEnabled(true);
         caption = kDetener;
         closeEnabled = false;

@@ -19,12 +19,8 @@ StartupResult startStation(const QString &directory) {
     }
     result.settings = reading.settings;
     result.settings.RutaAplicacion = directory;
-    // The configured directory ends in a separator already; the doubled one is accepted.
-    const QString marker = nativeDataPath(result.settings.RutaDatos +
-                                          QStringLiteral("\\ActualizadorAlmacoraTerminal.inf"));
-    if (!ChequeoExistenciaArchivo(marker)) {
-        result.message = QStringLiteral("El servidor parece estar en mantenimiento. Por favor "
-                                        "verifique e intente de nuevo más tarde.");
+    if (!ChequeoExistenciaArchivo(markerFilePath(result.settings))) {
+        result.message = maintenanceMessage();
         return result;
     }
     result.ok = true;

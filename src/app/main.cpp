@@ -6,6 +6,7 @@
 #include "app/window/MessageBoxMessages.h"
 #include "app/window/WindowFrontEnd.h"
 #include "commands/CommandLineActions.h"
+#include "commands/StationCheck.h"
 #include "core/StationLog.h"
 #include "db/PrintJournal.h"
 #include "platform/FilePermissions.h"
@@ -26,8 +27,8 @@ bool wantsWindow(int argc, char **argv) {
         return false;
     for (int i = 1; i < argc; ++i) {
         // The help must also be readable on a support terminal without a display.
-        for (const char *plain :
-             {"--headless", "--allow-reprint", "--new-journal", "--help", "--help-all", "-h", "-?"})
+        for (const char *plain : {"--headless", "--allow-reprint", "--new-journal", "--check",
+                                  "--help", "--help-all", "-h", "-?"})
             if (std::strcmp(argv[i], plain) == 0)
                 return false;
     }
@@ -66,7 +67,12 @@ int main(int argc, char **argv) {
         QStringLiteral("new-journal"),
         QStringLiteral("Confirma que el diario de impresión se perdió y empieza uno vacío: "
                        "revise antes el papel de los documentos que pudieran estar a medias."));
-    parser.addOptions({headless, dir, exitWhenIdle, reprint, newJournal});
+    const QCommandLineOption check(
+        QStringLiteral("check"),
+        QStringLiteral("Diagnóstico para el técnico: comprueba configuración, datos, base de "
+                       "datos, impresora, diario y bloqueo sin imprimir ni cambiar nada; "
+                       "termina con 0 si todo está bien, 4 si algo falla."));
+    parser.addOptions({headless, dir, exitWhenIdle, reprint, newJournal, check});
     const CommandLineActions actions(parser);
     parser.process(*app);
     if (const QString problem = actions.problem(); !problem.isEmpty()) {
@@ -78,6 +84,11 @@ int main(int argc, char **argv) {
         QDir(parser.isSet(dir) ? parser.value(dir) : QCoreApplication::applicationDirPath())
             .absolutePath();
     QDir::setCurrent(directory);
+
+    if (parser.isSet(check)) {
+        QTextStream out(stdout);
+        return robot::checkStation(directory, out);
+    }
 
     if (parser.isSet(newJournal)) {
         QString error;

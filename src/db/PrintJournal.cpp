@@ -128,6 +128,31 @@ bool PrintJournal::startAfresh(const QString &path, QString *error) {
     return journal.open(path, error);
 }
 
+bool PrintJournal::everCreated(const QString &path) {
+    return QFileInfo::exists(witnessPath(path));
+}
+
+bool PrintJournal::openReadOnly(const QString &path, QString *error) {
+    file = path;
+    if (!QFileInfo::exists(path)) {
+        if (error)
+            *error = QStringLiteral("No existe el diario de impresión %1.")
+                         .arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    connectionName = uniqueConnectionName(QStringLiteral("diario-lectura"));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+    db.setDatabaseName(path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open()) {
+        if (error)
+            *error = QStringLiteral("No se pudo abrir el diario de impresión %1: %2")
+                         .arg(QDir::toNativeSeparators(path), db.lastError().text());
+        return false;
+    }
+    return true;
+}
+
 qint64 PrintJournal::begin(DocumentKind kind, qint64 codigo, qint32 caja, qint64 couponBefore,
                            qint64 reductionsBefore, QString *error) {
     QSqlQuery query(QSqlDatabase::database(connectionName, false));

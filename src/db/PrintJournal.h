@@ -51,6 +51,11 @@ public:
     QString path() const { return file; }
     // The technician's confirmation that a lost journal may be started empty.
     static bool startAfresh(const QString &path, QString *error);
+    // Whether a journal was ever created at `path`: one missing now was then lost.
+    static bool everCreated(const QString &path);
+    // Opens an existing journal only to read it: nothing is created or changed (the
+    // technician's check).
+    bool openReadOnly(const QString &path, QString *error);
 
     // Records a document about to be printed; returns its id, or 0 with `error` set.
     qint64 begin(DocumentKind kind, qint64 codigo, qint32 caja, qint64 couponBefore,

@@ -14,9 +14,9 @@ public:
     // `holdsPrinting` while no new document may be started until the printer tells more.
     virtual void noteJournal(const QString &notice, bool holdsPrinting) = 0;
 
-    // Código of the last pending document taken for printing; 0 at start-up and whenever the
-    // robot is started again, so a document that failed is tried again. Full width: a code
-    // cut to 32 bits would stand for another document.
+    // Código of the last pending document taken for printing, printed or not; 0 at start-up
+    // (and when a station without a window resumes after a failure). Full width: a code cut
+    // to 32 bits would stand for another document.
     qint64 UltimoCodigo = 0;
     // 1: whole quantities (Cantidad); 2 or 3: decimal quantities (CantDec); 0: neither.
     qint16 ModoCantidad = 0;

@@ -5,6 +5,8 @@
 #include "app/Station.h"
 #include "commands/FiscalCommands.h"
 #include "commands/InformationQueries.h"
+#include "commands/StationCheck.h"
+#include "core/OperatorMessages.h"
 #include "printer/FiscalPrinter.h"
 
 #include <QCloseEvent>
@@ -169,6 +171,10 @@ void frmImprimirFacturaROBOT::buildControls() {
         makeButton(Frame1, rightColumn[row], QStringLiteral("Prueba %1").arg(row + 5), optionsTip,
                    twips(1440, top, 975, 300));
     }
+    // The technician's check, beside the queries it shares the printer with.
+    makeButton(Frame1, "Diagnostico", robot::StationCheck::title(),
+               QStringLiteral("Haga click aquí para comprobar la estación sin imprimir nada"),
+               twips(2640, 480, 1215, 300));
     Mostrar = new QPlainTextEdit(Frame1);
     Mostrar->setObjectName(QStringLiteral("Mostrar"));
     Mostrar->setGeometry(twips(240, 1920, 9495, 2055));
@@ -214,6 +220,16 @@ void frmImprimirFacturaROBOT::connectOperatorCommands() {
                         Mostrar->setPlainText(*answer);
                 });
     }
+    connect(button(QStringLiteral("Diagnostico")), &QPushButton::clicked, this, [this] {
+        robot::StationCheck check(station.settings.RutaAplicacion, *station.printer);
+        // This program took the lock at start-up.
+        check.setLockHeldByThisStation(true);
+        const QList<robot::CheckLine> lines = check.run();
+        station.messages.show(robot::StationCheck::report(lines),
+                              robot::StationCheck::passed(lines) ? MessageIcon::Information
+                                                                 : MessageIcon::Critical,
+                              robot::StationCheck::title());
+    });
     // The lists have no double-click reaction on purpose: acting on a pending document from
     // there could cancel a coupon the robot is printing.
 }
