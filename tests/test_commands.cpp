@@ -110,8 +110,8 @@ void TestCommands::commandLineActions_data() {
     // Nothing open to cancel: the printer's answer on standard error, and a failure status.
     row("cancel refused", "", {"--cancel-coupon"}, 4, "Anula Cupon: ", "Cancelamiento no permitido",
         "");
-    row("query out of range", "", {"--query", "9"}, 1, "", "", "");
-    row("two actions", "", {"--report-x", "--report-z"}, 1, "", "", "");
+    row("query out of range", "", {"--query", "9"}, 2, "", "", "");
+    row("two actions", "", {"--report-x", "--report-z"}, 2, "", "", "");
     // The actions never open the document database.
     row("broken database", "broken-database", {"--query", "5"}, 0, "", "", "");
     row("no library", "no-library", {"--query", "4"}, 4, "", "/no/existe/libimpresora.so", "");
