@@ -14,6 +14,8 @@ struct Option {
     const char *valueName;
     // Station for the settings of a station run; anything else is one action of its own.
     Action action;
+    // The setting a plain switch turns on.
+    bool CommandLine::*flag;
     const char *help;
     // What the exit status tells after this action; null for plain settings.
     const char *statuses;
@@ -24,37 +26,40 @@ const char *const kPrinterStatuses =
 
 // Every option of the program, in the order --help shows them.
 const Option kOptions[] = {
-    {"dir", "DIR", Action::Station,
-     "Directorio de ImpresorFiscal.inf (por omisión, el del programa); pasa a ser el directorio "
-     "de trabajo.",
+    {"dir", "DIR", Action::Station, nullptr,
+     "Directorio de ImpresorFiscal.inf, que pasa a ser el directorio de trabajo. Por omisión, el "
+     "del programa si allí está ImpresorFiscal.inf; si no, ~/.local/share/robot-fiscal.",
      nullptr},
-    {"headless", nullptr, Action::Station,
+    {"headless", nullptr, Action::Station, &CommandLine::headless,
      "Funciona sin ventana: los mensajes para el operador van a la salida de errores.", nullptr},
-    {"exit-when-idle", nullptr, Action::Station,
+    {"exit-when-idle", nullptr, Action::Station, &CommandLine::exitWhenIdle,
      "Con --headless: termina cuando no queda nada pendiente.",
      "Salida: 0 cuando no queda nada pendiente, 3 si un fallo detuvo el robot o lo pendiente "
      "espera al operador, 2 si el inicio se rechaza."},
-    {"report-x", nullptr, Action::ReportX, "Imprime la lectura X y termina.", kPrinterStatuses},
-    {"report-z", nullptr, Action::ReportZ, "Imprime la reducción Z (cierre diario) y termina.",
+    {"report-x", nullptr, Action::ReportX, nullptr, "Imprime la lectura X y termina.",
      kPrinterStatuses},
-    {"cancel-coupon", nullptr, Action::CancelCoupon,
+    {"report-z", nullptr, Action::ReportZ, nullptr,
+     "Imprime la reducción Z (cierre diario) y termina.", kPrinterStatuses},
+    {"cancel-coupon", nullptr, Action::CancelCoupon, nullptr,
      "Anula el cupón abierto en la impresora y termina.", kPrinterStatuses},
-    {"open-drawer", nullptr, Action::OpenDrawer, "Abre la gaveta y termina.", kPrinterStatuses},
-    {"query", "N", Action::Query,
+    {"open-drawer", nullptr, Action::OpenDrawer, nullptr, "Abre la gaveta y termina.",
+     kPrinterStatuses},
+    {"query", "N", Action::Query, nullptr,
      "Hace la consulta \"Prueba N\" (1 a 8) a la impresora, escribe la respuesta y termina.",
      kPrinterStatuses},
-    {"allow-reprint", "DOCUMENTO", Action::AllowReprint,
+    {"allow-reprint", "DOCUMENTO", Action::AllowReprint, nullptr,
      "Permite imprimir de nuevo un documento que el diario retiene porque la impresora no pudo "
      "decir si salió (factura:N o nota:N).",
      "Salida: 0 si el documento queda liberado, 4 si el diario no lo retiene o no se puede "
      "leer."},
-    {"new-journal", nullptr, Action::NewJournal,
+    {"new-journal", nullptr, Action::NewJournal, nullptr,
      "Confirma que el diario de impresión se perdió y empieza uno vacío: revise antes el papel "
      "de los documentos que pudieran estar a medias.",
      "Salida: 0 si se creó el diario, 4 si no."},
-    {"version", nullptr, Action::Version, "Muestra la versión del programa y termina.",
+    {"version", nullptr, Action::Version, nullptr, "Muestra la versión del programa y termina.",
      "Salida: 0."},
-    {"help", nullptr, Action::Help, "Muestra esta ayuda y termina (también -h).", "Salida: 0."},
+    {"help", nullptr, Action::Help, nullptr, "Muestra esta ayuda y termina (también -h).",
+     "Salida: 0."},
 };
 
 const Option *findOption(const QString &name) {
@@ -106,16 +111,13 @@ void takeValue(const Option &option, const QString &value, CommandLine &line) {
 }
 
 void apply(const Option &option, const QString &value, CommandLine &line) {
-    if (option.action == Action::Station) {
-        const QString name = QLatin1String(option.name);
-        if (name == QStringLiteral("headless"))
-            line.headless = true;
-        else if (name == QStringLiteral("exit-when-idle"))
-            line.exitWhenIdle = true;
-    } else if (line.action != Action::Station && line.action != option.action) {
-        line.problem = QStringLiteral("Indique una sola acción: %1.").arg(actionList());
-        return;
-    } else {
+    if (option.flag)
+        line.*option.flag = true;
+    if (option.action != Action::Station) {
+        if (line.action != Action::Station && line.action != option.action) {
+            line.problem = QStringLiteral("Indique una sola acción: %1.").arg(actionList());
+            return;
+        }
         line.action = option.action;
     }
     if (option.valueName)
