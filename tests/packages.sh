@@ -4,6 +4,11 @@
 # bridge and virtual printer. Usage: tests/packages.sh BUILD_DIR
 set -euo pipefail
 build=$1
+# The packages install under /usr, where the programs look for their helpers.
+if ! grep -qx 'CMAKE_INSTALL_PREFIX:PATH=/usr' "$build/CMakeCache.txt"; then
+    echo "Sin comprobar: este árbol se configuró con otro CMAKE_INSTALL_PREFIX que /usr." >&2
+    exit 77
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0

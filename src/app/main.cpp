@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QTextStream>
 #include <memory>
+#include <optional>
 
 using robot::Action;
 using robot::ExitCode;
