@@ -140,8 +140,8 @@ void TestCommands::commandLineActions_data() {
         "Abrir G: no realizado", "Comando no ejecutado", "");
     row("query not executed", "fault:ack21 Bematech_FI_NumeroReducciones", {"--query", "7"}, 4, "",
         "Comando no ejecutado", "");
-    row("query out of range", "", {"--query", "9"}, 1, "", "", "");
-    row("two actions", "", {"--report-x", "--report-z"}, 1, "", "", "");
+    row("query out of range", "", {"--query", "9"}, 2, "", "", "");
+    row("two actions", "", {"--report-x", "--report-z"}, 2, "", "", "");
     // The actions never open the document database.
     row("broken database", "broken-database", {"--query", "5"}, 0, "", "", "");
     row("no library", "no-library", {"--query", "4"}, 4, "", "/no/existe/libimpresora.so", "");

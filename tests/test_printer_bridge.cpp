@@ -143,7 +143,7 @@ private slots:
         BridgePrinter printer({kBridge},
                               QCoreApplication::applicationDirPath() +
                                   QStringLiteral("/libvirtual-fiscal-printer.so"),
-                              &messages, [&](const QString &line) { log << line; });
+                              &messages, [&](LogLevel, const QString &line) { log << line; });
         printer.setTimeoutMs(1000);
         QCOMPARE(virtualCall(printer), short(1));
 

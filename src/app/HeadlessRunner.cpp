@@ -1,6 +1,7 @@
 #include "app/HeadlessRunner.h"
 
 #include "app/Station.h"
+#include "core/ExitCode.h"
 #include "core/OperatorMessages.h"
 #include "core/StationLog.h"
 
@@ -52,7 +53,7 @@ int runHeadless(Station &station, bool exitWhenIdle) {
     };
     const Preparation &prep = station.prepare();
     if (!prep.complete && !prep.waiting)
-        return 3;
+        return robot::exitStatus(robot::ExitCode::Stopped);
 
     Robot &robot = station.robot;
     QObject::connect(&robot, &Robot::databaseProblem, [&station](const QString &error) {
@@ -68,9 +69,9 @@ int runHeadless(Station &station, bool exitWhenIdle) {
             if (outcome == Robot::TickOutcome::RefreshFailed ||
                 outcome == Robot::TickOutcome::NothingTaken || !robot.timerEnabled() ||
                 robot.printingHeld())
-                QCoreApplication::exit(3);
+                QCoreApplication::exit(robot::exitStatus(robot::ExitCode::Stopped));
             else if (outcome == Robot::TickOutcome::NothingPending)
-                QCoreApplication::exit(0);
+                QCoreApplication::exit(robot::exitStatus(robot::ExitCode::Done));
         });
         return QCoreApplication::exec();
     }

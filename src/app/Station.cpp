@@ -35,7 +35,7 @@ Station::Station(const Settings &settings, OperatorMessages &messages, Clock &cl
     if (!journal.open(
             QDir(settings.RutaAplicacion).filePath(QStringLiteral("robot-fiscal-diario.db")),
             &journalError))
-        log.write(journalError);
+        log.error(journalError);
     printing = std::make_unique<PrintingProcedures>(
         PrintingContext{settings.RutaBaseDatos, settings.Caja, sources, *this->printer, messages,
                         clock, robot, log, journal});

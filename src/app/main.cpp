@@ -1,153 +1,157 @@
 #include "app/AllowReprint.h"
 #include "app/HeadlessRunner.h"
 #include "app/Station.h"
+#include "app/StationDirectory.h"
 #include "app/StderrMessages.h"
 #include "app/SystemClock.h"
 #include "app/window/MessageBoxMessages.h"
 #include "app/window/WindowFrontEnd.h"
+#include "commands/CommandLine.h"
 #include "commands/CommandLineActions.h"
 #include "commands/StationCheck.h"
+#include "core/ExitCode.h"
 #include "core/StationLog.h"
+#include "core/Version.h"
 #include "db/PrintJournal.h"
 #include "platform/FilePermissions.h"
 #include "platform/StationLock.h"
+#include "platform/SystemJournal.h"
+#include "platform/WindowSystem.h"
 #include "printer/StationPrinter.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QDir>
 #include <QTextStream>
-#include <cstring>
 #include <memory>
+#include <optional>
+
+using robot::Action;
+using robot::ExitCode;
 
 namespace {
 
-bool wantsWindow(int argc, char **argv) {
-    if (CommandLineActions::requested(argc, argv))
-        return false;
-    for (int i = 1; i < argc; ++i) {
-        // The help must also be readable on a support terminal without a display.
-        for (const char *plain : {"--headless", "--allow-reprint", "--new-journal", "--check",
-                                  "--help", "--help-all", "-h", "-?"})
-            if (std::strcmp(argv[i], plain) == 0)
-                return false;
+QStringList argumentsOf(int argc, char **argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+// What the program can answer before anything starts: the command line itself and whether the
+// window has somewhere to open. Empty when the run may start.
+std::optional<ExitCode> answerFirst(const robot::CommandLine &line) {
+    if (!line.problem.isEmpty()) {
+        QTextStream(stderr) << line.problem
+                            << QStringLiteral(" Las opciones se ven con robot-fiscal --help.")
+                            << Qt::endl;
+        return ExitCode::Refused;
     }
-    return true;
+    if (line.action == Action::Help) {
+        QTextStream(stdout) << robot::commandLineHelp();
+        return ExitCode::Done;
+    }
+    if (line.action == Action::Version) {
+        QTextStream out(stdout);
+        out << QStringLiteral("robot-fiscal ") << robot::kVersion;
+        if (robot::kCommit[0] != '\0')
+            out << QStringLiteral(" (git ") << robot::kCommit << u')';
+        out << Qt::endl;
+        return ExitCode::Done;
+    }
+    if (line.windowed()) {
+        if (const QString missing = robot::platform::missingDisplay(); !missing.isEmpty()) {
+            QTextStream(stderr) << QStringLiteral("No se puede abrir la ventana: %1. Para que la "
+                                                  "estación funcione sin ventana, use "
+                                                  "robot-fiscal --headless.")
+                                       .arg(missing)
+                                << Qt::endl;
+            return ExitCode::Refused;
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
     robot::platform::keepNewFilesFromOthers();
-    const bool windowed = wantsWindow(argc, argv);
-    std::unique_ptr<QCoreApplication> app = windowed
+    const robot::CommandLine line = robot::parseCommandLine(argumentsOf(argc, argv));
+    if (const std::optional<ExitCode> answer = answerFirst(line))
+        return robot::exitStatus(*answer);
+
+    std::unique_ptr<QCoreApplication> app = line.windowed()
                                                 ? std::make_unique<QApplication>(argc, argv)
                                                 : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("robot-fiscal"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(robot::kVersion));
+    StationLog::copyToJournal(robot::platform::stderrIsJournal());
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Robot de impresión de facturas fiscales (Bematech)."));
-    parser.addHelpOption();
-    const QCommandLineOption headless(QStringLiteral("headless"),
-                                      QStringLiteral("Funciona sin ventana."));
-    const QCommandLineOption dir(QStringLiteral("dir"),
-                                 QStringLiteral("Directorio de ImpresorFiscal.inf (por omisión, "
-                                                "el del programa)."),
-                                 QStringLiteral("DIR"));
-    const QCommandLineOption exitWhenIdle(
-        QStringLiteral("exit-when-idle"),
-        QStringLiteral("Con --headless: termina cuando no queda nada pendiente."));
-    const QCommandLineOption reprint(
-        QStringLiteral("allow-reprint"),
-        QStringLiteral("Permite imprimir de nuevo un documento que el diario retiene porque la "
-                       "impresora no pudo decir si salió (factura:N o nota:N)."),
-        QStringLiteral("DOCUMENTO"));
-    const QCommandLineOption newJournal(
-        QStringLiteral("new-journal"),
-        QStringLiteral("Confirma que el diario de impresión se perdió y empieza uno vacío: "
-                       "revise antes el papel de los documentos que pudieran estar a medias."));
-    const QCommandLineOption check(
-        QStringLiteral("check"),
-        QStringLiteral("Diagnóstico para el técnico: comprueba configuración, datos, base de "
-                       "datos, impresora, diario y bloqueo sin imprimir ni cambiar nada; "
-                       "termina con 0 si todo está bien, 4 si algo falla."));
-    parser.addOptions({headless, dir, exitWhenIdle, reprint, newJournal, check});
-    const CommandLineActions actions(parser);
-    parser.process(*app);
-    if (const QString problem = actions.problem(); !problem.isEmpty()) {
-        QTextStream(stderr) << problem << Qt::endl;
-        return CommandLineActions::kExitUsage;
-    }
-
-    const QString directory =
-        QDir(parser.isSet(dir) ? parser.value(dir) : QCoreApplication::applicationDirPath())
-            .absolutePath();
+    const QString directory = robot::stationDirectory(line.dir);
     QDir::setCurrent(directory);
 
-    if (parser.isSet(check)) {
+    if (line.action == Action::Check) {
         QTextStream out(stdout);
         return robot::checkStation(directory, out);
     }
 
-    if (parser.isSet(newJournal)) {
+    if (line.action == Action::NewJournal) {
         QString error;
         const bool started = PrintJournal::startAfresh(
             QDir(directory).filePath(QStringLiteral("robot-fiscal-diario.db")), &error);
         QTextStream(started ? stdout : stderr)
             << (started ? QStringLiteral("Diario de impresión nuevo creado.") : error) << Qt::endl;
-        return started ? 0 : 4;
+        return robot::exitStatus(started ? ExitCode::Done : ExitCode::NotDone);
     }
 
-    if (parser.isSet(reprint)) {
+    if (line.action == Action::AllowReprint) {
         QTextStream out(stdout);
-        return allowReprint(directory, parser.value(reprint), out);
+        return robot::exitStatus(
+            allowReprint(directory, line.reprintKind, line.reprintCodigo, out));
     }
 
     StderrMessages stderrMessages;
     MessageBoxMessages boxMessages;
     OperatorMessages &messages =
-        windowed ? static_cast<OperatorMessages &>(boxMessages) : stderrMessages;
+        line.windowed() ? static_cast<OperatorMessages &>(boxMessages) : stderrMessages;
 
     StationLog log(QDir(directory).filePath(QStringLiteral("robot-fiscal.log")));
     const StartupResult startup = startStation(directory);
     if (!startup.ok) {
-        log.write(QStringLiteral("Inicio rechazado: ") + startup.message);
+        log.error(QStringLiteral("Inicio rechazado: ") + startup.message);
         messages.show(startup.message);
-        return 2;
+        return robot::exitStatus(ExitCode::Refused);
     }
 
     // A station printing on this fiscal machine must not meet a second one, nor a technician's
     // report or cancellation in the middle of its coupon.
     StationLock lock;
-    if (!actions.chosen() || actions.changesPrinter()) {
+    if (line.action == Action::Station || robot::changesPrinter(line.action)) {
         QString refusal;
         if (!lock.acquire(startup.settings.RutaDatos, startup.settings.Caja, &refusal)) {
-            log.write(QStringLiteral("Inicio rechazado: ") + refusal);
+            log.error(QStringLiteral("Inicio rechazado: ") + refusal);
             messages.show(refusal);
-            return 2;
+            return robot::exitStatus(ExitCode::Refused);
         }
     }
 
-    if (actions.chosen()) {
+    const auto printerLog = [&log](LogLevel level, const QString &event) { log.add(level, event); };
+    if (robot::isPrinterAction(line.action)) {
         // One printer action for a support technician: no station, no robot, no database.
-        const auto printer =
-            robot::makeStationPrinter({}, &messages, [&log](const QString &l) { log.write(l); });
+        const auto printer = robot::makeStationPrinter({}, &messages, printerLog);
         // A cancellation is recorded in the station's journal so the document may print again.
         PrintJournal journal;
         QString journalError;
         if (!journal.open(QDir(directory).filePath(QStringLiteral("robot-fiscal-diario.db")),
                           &journalError))
-            log.write(journalError);
+            log.warning(journalError);
         QTextStream out(stdout);
-        return actions.run(*printer, messages, out, &journal);
+        return robot::exitStatus(CommandLineActions::run(line, *printer, messages, out, &journal));
     }
 
     SystemClock clock;
-    Station station(
-        startup.settings, messages, clock, log,
-        robot::makeStationPrinter({}, &messages, [&log](const QString &l) { log.write(l); }));
-    if (!windowed)
-        return runHeadless(station, parser.isSet(exitWhenIdle));
+    Station station(startup.settings, messages, clock, log,
+                    robot::makeStationPrinter({}, &messages, printerLog));
+    if (!line.windowed())
+        return runHeadless(station, line.exitWhenIdle);
     return runWindowedStation(station);
 }

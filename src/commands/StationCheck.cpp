@@ -3,6 +3,7 @@
 #include "app/Configuration.h"
 #include "app/Preparation.h"
 #include "commands/InformationQueries.h"
+#include "core/ExitCode.h"
 #include "core/OperatorMessages.h"
 #include "db/DocumentDatabase.h"
 #include "db/PendingSources.h"
@@ -420,7 +421,7 @@ int checkStation(const QString &directory, QTextStream &out) {
     StationCheck check(directory, *printer);
     const QList<CheckLine> lines = check.run();
     out << StationCheck::report(lines) << Qt::endl;
-    return StationCheck::passed(lines) ? 0 : 4;
+    return exitStatus(StationCheck::passed(lines) ? ExitCode::Done : ExitCode::NotDone);
 }
 
 } // namespace robot

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <filesystem>
 
 namespace robot::platform {
@@ -37,9 +38,14 @@ QStringList printerBridgeCommand() {
     if (command.isEmpty())
         return defaultPrinterBridge();
     QStringList words = command.split(QRegularExpression(QStringLiteral("\\s+")));
-    // A bare name is looked up on PATH (wine); a path is the user's, from where they started.
+    // A path is the user's, from where they started; a bare name is the station's own bridge
+    // or a program on PATH (wine).
     if (words.first().contains(u'/') || words.first().contains(u'\\'))
         words.first() = fromStartup(words.first());
+    else if (const QString helper =
+                 QStandardPaths::findExecutable(words.first(), helperDirectories());
+             !helper.isEmpty())
+        words.first() = helper;
     return words;
 }
 

@@ -14,7 +14,8 @@ namespace robot::platform {
 QString printerLibraryPath();
 
 // FISCAL_PRINTER_BRIDGE split on blanks when set (a relative program path counts from the
-// start-up directory), else the platform's default bridge; empty: load the library in process.
+// start-up directory; a bare name is looked for among the program's helpers, then on PATH),
+// else the platform's default bridge; empty: load the library in process.
 QStringList printerBridgeCommand();
 
 // The working directory at start-up, before the program changes to its data directory.
@@ -22,6 +23,9 @@ QString startupDirectory();
 
 // Per platform (PrinterLibraryLocation_win.cpp / _unix.cpp).
 QString defaultPrinterLibrary();
+// Where the programs and libraries that come with the station are: beside the executable in a
+// build tree, and where the installed package puts them.
+QStringList helperDirectories();
 QStringList defaultPrinterBridge();
 // Readies the bridge's process before it starts (on Windows: no console window of its own).
 void prepareBridgeProcess(QProcess &process);

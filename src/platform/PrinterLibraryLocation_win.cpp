@@ -20,6 +20,10 @@ QString systemDirectory(UINT(WINAPI *query)(LPWSTR, UINT)) {
 
 } // namespace
 
+QStringList helperDirectories() {
+    return {QCoreApplication::applicationDirPath()};
+}
+
 // Only the program's own directory and the system directory: a DLL planted in the current
 // directory or on PATH must never be the one that prints fiscal documents. The library is
 // 32-bit, so a 64-bit station finds the system's copy in SysWOW64.

@@ -1,8 +1,9 @@
 #include "printer/BridgePrinter.h"
 
+#include "core/OperatorMessages.h"
+#include "core/StationLog.h"
 #include "platform/PrinterLibraryLocation.h"
 #include "printer/BridgeProtocol.h"
-#include "core/OperatorMessages.h"
 
 #include <QDebug>
 #include <QEventLoop>
@@ -13,7 +14,8 @@
 namespace robot {
 
 BridgePrinter::BridgePrinter(const QStringList &command, const QString &libraryPath,
-                             OperatorMessages *messages, std::function<void(const QString &)> log)
+                             OperatorMessages *messages,
+                             std::function<void(LogLevel, const QString &)> log)
     : command(command), libraryPath(libraryPath), messages(messages), log(std::move(log)),
       timeoutMs(defaultTimeoutMs()) {
     // What the library or the bridge says on standard error belongs in the station's output.
@@ -53,8 +55,8 @@ void BridgePrinter::start() {
             QStringLiteral("No se pudo iniciar el puente de la impresora fiscal «%1»: %2")
                 .arg(program, process.errorString()));
     if (log)
-        log(QStringLiteral("Puente de la impresora fiscal iniciado: %1 %2")
-                .arg(found, arguments.join(u' ')));
+        log(LogLevel::Info, QStringLiteral("Puente de la impresora fiscal iniciado: %1 %2")
+                                .arg(found, arguments.join(u' ')));
 }
 
 void BridgePrinter::stop() {
@@ -65,7 +67,7 @@ void BridgePrinter::stop() {
 
 void BridgePrinter::fail(const QString &what) {
     if (log)
-        log(what);
+        log(LogLevel::Error, what);
     else if (!messages)
         qWarning().noquote() << what; // printer-check and the like: at least on standard error
     if (!episode.isEmpty())
@@ -98,7 +100,8 @@ short BridgePrinter::call(robot::fiscal::RawCall &call) {
     // would answer the outer call with the inner one's reply.
     if (busy) {
         if (log)
-            log(QStringLiteral("Llamada %1 rechazada: otra llamada a la impresora está en curso.")
+            log(LogLevel::Aviso,
+                QStringLiteral("Llamada %1 rechazada: otra llamada a la impresora está en curso.")
                     .arg(name));
         return 0;
     }
@@ -159,7 +162,8 @@ short BridgePrinter::call(robot::fiscal::RawCall &call) {
     if (!episode.isEmpty()) {
         episode.clear();
         if (log)
-            log(QStringLiteral("El puente de la impresora fiscal responde de nuevo."));
+            log(LogLevel::Info,
+                QStringLiteral("El puente de la impresora fiscal responde de nuevo."));
     }
     call.buffer = std::move(reply.buffer);
     call.ack = reply.ack;

@@ -8,6 +8,7 @@
 #include <functional>
 
 class OperatorMessages;
+enum class LogLevel;
 
 namespace robot {
 
@@ -21,7 +22,7 @@ public:
     // command: the bridge's program and its first arguments; the library path goes last.
     BridgePrinter(const QStringList &command, const QString &libraryPath,
                   OperatorMessages *messages = nullptr,
-                  std::function<void(const QString &)> log = {});
+                  std::function<void(LogLevel, const QString &)> log = {});
     ~BridgePrinter() override;
 
     // 60 s, or FISCAL_PRINTER_BRIDGE_TIMEOUT_MS.
@@ -41,7 +42,7 @@ private:
     QStringList command;
     QString libraryPath;
     OperatorMessages *messages;
-    std::function<void(const QString &)> log;
+    std::function<void(LogLevel, const QString &)> log;
     int timeoutMs;
     QProcess process;
     QByteArray received;

@@ -6,9 +6,9 @@
 
 namespace robot {
 
-std::unique_ptr<FiscalPrinter> makeStationPrinter(const QString &libraryPath,
-                                                  OperatorMessages *messages,
-                                                  std::function<void(const QString &)> log) {
+std::unique_ptr<FiscalPrinter>
+makeStationPrinter(const QString &libraryPath, OperatorMessages *messages,
+                   std::function<void(LogLevel, const QString &)> log) {
     const QString library = libraryPath.isEmpty() ? platform::printerLibraryPath() : libraryPath;
     const QStringList bridge = platform::printerBridgeCommand();
     if (bridge.isEmpty())

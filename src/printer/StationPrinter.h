@@ -7,6 +7,7 @@
 #include <memory>
 
 class OperatorMessages;
+enum class LogLevel;
 
 namespace robot {
 
@@ -14,8 +15,8 @@ namespace robot {
 // FISCAL_PRINTER_BRIDGE asks for it, else the library loaded in process. An empty libraryPath
 // means the configured one (FISCAL_PRINTER_LIBRARY or the platform's default). The bridge tells
 // its failures to messages and log when given.
-std::unique_ptr<FiscalPrinter> makeStationPrinter(const QString &libraryPath = {},
-                                                  OperatorMessages *messages = nullptr,
-                                                  std::function<void(const QString &)> log = {});
+std::unique_ptr<FiscalPrinter>
+makeStationPrinter(const QString &libraryPath = {}, OperatorMessages *messages = nullptr,
+                   std::function<void(LogLevel, const QString &)> log = {});
 
 } // namespace robot

@@ -1,0 +1,20 @@
+#include "app/StationDirectory.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace robot {
+
+QString stationDirectory(const QString &given) {
+    if (!given.isEmpty())
+        return QDir(given).absolutePath();
+    const QString own = QCoreApplication::applicationDirPath();
+    if (QFileInfo::exists(own + QStringLiteral("/ImpresorFiscal.inf")))
+        return own;
+    // /usr/bin is no place for a station's configuration, journal and log.
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+}
+
+} // namespace robot

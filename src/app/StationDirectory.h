@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace robot {
+
+// The directory that holds ImpresorFiscal.inf and becomes the working directory: `given` (--dir)
+// when not empty; else the program's own directory when the configuration is there (a station
+// copied as one folder, a build tree); else, for a program installed with the system's other
+// programs, the user's data directory (~/.local/share/robot-fiscal). Needs the application
+// object, whose name picks the data directory.
+QString stationDirectory(const QString &given);
+
+} // namespace robot

@@ -1,0 +1,241 @@
+#include "commands/CommandLine.h"
+
+#include "commands/InformationQueries.h"
+
+#include <utility>
+
+namespace robot {
+
+namespace {
+
+struct Option {
+    const char *name;
+    // Null: the option takes no value.
+    const char *valueName;
+    // Station for the settings of a station run; anything else is one action of its own.
+    Action action;
+    // The setting a plain switch turns on.
+    bool CommandLine::*flag;
+    const char *help;
+    // What the exit status tells after this action; null for plain settings.
+    const char *statuses;
+};
+
+const char *const kPrinterStatuses =
+    "Salida: 0 si la impresora respondió 1, 4 si no, 2 si el inicio se rechaza.";
+
+// Every option of the program, in the order --help shows them.
+const Option kOptions[] = {
+    {"dir", "DIR", Action::Station, nullptr,
+     "Directorio de ImpresorFiscal.inf, que pasa a ser el directorio de trabajo. Por omisión, el "
+     "del programa si allí está ImpresorFiscal.inf; si no, ~/.local/share/robot-fiscal.",
+     nullptr},
+    {"headless", nullptr, Action::Station, &CommandLine::headless,
+     "Funciona sin ventana: los mensajes para el operador van a la salida de errores.", nullptr},
+    {"exit-when-idle", nullptr, Action::Station, &CommandLine::exitWhenIdle,
+     "Con --headless: termina cuando no queda nada pendiente.",
+     "Salida: 0 cuando no queda nada pendiente, 3 si un fallo detuvo el robot o lo pendiente "
+     "espera al operador, 2 si el inicio se rechaza."},
+    {"report-x", nullptr, Action::ReportX, nullptr, "Imprime la lectura X y termina.",
+     kPrinterStatuses},
+    {"report-z", nullptr, Action::ReportZ, nullptr,
+     "Imprime la reducción Z (cierre diario) y termina.", kPrinterStatuses},
+    {"cancel-coupon", nullptr, Action::CancelCoupon, nullptr,
+     "Anula el cupón abierto en la impresora y termina.", kPrinterStatuses},
+    {"open-drawer", nullptr, Action::OpenDrawer, nullptr, "Abre la gaveta y termina.",
+     kPrinterStatuses},
+    {"query", "N", Action::Query, nullptr,
+     "Hace la consulta \"Prueba N\" (1 a 8) a la impresora, escribe la respuesta y termina.",
+     kPrinterStatuses},
+    {"allow-reprint", "DOCUMENTO", Action::AllowReprint, nullptr,
+     "Permite imprimir de nuevo un documento que el diario retiene porque la impresora no pudo "
+     "decir si salió (factura:N o nota:N).",
+     "Salida: 0 si el documento queda liberado, 4 si el diario no lo retiene o no se puede "
+     "leer."},
+    {"new-journal", nullptr, Action::NewJournal, nullptr,
+     "Confirma que el diario de impresión se perdió y empieza uno vacío: revise antes el papel "
+     "de los documentos que pudieran estar a medias.",
+     "Salida: 0 si se creó el diario, 4 si no."},
+    {"check", nullptr, Action::Check, nullptr,
+     "Diagnóstico para el técnico: comprueba configuración, datos, base de datos, impresora, "
+     "diario y bloqueo sin imprimir ni cambiar nada.",
+     "Salida: 0 si todo está bien, 4 si algo falla."},
+    {"version", nullptr, Action::Version, nullptr, "Muestra la versión del programa y termina.",
+     "Salida: 0."},
+    {"help", nullptr, Action::Help, nullptr, "Muestra esta ayuda y termina (también -h).",
+     "Salida: 0."},
+};
+
+const Option *findOption(const QString &name) {
+    for (const Option &option : kOptions)
+        if (name == QLatin1String(option.name))
+            return &option;
+    return nullptr;
+}
+
+QString actionList() {
+    QStringList names;
+    for (const Option &option : kOptions)
+        if (option.action != Action::Station && option.action != Action::Help &&
+            option.action != Action::Version)
+            names << QStringLiteral("--") + QLatin1String(option.name);
+    return names.join(QStringLiteral(", "));
+}
+
+// Reads the value of an option into `line`; an unusable value becomes `line.problem`.
+void takeValue(const Option &option, const QString &value, CommandLine &line) {
+    switch (option.action) {
+    case Action::Station:
+        line.dir = value;
+        return;
+    case Action::Query: {
+        bool ok = false;
+        line.query = value.toInt(&ok);
+        if (!ok || line.query < InformationQueries::kFirst ||
+            line.query > InformationQueries::kLast)
+            line.problem =
+                QStringLiteral("--query espera un número del 1 al 8, no «%1».").arg(value);
+        return;
+    }
+    case Action::AllowReprint: {
+        const QStringList parts = value.split(u':');
+        bool number = false;
+        line.reprintCodigo = parts.value(1).toLongLong(&number);
+        if (parts.size() != 2 || !number ||
+            (parts[0] != QStringLiteral("factura") && parts[0] != QStringLiteral("nota")))
+            line.problem =
+                QStringLiteral("Indique el documento como factura:N o nota:N, no «%1».").arg(value);
+        line.reprintKind =
+            parts[0] == QStringLiteral("nota") ? DocumentKind::NotaCredito : DocumentKind::Factura;
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+void apply(const Option &option, const QString &value, CommandLine &line) {
+    if (option.flag)
+        line.*option.flag = true;
+    if (option.action != Action::Station) {
+        if (line.action != Action::Station && line.action != option.action) {
+            line.problem = QStringLiteral("Indique una sola acción: %1.").arg(actionList());
+            return;
+        }
+        line.action = option.action;
+    }
+    if (option.valueName)
+        takeValue(option, value, line);
+}
+
+// `text` in lines of at most 80 columns, each after `indent` blanks.
+QString wrapped(const QString &text, int indent) {
+    const QString margin(indent, u' ');
+    QString result;
+    QString current = margin;
+    for (const QString &word : text.split(u' ', Qt::SkipEmptyParts)) {
+        if (current.size() > indent && current.size() + 1 + word.size() > 80) {
+            result += current + u'\n';
+            current = margin;
+        }
+        current += (current.size() > indent ? QStringLiteral(" ") : QString()) + word;
+    }
+    return result + current + u'\n';
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QStringList &arguments) {
+    CommandLine line;
+    for (qsizetype i = 0; i < arguments.size() && line.problem.isEmpty(); ++i) {
+        const QString &argument = arguments[i];
+        QString name;
+        QString value;
+        bool valueGiven = false;
+        if (argument == QStringLiteral("-h") || argument == QStringLiteral("-?")) {
+            name = QStringLiteral("help");
+        } else if (argument.startsWith(QStringLiteral("--")) && argument.size() > 2) {
+            name = argument.mid(2);
+            if (const qsizetype equals = name.indexOf(u'='); equals >= 0) {
+                value = name.mid(equals + 1);
+                name.truncate(equals);
+                valueGiven = true;
+            }
+        } else {
+            line.problem = QStringLiteral("Argumento desconocido «%1».").arg(argument);
+            break;
+        }
+        const Option *option = findOption(name);
+        if (!option) {
+            line.problem = QStringLiteral("Opción desconocida «%1».").arg(argument);
+            break;
+        }
+        if (!option->valueName && valueGiven) {
+            line.problem = QStringLiteral("La opción --%1 no lleva valor.").arg(name);
+            break;
+        }
+        if (option->valueName && !valueGiven) {
+            // An option right after is a forgotten value, never a directory named "--headless".
+            if (i + 1 >= arguments.size() || arguments[i + 1].startsWith(QStringLiteral("--"))) {
+                line.problem = QStringLiteral("Falta el valor de --%1 (%2).")
+                                   .arg(name, QLatin1String(option->valueName));
+                break;
+            }
+            value = arguments[++i];
+        }
+        apply(*option, value, line);
+    }
+    if (line.problem.isEmpty() && line.exitWhenIdle && line.action == Action::Station &&
+        !line.headless)
+        line.problem = QStringLiteral("--exit-when-idle solo sirve con --headless.");
+    return line;
+}
+
+QString commandLineHelp() {
+    QString text = QStringLiteral("Uso: robot-fiscal [--dir DIR] [--headless [--exit-when-idle]]\n"
+                                  "     robot-fiscal [--dir DIR] ACCIÓN\n\n") +
+                   wrapped(QStringLiteral("Robot de impresión de facturas fiscales (Bematech). "
+                                          "Sin acción, la estación abre su ventana (en el área "
+                                          "de notificación) o, con --headless, funciona sin "
+                                          "ella."),
+                           0);
+    const auto section = [&text](const char *title, bool actions) {
+        text += u'\n' + QString::fromUtf8(title) + u'\n';
+        for (const Option &option : kOptions) {
+            if ((option.action != Action::Station) != actions)
+                continue;
+            QString usage = QStringLiteral("  --") + QLatin1String(option.name);
+            if (option.valueName)
+                usage += u' ' + QLatin1String(option.valueName);
+            text += usage + u'\n' + wrapped(QString::fromUtf8(option.help), 6);
+            if (option.statuses)
+                text += wrapped(QString::fromUtf8(option.statuses), 6);
+        }
+    };
+    section("La estación:", false);
+    section("Acciones (una sola por vez):", true);
+    text += QStringLiteral("\nEstados de salida:\n");
+    const std::pair<int, const char *> statuses[] = {
+        {0, "hecho; sin ventana con --exit-when-idle: no queda nada pendiente."},
+        {2, "no se empezó: argumentos que no se entienden, ventana sin pantalla, o inicio "
+            "rechazado (configuración, archivo de marca, otra estación con la misma caja)."},
+        {3, "sin ventana con --exit-when-idle: un fallo detuvo el robot o lo pendiente espera "
+            "al operador."},
+        {4, "la acción no se realizó: la impresora no respondió 1, o el diario de impresión no "
+            "pudo hacer lo pedido."},
+    };
+    for (const auto &[status, meaning] : statuses)
+        text += QStringLiteral("  %1").arg(status) + wrapped(QString::fromUtf8(meaning), 5).mid(3);
+    return text;
+}
+
+bool isPrinterAction(Action action) {
+    return action == Action::Query || changesPrinter(action);
+}
+
+bool changesPrinter(Action action) {
+    return action == Action::ReportX || action == Action::ReportZ ||
+           action == Action::CancelCoupon || action == Action::OpenDrawer;
+}
+
+} // namespace robot

@@ -1,0 +1,10 @@
+#pragma once
+
+namespace robot::platform {
+
+// Whether standard error is the system journal's stream (a systemd service), which takes one
+// line per message with a "<N>" priority in front. Per platform (SystemJournal_unix.cpp /
+// _win.cpp).
+bool stderrIsJournal();
+
+} // namespace robot::platform
