@@ -35,7 +35,7 @@ private:
             return;
         const int seconds = std::min(60, 2 << std::min(failures, 5));
         ++failures;
-        station.log.write(QStringLiteral("El robot se reanudará solo en %1 s.").arg(seconds));
+        station.log.warning(QStringLiteral("El robot se reanudará solo en %1 s.").arg(seconds));
         pause.start(seconds * 1000);
     }
 

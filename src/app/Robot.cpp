@@ -31,7 +31,7 @@ void Robot::setTimerEnabled(bool enabled) {
 
 void Robot::noteStoppedAfterFailure(const QString &summary) {
     failureSummary = summary;
-    log.write(QStringLiteral("Robot detenido: ") + summary);
+    log.error(QStringLiteral("Robot detenido: ") + summary);
     emit stateChanged();
 }
 
@@ -47,7 +47,7 @@ void Robot::holdStopped(const QString &reason, bool waitingForDatabase) {
     holdReason = reason;
     holdIsWait = waitingForDatabase;
     Timer1.stop();
-    log.write(QStringLiteral("Robot detenido: ") + reason);
+    log.error(QStringLiteral("Robot detenido: ") + reason);
     emit stateChanged();
 }
 
@@ -126,7 +126,7 @@ void Robot::tick() {
         // Reported once; the robot keeps ticking and says when the database answers again.
         if (databaseError.isEmpty()) {
             databaseError = sources.lastError();
-            log.write(QStringLiteral("No se pudo consultar la base de datos: ") + databaseError);
+            log.error(QStringLiteral("No se pudo consultar la base de datos: ") + databaseError);
             emit databaseProblem(databaseError);
             emit stateChanged();
         }

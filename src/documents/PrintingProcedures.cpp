@@ -21,9 +21,9 @@ qint16 PrintingProcedures::quantityMode() {
     if (ctx.robot.ModoCantidad != 0)
         return ctx.robot.ModoCantidad;
     if (!modeZeroLogged) {
-        ctx.log.write(QStringLiteral("La configuración no indica qué cantidad imprimir "
-                                     "(VerCantidad, VerCantidadDecimal): se imprimen las "
-                                     "cantidades enteras."));
+        ctx.log.warning(QStringLiteral("La configuración no indica qué cantidad imprimir "
+                                       "(VerCantidad, VerCantidadDecimal): se imprimen las "
+                                       "cantidades enteras."));
         modeZeroLogged = true;
     }
     return 1;
@@ -46,7 +46,7 @@ std::optional<qint64> PrintingProcedures::choose(DocumentKind kind,
                 const QString text =
                     said + QStringLiteral(" no se imprimirá: su código no es un número entero "
                                           "distinto de 0. Corríjalo en la administración.");
-                ctx.log.write(text);
+                ctx.log.warning(text);
                 ctx.messages.show(text, MessageIcon::Critical);
             }
             continue;
@@ -80,7 +80,7 @@ void PrintingProcedures::reportStageFailure(const QString &document, const Stage
     ctx.messages.show(stageMessage(shownStage, failure.reason));
     ctx.robot.noteStoppedAfterFailure(
         QStringLiteral("%1, etapa %2").arg(document.toLower(), shownStage));
-    ctx.log.write(
+    ctx.log.error(
         QStringLiteral("%1 no impresa: etapa %2. %3").arg(document, shownStage, failure.reason));
 }
 
@@ -116,7 +116,7 @@ bool PrintingProcedures::run(DocumentJob &job) {
     case DocumentStore::ReadOutcome::LinesFailed:
         return fail({3, error});
     case DocumentStore::ReadOutcome::NotFound:
-        ctx.log.write(QStringLiteral("%1: no se encontró su registro.").arg(document));
+        ctx.log.warning(QStringLiteral("%1: no se encontró su registro.").arg(document));
         ctx.robot.setTimerEnabled(true);
         return true;
     case DocumentStore::ReadOutcome::Read:
@@ -159,9 +159,9 @@ std::optional<StageFailure> PrintingProcedures::finish(DocumentJob &job, qint64 
         if (reduccionesRead == 1)
             failedRead = ctx.printer.CodigoRetorno;
         if (failedRead == 1 && !documentCounter(cupon)) {
-            ctx.log.write(QStringLiteral("La impresora devolvió un número de cupón no válido "
-                                         "(«%1»): no se escribe en la base de datos.")
-                              .arg(cupon));
+            ctx.log.warning(QStringLiteral("La impresora devolvió un número de cupón no válido "
+                                           "(«%1»): no se escribe en la base de datos.")
+                                .arg(cupon));
             failedRead = 0;
         }
         number = counterText(cupon);
@@ -172,7 +172,7 @@ std::optional<StageFailure> PrintingProcedures::finish(DocumentJob &job, qint64 
     const qint64 numeroZ = reductionCount(reducciones) + 1;
     QString error;
     if (!ctx.journal.setState(entry, PrintJournal::State::Printed, &error, number, numeroZ))
-        ctx.log.write(error);
+        ctx.log.error(error);
 
     const QString document = describeDocument(job.kind(), codigo);
     const QString printed =
@@ -193,7 +193,7 @@ std::optional<StageFailure> PrintingProcedures::finish(DocumentJob &job, qint64 
                               QStringLiteral("\rNo se imprimirá de nuevo: el robot la marcará "
                                              "cuando la base de datos responda."),
                           MessageIcon::Critical);
-        ctx.log.write(printed + QStringLiteral(", pero aún no quedó marcada: ") + error);
+        ctx.log.warning(printed + QStringLiteral(", pero aún no quedó marcada: ") + error);
         return std::nullopt;
     }
     ctx.log.write(job.isInvoice() ? QStringLiteral("%1 %2 impresa: cupón %3, número Z %4.")
@@ -210,6 +210,6 @@ std::optional<StageFailure> PrintingProcedures::finish(DocumentJob &job, qint64 
     // Done only now: should the station die at the drawer, the journal still knows the
     // coupon and writing it back again is harmless.
     if (!ctx.journal.setState(entry, PrintJournal::State::Done, &error))
-        ctx.log.write(error);
+        ctx.log.error(error);
     return std::nullopt;
 }

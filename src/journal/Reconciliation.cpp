@@ -14,7 +14,7 @@
 void Reconciler::markDone(const PrintJournal::Entry &entry, const QString &event) {
     QString error;
     if (!journal.setState(entry.id, PrintJournal::State::Done, &error))
-        ctx.log.write(error);
+        ctx.log.error(error);
     ctx.log.write(event.arg(PrintJournal::describe(entry)));
 }
 
@@ -32,9 +32,9 @@ bool Reconciler::writeBack(const PrintJournal::Entry &entry) {
         return true;
     }
     if (retry.failures == 0)
-        ctx.log.write(QStringLiteral("La %1 se imprimió pero no se pudo marcar en la base de "
-                                     "datos (%2); se reintentará sin detener el robot.")
-                          .arg(PrintJournal::describe(entry), error));
+        ctx.log.warning(QStringLiteral("La %1 se imprimió pero no se pudo marcar en la base de "
+                                       "datos (%2); se reintentará sin detener el robot.")
+                            .arg(PrintJournal::describe(entry), error));
     ++retry.failures;
     // One second, then twice as long each time, never more than a minute apart.
     retry.nextAttemptMs = now + std::min<qint64>(60000, 1000LL << std::min(retry.failures - 1, 6));
@@ -49,7 +49,7 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
         counters = readCounters(ctx.printer);
     } catch (const PrinterUnavailable &e) {
         counters.answered = false;
-        ctx.log.write(e.text);
+        ctx.log.error(e.text);
     }
     QString error;
     if (!counters.answered) {
@@ -78,7 +78,7 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
             const bool firstSeen = entry.state == PrintJournal::State::Printing;
             journal.setState(entry.id, seen, &error);
             if (firstSeen) {
-                ctx.log.write(text);
+                ctx.log.error(text);
                 ctx.messages.show(text, MessageIcon::Critical);
             }
         }
@@ -94,7 +94,7 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
                            "papel y márquela a mano si salió, o permita imprimirla de nuevo si "
                            "se anuló.")
                 .arg(document);
-        ctx.log.write(text);
+        ctx.log.error(text);
         ctx.messages.show(text, MessageIcon::Critical);
         return;
     }
@@ -126,7 +126,7 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
                 .arg(entry.couponBefore)
                 .arg(counters.coupon)
                 .arg(reductionSince ? QStringLiteral(" y hubo una reducción Z") : QString());
-        ctx.log.write(text);
+        ctx.log.error(text);
         ctx.messages.show(text, MessageIcon::Critical);
     }
 }
@@ -138,7 +138,7 @@ bool Reconciler::reconcile(QList<PrintJournal::Entry> *held) {
         // What the journal holds back is unknown: nothing may be printed until it reads again.
         if (journalProblem != error) {
             journalProblem = error;
-            ctx.log.write(error);
+            ctx.log.error(error);
         }
         ctx.robot.noteJournal(error, true);
         return false;
