@@ -9,11 +9,12 @@ packages=(
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc
   unixodbc libsqliteodbc sqlite3
   xvfb xauth imagemagick x11-apps x11-utils xdotool
-  g++-mingw-w64-i686
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
 )
-# Wine is not installed: the machines this project builds on run no 32-bit programs at all
-# (IA-32 emulation off), so the 32-bit Windows builds are checked by their export tables; the
-# test that loads them under Wine runs where a technician installs wine32 by hand.
+# wine32 is not installed: the machines this project builds on run no 32-bit programs at all
+# (IA-32 emulation off). The 32-bit Windows builds are checked by their export tables, and the
+# same sources built for 64-bit Windows run the station's end-to-end cases under wine64; the
+# 32-bit cases run where a technician installs wine32 (dpkg --add-architecture i386).
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -17,7 +17,11 @@ StationHarness::~StationHarness() {
     qunsetenv("VIRTUAL_PRINTER_DIR");
 }
 
+// The virtual printer built beside the tests, unless FISCAL_PRINTER_LIBRARY names another build
+// of it (the Windows DLL, through the bridge under Wine).
 QString StationHarness::virtualPrinterPath() {
+    if (!qEnvironmentVariableIsEmpty("FISCAL_PRINTER_LIBRARY"))
+        return qEnvironmentVariable("FISCAL_PRINTER_LIBRARY");
     return QCoreApplication::applicationDirPath() + QStringLiteral("/libvirtual-fiscal-printer.so");
 }
 
