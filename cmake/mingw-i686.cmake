@@ -1,13 +1,3 @@
 # 32-bit Windows with MinGW-w64, as the vendor's DLL: cmake -DCMAKE_TOOLCHAIN_FILE=this.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(ROBOT_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${ROBOT_MINGW_PREFIX}-gcc)
-set(CMAKE_CXX_COMPILER ${ROBOT_MINGW_PREFIX}-g++)
-set(CMAKE_RC_COMPILER ${ROBOT_MINGW_PREFIX}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${ROBOT_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# There is no Qt for this target: only the virtual printer and the bridge are built.
-set(ROBOT_PRINTER_ONLY ON CACHE BOOL "Build only the Qt-free printer parts" FORCE)
+set(ROBOT_MINGW_ARCH i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)
