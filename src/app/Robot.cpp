@@ -4,6 +4,8 @@
 #include "core/StationLog.h"
 #include "db/PendingSources.h"
 
+#include <utility>
+
 namespace {
 const QString kDetener = QStringLiteral("Detener");
 const QString kIniciar = QStringLiteral("Iniciar");
@@ -23,6 +25,8 @@ void Robot::setTimerEnabled(bool enabled) {
             return; // an incomplete preparation must never let the robot print
         failureSummary.clear();
         Timer1.start();
+        if (std::exchange(wokenWhileStopped, false))
+            QTimer::singleShot(0, this, &Robot::wake);
     } else {
         Timer1.stop();
     }
@@ -109,6 +113,14 @@ QString Robot::robotStateText() const {
                           : QStringLiteral("Robot detenido: configuración incompleta.");
     }
     return {};
+}
+
+void Robot::wake() {
+    if (!Timer1.isActive()) {
+        wokenWhileStopped = true;
+        return;
+    }
+    tick();
 }
 
 void Robot::tick() {

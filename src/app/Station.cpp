@@ -2,6 +2,7 @@
 
 #include "core/OperatorMessages.h"
 #include "core/StationLog.h"
+#include "db/DatabaseSettings.h"
 #include "documents/PrintingProcedures.h"
 #include "printer/FiscalPrinter.h"
 
@@ -27,6 +28,13 @@ StartupResult startStation(const QString &directory) {
                                         "verifique e intente de nuevo más tarde.");
         return result;
     }
+    const robot::DatabaseLocation location =
+        robot::documentDatabaseLocation(directory, result.settings.RutaBaseDatos);
+    if (!location.ok) {
+        result.message = location.message;
+        return result;
+    }
+    result.settings.RutaBaseDatos = location.rutaBaseDatos;
     result.ok = true;
     return result;
 }
@@ -44,6 +52,7 @@ Station::Station(const Settings &settings, OperatorMessages &messages, Clock &cl
         PrintingContext{settings.RutaBaseDatos, settings.Caja, sources, *this->printer, messages,
                         clock, robot, log, journal});
     robot.setPrinting(printing.get());
+    QObject::connect(&sources, &PendingSources::documentsAnnounced, &robot, &Robot::wake);
     log.write(QStringLiteral("Estación iniciada: caja %1, base de datos %2.")
                   .arg(settings.Caja)
                   .arg(QDir::toNativeSeparators(settings.RutaBaseDatos)));

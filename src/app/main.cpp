@@ -118,16 +118,23 @@ int main(int argc, char **argv) {
 
     if (actions.chosen()) {
         // One printer action for a support technician: no station, no robot, no database.
-        const auto printer = robot::makeStationPrinter({}, &messages,
-                                                        [&log](const QString &l) { log.write(l); });
+        const auto printer =
+            robot::makeStationPrinter({}, &messages, [&log](const QString &l) { log.write(l); });
         QTextStream out(stdout);
         return actions.run(*printer, messages, out);
     }
 
     SystemClock clock;
-    Station station(startup.settings, messages, clock, log,
-                    robot::makeStationPrinter({}, &messages,
-                                              [&log](const QString &l) { log.write(l); }));
+    Station station(
+        startup.settings, messages, clock, log,
+        robot::makeStationPrinter({}, &messages, [&log](const QString &l) { log.write(l); }));
+    // A lock file does not reach the other computers of a shared database server: there the
+    // server itself keeps a second station with this Caja away.
+    if (QString refusal; !station.sources.claimFiscalMachine(&refusal)) {
+        log.write(QStringLiteral("Inicio rechazado: ") + refusal);
+        messages.show(refusal);
+        return 2;
+    }
     if (!windowed)
         return runHeadless(station, parser.isSet(exitWhenIdle));
     return runWindowedStation(station);
