@@ -74,8 +74,14 @@ bool PendingSources::fail(const QString &why) {
 }
 
 bool PendingSources::ensureOpen() {
-    if (onServer)
+    if (onServer) {
+        // The driver notices a connection the server closed (a restart, a cut) on its own; the
+        // refresh fails once, so the cut is told, and the next one connects again.
+        if (connection.isOpen() && !connection.database().isOpen())
+            return fail(QStringLiteral("se perdió la conexión con el servidor %1.")
+                            .arg(robot::serverAddress(path)->shown()));
         return connection.isOpen() || connectToServer();
+    }
     // An open SQLite file keeps answering after its share is gone; look for it every time.
     if (!QFileInfo::exists(path)) {
         return fail(QStringLiteral("No se encuentra la base de datos %1.")
