@@ -197,7 +197,7 @@ private slots:
         QCOMPARE(printedCustomers(readPaper(printer.path())), once);
         const QString log = readAll(logPath);
         for (const QString &event :
-             {QStringLiteral("No se pudo consultar la base de datos: se perdió la conexión"),
+             {QStringLiteral("No se pudo consultar la base de datos: Se perdió la conexión"),
               QStringLiteral("La base de datos responde de nuevo."),
               QStringLiteral("factura 4 quedó marcada como impresa")})
             QVERIFY2(log.contains(event),

@@ -58,7 +58,6 @@ void DocumentConnection::close() {
     }
     QSqlDatabase::removeDatabase(name);
     name.clear();
-    serverConnection = false;
 }
 
 bool DocumentConnection::finishOpen(QSqlDatabase db, const QString &what, QString *error) {
@@ -125,17 +124,20 @@ bool DocumentConnection::openServer(const robot::ServerAddress &server, const QS
                                     "controlador PostgreSQL de Qt (QPSQL) no está instalado.");
         return false;
     }
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-    db.setHostName(server.host);
-    if (!server.port.isEmpty())
-        db.setPort(server.port.toInt());
-    db.setDatabaseName(server.database);
-    db.setUserName(server.user);
-    db.setPassword(password);
-    db.setConnectOptions(kServerOptions);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setHostName(server.host);
+        if (!server.port.isEmpty())
+            db.setPort(server.port.toInt());
+        db.setDatabaseName(server.database);
+        db.setUserName(server.user);
+        db.setPassword(password);
+        db.setConnectOptions(kServerOptions);
+    }
     dialect = &robot::postgresStatements();
-    serverConnection = true;
-    return finishOpen(db, QStringLiteral("del servidor ") + server.shown(), error);
+    // No copy of the connection is left here: a failed one is removed inside.
+    return finishOpen(QSqlDatabase::database(name, false),
+                      QStringLiteral("del servidor ") + server.shown(), error);
 }
 
 bool DocumentConnection::openOdbc(const QString &connectionString, const Statements &statements,

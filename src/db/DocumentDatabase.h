@@ -28,7 +28,6 @@ public:
     void close();
 
     bool isOpen() const { return !name.isEmpty(); }
-    bool onServer() const { return serverConnection; }
     QSqlDatabase database() const;
     const Statements &statements() const { return *dialect; }
 
@@ -38,7 +37,6 @@ private:
                     const QString &name, QString *error);
     QString name;
     const Statements *dialect = nullptr;
-    bool serverConnection = false;
 };
 
 // A Qt SQL connection name no other connection of this process uses.

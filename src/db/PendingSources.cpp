@@ -78,8 +78,7 @@ bool PendingSources::ensureOpen() {
         // The driver notices a connection the server closed (a restart, a cut) on its own; the
         // refresh fails once, so the cut is told, and the next one connects again.
         if (connection.isOpen() && !connection.database().isOpen())
-            return fail(QStringLiteral("se perdió la conexión con el servidor %1.")
-                            .arg(robot::serverAddress(path)->shown()));
+            return fail(connectionLost());
         return connection.isOpen() || connectToServer();
     }
     // An open SQLite file keeps answering after its share is gone; look for it every time.
@@ -93,6 +92,19 @@ bool PendingSources::ensureOpen() {
     if (!connection.open(path, QStringLiteral("fuentes"), &why))
         return fail(why);
     return true;
+}
+
+QString PendingSources::connectionLost() const {
+    return QStringLiteral("Se perdió la conexión con el servidor %1.")
+        .arg(robot::serverAddress(path)->shown());
+}
+
+QString PendingSources::failureOf(const QSqlQuery &query) const {
+    const QString text = query.lastError().text().trimmed();
+    // A statement cut by the server reads as the connection lost, whichever noticed it first.
+    if (onServer && !connection.database().isOpen())
+        return text.isEmpty() ? connectionLost() : connectionLost() + u' ' + text;
+    return text;
 }
 
 bool PendingSources::connectToServer() {
@@ -174,7 +186,7 @@ bool PendingSources::runInto(QString (Statements::*statement)(qint32) const,
         QSqlQuery query(connection.database());
         query.setForwardOnly(true);
         if (!query.exec((connection.statements().*statement)(machine)))
-            return fail(query.lastError().text());
+            return fail(failureOf(query));
         while (query.next()) {
             const QVariant code = query.value(QStringLiteral("Código"));
             const std::optional<qint64> codigo = documentCode(code);
@@ -182,7 +194,7 @@ bool PendingSources::runInto(QString (Statements::*statement)(qint32) const,
                           query.value(QStringLiteral("VistaEspecial")).toString()});
         }
         if (query.lastError().isValid())
-            return fail(query.lastError().text());
+            return fail(failureOf(query));
     }
     rows = std::move(fresh);
     return true;

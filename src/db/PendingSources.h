@@ -9,6 +9,8 @@
 #include <QString>
 #include <optional>
 
+class QSqlQuery;
+
 // One line of a pending list: the document's key and the text the operator sees.
 struct PendingDocument {
     qint64 codigo = 0;
@@ -64,6 +66,8 @@ signals:
 private:
     bool ensureOpen();
     bool connectToServer();
+    QString connectionLost() const;
+    QString failureOf(const QSqlQuery &query) const;
     bool attachToServer(QString *why);
     bool runInto(QString (Statements::*statement)(qint32) const, QList<PendingDocument> &rows);
     bool fail(const QString &why);
