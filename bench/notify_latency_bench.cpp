@@ -16,6 +16,7 @@
 #include "support/PostgresServer.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QMutex>
 #include <QRandomGenerator>
 #include <QSqlError>
@@ -73,13 +74,16 @@ protected:
             const bool ok =
                 query.exec(QStringLiteral("INSERT INTO \"Ventas\" (\"Código\", \"Fecha\", "
                                           "\"NombreCliente\", \"RIF\", \"Dirección\", "
-                                          "\"PorcentImpuesto\", \"MedioPago\", \"Imprimir\", "
-                                          "\"MáquinaFiscal\") VALUES (%1, '2026-12-06', 'Cliente "
-                                          "%1', 'V%1', 'Calle', 0.12, 0, -1, 1)")
+                                          "\"PorcentImpuesto\", \"PlantillaAuxiliar\", "
+                                          "\"MedioPago\", \"Descuento01\", \"Descuento02\", "
+                                          "\"Descuento03\", \"Imprimir\", \"MáquinaFiscal\") "
+                                          "VALUES (%1, '2026-12-06', 'Cliente %1', 'V%1', "
+                                          "'Calle', 0.12, 0, 0, 0, 0, 0, -1, 1)")
                                .arg(i)) &&
                 query.exec(QStringLiteral("INSERT INTO \"VentasDetalles\" (\"Venta\", \"Línea\", "
-                                          "\"Cantidad\", \"CantDec\", \"Precio\", \"Nombre\") "
-                                          "VALUES (%1, 1, 1, 1, 10, 'Artículo')")
+                                          "\"NoMostrarEnFactura\", \"Cantidad\", \"CantDec\", "
+                                          "\"Precio\", \"ExcentoImpuesto\", \"Nombre\") "
+                                          "VALUES (%1, 1, 0, 1, 1, 10, 0, 'Artículo')")
                                .arg(i));
             if (!ok || !connection.commit()) {
                 error = query.lastError().text();
@@ -130,18 +134,25 @@ std::optional<Figures> measure(const QString &database, int documents) {
     backOffice.start();
     QTimer check;
     QObject::connect(&check, &QTimer::timeout, [&] {
-        if (int(printer.openings.size()) >= documents || backOffice.isFinished())
+        if (int(printer.openings.size()) >= documents || backOffice.isFinished() ||
+            station.robot.status() == Robot::Status::StoppedAfterFailure)
             QCoreApplication::exit();
     });
     check.start(100);
     QCoreApplication::exec();
     backOffice.wait();
+    check.stop();
     QTimer::singleShot(3000, [] { QCoreApplication::exit(); }); // the last document's opening
     if (int(printer.openings.size()) < documents)
         QCoreApplication::exec();
     if (!backOffice.error.isEmpty() || int(printer.openings.size()) < documents ||
         int(backOffice.commits.size()) < documents) {
-        std::fprintf(stderr, "La medición no terminó: %s\n", qPrintable(backOffice.error));
+        std::fprintf(stderr, "La medición no terminó (%d de %d aperturas): %s %s\n",
+                     int(printer.openings.size()), documents, qPrintable(backOffice.error),
+                     qPrintable(station.robot.statusText()));
+        QFile logFile(dir.filePath(QStringLiteral("robot-fiscal.log")));
+        logFile.open(QIODevice::ReadOnly);
+        std::fprintf(stderr, "%s\n", logFile.readAll().constData());
         return std::nullopt;
     }
     std::vector<double> seconds;
