@@ -86,7 +86,9 @@ protected:
                                           "VALUES (%1, 1, 0, 1, 1, 10, 0, 'Artículo')")
                                .arg(i));
             if (!ok || !connection.commit()) {
-                error = query.lastError().text();
+                error = QStringLiteral("factura %1: %2 %3")
+                            .arg(i)
+                            .arg(query.lastError().text(), connection.lastError().text());
                 return;
             }
             commits.push_back(Clock::now());

@@ -120,6 +120,9 @@ void Robot::wake() {
         wokenWhileStopped = true;
         return;
     }
+    // This tick stands for the next one: the timer counts its second again from now, so no
+    // timer tick starts inside this one's wait and holds its printing back.
+    Timer1.start();
     tick();
 }
 
