@@ -40,6 +40,47 @@ qint64 statements(const QString &address) {
     return query.value(0).toLongLong();
 }
 
+// Statements a second while `stations` station programs idle on `address`.
+double idleLoad(const QString &address, int stations, int seconds) {
+    QTemporaryDir root;
+    std::vector<std::unique_ptr<QProcess>> running;
+    for (int caja = 1; caja <= stations; ++caja) {
+        const QString dir = root.filePath(QString::number(caja));
+        QDir().mkpath(dir);
+        QFile config(dir + QStringLiteral("/ImpresorFiscal.inf"));
+        config.open(QIODevice::WriteOnly);
+        config.write(QStringLiteral("Datos:%1/\r\nImpresora:BEMATECH\r\nPuerto:COM1\r\n"
+                                    "80Columnas:-1\r\nSerial:X\r\nCaja:%2\r\n")
+                         .arg(dir)
+                         .arg(caja)
+                         .toLatin1());
+        config.close();
+        QFile(dir + QStringLiteral("/ActualizadorAlmacoraTerminal.inf")).open(QIODevice::WriteOnly);
+        QString error;
+        writeServerSettings(dir, *serverAddress(address), {}, &error);
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("VIRTUAL_PRINTER_DIR"), dir + QStringLiteral("/papel"));
+        process->setProcessEnvironment(environment);
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->start(QCoreApplication::applicationDirPath() + QStringLiteral("/robot-fiscal"),
+                       {QStringLiteral("--headless"), QStringLiteral("--dir"), dir});
+        running.push_back(std::move(process));
+    }
+    QTest::qWait(10000); // every station connected and ticking
+    const qint64 before = statements(address);
+    QTest::qWait(seconds * 1000);
+    const qint64 after = statements(address);
+    for (const auto &process : running) {
+        process->kill();
+        process->waitForFinished();
+    }
+    if (before < 0 || after < 0)
+        return -1;
+    // The counting connection's own few statements are left in: a fraction of one a second.
+    return double(after - before) / seconds;
+}
+
 } // namespace
 
 } // namespace robot
@@ -56,47 +97,25 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "%s\n", qPrintable(server.problem()));
         return 1;
     }
-    QTemporaryDir root;
-    std::vector<std::unique_ptr<QProcess>> running;
-    for (int caja = 1; caja <= stations; ++caja) {
-        const QString dir = root.filePath(QString::number(caja));
-        QDir().mkpath(dir);
-        QFile config(dir + QStringLiteral("/ImpresorFiscal.inf"));
-        config.open(QIODevice::WriteOnly);
-        config.write(QStringLiteral("Datos:%1/\r\nImpresora:BEMATECH\r\nPuerto:COM1\r\n"
-                                    "80Columnas:-1\r\nSerial:X\r\nCaja:%2\r\n")
-                         .arg(dir)
-                         .arg(caja)
-                         .toLatin1());
-        config.close();
-        QFile(dir + QStringLiteral("/ActualizadorAlmacoraTerminal.inf")).open(QIODevice::WriteOnly);
-        QString error;
-        robot::writeServerSettings(dir, *robot::serverAddress(address), {}, &error);
-        auto process = std::make_unique<QProcess>();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("VIRTUAL_PRINTER_DIR"), dir + QStringLiteral("/papel"));
-        process->setProcessEnvironment(environment);
-        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->start(QCoreApplication::applicationDirPath() + QStringLiteral("/robot-fiscal"),
-                       {QStringLiteral("--headless"), QStringLiteral("--dir"), dir});
-        running.push_back(std::move(process));
-    }
-    QTest::qWait(10000); // every station connected and ticking
-    const qint64 before = robot::statements(address);
-    QTest::qWait(seconds * 1000);
-    const qint64 after = robot::statements(address);
-    for (const auto &process : running) {
-        process->kill();
-        process->waitForFinished();
-    }
-    if (before < 0 || after < 0) {
-        std::fprintf(stderr, "No se pudieron leer los contadores del servidor.\n");
+    const double notified = robot::idleLoad(address, stations, seconds);
+    // The same stations on a back office whose writes announce nothing: only the tick remains.
+    const bool dropped =
+        server.exec(QStringLiteral("reposo"),
+                    QStringLiteral("DROP TRIGGER \"Ventas pendiente\" ON \"Ventas\"")) &&
+        server.exec(QStringLiteral("reposo"),
+                    QStringLiteral("DROP TRIGGER \"NotaCréditoVenta pendiente\" ON "
+                                   "\"NotaCréditoVenta\""));
+    const double ticking = dropped ? robot::idleLoad(address, stations, seconds) : -1;
+    if (notified < 0 || ticking < 0) {
+        std::fprintf(stderr, "No se pudieron leer los contadores del servidor. %s\n",
+                     qPrintable(server.problem()));
         return 1;
     }
-    // The counting connection's own few statements are left in: a fraction of one a second.
-    const double perSecond = double(after - before) / seconds;
-    std::printf("%d estaciones en reposo: %.1f sentencias por segundo en el servidor (%.2f por "
-                "estación)\n",
-                stations, perSecond, perSecond / stations);
+    std::printf("%d estaciones en reposo, sentencias por segundo en el servidor:\n", stations);
+    std::printf("  con avisos del servidor: %.1f (%.2f por estación)\n", notified,
+                notified / stations);
+    std::printf("  sin avisos (solo el tick): %.1f (%.2f por estación)\n", ticking,
+                ticking / stations);
+    std::printf("  Razón: %.2f\n", notified / ticking);
     return 0;
 }
