@@ -6,7 +6,8 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 packages=(
   build-essential cmake ninja-build ccache pkg-config
-  qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc
+  qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc libqt6sql6-psql
+  postgresql
   unixodbc libsqliteodbc sqlite3
   xvfb xauth imagemagick x11-apps x11-utils xdotool
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64

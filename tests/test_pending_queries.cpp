@@ -2,10 +2,12 @@
 #include "db/PendingSources.h"
 #include "db/Statements.h"
 #include "support/DocumentFixture.h"
+#include "support/PostgresServer.h"
 
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QTest>
+#include <memory>
 
 namespace {
 
@@ -22,36 +24,57 @@ class TestPendingQueries : public QObject {
     Q_OBJECT
 
     // Invoices 1..: each breaks exactly one condition of the pending query, and 12 and 17 are
-    // pending, stored in the wrong order.
+    // pending, stored in the wrong order. Names are double-quoted for every engine.
     void fillInvoices(DocumentFixture &f) {
         f.addInvoice(17);
-        f.addInvoice(12, 1, QStringLiteral("Imprimir = 1")); // any non-zero is true
-        f.addInvoice(1, 1, QStringLiteral("Anulada = -1"));
-        f.addInvoice(2, 1, QStringLiteral("Anulada = NULL"));
-        f.addInvoice(3, 1, QStringLiteral("Impresa = -1"));
-        f.addInvoice(4, 1, QStringLiteral("Impresa = NULL"));
-        f.addInvoice(5, 1, QStringLiteral("Imprimir = 0"));
-        f.addInvoice(6, 1, QStringLiteral("Imprimir = NULL"));
-        f.addInvoice(7, 1, QStringLiteral("Control = '000001'"));
-        f.addInvoice(8, 1, QStringLiteral("Local = -1"));
-        f.addInvoice(9, 1, QStringLiteral("Local = NULL"));
+        f.addInvoice(12, 1, QStringLiteral("\"Imprimir\" = 1")); // any non-zero is true
+        f.addInvoice(1, 1, QStringLiteral("\"Anulada\" = -1"));
+        f.addInvoice(2, 1, QStringLiteral("\"Anulada\" = NULL"));
+        f.addInvoice(3, 1, QStringLiteral("\"Impresa\" = -1"));
+        f.addInvoice(4, 1, QStringLiteral("\"Impresa\" = NULL"));
+        f.addInvoice(5, 1, QStringLiteral("\"Imprimir\" = 0"));
+        f.addInvoice(6, 1, QStringLiteral("\"Imprimir\" = NULL"));
+        f.addInvoice(7, 1, QStringLiteral("\"Control\" = '000001'"));
+        f.addInvoice(8, 1, QStringLiteral("\"Local\" = -1"));
+        f.addInvoice(9, 1, QStringLiteral("\"Local\" = NULL"));
         f.addInvoice(10, 2);
-        f.addInvoice(11, 1, QStringLiteral("Anulada = 1"));
-        f.addInvoice(13, 1, QStringLiteral("RIF = NULL")); // pending, shown as an empty line
+        f.addInvoice(11, 1, QStringLiteral("\"Anulada\" = 1"));
+        f.addInvoice(13, 1, QStringLiteral("\"RIF\" = NULL")); // pending, shown as an empty line
     }
     void fillCreditNotes(DocumentFixture &f) {
-        f.addCreditNote(30, 1, QStringLiteral("Local = -1")); // Local does not count here
+        f.addCreditNote(30, 1, QStringLiteral("\"Local\" = -1")); // Local does not count here
         f.addCreditNote(21);
-        f.addCreditNote(22, 1, QStringLiteral("Control = '22'"));
-        f.addCreditNote(23, 1, QStringLiteral("Impresa = -1"));
-        f.addCreditNote(24, 1, QStringLiteral("Anulada = -1"));
-        f.addCreditNote(25, 1, QStringLiteral("Imprimir = NULL"));
+        f.addCreditNote(22, 1, QStringLiteral("\"Control\" = '22'"));
+        f.addCreditNote(23, 1, QStringLiteral("\"Impresa\" = -1"));
+        f.addCreditNote(24, 1, QStringLiteral("\"Anulada\" = -1"));
+        f.addCreditNote(25, 1, QStringLiteral("\"Imprimir\" = NULL"));
         f.addCreditNote(26, 0);
     }
 
+    // The server, started by the first case that needs one.
+    QString serverDatabase() {
+        if (!server)
+            server = std::make_unique<robot::PostgresServer>();
+        if (!server->problem().isEmpty())
+            return {};
+        return server->createDocumentDatabase(
+            QStringLiteral("pendientes_%1").arg(++serverDatabases));
+    }
+    std::unique_ptr<robot::PostgresServer> server;
+    int serverDatabases = 0;
+
 private slots:
+    void selectsExactlyThePendingDocumentsInCodeOrder_data() {
+        QTest::addColumn<bool>("onServer");
+        QTest::newRow("sqlite") << false;
+        QTest::newRow("postgresql") << true;
+    }
     void selectsExactlyThePendingDocumentsInCodeOrder() {
-        DocumentFixture f;
+        QFETCH(bool, onServer);
+        const QString database = onServer ? serverDatabase() : QString();
+        if (onServer)
+            QVERIFY2(!database.isEmpty(), qPrintable(server->problem()));
+        DocumentFixture f(database);
         fillInvoices(f);
         fillCreditNotes(f);
         PendingSources sources(f.databasePath(), 1);
@@ -70,7 +93,8 @@ private slots:
         QCOMPARE(codes(machineZero.creditNotes()), (QList<qint32>{26}));
 
         // A printed document leaves its list at the next refresh.
-        f.exec(QStringLiteral("UPDATE Ventas SET Control = '000002' WHERE Código = 12"));
+        f.exec(
+            QStringLiteral("UPDATE \"Ventas\" SET \"Control\" = '000002' WHERE \"Código\" = 12"));
         QVERIFY(sources.RefrescaListas());
         QCOMPARE(codes(sources.invoices()), (QList<qint32>{13, 17}));
     }

@@ -1,5 +1,7 @@
 // Creates a ready data directory for trying the station: configuration file, marker file and
-// an SQLite document database with pending invoices and credit notes for fiscal machine 1.
+// a document database with pending invoices and credit notes for fiscal machine 1: an SQLite
+// file in the directory, or, with --server, the tables on a PostgreSQL server and a
+// robot-fiscal.ini that points at them.
 
 #include "db/DocumentSchema.h"
 
@@ -10,13 +12,17 @@
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    if (args.size() != 2) {
-        std::fprintf(stderr, "Uso: robot-fiscal-demo DIRECTORIO\n");
+    const bool onServer = args.size() == 4 && args[2] == QStringLiteral("--server");
+    if (args.size() != 2 && !onServer) {
+        std::fprintf(stderr, "Uso: robot-fiscal-demo DIRECTORIO [--server \"CADENA DE CONEXIÓN "
+                             "libpq\"]\n");
         return 2;
     }
     const QString directory = QDir(args[1]).absolutePath();
     QString error;
-    if (!createDemoDirectory(directory, &error)) {
+    const bool created = onServer ? robot::createServerDemo(directory, args[3], &error)
+                                  : createDemoDirectory(directory, &error);
+    if (!created) {
         std::fprintf(stderr, "No se pudo crear la demostración en %s: %s\n", qPrintable(directory),
                      qPrintable(error));
         return 1;

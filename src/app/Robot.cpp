@@ -4,6 +4,8 @@
 #include "core/StationLog.h"
 #include "db/PendingSources.h"
 
+#include <utility>
+
 namespace {
 const QString kDetener = QStringLiteral("Detener");
 const QString kIniciar = QStringLiteral("Iniciar");
@@ -23,6 +25,8 @@ void Robot::setTimerEnabled(bool enabled) {
             return; // an incomplete preparation must never let the robot print
         failureSummary.clear();
         Timer1.start();
+        if (std::exchange(wokenWhileStopped, false))
+            QTimer::singleShot(0, this, &Robot::wake);
     } else {
         Timer1.stop();
     }
@@ -119,6 +123,17 @@ QString Robot::robotStateText() const {
                           : QStringLiteral("Robot detenido: configuración incompleta.");
     }
     return {};
+}
+
+void Robot::wake() {
+    if (!Timer1.isActive()) {
+        wokenWhileStopped = true;
+        return;
+    }
+    // This tick stands for the next one: the timer counts its second again from now, so no
+    // timer tick starts inside this one's wait and holds its printing back.
+    Timer1.start();
+    tick();
 }
 
 void Robot::tick() {

@@ -58,6 +58,10 @@ public:
     QString statusText() const;
 
     void tick();
+    // A document announced by the database server: the tick runs now instead of at the next
+    // second, through the same path. Only while the robot runs; one that comes while a
+    // document prints (the timer is off) waits until the printing ends.
+    void wake();
 
     QTimer Timer1;
 
@@ -83,4 +87,5 @@ private:
     QString failureSummary;
     QString journalNotice;
     bool journalHolds = false;
+    bool wokenWhileStopped = false;
 };

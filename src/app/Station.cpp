@@ -2,6 +2,7 @@
 
 #include "core/OperatorMessages.h"
 #include "core/StationLog.h"
+#include "db/DatabaseSettings.h"
 #include "documents/PrintingProcedures.h"
 #include "printer/FiscalPrinter.h"
 
@@ -23,6 +24,13 @@ StartupResult startStation(const QString &directory) {
         result.message = maintenanceMessage();
         return result;
     }
+    const robot::DatabaseLocation location =
+        robot::documentDatabaseLocation(directory, result.settings.RutaBaseDatos);
+    if (!location.ok) {
+        result.message = location.message;
+        return result;
+    }
+    result.settings.RutaBaseDatos = location.rutaBaseDatos;
     result.ok = true;
     return result;
 }
@@ -40,6 +48,7 @@ Station::Station(const Settings &settings, OperatorMessages &messages, Clock &cl
         PrintingContext{settings.RutaBaseDatos, settings.Caja, sources, *this->printer, messages,
                         clock, robot, log, journal});
     robot.setPrinting(printing.get());
+    QObject::connect(&sources, &PendingSources::documentsAnnounced, &robot, &Robot::wake);
     log.write(QStringLiteral("Estación iniciada: caja %1, base de datos %2.")
                   .arg(settings.Caja)
                   .arg(QDir::toNativeSeparators(settings.RutaBaseDatos)));

@@ -151,6 +151,13 @@ int main(int argc, char **argv) {
     SystemClock clock;
     Station station(startup.settings, messages, clock, log,
                     robot::makeStationPrinter({}, &messages, printerLog));
+    // A lock file does not reach the other computers of a shared database server: there the
+    // server itself keeps a second station with this Caja away.
+    if (QString refusal; !station.sources.claimFiscalMachine(&refusal)) {
+        log.error(QStringLiteral("Inicio rechazado: ") + refusal);
+        messages.show(refusal);
+        return robot::exitStatus(ExitCode::Refused);
+    }
     if (!line.windowed())
         return runHeadless(station, line.exitWhenIdle);
     return runWindowedStation(station);

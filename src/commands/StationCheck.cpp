@@ -5,9 +5,11 @@
 #include "commands/InformationQueries.h"
 #include "core/ExitCode.h"
 #include "core/OperatorMessages.h"
+#include "db/DatabaseSettings.h"
 #include "db/DocumentDatabase.h"
 #include "db/PendingSources.h"
 #include "db/PrintJournal.h"
+#include "db/ServerAddress.h"
 #include "platform/PrinterLibraryLocation.h"
 #include "platform/StationLock.h"
 #include "printer/AnalizaRetorno.h"
@@ -110,7 +112,8 @@ CheckLine dataDirectoryLine(const Settings &settings) {
 }
 
 CheckLine databaseLine(const QString &path) {
-    const DatabaseEngine engine = detectEngine(path);
+    const bool server = serverAddress(path).has_value();
+    const DatabaseEngine engine = server ? DatabaseEngine::Unknown : detectEngine(path);
     DocumentConnection connection;
     QString why;
     if (!connection.open(path, QStringLiteral("diagnostico"), &why)) {
@@ -124,9 +127,11 @@ CheckLine databaseLine(const QString &path) {
     return {kDatabase,
             Outcome::Ok,
             QStringLiteral("%1 (%2).")
-                .arg(shown(path), engine == DatabaseEngine::Sqlite
-                                      ? QStringLiteral("SQLite")
-                                      : QStringLiteral("Access, por el controlador ODBC")),
+                .arg(server ? path : shown(path),
+                     server ? QStringLiteral("PostgreSQL, según robot-fiscal.ini")
+                     : engine == DatabaseEngine::Sqlite
+                         ? QStringLiteral("SQLite")
+                         : QStringLiteral("Access, por el controlador ODBC")),
             {}};
 }
 
@@ -362,9 +367,15 @@ QList<CheckLine> StationCheck::run() {
     const bool configured = reading.outcome == ConfigurationReading::Outcome::Ok;
     const Settings &settings = reading.settings;
     if (configured) {
-        lines << dataDirectoryLine(settings) << databaseLine(settings.RutaBaseDatos);
+        lines << dataDirectoryLine(settings);
+        // The file in the data directory, or the server robot-fiscal.ini names.
+        const DatabaseLocation location =
+            documentDatabaseLocation(directory, settings.RutaBaseDatos);
+        lines << (location.ok ? databaseLine(location.rutaBaseDatos)
+                              : failed(kDatabase, location.message,
+                                       QStringLiteral("Corrija robot-fiscal.ini.")));
         if (lines.last().outcome == Outcome::Ok) {
-            PendingSources sources(settings.RutaBaseDatos, settings.Caja);
+            PendingSources sources(location.rutaBaseDatos, settings.Caja);
             lines << pendingLine(sources) << companyLine(sources);
         } else {
             const QString why = QStringLiteral("falla la base de datos");

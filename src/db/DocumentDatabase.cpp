@@ -1,5 +1,6 @@
 #include "db/DocumentDatabase.h"
 
+#include "db/ServerAddress.h"
 #include "db/Statements.h"
 #include "platform/AccessOdbc.h"
 
@@ -11,6 +12,13 @@
 namespace {
 // How long a statement waits for a record or file lock held by the back-office system.
 constexpr int kBusyTimeoutMs = 5000;
+
+// A server that does not answer must not hold the robot for long: a connection gives up after
+// 3 s, a statement sent into a dead network after 10 s, an idle connection is probed every few
+// seconds, and a row locked by the back office is waited for as long as on the file.
+const QString kServerOptions = QStringLiteral(
+    "connect_timeout=3;keepalives_idle=10;keepalives_interval=3;keepalives_count=3;"
+    "tcp_user_timeout=10000;application_name=robot-fiscal;options='-c lock_timeout=5000'");
 } // namespace
 
 QString uniqueConnectionName(const QString &purpose) {
@@ -69,6 +77,8 @@ bool DocumentConnection::finishOpen(QSqlDatabase db, const QString &what, QStrin
 bool DocumentConnection::open(const QString &path, const QString &purpose, QString *error) {
     close();
     const QString name = uniqueConnectionName(purpose);
+    if (const std::optional<robot::ServerAddress> server = robot::serverAddress(path))
+        return openServer(*server, robot::rememberedPassword(path), name, error);
     const QString shown = QDir::toNativeSeparators(path);
     switch (detectEngine(path)) {
     case DatabaseEngine::Missing:
@@ -104,6 +114,30 @@ bool DocumentConnection::open(const QString &path, const QString &purpose, QStri
     }
     }
     return false;
+}
+
+bool DocumentConnection::openServer(const robot::ServerAddress &server, const QString &password,
+                                    const QString &name, QString *error) {
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
+        if (error)
+            *error = QStringLiteral("La base de datos está en un servidor PostgreSQL, pero el "
+                                    "controlador PostgreSQL de Qt (QPSQL) no está instalado.");
+        return false;
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setHostName(server.host);
+        if (!server.port.isEmpty())
+            db.setPort(server.port.toInt());
+        db.setDatabaseName(server.database);
+        db.setUserName(server.user);
+        db.setPassword(password);
+        db.setConnectOptions(kServerOptions);
+    }
+    dialect = &robot::postgresStatements();
+    // No copy of the connection is left here: a failed one is removed inside.
+    return finishOpen(QSqlDatabase::database(name, false),
+                      QStringLiteral("del servidor ") + server.shown(), error);
 }
 
 bool DocumentConnection::openOdbc(const QString &connectionString, const Statements &statements,

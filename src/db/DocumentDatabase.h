@@ -4,10 +4,14 @@
 #include <QString>
 
 class Statements;
+namespace robot {
+struct ServerAddress;
+}
 
 // One named connection to the document database, closed and removed when it goes out of
 // scope. The engine is chosen from the file itself: SQLite through Qt's SQLite driver, an
-// Access (Jet/ACE) file through ODBC on Windows.
+// Access (Jet/ACE) file through ODBC on Windows; a server's address (robot::ServerAddress)
+// opens PostgreSQL through Qt's QPSQL driver.
 class DocumentConnection {
 public:
     DocumentConnection() = default;
@@ -29,6 +33,8 @@ public:
 
 private:
     bool finishOpen(QSqlDatabase db, const QString &what, QString *error);
+    bool openServer(const robot::ServerAddress &server, const QString &password,
+                    const QString &name, QString *error);
     QString name;
     const Statements *dialect = nullptr;
 };

@@ -9,3 +9,16 @@ bool createDocumentDatabase(const QString &path, QString *error);
 // Creates a ready demo data directory: configuration file, marker file and a document
 // database with a configuration row and a handful of pending documents for fiscal machine 1.
 bool createDemoDirectory(const QString &directory, QString *error);
+
+namespace robot {
+
+// Creates the station's tables, saved queries, indexes and notification triggers in the
+// (empty) PostgreSQL database at the server address `address` (see ServerAddress).
+bool createServerSchema(const QString &address, QString *error);
+
+// The demo on a server: the schema and the demo documents in the database that the libpq
+// connection string names, and a data directory in `directory` whose robot-fiscal.ini points
+// at it.
+bool createServerDemo(const QString &directory, const QString &connectionString, QString *error);
+
+} // namespace robot

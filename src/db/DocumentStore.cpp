@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 #include "db/DocumentDatabase.h"
+#include "db/ServerAddress.h"
 #include "db/Statements.h"
 
 #include <QSqlError>
@@ -24,49 +25,40 @@ bool failed(const QSqlQuery &query, QString *error) {
 }
 
 constexpr int kPauseBetweenAttempts = 100; // hundredths of a second
+constexpr int kServerConnectionIdleMs = 10000;
 
-} // namespace
-
-DocumentStore::ReadOutcome DocumentStore::read(DocumentKind kind, qint64 codigo, DocumentRows *rows,
-                                               QString *error) const {
-    DocumentConnection db;
-    if (!db.open(path, QStringLiteral("documento"), error))
-        return ReadOutcome::HeaderFailed;
+DocumentStore::ReadOutcome readRows(DocumentConnection &db, DocumentKind kind, qint64 codigo,
+                                    DocumentRows *rows, QString *error) {
+    using Outcome = DocumentStore::ReadOutcome;
     const Statements &sql = db.statements();
     const bool invoice = kind == DocumentKind::Factura;
     QSqlQuery query(db.database());
     query.setForwardOnly(true);
-    if (!query.exec(invoice ? sql.invoiceHeader(codigo) : sql.creditNoteHeader(codigo))) {
+    auto stop = [&](Outcome outcome) {
         failed(query, error);
-        return ReadOutcome::HeaderFailed;
-    }
+        return outcome;
+    };
+    if (!query.exec(invoice ? sql.invoiceHeader(codigo) : sql.creditNoteHeader(codigo)))
+        return stop(Outcome::HeaderFailed);
     if (!query.next()) {
-        if (query.lastError().isValid()) {
-            failed(query, error);
-            return ReadOutcome::HeaderFailed;
-        }
-        return ReadOutcome::NotFound;
+        if (query.lastError().isValid())
+            return stop(Outcome::HeaderFailed);
+        return Outcome::NotFound;
     }
     rows->header = toRow(query.record());
     rows->lines.clear();
     query.finish();
-    if (!query.exec(invoice ? sql.invoiceLines(codigo) : sql.creditNoteLines(codigo))) {
-        failed(query, error);
-        return ReadOutcome::LinesFailed;
-    }
+    if (!query.exec(invoice ? sql.invoiceLines(codigo) : sql.creditNoteLines(codigo)))
+        return stop(Outcome::LinesFailed);
     while (query.next())
         rows->lines.append(toRow(query.record()));
-    if (query.lastError().isValid()) {
-        failed(query, error);
-        return ReadOutcome::LinesFailed;
-    }
-    return ReadOutcome::Read;
+    if (query.lastError().isValid())
+        return stop(Outcome::LinesFailed);
+    return Outcome::Read;
 }
 
-bool DocumentStore::canWrite(DocumentKind kind, qint64 codigo, QString *error) const {
-    DocumentConnection db;
-    if (!db.open(path, QStringLiteral("escritura"), error))
-        return false;
+// An update that changes nothing, rolled back.
+bool writeCheck(DocumentConnection &db, DocumentKind kind, qint64 codigo, QString *error) {
     QSqlDatabase database = db.database();
     if (!database.transaction()) {
         if (error)
@@ -85,39 +77,103 @@ bool DocumentStore::canWrite(DocumentKind kind, qint64 codigo, QString *error) c
     return written;
 }
 
+} // namespace
+
+DocumentStore::DocumentStore(const QString &databasePath)
+    : path(databasePath), onServer(robot::serverAddress(databasePath).has_value()) {
+    idle.setSingleShot(true);
+    idle.setInterval(kServerConnectionIdleMs);
+    QObject::connect(&idle, &QTimer::timeout, [this] { kept.reset(); });
+}
+
+DocumentStore::~DocumentStore() = default;
+
+DocumentConnection *DocumentStore::connect(DocumentConnection &fresh, const QString &purpose,
+                                           QString *error) const {
+    if (!onServer)
+        return fresh.open(path, purpose, error) ? &fresh : nullptr;
+    idle.start();
+    // A server restarted since the last call leaves a connection that only a statement finds out.
+    if (kept && kept->isOpen() && kept->database().isOpen() &&
+        QSqlQuery(kept->database()).exec(QStringLiteral("SELECT 1")))
+        return kept.get();
+    kept = std::make_unique<DocumentConnection>();
+    if (kept->open(path, QStringLiteral("documentos"), error))
+        return kept.get();
+    kept.reset();
+    return nullptr;
+}
+
+void DocumentStore::failedOn(DocumentConnection *db) const {
+    if (db == kept.get())
+        kept.reset();
+}
+
+DocumentStore::ReadOutcome DocumentStore::read(DocumentKind kind, qint64 codigo, DocumentRows *rows,
+                                               QString *error) const {
+    DocumentConnection fresh;
+    DocumentConnection *db = connect(fresh, QStringLiteral("documento"), error);
+    if (!db)
+        return ReadOutcome::HeaderFailed;
+    const ReadOutcome outcome = readRows(*db, kind, codigo, rows, error);
+    if (outcome == ReadOutcome::HeaderFailed || outcome == ReadOutcome::LinesFailed)
+        failedOn(db);
+    return outcome;
+}
+
+bool DocumentStore::canWrite(DocumentKind kind, qint64 codigo, QString *error) const {
+    DocumentConnection fresh;
+    DocumentConnection *db = connect(fresh, QStringLiteral("escritura"), error);
+    if (!db)
+        return false;
+    const bool written = writeCheck(*db, kind, codigo, error);
+    if (!written)
+        failedOn(db);
+    return written;
+}
+
 bool DocumentStore::markPrinted(DocumentKind kind, qint64 codigo, const QString &number,
                                 qint64 numeroZ, Clock &clock, int attempts, QString *error) const {
     for (int attempt = 1; attempt <= attempts; ++attempt) {
         if (attempt > 1)
             clock.DelayMili(kPauseBetweenAttempts);
-        DocumentConnection db;
-        if (!db.open(path, QStringLiteral("marca"), error))
+        DocumentConnection fresh;
+        DocumentConnection *db = connect(fresh, QStringLiteral("marca"), error);
+        if (!db)
             continue;
-        QSqlQuery query(db.database());
-        if (query.prepare(kind == DocumentKind::Factura ? db.statements().invoiceUpdate()
-                                                        : db.statements().creditNoteUpdate())) {
-            for (const QVariant &value :
-                 {QVariant(number), QVariant(number), QVariant(numeroZ), QVariant(codigo)})
-                query.addBindValue(value);
-            if (query.exec())
-                return true;
+        {
+            QSqlQuery query(db->database());
+            if (query.prepare(kind == DocumentKind::Factura
+                                  ? db->statements().invoiceUpdate()
+                                  : db->statements().creditNoteUpdate())) {
+                for (const QVariant &value :
+                     {QVariant(number), QVariant(number), QVariant(numeroZ), QVariant(codigo)})
+                    query.addBindValue(value);
+                if (query.exec())
+                    return true;
+            }
+            failed(query, error);
         }
-        failed(query, error);
+        failedOn(db);
     }
     return false;
 }
 
 std::optional<bool> DocumentStore::isMarked(DocumentKind kind, qint64 codigo) const {
-    DocumentConnection db;
+    DocumentConnection fresh;
     QString error;
-    if (!db.open(path, QStringLiteral("consulta"), &error))
+    DocumentConnection *db = connect(fresh, QStringLiteral("consulta"), &error);
+    if (!db)
         return std::nullopt;
-    QSqlQuery query(db.database());
-    const Statements &sql = db.statements();
-    if (!query.exec(kind == DocumentKind::Factura ? sql.invoiceHeader(codigo)
-                                                  : sql.creditNoteHeader(codigo)))
-        return std::nullopt;
-    if (!query.next())
-        return false;
-    return !query.value(QStringLiteral("Control")).isNull();
+    const Statements &sql = db->statements();
+    std::optional<bool> marked;
+    {
+        QSqlQuery query(db->database());
+        if (query.exec(kind == DocumentKind::Factura ? sql.invoiceHeader(codigo)
+                                                     : sql.creditNoteHeader(codigo)))
+            marked = query.next() && !query.value(QStringLiteral("Control")).isNull();
+    }
+    if (!marked)
+        failedOn(db);
+    return marked;
 }

@@ -5,9 +5,12 @@
 
 #include <QList>
 #include <QString>
+#include <QTimer>
+#include <memory>
 #include <optional>
 
 class Clock;
+class DocumentConnection;
 
 // A document's header and its lines, read in full before anything goes to the printer.
 struct DocumentRows {
@@ -16,11 +19,15 @@ struct DocumentRows {
 };
 
 // The printing procedures' access to the document database: read a document, check that its
-// record can be written, mark it printed. Each call opens and closes its own connection, so a
-// share that went away and came back is found again.
+// record can be written, mark it printed. On a file each call opens and closes its own
+// connection, so a share that went away and came back is found again. On a server, where a
+// connection costs more than the statements of a whole document, one connection serves the
+// calls of a document: checked before each call, opened again after a failure, and closed once
+// unused for a few seconds so an idle station holds no more than its lists' connection.
 class DocumentStore {
 public:
-    explicit DocumentStore(const QString &databasePath) : path(databasePath) {}
+    explicit DocumentStore(const QString &databasePath);
+    ~DocumentStore();
 
     enum class ReadOutcome { Read, NotFound, HeaderFailed, LinesFailed };
     ReadOutcome read(DocumentKind kind, qint64 codigo, DocumentRows *rows, QString *error) const;
@@ -41,5 +48,15 @@ public:
     std::optional<bool> isMarked(DocumentKind kind, qint64 codigo) const;
 
 private:
+    // The connection a call works through: `fresh` itself on a file, the kept one on a server;
+    // nothing when it cannot be opened.
+    DocumentConnection *connect(DocumentConnection &fresh, const QString &purpose,
+                                QString *error) const;
+    // After a failed statement: a kept connection is opened again by the next call.
+    void failedOn(DocumentConnection *db) const;
+
     QString path;
+    bool onServer;
+    mutable std::unique_ptr<DocumentConnection> kept;
+    mutable QTimer idle;
 };

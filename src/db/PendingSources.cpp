@@ -1,16 +1,27 @@
 #include "db/PendingSources.h"
 
+#include "db/ServerAddress.h"
 #include "db/Statements.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 namespace {
+
+// The advisory locks of this program on a shared server: (this class, Caja).
+constexpr int kFiscalMachineLockClass = 0x52464953;
+
+QString channelOf(qint32 caja) {
+    return QStringLiteral("robot_fiscal_caja_%1").arg(caja);
+}
 
 // A document code at its full width. Only a whole number is a code: a code stored as a
 // fraction or as text cannot be told apart from another record's, so it is never read as one.
@@ -46,7 +57,8 @@ std::optional<qint64> documentCode(const QVariant &value) {
 } // namespace
 
 PendingSources::PendingSources(const QString &rutaBaseDatos, qint32 caja, QObject *parent)
-    : QObject(parent), path(rutaBaseDatos), machine(caja) {}
+    : QObject(parent), path(rutaBaseDatos), machine(caja),
+      onServer(robot::serverAddress(rutaBaseDatos).has_value()) {}
 
 PendingSources::~PendingSources() = default;
 
@@ -62,6 +74,13 @@ bool PendingSources::fail(const QString &why) {
 }
 
 bool PendingSources::ensureOpen() {
+    if (onServer) {
+        // The driver notices a connection the server closed (a restart, a cut) on its own; the
+        // refresh fails once, so the cut is told, and the next one connects again.
+        if (connection.isOpen() && !connection.database().isOpen())
+            return fail(connectionLost());
+        return connection.isOpen() || connectToServer();
+    }
     // An open SQLite file keeps answering after its share is gone; look for it every time.
     if (!QFileInfo::exists(path)) {
         return fail(QStringLiteral("No se encuentra la base de datos %1.")
@@ -75,6 +94,91 @@ bool PendingSources::ensureOpen() {
     return true;
 }
 
+QString PendingSources::connectionLost() const {
+    return QStringLiteral("Se perdió la conexión con el servidor %1.")
+        .arg(robot::serverAddress(path)->shown());
+}
+
+QString PendingSources::failureOf(const QSqlQuery &query) const {
+    const QString text = query.lastError().text().trimmed();
+    // A statement cut by the server reads as the connection lost, whichever noticed it first.
+    if (onServer && !connection.database().isOpen())
+        return text.isEmpty() ? connectionLost() : connectionLost() + u' ' + text;
+    return text;
+}
+
+bool PendingSources::connectToServer() {
+    // A server that went away is not asked again at every tick: 1, 2, 4 and then every 8 s.
+    if (connectFailures > 0 && !nextConnect.hasExpired())
+        return fail(error);
+    QString why;
+    if (!connection.open(path, QStringLiteral("fuentes"), &why) || !attachToServer(&why)) {
+        ++connectFailures;
+        nextConnect.setRemainingTime(1000 << std::min(connectFailures - 1, 3));
+        return fail(why);
+    }
+    connectFailures = 0;
+    return true;
+}
+
+bool PendingSources::attachToServer(QString *why) {
+    QSqlDatabase db = connection.database();
+    claimedElsewhere = false;
+    if (claimWanted) {
+        QSqlQuery query(db);
+        if (!query.exec(QStringLiteral("SELECT pg_try_advisory_lock(%1, %2)")
+                            .arg(kFiscalMachineLockClass)
+                            .arg(machine)) ||
+            !query.next()) {
+            *why = query.lastError().text();
+            return false;
+        }
+        if (!query.value(0).toBool()) {
+            claimedElsewhere = true;
+            *why = QStringLiteral("Otra estación tiene la caja %1 en el servidor %2: esta "
+                                  "estación no imprime mientras la otra siga funcionando.")
+                       .arg(machine)
+                       .arg(robot::serverAddress(path)->shown());
+            return false;
+        }
+    }
+    // Subscribed again on every new connection: the server forgets a closed one's LISTEN.
+    QSqlDriver *driver = db.driver();
+    if (!driver->subscribeToNotification(channelOf(machine))) {
+        *why = driver->lastError().text();
+        return false;
+    }
+    connect(driver, &QSqlDriver::notification, this, [this](const QString &channel) {
+        // Passed on once the driver's own handler has returned: the tick it starts may close
+        // this very connection. A burst of notices makes one announcement.
+        if (channel != channelOf(machine) || announcing)
+            return;
+        announcing = true;
+        QTimer::singleShot(0, this, [this] {
+            announcing = false;
+            emit documentsAnnounced();
+        });
+    });
+    return true;
+}
+
+bool PendingSources::claimFiscalMachine(QString *refusal) {
+    if (!onServer)
+        return true;
+    claimWanted = true;
+    connection.close(); // taken on the connection the lists are read through
+    connectFailures = 0;
+    if (ensureOpen() || !claimedElsewhere)
+        return true;
+    if (refusal)
+        *refusal = QStringLiteral("Ya hay una estación funcionando con la caja %1 sobre esta base "
+                                  "de datos (bloqueo en el servidor %2). Cierre la otra estación o "
+                                  "corrija el número de Caja en ImpresorFiscal.inf.")
+                       .arg(machine)
+                       .arg(robot::serverAddress(path)->shown());
+    return false;
+}
+
 bool PendingSources::runInto(QString (Statements::*statement)(qint32) const,
                              QList<PendingDocument> &rows) {
     QList<PendingDocument> fresh;
@@ -82,7 +186,7 @@ bool PendingSources::runInto(QString (Statements::*statement)(qint32) const,
         QSqlQuery query(connection.database());
         query.setForwardOnly(true);
         if (!query.exec((connection.statements().*statement)(machine)))
-            return fail(query.lastError().text());
+            return fail(failureOf(query));
         while (query.next()) {
             const QVariant code = query.value(QStringLiteral("Código"));
             const std::optional<qint64> codigo = documentCode(code);
@@ -90,7 +194,7 @@ bool PendingSources::runInto(QString (Statements::*statement)(qint32) const,
                           query.value(QStringLiteral("VistaEspecial")).toString()});
         }
         if (query.lastError().isValid())
-            return fail(query.lastError().text());
+            return fail(failureOf(query));
     }
     rows = std::move(fresh);
     return true;

@@ -3,10 +3,13 @@
 #include "db/DocumentDatabase.h"
 #include "db/Row.h"
 
+#include <QDeadlineTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <optional>
+
+class QSqlQuery;
 
 // One line of a pending list: the document's key and the text the operator sees.
 struct PendingDocument {
@@ -48,17 +51,36 @@ public:
     QString databasePath() const { return path; }
     qint32 caja() const { return machine; }
 
+    // On a database server, claims this station's fiscal machine for the whole run: an advisory
+    // lock keyed by the Caja, held by the connection the lists are read through and taken again
+    // after every reconnection before anything is listed. False, with the operator's message,
+    // only when another station holds it now; a server that does not answer yet is claimed as
+    // soon as it does. On a file it does nothing (the station's lock file does that job).
+    bool claimFiscalMachine(QString *refusal);
+
 signals:
     void listsChanged();
+    // The server announced that a document of this fiscal machine became pending.
+    void documentsAnnounced();
 
 private:
     bool ensureOpen();
+    bool connectToServer();
+    QString connectionLost() const;
+    QString failureOf(const QSqlQuery &query) const;
+    bool attachToServer(QString *why);
     bool runInto(QString (Statements::*statement)(qint32) const, QList<PendingDocument> &rows);
     bool fail(const QString &why);
 
     QString path;
     qint32 machine;
     DocumentConnection connection;
+    bool onServer = false;
+    bool claimWanted = false;
+    bool claimedElsewhere = false;
+    bool announcing = false;
+    int connectFailures = 0;
+    QDeadlineTimer nextConnect;
     QList<PendingDocument> data5;
     QList<PendingDocument> data6;
     QString error;

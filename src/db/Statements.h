@@ -30,3 +30,8 @@ public:
 const Statements &jetStatements();
 // SQLite, selecting the same records with the yes/no semantics of the back-office data.
 const Statements &sqliteStatements();
+
+namespace robot {
+// PostgreSQL, the same records from the same tables and views under their quoted names.
+const Statements &postgresStatements();
+} // namespace robot

@@ -3,57 +3,51 @@
 #include "db/DocumentSchema.h"
 
 #include <QFile>
-#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 
-DocumentFixture::DocumentFixture() {
+DocumentFixture::DocumentFixture(const QString &serverAddress) : server(serverAddress) {
     QString error;
-    if (!createDocumentDatabase(databasePath(), &error))
+    if (server.isEmpty() && !createDocumentDatabase(databasePath(), &error))
         qFatal("%s", qPrintable(error));
-    connectionName = QStringLiteral("fixture-") + dir.path();
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
-    db.setDatabaseName(databasePath());
-    if (!db.open())
-        qFatal("%s", qPrintable(db.lastError().text()));
-}
-
-DocumentFixture::~DocumentFixture() {
-    QSqlDatabase::database(connectionName).close();
-    QSqlDatabase::removeDatabase(connectionName);
+    if (!connection.open(databasePath(), QStringLiteral("fixture"), &error))
+        qFatal("%s", qPrintable(error));
 }
 
 void DocumentFixture::exec(const QString &sql) {
-    QSqlQuery query(QSqlDatabase::database(connectionName));
+    QSqlQuery query(connection.database());
     if (!query.exec(sql))
         qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
 }
 
 QVariant DocumentFixture::value(const QString &sql) {
-    QSqlQuery query(QSqlDatabase::database(connectionName));
+    QSqlQuery query(connection.database());
     if (!query.exec(sql))
         qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
     return query.next() ? query.value(0) : QVariant();
 }
 
 void DocumentFixture::addInvoice(int codigo, int machine, const QString &overrides) {
-    exec(QStringLiteral("INSERT INTO Ventas (Código, Fecha, NombreCliente, RIF, Dirección, "
-                        "PorcentImpuesto, PlantillaAuxiliar, MedioPago, Descuento01, "
-                        "Descuento02, Descuento03, Imprimir, MáquinaFiscal) VALUES (%1, "
-                        "'2026-12-06', 'Cliente %1', 'V%1', 'Calle %1', 0.12, 0, 0, 0, 0, 0, -1, "
-                        "%2)")
+    exec(QStringLiteral("INSERT INTO \"Ventas\" (\"Código\", \"Fecha\", \"NombreCliente\", "
+                        "\"RIF\", \"Dirección\", \"PorcentImpuesto\", \"PlantillaAuxiliar\", "
+                        "\"MedioPago\", \"Descuento01\", \"Descuento02\", \"Descuento03\", "
+                        "\"Imprimir\", \"MáquinaFiscal\") VALUES (%1, '2026-12-06', 'Cliente "
+                        "%1', 'V%1', 'Calle %1', 0.12, 0, 0, 0, 0, 0, -1, %2)")
              .arg(codigo)
              .arg(machine));
     if (!overrides.isEmpty())
-        exec(QStringLiteral("UPDATE Ventas SET %1 WHERE Código = %2").arg(overrides).arg(codigo));
+        exec(QStringLiteral("UPDATE \"Ventas\" SET %1 WHERE \"Código\" = %2")
+                 .arg(overrides)
+                 .arg(codigo));
 }
 
 void DocumentFixture::addLine(const QString &table, const QString &owner, int document, int linea,
                               double cantidad, double precio, const QString &nombre,
                               const QString &overrides) {
-    exec(QStringLiteral("INSERT INTO [%1] (%2, Línea, NoMostrarEnFactura, Cantidad, CantDec, "
-                        "Precio, ExcentoImpuesto, Nombre) VALUES (%3, %4, 0, %5, %5, %6, 0, '%7')")
+    exec(QStringLiteral("INSERT INTO \"%1\" (\"%2\", \"Línea\", \"NoMostrarEnFactura\", "
+                        "\"Cantidad\", \"CantDec\", \"Precio\", \"ExcentoImpuesto\", "
+                        "\"Nombre\") VALUES (%3, %4, 0, %5, %5, %6, 0, '%7')")
              .arg(table, owner)
              .arg(document)
              .arg(linea)
@@ -61,7 +55,7 @@ void DocumentFixture::addLine(const QString &table, const QString &owner, int do
              .arg(precio, 0, 'g', 17)
              .arg(nombre));
     if (!overrides.isEmpty())
-        exec(QStringLiteral("UPDATE [%1] SET %2 WHERE %3 = %4 AND Línea = %5")
+        exec(QStringLiteral("UPDATE \"%1\" SET %2 WHERE \"%3\" = %4 AND \"Línea\" = %5")
                  .arg(table, overrides, owner)
                  .arg(document)
                  .arg(linea));
@@ -74,14 +68,16 @@ void DocumentFixture::addInvoiceLine(int venta, int linea, double cantidad, doub
 }
 
 void DocumentFixture::addCreditNote(int codigo, int machine, const QString &overrides) {
-    exec(QStringLiteral("INSERT INTO NotaCréditoVenta (Código, Fecha, NombreCliente, RIF, "
-                        "Dirección, Factura, PorcentImpuesto, Monto, MontoExcento, "
-                        "DescuentoFactura, Imprimir, MáquinaFiscal) VALUES (%1, '2026-12-06', "
-                        "'Cliente %1', 'V%1', 'Calle %1', '000010', 0.12, 100, 0, 0, -1, %2)")
+    exec(QStringLiteral("INSERT INTO \"NotaCréditoVenta\" (\"Código\", \"Fecha\", "
+                        "\"NombreCliente\", \"RIF\", \"Dirección\", \"Factura\", "
+                        "\"PorcentImpuesto\", \"Monto\", \"MontoExcento\", "
+                        "\"DescuentoFactura\", \"Imprimir\", \"MáquinaFiscal\") VALUES (%1, "
+                        "'2026-12-06', 'Cliente %1', 'V%1', 'Calle %1', '000010', 0.12, 100, 0, 0, "
+                        "-1, %2)")
              .arg(codigo)
              .arg(machine));
     if (!overrides.isEmpty())
-        exec(QStringLiteral("UPDATE NotaCréditoVenta SET %1 WHERE Código = %2")
+        exec(QStringLiteral("UPDATE \"NotaCréditoVenta\" SET %1 WHERE \"Código\" = %2")
                  .arg(overrides)
                  .arg(codigo));
 }
@@ -93,8 +89,8 @@ void DocumentFixture::addCreditNoteLine(int nota, int linea, double cantidad, do
 }
 
 void DocumentFixture::setConfiguration(const QString &values) {
-    exec(QStringLiteral("DELETE FROM Configuración"));
-    exec(QStringLiteral("INSERT INTO Configuración VALUES (%1)").arg(values));
+    exec(QStringLiteral("DELETE FROM \"Configuración\""));
+    exec(QStringLiteral("INSERT INTO \"Configuración\" VALUES (%1)").arg(values));
 }
 
 void DocumentFixture::writeStationFiles(int caja) {

@@ -1,19 +1,25 @@
 #pragma once
 
+#include "db/DocumentDatabase.h"
+
 #include <QSqlRecord>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariant>
 
 // A temporary data directory holding a document database with the station's schema, and
-// small helpers to add and read back records.
+// small helpers to add and read back records. The database is the SQLite file in the directory,
+// or the server database `serverAddress` names (created with the schema already). Statements
+// quote their names with double quotes, which both engines read.
 class DocumentFixture {
 public:
-    DocumentFixture();
-    ~DocumentFixture();
+    explicit DocumentFixture(const QString &serverAddress = {});
 
     QString directory() const { return dir.path() + u'/'; }
-    QString databasePath() const { return directory() + QStringLiteral("Base de Datos.dba"); }
+    // The station's RutaBaseDatos: the file's path or the server's address.
+    QString databasePath() const {
+        return server.isEmpty() ? directory() + QStringLiteral("Base de Datos.dba") : server;
+    }
 
     void exec(const QString &sql);
     QVariant value(const QString &sql);
@@ -38,5 +44,6 @@ public:
 private:
     void addLine(const QString &table, const QString &owner, int document, int linea,
                  double cantidad, double precio, const QString &nombre, const QString &overrides);
-    QString connectionName;
+    QString server;
+    DocumentConnection connection;
 };

@@ -7,7 +7,8 @@
 #include <QFile>
 #include <QTest>
 
-StationHarness::StationHarness() : log(docs.directory() + QStringLiteral("robot-fiscal.log")) {
+StationHarness::StationHarness(const QString &serverAddress)
+    : docs(serverAddress), log(docs.directory() + QStringLiteral("robot-fiscal.log")) {
     qputenv("VIRTUAL_PRINTER_DIR", printerDir.path().toUtf8());
     docs.setConfiguration();
 }
@@ -32,8 +33,8 @@ void StationHarness::create(int caja, const QString &library) {
     settings.RutaAplicacion = docs.directory();
     settings.Caja = caja;
     // In process, or through the bridge when FISCAL_PRINTER_BRIDGE names it.
-    auto recording = std::make_unique<RecordingPrinter>(robot::makeStationPrinter(
-        library.isEmpty() ? virtualPrinterPath() : library, &messages));
+    auto recording = std::make_unique<RecordingPrinter>(
+        robot::makeStationPrinter(library.isEmpty() ? virtualPrinterPath() : library, &messages));
     printer = recording.get();
     station = std::make_unique<Station>(settings, messages, clock, log, std::move(recording));
 }
@@ -65,6 +66,7 @@ void StationHarness::setFaults(const QString &rules) {
 }
 
 QVariant StationHarness::field(const QString &table, int codigo, const QString &column) {
-    return docs.value(
-        QStringLiteral("SELECT [%1] FROM [%2] WHERE Código = %3").arg(column, table).arg(codigo));
+    return docs.value(QStringLiteral("SELECT \"%1\" FROM \"%2\" WHERE \"Código\" = %3")
+                          .arg(column, table)
+                          .arg(codigo));
 }

@@ -10,11 +10,12 @@
 #include <QTemporaryDir>
 #include <memory>
 
-// A real station on a temporary SQLite document database and the virtual printer, with
-// recorded operator messages and an instant clock.
+// A real station on a temporary SQLite document database (or the server database
+// `serverAddress` names) and the virtual printer, with recorded operator messages and an
+// instant clock.
 class StationHarness {
 public:
-    StationHarness();
+    explicit StationHarness(const QString &serverAddress = {});
     ~StationHarness();
 
     // Builds the station (Caja `caja`) on `library`, the virtual printer when empty.

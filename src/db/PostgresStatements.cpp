@@ -1,0 +1,75 @@
+#include "db/Statements.h"
+
+namespace robot {
+
+namespace {
+
+// The embedded file's statements with PostgreSQL's quoting: every name in double quotes, as the
+// schema created them (accents and capitals kept). Yes/no fields are integers as in the file:
+// "X<>true" is "X = 0" and "X=true" is "X <> 0", and a NULL fails both.
+class PostgresStatements final : public Statements {
+public:
+    QString pendingInvoices(qint32 caja) const override {
+        return QStringLiteral("SELECT *, \"Vista1\" || ' ' || \"RIF\" AS \"VistaEspecial\" FROM "
+                              "\"Consulta Ventas\" WHERE \"Anulada\" = 0 AND \"Impresa\" = 0 AND "
+                              "\"Imprimir\" <> 0 AND \"Control\" IS NULL AND \"Local\" = 0 AND "
+                              "\"MáquinaFiscal\" = ") +
+               QString::number(caja) + QStringLiteral(" ORDER BY \"Código\"");
+    }
+    QString pendingCreditNotes(qint32 caja) const override {
+        return QStringLiteral("SELECT *, \"Vista4\" || ' de ' || \"NombreCliente\" || ' ' || "
+                              "\"RIF\" AS \"VistaEspecial\" FROM \"Consulta NotaCréditoVenta\" "
+                              "WHERE \"Anulada\" = 0 AND \"Imprimir\" <> 0 AND \"Control\" IS NULL "
+                              "AND \"Impresa\" = 0 AND \"MáquinaFiscal\" = ") +
+               QString::number(caja) + QStringLiteral(" ORDER BY \"Código\"");
+    }
+    QString configuration() const override {
+        return QStringLiteral("SELECT * FROM \"Configuración\"");
+    }
+    QString invoiceHeader(qint64 codigo) const override {
+        return QStringLiteral("SELECT * FROM \"Consulta Ventas\" WHERE \"Código\" = ") +
+               QString::number(codigo);
+    }
+    QString invoiceLines(qint64 codigo) const override {
+        return QStringLiteral("SELECT * FROM \"Consulta VentasDetalles\" WHERE "
+                              "\"NoMostrarEnFactura\" = 0 AND \"Venta\" = ") +
+               QString::number(codigo) + QStringLiteral(" ORDER BY \"Línea\"");
+    }
+    QString invoiceUpdate() const override {
+        return QStringLiteral("UPDATE \"Consulta Ventas Edición\" SET \"Factura\" = ?, "
+                              "\"Control\" = ?, \"Impresa\" = -1, \"Imprimir\" = 0, \"NúmeroZ\" = "
+                              "? WHERE \"Código\" = ?");
+    }
+    QString creditNoteHeader(qint64 codigo) const override {
+        return QStringLiteral("SELECT * FROM \"Consulta NotaCréditoVenta\" WHERE \"Código\" = ") +
+               QString::number(codigo);
+    }
+    QString creditNoteLines(qint64 codigo) const override {
+        return QStringLiteral("SELECT * FROM \"Consulta NotaCréditoVenta Detalles\" WHERE "
+                              "\"NotaCredVent\" = ") +
+               QString::number(codigo) +
+               QStringLiteral(" AND \"NoMostrarEnFactura\" = 0 ORDER BY \"Línea\"");
+    }
+    QString creditNoteUpdate() const override {
+        return QStringLiteral("UPDATE \"NotaCréditoVenta\" SET \"Número\" = ?, \"Control\" = ?, "
+                              "\"Impresa\" = -1, \"Imprimir\" = 0, \"NúmeroZ\" = ? WHERE "
+                              "\"Código\" = ?");
+    }
+    QString invoiceWriteCheck() const override {
+        return QStringLiteral("UPDATE \"Ventas\" SET \"Control\" = \"Control\" WHERE \"Código\" "
+                              "= ?");
+    }
+    QString creditNoteWriteCheck() const override {
+        return QStringLiteral("UPDATE \"NotaCréditoVenta\" SET \"Control\" = \"Control\" WHERE "
+                              "\"Código\" = ?");
+    }
+};
+
+} // namespace
+
+const Statements &postgresStatements() {
+    static const PostgresStatements statements;
+    return statements;
+}
+
+} // namespace robot

@@ -1,0 +1,165 @@
+#include "db/ServerAddress.h"
+
+#include <QHash>
+#include <QMutex>
+#include <QUrl>
+#include <QUrlQuery>
+
+namespace robot {
+
+namespace {
+
+const QString kPrefix = QStringLiteral("postgresql:");
+
+QString quoted(const QString &value) {
+    const bool plain = !value.isEmpty() && !value.contains(u' ') && !value.contains(u'\'') &&
+                       !value.contains(u'\\');
+    if (plain)
+        return value;
+    QString escaped = value;
+    escaped.replace(u'\\', QStringLiteral("\\\\")).replace(u'\'', QStringLiteral("\\'"));
+    return u'\'' + escaped + u'\'';
+}
+
+std::optional<QMap<QString, QString>> parseKeywords(const QString &text, QString *error) {
+    QMap<QString, QString> values;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    auto skipBlanks = [&] {
+        while (i < n && text[i].isSpace())
+            ++i;
+    };
+    for (skipBlanks(); i < n; skipBlanks()) {
+        const qsizetype keyStart = i;
+        while (i < n && text[i] != u'=' && !text[i].isSpace())
+            ++i;
+        const QString key = text.mid(keyStart, i - keyStart);
+        skipBlanks();
+        if (key.isEmpty() || i >= n || text[i] != u'=') {
+            if (error)
+                *error = QStringLiteral("falta «=» después de «%1»").arg(key);
+            return std::nullopt;
+        }
+        ++i;
+        skipBlanks();
+        QString value;
+        if (i < n && text[i] == u'\'') {
+            bool closed = false;
+            for (++i; i < n; ++i) {
+                if (text[i] == u'\\' && i + 1 < n) {
+                    value += text[++i];
+                } else if (text[i] == u'\'') {
+                    closed = true;
+                    ++i;
+                    break;
+                } else {
+                    value += text[i];
+                }
+            }
+            if (!closed) {
+                if (error)
+                    *error =
+                        QStringLiteral("falta la comilla de cierre del valor de «%1»").arg(key);
+                return std::nullopt;
+            }
+        } else {
+            while (i < n && !text[i].isSpace()) {
+                if (text[i] == u'\\' && i + 1 < n)
+                    ++i;
+                value += text[i++];
+            }
+        }
+        values.insert(key, value);
+    }
+    return values;
+}
+
+std::optional<QMap<QString, QString>> parseUri(const QString &text, QString *error) {
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid()) {
+        if (error)
+            *error = url.errorString();
+        return std::nullopt;
+    }
+    QMap<QString, QString> values;
+    auto put = [&values](const char *key, const QString &value) {
+        if (!value.isEmpty())
+            values.insert(QString::fromLatin1(key), value);
+    };
+    put("host", url.host(QUrl::FullyDecoded));
+    if (url.port() != -1)
+        put("port", QString::number(url.port()));
+    put("dbname", url.path(QUrl::FullyDecoded).mid(1));
+    put("user", url.userName(QUrl::FullyDecoded));
+    put("password", url.password(QUrl::FullyDecoded));
+    for (const auto &[key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded))
+        values.insert(key, value);
+    return values;
+}
+
+struct Passwords {
+    QMutex mutex;
+    QHash<QString, QString> byAddress;
+};
+
+Passwords &passwords() {
+    static Passwords kept;
+    return kept;
+}
+
+} // namespace
+
+QString ServerAddress::text() const {
+    QString out = kPrefix;
+    const std::pair<const char *, const QString *> parts[] = {
+        {"host", &host}, {"port", &port}, {"dbname", &database}, {"user", &user}};
+    for (const auto &[key, value] : parts) {
+        if (!value->isEmpty())
+            out += u' ' + QString::fromLatin1(key) + u'=' + quoted(*value);
+    }
+    return out;
+}
+
+QString ServerAddress::shown() const {
+    QString out = user.isEmpty() ? QString() : user + u'@';
+    out += host.isEmpty() ? QStringLiteral("localhost") : host;
+    if (!port.isEmpty())
+        out += u':' + port;
+    return out + u'/' + database;
+}
+
+std::optional<ServerAddress> serverAddress(const QString &rutaBaseDatos) {
+    if (!rutaBaseDatos.startsWith(kPrefix))
+        return std::nullopt;
+    const auto values = parseKeywords(rutaBaseDatos.mid(kPrefix.size()), nullptr);
+    if (!values)
+        return std::nullopt;
+    return ServerAddress{
+        values->value(QStringLiteral("host")), values->value(QStringLiteral("port")),
+        values->value(QStringLiteral("dbname")), values->value(QStringLiteral("user"))};
+}
+
+std::optional<QMap<QString, QString>> parseConnectionString(const QString &text, QString *error) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.startsWith(QStringLiteral("postgresql://")) ||
+        trimmed.startsWith(QStringLiteral("postgres://")))
+        return parseUri(trimmed, error);
+    return parseKeywords(trimmed, error);
+}
+
+void rememberPassword(const QString &addressText, const QString &password) {
+    Passwords &kept = passwords();
+    QMutexLocker locker(&kept.mutex);
+    if (password.isEmpty())
+        kept.byAddress.remove(addressText);
+    else
+        kept.byAddress.insert(addressText, password);
+}
+
+QString rememberedPassword(const QString &addressText) {
+    Passwords &kept = passwords();
+    QMutexLocker locker(&kept.mutex);
+    return kept.byAddress.value(addressText);
+}
+
+} // namespace robot

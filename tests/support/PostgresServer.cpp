@@ -1,0 +1,127 @@
+#include "support/PostgresServer.h"
+
+#include "db/DocumentDatabase.h"
+#include "db/DocumentSchema.h"
+#include "db/ServerAddress.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace robot {
+
+namespace {
+
+// The newest server installed by Debian's postgresql package.
+QString serverBinaries() {
+    QDir versions(QStringLiteral("/usr/lib/postgresql"));
+    const QStringList found = versions.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (auto it = found.crbegin(); it != found.crend(); ++it) {
+        const QString bin = versions.filePath(*it + QStringLiteral("/bin"));
+        if (QFile::exists(bin + QStringLiteral("/pg_ctl")))
+            return bin;
+    }
+    return {};
+}
+
+} // namespace
+
+PostgresServer::PostgresServer() {
+    binaries = serverBinaries();
+    if (binaries.isEmpty()) {
+        failure = QStringLiteral("PostgreSQL is not installed (run scripts/install-deps.sh)");
+        return;
+    }
+    // initdb refuses to run as root: the cluster then belongs to the postgres user.
+    if (::geteuid() == 0) {
+        const passwd *postgres = ::getpwnam("postgres");
+        if (!postgres || ::chown(QFile::encodeName(dir.path()).constData(), postgres->pw_uid,
+                                 postgres->pw_gid) != 0) {
+            failure = QStringLiteral("no postgres user to run the test server");
+            return;
+        }
+        superuser = QStringLiteral("postgres");
+    } else {
+        superuser = QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name);
+    }
+    if (!run(QStringLiteral("initdb"),
+             {QStringLiteral("-D"), dir.filePath(QStringLiteral("data")), QStringLiteral("-A"),
+              QStringLiteral("trust"), QStringLiteral("-E"), QStringLiteral("UTF8"),
+              QStringLiteral("--no-sync")}))
+        return;
+    start();
+}
+
+PostgresServer::~PostgresServer() {
+    if (failure.isEmpty())
+        stop();
+}
+
+bool PostgresServer::run(const QString &program, const QStringList &arguments) {
+    QProcess process;
+    const QString path = binaries + u'/' + program;
+    if (superuser == QStringLiteral("postgres") && ::geteuid() == 0)
+        process.start(QStringLiteral("runuser"),
+                      QStringList{QStringLiteral("-u"), superuser, QStringLiteral("--"), path} +
+                          arguments);
+    else
+        process.start(path, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        failure = program + QStringLiteral(" failed: ") +
+                  QString::fromLocal8Bit(process.readAllStandardError() +
+                                         process.readAllStandardOutput());
+        return false;
+    }
+    return true;
+}
+
+bool PostgresServer::start() {
+    // No TCP port: the socket in the temporary folder is the only way in.
+    return run(QStringLiteral("pg_ctl"),
+               {QStringLiteral("-D"), dir.filePath(QStringLiteral("data")), QStringLiteral("-l"),
+                dir.filePath(QStringLiteral("server.log")), QStringLiteral("-w"),
+                QStringLiteral("-o"),
+                QStringLiteral("-c listen_addresses='' -k %1 -c fsync=off").arg(dir.path()),
+                QStringLiteral("start")});
+}
+
+bool PostgresServer::stop() {
+    return run(QStringLiteral("pg_ctl"),
+               {QStringLiteral("-D"), dir.filePath(QStringLiteral("data")), QStringLiteral("-m"),
+                QStringLiteral("fast"), QStringLiteral("-w"), QStringLiteral("stop")});
+}
+
+QString PostgresServer::address(const QString &database) const {
+    return ServerAddress{dir.path(), {}, database, superuser}.text();
+}
+
+bool PostgresServer::exec(const QString &database, const QString &sql) {
+    DocumentConnection connection;
+    if (!connection.open(address(database), QStringLiteral("servidor-de-prueba"), &failure))
+        return false;
+    QSqlQuery query(connection.database());
+    if (!query.exec(sql)) {
+        failure = query.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+QString PostgresServer::createDatabase(const QString &name) {
+    if (!exec(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE \"%1\"").arg(name)))
+        return {};
+    return address(name);
+}
+
+QString PostgresServer::createDocumentDatabase(const QString &name) {
+    const QString created = createDatabase(name);
+    if (created.isEmpty() || !createServerSchema(created, &failure))
+        return {};
+    return created;
+}
+
+} // namespace robot

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+namespace robot {
+
+// A private PostgreSQL server for one test program: initdb and pg_ctl in a temporary folder
+// (as the postgres user when the tests run as root), reached only through a socket in that
+// folder, so parallel test programs never meet. Stopped and removed at the end.
+class PostgresServer {
+public:
+    PostgresServer();
+    ~PostgresServer();
+    PostgresServer(const PostgresServer &) = delete;
+    PostgresServer &operator=(const PostgresServer &) = delete;
+
+    // Empty once the server runs; otherwise what went wrong.
+    QString problem() const { return failure; }
+
+    // A new empty database; returns its address as the station carries it (RutaBaseDatos).
+    QString createDatabase(const QString &name);
+    // The same database with the station's schema.
+    QString createDocumentDatabase(const QString &name);
+
+    // Stops the server at once (open connections are cut) and starts it again on the same data.
+    bool stop();
+    bool start();
+
+    // Runs one statement as the superuser on `database`; false with the reason in problem().
+    bool exec(const QString &database, const QString &sql);
+
+private:
+    bool run(const QString &program, const QStringList &arguments);
+    QString address(const QString &database) const;
+
+    QTemporaryDir dir;
+    QString binaries;
+    QString superuser;
+    QString failure;
+};
+
+} // namespace robot
