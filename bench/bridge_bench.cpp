@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+using namespace robot;
+
 namespace {
 
 // Milliseconds for `calls` calls, or -1 when a call answered otherwise than the first.

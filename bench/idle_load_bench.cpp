@@ -19,7 +19,7 @@
 #include <memory>
 #include <vector>
 
-namespace robot {
+using namespace robot;
 
 namespace {
 
@@ -83,8 +83,6 @@ double idleLoad(const QString &address, int stations, int seconds) {
 
 } // namespace
 
-} // namespace robot
-
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const int stations = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 50;
@@ -97,7 +95,7 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "%s\n", qPrintable(server.problem()));
         return 1;
     }
-    const double notified = robot::idleLoad(address, stations, seconds);
+    const double notified = idleLoad(address, stations, seconds);
     // The same stations on a back office whose writes announce nothing: only the tick remains.
     const bool dropped =
         server.exec(QStringLiteral("reposo"),
@@ -105,7 +103,7 @@ int main(int argc, char **argv) {
         server.exec(QStringLiteral("reposo"),
                     QStringLiteral("DROP TRIGGER \"NotaCréditoVenta pendiente\" ON "
                                    "\"NotaCréditoVenta\""));
-    const double ticking = dropped ? robot::idleLoad(address, stations, seconds) : -1;
+    const double ticking = dropped ? idleLoad(address, stations, seconds) : -1;
     if (notified < 0 || ticking < 0) {
         std::fprintf(stderr, "No se pudieron leer los contadores del servidor. %s\n",
                      qPrintable(server.problem()));

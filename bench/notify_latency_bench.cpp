@@ -28,7 +28,7 @@
 #include <chrono>
 #include <cstdio>
 
-namespace robot {
+using namespace robot;
 
 namespace {
 
@@ -168,8 +168,6 @@ std::optional<Figures> measure(const QString &database, int documents) {
 
 } // namespace
 
-} // namespace robot
-
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const int documents = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 50;
@@ -187,8 +185,8 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "%s\n", qPrintable(server.problem()));
         return 1;
     }
-    const auto tick = robot::measure(file, documents);
-    const auto notified = robot::measure(onServer, documents);
+    const auto tick = measure(file, documents);
+    const auto notified = measure(onServer, documents);
     if (!tick || !notified)
         return 1;
     std::printf("Del commit a la apertura del cupón, %d facturas:\n", documents);

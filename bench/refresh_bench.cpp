@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+using namespace robot;
+
 namespace {
 
 void fill(const QString &path, int printed) {

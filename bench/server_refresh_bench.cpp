@@ -17,7 +17,7 @@
 #include <memory>
 #include <vector>
 
-namespace robot {
+using namespace robot;
 
 namespace {
 
@@ -78,8 +78,6 @@ std::vector<double> millisecondsPerRefresh(const QStringList &addresses, int ref
 
 } // namespace
 
-} // namespace robot
-
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const int refreshes = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 10000;
@@ -91,7 +89,7 @@ int main(int argc, char **argv) {
             server.createDocumentDatabase(QStringLiteral("impresas_%1").arg(size));
         QElapsedTimer timer;
         timer.start();
-        if (address.isEmpty() || !robot::fill(address, size)) {
+        if (address.isEmpty() || !fill(address, size)) {
             std::fprintf(stderr, "%s\n", qPrintable(server.problem()));
             return 1;
         }
@@ -99,7 +97,7 @@ int main(int argc, char **argv) {
                     size, size, timer.elapsed() / 1000.0);
         addresses << address;
     }
-    const std::vector<double> perRefresh = robot::millisecondsPerRefresh(addresses, refreshes);
+    const std::vector<double> perRefresh = millisecondsPerRefresh(addresses, refreshes);
     for (int i = 0; i < 2; ++i)
         std::printf("RefrescaListas con %d impresos: %.3f ms por actualización (mediana de 20 "
                     "rondas alternadas, %d actualizaciones en total)\n",

@@ -16,6 +16,8 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace robot;
+
 namespace {
 
 class FakeIcon : public NotificationIcon {

@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+using namespace robot;
+
 namespace {
 
 // Answers RetornoImpresora with set values; with no library behind it, any other call throws.

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace robot;
+
 namespace {
 
 // Operator messages written into the printer's call record, so one list shows the order of

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace robot;
+
 class TestConfiguration : public QObject {
     Q_OBJECT
 

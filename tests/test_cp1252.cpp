@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+using namespace robot;
+
 class TestCp1252 : public QObject {
     Q_OBJECT
 
@@ -29,7 +31,9 @@ private slots:
         QTest::newRow("accents, euro") << QByteArray("Piña 5€")
                                        << QByteArray("Pi\xF1"
                                                      "a 5\x80");
-        QTest::newRow("narrow no-break space") << QByteArray("1\u202F000") << QByteArray("1\xA0" "000");
+        QTest::newRow("narrow no-break space") << QByteArray("1\u202F000")
+                                               << QByteArray("1\xA0"
+                                                             "000");
         QTest::newRow("beyond the BMP: one mark")
             << QByteArray("a\U0001F600b") << QByteArray("a?b");
         QTest::newRow("C1 control") << QByteArray("\xC2\x81") << QByteArray("?");

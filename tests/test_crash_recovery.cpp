@@ -20,6 +20,8 @@
 #include <memory>
 #include <vector>
 
+using namespace robot;
+
 namespace {
 
 struct Run {

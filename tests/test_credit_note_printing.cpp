@@ -4,6 +4,8 @@
 #include <QLocale>
 #include <QTest>
 
+using namespace robot;
+
 namespace {
 const QString kNotas = QStringLiteral("NotaCréditoVenta");
 QString stage(const QString &n) {

@@ -6,6 +6,8 @@
 #include <QTest>
 #include <limits>
 
+using namespace robot;
+
 namespace {
 
 Row row(std::initializer_list<std::pair<const char16_t *, QVariant>> fields) {

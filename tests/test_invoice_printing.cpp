@@ -4,6 +4,8 @@
 #include <QScopeGuard>
 #include <QTest>
 
+using namespace robot;
+
 namespace {
 const QString kVentas = QStringLiteral("Ventas");
 QString stage(int n) {

@@ -15,6 +15,8 @@
 #error "the echo printer libraries' paths come from tests/echo_printer/CMakeLists.txt"
 #endif
 
+using namespace robot;
+
 namespace {
 
 const QString kEcho = QStringLiteral(ECHO_PRINTER_PATH);

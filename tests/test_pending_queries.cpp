@@ -9,6 +9,8 @@
 #include <QTest>
 #include <memory>
 
+using namespace robot;
+
 namespace {
 
 QList<qint32> codes(const QList<PendingDocument> &rows) {

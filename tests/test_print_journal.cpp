@@ -5,6 +5,8 @@
 #include <QSqlQuery>
 #include <QTest>
 
+using namespace robot;
+
 namespace {
 const QString kVentas = QStringLiteral("Ventas");
 

@@ -9,6 +9,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace robot;
+
 namespace {
 
 // Stands in for the printing procedures: "prints" the first pending document by giving it a

@@ -14,6 +14,8 @@
 #include <QTest>
 #include <sys/stat.h>
 
+using namespace robot;
+
 using robot::Action;
 
 namespace {

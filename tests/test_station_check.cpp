@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace robot;
+
 namespace {
 
 // Every file of the data directory by name, with a digest of its contents.

@@ -5,6 +5,8 @@
 #include <QTest>
 #include <cmath>
 
+using namespace robot;
+
 class TestTextFormat : public QObject {
     Q_OBJECT
 private slots:

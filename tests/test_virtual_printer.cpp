@@ -9,6 +9,8 @@
 #include <QTest>
 #include <memory>
 
+using namespace robot;
+
 namespace {
 
 using namespace robot::fiscal;

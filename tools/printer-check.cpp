@@ -10,6 +10,8 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+using namespace robot;
+
 int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);

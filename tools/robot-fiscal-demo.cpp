@@ -9,6 +9,8 @@
 #include <QDir>
 #include <cstdio>
 
+using namespace robot;
+
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();

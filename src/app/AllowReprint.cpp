@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QTextStream>
 
+namespace robot {
+
 using robot::ExitCode;
 
 ExitCode allowReprint(const QString &directory, DocumentKind kind, qint64 codigo,
@@ -30,3 +32,5 @@ ExitCode allowReprint(const QString &directory, DocumentKind kind, qint64 codigo
         << Qt::endl;
     return ExitCode::Done;
 }
+
+} // namespace robot

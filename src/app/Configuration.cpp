@@ -9,6 +9,8 @@
 #include <cmath>
 #include <limits>
 
+namespace robot {
+
 namespace {
 
 // Splits the file into fields the way the configuration has always been read: a field ends at
@@ -193,3 +195,5 @@ ConfigurationReading LeeConfiguracion(const QString &path) {
         s.Puerto = QStringLiteral("COM1");
     return reading;
 }
+
+} // namespace robot

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+namespace robot {
+
 // Settings read once from ImpresorFiscal.inf.
 struct Settings {
     QString RutaAplicacion;
@@ -35,3 +37,5 @@ QString nativeDataPath(const QString &configured);
 QString markerFilePath(const Settings &settings);
 // What the operator reads when the marker file cannot be found.
 QString maintenanceMessage();
+
+} // namespace robot

@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <algorithm>
 
+namespace robot {
+
 namespace {
 
 // Nobody presses "Iniciar" on a station without a window: after a failure (printer offline, out
@@ -78,3 +80,5 @@ int runHeadless(Station &station, bool exitWhenIdle) {
     FailureRecovery recovery(station);
     return QCoreApplication::exec();
 }
+
+} // namespace robot

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace robot {
+
 class Station;
 
 // Runs the station without a window. Operator messages go to standard error. With
@@ -8,3 +10,5 @@ class Station;
 // that the station will not print without the operator. Without it the program runs until it
 // is stopped, and a robot stopped by a failure starts again by itself, further apart each time.
 int runHeadless(Station &station, bool exitWhenIdle);
+
+} // namespace robot

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+namespace robot {
+
 QString designTitle() {
     return QStringLiteral("Veltrano - Robot de Impresión de Facturas Fiscales - Bematech");
 }
@@ -56,3 +58,5 @@ Preparation prepareFromConfiguration(const Row &record, bool found) {
     prep.complete = true;
     return prep;
 }
+
+} // namespace robot

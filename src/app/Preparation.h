@@ -5,6 +5,8 @@
 #include <QString>
 #include <QtGlobal>
 
+namespace robot {
+
 // What the first activation derives from the company configuration record.
 struct Preparation {
     bool complete = false;
@@ -23,3 +25,5 @@ Preparation prepareFromConfiguration(const Row &record, bool found);
 QString designTitle();
 // The design title followed by " ( RIF: " + rif + " )".
 QString titleWithRif(const QString &currentTitle, const QString &rifDecorado);
+
+} // namespace robot

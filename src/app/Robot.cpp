@@ -6,6 +6,8 @@
 
 #include <utility>
 
+namespace robot {
+
 namespace {
 const QString kDetener = QStringLiteral("Detener");
 const QString kIniciar = QStringLiteral("Iniciar");
@@ -165,3 +167,5 @@ void Robot::tick() {
         emit tickFinished(TickOutcome::NothingPending);
     }
 }
+
+} // namespace robot

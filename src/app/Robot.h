@@ -7,6 +7,8 @@
 #include <QString>
 #include <QTimer>
 
+namespace robot {
+
 class PendingSources;
 class Clock;
 class StationLog;
@@ -89,3 +91,5 @@ private:
     bool journalHolds = false;
     bool wokenWhileStopped = false;
 };
+
+} // namespace robot

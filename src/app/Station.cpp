@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <algorithm>
 
+namespace robot {
+
 StartupResult startStation(const QString &directory) {
     StartupResult result;
     const ConfigurationReading reading =
@@ -112,3 +114,5 @@ void Station::readConfiguration() {
     if (whenPrepared)
         whenPrepared(preparation);
 }
+
+} // namespace robot

@@ -10,6 +10,8 @@
 #include <functional>
 #include <memory>
 
+namespace robot {
+
 class OperatorMessages;
 class Clock;
 class StationLog;
@@ -64,3 +66,5 @@ private:
     Preparation preparation;
     bool firstActivationDone = false;
 };
+
+} // namespace robot

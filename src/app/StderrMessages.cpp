@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+namespace robot {
+
 void StderrMessages::show(const QString &text, MessageIcon, const QString &caption) {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
@@ -12,3 +14,5 @@ void StderrMessages::show(const QString &text, MessageIcon, const QString &capti
                  shown.toLocal8Bit().constData());
     std::fflush(stderr);
 }
+
+} // namespace robot

@@ -4,6 +4,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+namespace robot {
+
 QDate SystemClock::today() const {
     return QDate::currentDate();
 }
@@ -24,3 +26,5 @@ qint64 SystemClock::elapsedMs() const {
     }();
     return started.elapsed();
 }
+
+} // namespace robot

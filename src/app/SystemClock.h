@@ -2,6 +2,8 @@
 
 #include "core/Clock.h"
 
+namespace robot {
+
 // The real clock: waits on a monotonic timer, so a wait begun just before midnight still ends
 // after its length, and keeps window events flowing while it waits.
 class SystemClock : public Clock {
@@ -10,3 +12,5 @@ public:
     void DelayMili(int hundredths) override;
     qint64 elapsedMs() const override;
 };
+
+} // namespace robot

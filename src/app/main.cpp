@@ -25,6 +25,8 @@
 #include <memory>
 #include <optional>
 
+using namespace robot;
+
 using robot::Action;
 using robot::ExitCode;
 

@@ -6,6 +6,8 @@
 
 #include <QTextStream>
 
+namespace robot {
+
 using robot::Action;
 using robot::ExitCode;
 
@@ -75,3 +77,5 @@ ExitCode CommandLineActions::run(const robot::CommandLine &line, FiscalPrinter &
     out << outcomeLine(titulo, outcome) << Qt::endl;
     return exitCode(outcome.succeeded());
 }
+
+} // namespace robot

@@ -3,10 +3,13 @@
 #include "commands/CommandLine.h"
 #include "core/ExitCode.h"
 
+class QTextStream;
+
+namespace robot {
+
 class FiscalPrinter;
 class OperatorMessages;
 class PrintJournal;
-class QTextStream;
 
 // The support technicians' one-shot printer actions: one printer command or information query,
 // its outcome on standard output, and the program ends. No window and no robot cycle run, and
@@ -22,3 +25,5 @@ public:
                                OperatorMessages &messages, QTextStream &out,
                                PrintJournal *journal = nullptr);
 };
+
+} // namespace robot

@@ -5,6 +5,8 @@
 #include "printer/AnalizaRetorno.h"
 #include "printer/FiscalPrinter.h"
 
+namespace robot {
+
 FiscalCommands::FiscalCommands(FiscalPrinter &printer, OperatorMessages &messages,
                                HabilitaControles habilitaControles)
     : printer(printer), messages(messages), habilitaControles(std::move(habilitaControles)) {}
@@ -65,3 +67,5 @@ CommandOutcome FiscalCommands::AnulaCupon() {
         messages.show(QStringLiteral("Listo."));
     return outcome;
 }
+
+} // namespace robot

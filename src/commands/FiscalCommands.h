@@ -3,6 +3,8 @@
 #include <QString>
 #include <functional>
 
+namespace robot {
+
 class FiscalPrinter;
 class OperatorMessages;
 class PrintJournal;
@@ -58,3 +60,5 @@ private:
     HabilitaControles habilitaControles;
     PrintJournal *journal = nullptr;
 };
+
+} // namespace robot

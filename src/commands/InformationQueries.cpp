@@ -4,6 +4,8 @@
 #include "printer/EntryPoints.h"
 #include "printer/FiscalPrinter.h"
 
+namespace robot {
+
 namespace {
 
 using robot::fiscal::EntryPoint;
@@ -80,3 +82,5 @@ std::optional<QString> InformationQueries::Prueba(int prueba) {
     }
     return result.answer;
 }
+
+} // namespace robot

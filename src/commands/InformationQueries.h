@@ -3,6 +3,8 @@
 #include <QString>
 #include <optional>
 
+namespace robot {
+
 class FiscalPrinter;
 class OperatorMessages;
 
@@ -43,3 +45,5 @@ private:
     FiscalPrinter &printer;
     OperatorMessages &messages;
 };
+
+} // namespace robot

@@ -3,10 +3,11 @@
 #include <QList>
 #include <QString>
 
-class FiscalPrinter;
 class QTextStream;
 
 namespace robot {
+
+class FiscalPrinter;
 
 // One line of the technician's check.
 struct CheckLine {

@@ -2,6 +2,8 @@
 
 #include <QDate>
 
+namespace robot {
+
 // Today's date, a monotonic time and the event-processing pause, replaceable so tests run without
 // waiting.
 class Clock {
@@ -13,3 +15,5 @@ public:
     // Milliseconds on a clock that never goes back, for spacing retries.
     virtual qint64 elapsedMs() const = 0;
 };
+
+} // namespace robot

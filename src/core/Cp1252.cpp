@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+namespace robot {
+
 namespace {
 
 // 0x80..0x9F differ from Latin-1; 0 marks the bytes Windows-1252 leaves undefined.
@@ -41,7 +43,7 @@ void appendUtf8(std::string &out, std::uint32_t u) {
 
 } // namespace
 
-namespace robot::cp1252 {
+namespace cp1252 {
 
 std::string fromUtf8(std::string_view utf8) {
     std::string out;
@@ -81,4 +83,6 @@ std::string toUtf8(std::string_view bytes) {
     return out;
 }
 
-} // namespace robot::cp1252
+} // namespace cp1252
+
+} // namespace robot

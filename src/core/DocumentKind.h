@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+namespace robot {
+
 // The two kinds of fiscal document the station prints.
 enum class DocumentKind { Factura, NotaCredito };
 
@@ -12,3 +14,5 @@ inline QString describeDocument(DocumentKind kind, qint64 codigo) {
                                           : QStringLiteral("nota de crédito %1"))
         .arg(codigo);
 }
+
+} // namespace robot

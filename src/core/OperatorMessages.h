@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace robot {
+
 enum class MessageIcon { None, Information, Critical };
 
 // Every message for the operator goes through here: a message box in the window, standard
@@ -13,3 +15,5 @@ public:
     virtual void show(const QString &text, MessageIcon icon = MessageIcon::None,
                       const QString &caption = QString()) = 0;
 };
+
+} // namespace robot

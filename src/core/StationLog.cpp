@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <mutex>
 
+namespace robot {
+
 namespace {
 
 Q_LOGGING_CATEGORY(lcStation, "robot.station")
@@ -126,3 +128,5 @@ void StationLog::rotateIfNeeded() {
         QFile::rename(file + u'.' + QString::number(i), file + u'.' + QString::number(i + 1));
     QFile::rename(file, file + QStringLiteral(".1"));
 }
+
+} // namespace robot

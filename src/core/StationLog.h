@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+namespace robot {
+
 // How much an event of the log matters, shown as a word after the time: INFO (the station's
 // normal course), AVISO (something went wrong that the station works around or waits out),
 // ERROR (printing stopped or a person must act).
@@ -34,3 +36,5 @@ private:
     qint64 maxBytes;
     int keptFiles;
 };
+
+} // namespace robot

@@ -9,6 +9,8 @@
 #include <QSqlError>
 #include <atomic>
 
+namespace robot {
+
 namespace {
 // How long a statement waits for a record or file lock held by the back-office system.
 constexpr int kBusyTimeoutMs = 5000;
@@ -149,3 +151,5 @@ bool DocumentConnection::openOdbc(const QString &connectionString, const Stateme
     dialect = &statements;
     return finishOpen(db, connectionString, error);
 }
+
+} // namespace robot

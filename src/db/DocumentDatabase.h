@@ -3,10 +3,10 @@
 #include <QSqlDatabase>
 #include <QString>
 
-class Statements;
 namespace robot {
+
+class Statements;
 struct ServerAddress;
-}
 
 // One named connection to the document database, closed and removed when it goes out of
 // scope. The engine is chosen from the file itself: SQLite through Qt's SQLite driver, an
@@ -44,3 +44,5 @@ QString uniqueConnectionName(const QString &purpose);
 
 enum class DatabaseEngine { Missing, Sqlite, Access, Unknown };
 DatabaseEngine detectEngine(const QString &path);
+
+} // namespace robot

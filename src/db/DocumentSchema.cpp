@@ -14,10 +14,17 @@
 #include <QTextStream>
 #include <optional>
 
+// Qt registers resources from the global namespace.
+static void initSchemaResources() {
+    Q_INIT_RESOURCE(db);
+}
+
+namespace robot {
+
 // The schema is a resource of a static library: it must be registered by hand, from outside
 // any namespace.
 static void initSchemaResource() {
-    Q_INIT_RESOURCE(db);
+    initSchemaResources();
 }
 
 namespace {
@@ -189,8 +196,6 @@ bool createDemoDirectory(const QString &directory, QString *error) {
         return false;
     return writeStationFiles(*data, error);
 }
-
-namespace robot {
 
 bool createServerSchema(const QString &address, QString *error) {
     DocumentConnection db;

@@ -9,6 +9,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+namespace robot {
+
 namespace {
 
 Row toRow(const QSqlRecord &record) {
@@ -177,3 +179,5 @@ std::optional<bool> DocumentStore::isMarked(DocumentKind kind, qint64 codigo) co
         failedOn(db);
     return marked;
 }
+
+} // namespace robot

@@ -9,6 +9,8 @@
 #include <memory>
 #include <optional>
 
+namespace robot {
+
 class Clock;
 class DocumentConnection;
 
@@ -60,3 +62,5 @@ private:
     mutable std::unique_ptr<DocumentConnection> kept;
     mutable QTimer idle;
 };
+
+} // namespace robot

@@ -1,5 +1,7 @@
 #include "db/Statements.h"
 
+namespace robot {
+
 namespace {
 
 class JetStatements final : public Statements {
@@ -62,3 +64,5 @@ const Statements &jetStatements() {
     static const JetStatements statements;
     return statements;
 }
+
+} // namespace robot

@@ -14,6 +14,8 @@
 #include <cmath>
 #include <limits>
 
+namespace robot {
+
 namespace {
 
 // The advisory locks of this program on a shared server: (this class, Caja).
@@ -240,3 +242,5 @@ ConfigurationRead PendingSources::configurationRecord() {
         read.row.set(record.fieldName(i), record.value(i));
     return read;
 }
+
+} // namespace robot

@@ -11,6 +11,8 @@
 
 class QSqlQuery;
 
+namespace robot {
+
 // One line of a pending list: the document's key and the text the operator sees.
 struct PendingDocument {
     qint64 codigo = 0;
@@ -85,3 +87,5 @@ private:
     QList<PendingDocument> data6;
     QString error;
 };
+
+} // namespace robot

@@ -10,6 +10,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+namespace robot {
+
 namespace {
 
 const char *stateName(PrintJournal::State state) {
@@ -267,3 +269,5 @@ std::optional<QList<PrintJournal::Entry>> PrintJournal::unfinished(QString *erro
     }
     return entries;
 }
+
+} // namespace robot

@@ -8,6 +8,8 @@
 
 class QSqlQuery;
 
+namespace robot {
+
 // A small local record of every fiscal document the station starts, kept beside the
 // configuration because the document database may be on a share that goes away. Each step is
 // committed to disk before the printer call that depends on it, so after a crash or a power
@@ -87,3 +89,5 @@ private:
     QString connectionName;
     QString file;
 };
+
+} // namespace robot

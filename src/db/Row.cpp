@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace robot {
+
 std::optional<bool> Row::yesNo(const QString &field) const {
     const QVariant v = value(field);
     if (v.isNull())
@@ -37,3 +39,5 @@ Row::Number Row::number(const QString &field) const {
         return {Number::Kind::NotANumber, 0};
     return {Number::Kind::Valid, d};
 }
+
+} // namespace robot

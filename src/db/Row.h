@@ -5,6 +5,8 @@
 #include <QVariant>
 #include <optional>
 
+namespace robot {
+
 // One record as the database returned it, by field name. A field the query did not return is
 // absent, which is not the same as NULL.
 class Row {
@@ -29,3 +31,5 @@ public:
 private:
     QHash<QString, QVariant> fields;
 };
+
+} // namespace robot

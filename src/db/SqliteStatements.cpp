@@ -1,5 +1,7 @@
 #include "db/Statements.h"
 
+namespace robot {
+
 namespace {
 
 // Yes/no fields hold -1 or 0 (1 for true is accepted too) and may be NULL. "X<>true" becomes
@@ -64,3 +66,5 @@ const Statements &sqliteStatements() {
     static const SqliteStatements statements;
     return statements;
 }
+
+} // namespace robot

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+namespace robot {
+
 // Every statement the station sends to the document database, one set per SQL dialect, so
 // that nothing outside the database layer knows which engine answers. Updates take bound
 // positional parameters, never text built from the printer's answers.
@@ -31,7 +33,7 @@ const Statements &jetStatements();
 // SQLite, selecting the same records with the yes/no semantics of the back-office data.
 const Statements &sqliteStatements();
 
-namespace robot {
 // PostgreSQL, the same records from the same tables and views under their quoted names.
 const Statements &postgresStatements();
+
 } // namespace robot

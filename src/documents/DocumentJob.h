@@ -5,6 +5,8 @@
 #include <QString>
 #include <optional>
 
+namespace robot {
+
 struct DocumentRows;
 
 // Why a document stopped: the stage reached and, when known, the reason in the operator's words.
@@ -31,3 +33,5 @@ public:
     // note is recorded under its own code.
     virtual bool isInvoice() const { return kind() == DocumentKind::Factura; }
 };
+
+} // namespace robot

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+namespace robot {
+
 namespace {
 
 // Reads the fields of one record at one stage; the first field that cannot be used is kept as
@@ -201,3 +203,5 @@ std::optional<StageFailure> prepareCreditNote(const DocumentRows &rows, qint16 q
     }
     return failure;
 }
+
+} // namespace robot

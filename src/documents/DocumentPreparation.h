@@ -8,6 +8,8 @@
 #include <QString>
 #include <optional>
 
+namespace robot {
+
 // One item line ready for the printer, with the pieces its unit price is sent in.
 struct PreparedLine {
     ItemLine item;
@@ -42,3 +44,5 @@ std::optional<StageFailure> prepareInvoice(const DocumentRows &rows, qint16 quan
                                            PreparedInvoice *invoice);
 std::optional<StageFailure> prepareCreditNote(const DocumentRows &rows, qint16 quantityMode,
                                               PreparedCreditNote *note);
+
+} // namespace robot

@@ -6,6 +6,8 @@
 #include "printer/AnalizaRetorno.h"
 #include "printer/FiscalPrinter.h"
 
+namespace robot {
+
 // An invoice as a fiscal sale coupon: opened with the customer's data, one item line per sale
 // line, the closing started with the discount, the payment, the closing text. The printer's
 // answer is checked after the opening, every item line and the start of the closing.
@@ -70,3 +72,5 @@ bool PrintingProcedures::ImprimirFactura() {
     InvoiceJob job(ctx);
     return run(job);
 }
+
+} // namespace robot

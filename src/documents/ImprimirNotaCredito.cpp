@@ -10,6 +10,8 @@
 
 #include <array>
 
+namespace robot {
+
 namespace {
 
 QString refusal(robot::fiscal::EntryPoint entryPoint, short code) {
@@ -93,3 +95,5 @@ bool PrintingProcedures::ImprimirNotaCredito() {
     CreditNoteJob job(ctx);
     return run(job);
 }
+
+} // namespace robot

@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+namespace robot {
+
 std::optional<QList<double>> splitPrice(double price) {
     if (!std::isfinite(price))
         return std::nullopt;
@@ -53,3 +55,5 @@ short sendItemLine(FiscalPrinter &printer, const ItemLine &line, const QList<dou
     }
     return 1;
 }
+
+} // namespace robot

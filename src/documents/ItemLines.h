@@ -5,6 +5,8 @@
 #include <functional>
 #include <optional>
 
+namespace robot {
+
 class FiscalPrinter;
 
 // Unit prices at or above this do not fit the printer's price field and go in pieces.
@@ -43,3 +45,5 @@ QString numbersMissing(short code);
 
 // The operator text of a failed stage, with the reason on a line of its own when there is one.
 QString stageMessage(const QString &stage, const QString &reason = {});
+
+} // namespace robot

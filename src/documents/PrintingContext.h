@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+namespace robot {
+
 class PendingSources;
 class FiscalPrinter;
 class OperatorMessages;
@@ -23,3 +25,5 @@ struct PrintingContext {
     StationLog &log;
     PrintJournal &journal;
 };
+
+} // namespace robot

@@ -11,6 +11,8 @@
 
 #include <algorithm>
 
+namespace robot {
+
 namespace {
 // How many times the first write-back is tried, a second apart, before it is left to the
 // journal's own retries.
@@ -213,3 +215,5 @@ std::optional<StageFailure> PrintingProcedures::finish(DocumentJob &job, qint64 
         ctx.log.error(error);
     return std::nullopt;
 }
+
+} // namespace robot

@@ -10,6 +10,8 @@
 #include <QSet>
 #include <optional>
 
+namespace robot {
+
 // Prints pending documents: an invoice as a fiscal sale coupon, a credit note as a fiscal
 // credit note, each then marked printed in the document database. Both kinds go through one
 // sequence; each brings only its own printer steps.
@@ -48,3 +50,5 @@ private:
     friend class InvoiceJob;
     friend class CreditNoteJob;
 };
+
+} // namespace robot

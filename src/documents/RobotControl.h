@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace robot {
+
 // What the printing procedures may touch of the robot: its timer and the shared form values.
 class RobotControl {
 public:
@@ -21,3 +23,5 @@ public:
     // 1: whole quantities (Cantidad); 2 or 3: decimal quantities (CantDec); 0: neither.
     qint16 ModoCantidad = 0;
 };
+
+} // namespace robot

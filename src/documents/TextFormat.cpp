@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace robot {
+
 namespace {
 
 // The digits of |value| rounded to `decimals` places. Rounding works on the shortest decimal
@@ -121,3 +123,5 @@ QString zeroPad(qint64 value, int width) {
         digits.prepend(QString(width - sign - digits.size(), QLatin1Char('0')));
     return value < 0 ? QLatin1Char('-') + digits : digits;
 }
+
+} // namespace robot

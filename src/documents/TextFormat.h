@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <QString>
 
+namespace robot {
+
 // Texts and amounts prepared for the fiscal printer and the window. All pure: no state, no
 // messages.
 
@@ -29,3 +31,5 @@ QString formatPlainNumber(double value, const QLocale &locale = QLocale());
 
 // `value` in decimal, zero-padded in front to `width` ("00", "0000").
 QString zeroPad(qint64 value, int width);
+
+} // namespace robot

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace robot {
+
 namespace {
 bool isAsciiDigit(QChar c) {
     return c >= u'0' && c <= u'9';
@@ -50,3 +52,5 @@ PrinterCounters readCounters(FiscalPrinter &printer) {
         couponResult == 1 && statusResult == 1 && reductionsResult == 1 && couponNumber.has_value();
     return counters;
 }
+
+} // namespace robot

@@ -3,6 +3,8 @@
 #include <QString>
 #include <optional>
 
+namespace robot {
+
 class FiscalPrinter;
 
 // The reduction count as the printer returns it: its leading number, blank giving 0
@@ -26,3 +28,5 @@ struct PrinterCounters {
 // Reads the coupon and reduction counters and whether a document is open. A library that
 // cannot be loaded throws PrinterUnavailable.
 PrinterCounters readCounters(FiscalPrinter &printer);
+
+} // namespace robot

@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <algorithm>
 
+namespace robot {
+
 void Reconciler::markDone(const PrintJournal::Entry &entry, const QString &event) {
     QString error;
     if (!journal.setState(entry.id, PrintJournal::State::Done, &error))
@@ -184,3 +186,5 @@ bool Reconciler::reconcile(QList<PrintJournal::Entry> *held) {
     ctx.robot.noteJournal(notices.join(u' '), !mayPrint);
     return mayPrint;
 }
+
+} // namespace robot

@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QString>
 
+namespace robot {
+
 class DocumentStore;
 
 // Settles every journal entry that did not finish, from the printer's own counters:
@@ -40,3 +42,5 @@ private:
     QHash<qint64, Retry> writeBackRetries; // by journal entry
     QString journalProblem;                // said once while the journal cannot be read
 };
+
+} // namespace robot

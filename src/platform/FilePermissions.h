@@ -1,9 +1,13 @@
 #pragma once
 
-namespace robot::platform {
+namespace robot {
+
+namespace platform {
 
 // Files the station creates (log, journal, lock) are never writable by every user, whatever
 // the umask it was started with.
 void keepNewFilesFromOthers();
 
-} // namespace robot::platform
+} // namespace platform
+
+} // namespace robot

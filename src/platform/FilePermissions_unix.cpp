@@ -2,10 +2,14 @@
 
 #include <sys/stat.h>
 
-namespace robot::platform {
+namespace robot {
+
+namespace platform {
 
 void keepNewFilesFromOthers() {
     ::umask(::umask(0) | S_IWOTH);
 }
 
-} // namespace robot::platform
+} // namespace platform
+
+} // namespace robot

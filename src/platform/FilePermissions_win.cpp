@@ -1,8 +1,12 @@
 #include "platform/FilePermissions.h"
 
-namespace robot::platform {
+namespace robot {
+
+namespace platform {
 
 // New files inherit the folder's access list on Windows; there is no umask to correct.
 void keepNewFilesFromOthers() {}
 
-} // namespace robot::platform
+} // namespace platform
+
+} // namespace robot

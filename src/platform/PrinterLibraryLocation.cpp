@@ -5,7 +5,9 @@
 #include <QStandardPaths>
 #include <filesystem>
 
-namespace robot::platform {
+namespace robot {
+
+namespace platform {
 
 namespace {
 
@@ -49,4 +51,6 @@ QStringList printerBridgeCommand() {
     return words;
 }
 
-} // namespace robot::platform
+} // namespace platform
+
+} // namespace robot

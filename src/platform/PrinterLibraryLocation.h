@@ -5,9 +5,11 @@
 
 class QProcess;
 
+namespace robot {
+
 // Where the printer library and the bridge program come from. The portable part reads the
 // environment; one file per platform knows the default places.
-namespace robot::platform {
+namespace platform {
 
 // FISCAL_PRINTER_LIBRARY when set (a relative path counts from the directory the program was
 // started from), else the platform's default library.
@@ -30,4 +32,6 @@ QStringList defaultPrinterBridge();
 // Readies the bridge's process before it starts (on Windows: no console window of its own).
 void prepareBridgeProcess(QProcess &process);
 
-} // namespace robot::platform
+} // namespace platform
+
+} // namespace robot

@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-namespace robot::platform {
+namespace robot {
+
+namespace platform {
 
 namespace {
 
@@ -31,4 +33,6 @@ QStringList defaultPrinterBridge() {
 
 void prepareBridgeProcess(QProcess &) {}
 
-} // namespace robot::platform
+} // namespace platform
+
+} // namespace robot

@@ -6,7 +6,9 @@
 #include <QProcess>
 #include <windows.h>
 
-namespace robot::platform {
+namespace robot {
+
+namespace platform {
 
 namespace {
 
@@ -47,9 +49,9 @@ QStringList defaultPrinterBridge() {
             QStringLiteral("/robot-fiscal-printer-bridge.exe")};
 }
 
-} // namespace robot::platform
+} // namespace platform
 
-namespace robot::platform {
+namespace platform {
 
 // The bridge is a console program: started from the window it would open a console of its own.
 void prepareBridgeProcess(QProcess &process) {
@@ -57,4 +59,6 @@ void prepareBridgeProcess(QProcess &process) {
         [](QProcess::CreateProcessArguments *arguments) { arguments->flags |= CREATE_NO_WINDOW; });
 }
 
-} // namespace robot::platform
+} // namespace platform
+
+} // namespace robot

@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+namespace robot {
+
 StationLock::~StationLock() {
     release();
 }
@@ -21,3 +23,5 @@ QString stationLockRefusal(qint32 caja, const QString &path) {
         .arg(caja)
         .arg(QDir::toNativeSeparators(path));
 }
+
+} // namespace robot

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+namespace robot {
+
 // Keeps a second station with the same fiscal machine number off the same document database:
 // an exclusive advisory lock on a file in the data directory, held for the whole run and
 // released by the operating system if the station dies.
@@ -29,3 +31,5 @@ private:
 
 // The operator's message when another station holds the lock.
 QString stationLockRefusal(qint32 caja, const QString &path);
+
+} // namespace robot

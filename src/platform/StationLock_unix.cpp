@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace robot {
+
 namespace {
 
 QString systemError() {
@@ -95,3 +97,5 @@ bool StationLock::lockFile(const QString &path, qint32 caja, QString *error) {
     handle = fd;
     return true;
 }
+
+} // namespace robot

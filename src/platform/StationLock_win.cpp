@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+namespace robot {
+
 void StationLock::release() {
     if (handle != -1)
         CloseHandle(reinterpret_cast<HANDLE>(handle));
@@ -35,3 +37,5 @@ bool StationLock::lockFile(const QString &path, qint32 caja, QString *error) {
     handle = reinterpret_cast<qintptr>(h);
     return true;
 }
+
+} // namespace robot

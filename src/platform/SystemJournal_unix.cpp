@@ -5,7 +5,9 @@
 #include <QtGlobal>
 #include <sys/stat.h>
 
-namespace robot::platform {
+namespace robot {
+
+namespace platform {
 
 // systemd names the journal's stream in JOURNAL_STREAM as "device:inode"; a program started
 // from the service with its standard error elsewhere inherits the variable, so both must match.
@@ -21,4 +23,6 @@ bool stderrIsJournal() {
            inode == qulonglong(status.st_ino);
 }
 
-} // namespace robot::platform
+} // namespace platform
+
+} // namespace robot

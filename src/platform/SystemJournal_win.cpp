@@ -1,10 +1,14 @@
 #include "platform/SystemJournal.h"
 
-namespace robot::platform {
+namespace robot {
+
+namespace platform {
 
 // Windows has no systemd journal; the station's own log file is the record there.
 bool stderrIsJournal() {
     return false;
 }
 
-} // namespace robot::platform
+} // namespace platform
+
+} // namespace robot

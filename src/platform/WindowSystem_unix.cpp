@@ -4,7 +4,9 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 
-namespace robot::platform {
+namespace robot {
+
+namespace platform {
 
 namespace {
 
@@ -46,4 +48,6 @@ QString missingDisplay() {
         .arg(platforms);
 }
 
-} // namespace robot::platform
+} // namespace platform
+
+} // namespace robot

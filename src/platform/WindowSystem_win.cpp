@@ -1,10 +1,14 @@
 #include "platform/WindowSystem.h"
 
-namespace robot::platform {
+namespace robot {
+
+namespace platform {
 
 // A Windows session always has its desktop.
 QString missingDisplay() {
     return {};
 }
 
-} // namespace robot::platform
+} // namespace platform
+
+} // namespace robot

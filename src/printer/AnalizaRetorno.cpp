@@ -1,5 +1,7 @@
 #include "printer/AnalizaRetorno.h"
 
+namespace robot {
+
 namespace {
 
 constexpr int kWeights[8] = {128, 64, 32, 16, 8, 4, 2, 1};
@@ -89,3 +91,5 @@ bool printerStatusClean(FiscalPrinter &printer) {
     printer.RetornoImpresora(ack, st1, st2);
     return ack != 21 && st1 == 0 && st2 == 0;
 }
+
+} // namespace robot

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+namespace robot {
+
 // Shows the operator what a printer call's return code and the printer's status words mean.
 // True when the printer reported no error. Reads the status (RetornoImpresora) only for the
 // codes 1 and -27; a PrinterUnavailable from that read reaches the caller.
@@ -14,3 +16,5 @@ bool AnalizaRetorno(FiscalPrinter &printer, OperatorMessages &messages, const QS
 // Reads the printer's status silently: true when AnalizaRetorno would find nothing to report
 // (no ACK 21, no status bit set).
 bool printerStatusClean(FiscalPrinter &printer);
+
+} // namespace robot

@@ -2,6 +2,8 @@
 
 #include "core/Cp1252.h"
 
+namespace robot {
+
 namespace Ansi {
 
 QByteArray encode(const QString &text) {
@@ -16,3 +18,5 @@ QString decode(const QByteArray &bytes) {
 }
 
 } // namespace Ansi
+
+} // namespace robot

@@ -7,10 +7,10 @@
 #include <QStringList>
 #include <functional>
 
+namespace robot {
+
 class OperatorMessages;
 enum class LogLevel;
-
-namespace robot {
 
 // The printer library in a bridge program of its own (robot-fiscal-printer-bridge), reached
 // over its pipes: the 32-bit vendor library cannot load into the 64-bit station, and a library

@@ -1,6 +1,8 @@
 #include "printer/BridgeProtocol.h"
 
-namespace robot::bridge {
+namespace robot {
+
+namespace bridge {
 
 namespace {
 
@@ -165,4 +167,6 @@ bool decodeReply(std::string_view payload, Reply &reply, std::string &reason) {
     return ok;
 }
 
-} // namespace robot::bridge
+} // namespace bridge
+
+} // namespace robot

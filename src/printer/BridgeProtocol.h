@@ -16,7 +16,9 @@
 #include <string>
 #include <string_view>
 
-namespace robot::bridge {
+namespace robot {
+
+namespace bridge {
 
 // Nothing the station sends comes near these; anything larger is refused unread.
 inline constexpr std::uint32_t kMaxFrame = 1u << 20;
@@ -49,4 +51,6 @@ std::uint32_t payloadLength(const char header[kHeaderSize]);
 bool decodeRequest(std::string_view payload, fiscal::RawCall &call, std::string &reason);
 bool decodeReply(std::string_view payload, Reply &reply, std::string &reason);
 
-} // namespace robot::bridge
+} // namespace bridge
+
+} // namespace robot

@@ -15,6 +15,8 @@
 #define FISCAL_EXPORT __attribute__((visibility("default")))
 #endif
 
+namespace robot {
+
 // The vendor's prefix of every exported name: "Bematech_FI_" + the entry point's name.
 #define FISCAL_SYMBOL_PREFIX "Bematech_FI_"
 #define FISCAL_SYMBOL(name) Bematech_FI_##name
@@ -54,15 +56,15 @@
 #define FISCAL_PARAMS_Text2 (const char *, const char *)
 #define FISCAL_PARAMS_Text3 (const char *, const char *, const char *)
 #define FISCAL_PARAMS_Text10                                                                       \
-    (const char *, const char *, const char *, const char *, const char *, const char *,          \
+    (const char *, const char *, const char *, const char *, const char *, const char *,           \
      const char *, const char *, const char *, const char *)
 #define FISCAL_PARAMS_Item                                                                         \
-    (const char *, const char *, const char *, const char *, const char *, short, const char *,   \
+    (const char *, const char *, const char *, const char *, const char *, short, const char *,    \
      const char *, const char *)
 #define FISCAL_PARAMS_Buffer (char *)
 #define FISCAL_PARAMS_Status (short *, short *, short *)
 
-namespace robot::fiscal {
+namespace fiscal {
 
 enum class Shape : std::uint8_t { None, Text1, Text2, Text3, Text10, Item, Buffer, Status };
 
@@ -143,4 +145,6 @@ using FnBuffer = short(FISCAL_API *) FISCAL_PARAMS_Buffer;
 using FnStatus = short(FISCAL_API *) FISCAL_PARAMS_Status;
 }
 
-} // namespace robot::fiscal
+} // namespace fiscal
+
+} // namespace robot

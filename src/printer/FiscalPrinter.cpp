@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+namespace robot {
+
 using robot::fiscal::EntryPoint;
 using robot::fiscal::RawCall;
 
@@ -41,3 +43,5 @@ short FiscalPrinter::callStatus(EntryPoint e, short &ack, short &st1, short &st2
     st2 = raw.st2;
     return result;
 }
+
+} // namespace robot

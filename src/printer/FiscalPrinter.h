@@ -7,6 +7,8 @@
 #include <array>
 #include <stdexcept>
 
+namespace robot {
+
 // A printer call that could not be made at all: the library did not load or lacks the entry
 // point, or the bridge to it cannot be started. Callers report it like any failure of that call.
 class PrinterUnavailable : public std::runtime_error {
@@ -72,3 +74,5 @@ private:
     short callTexts(robot::fiscal::EntryPoint e, const QStringList &texts, short decimals = 0);
     short callStatus(robot::fiscal::EntryPoint e, short &ack, short &st1, short &st2);
 };
+
+} // namespace robot

@@ -3,7 +3,9 @@
 #include <cstring>
 #include <memory>
 
-namespace robot::fiscal {
+namespace robot {
+
+namespace fiscal {
 
 namespace {
 
@@ -46,4 +48,6 @@ short invoke(const FunctionTable &table, RawCall &call) {
     return 0;
 }
 
-} // namespace robot::fiscal
+} // namespace fiscal
+
+} // namespace robot

@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 
+namespace robot {
+
 LibraryPrinter::LibraryPrinter(const QString &libraryPath) : path(libraryPath) {
     load();
 }
@@ -44,3 +46,5 @@ short LibraryPrinter::call(robot::fiscal::RawCall &call) {
         throw PrinterUnavailable(error);
     return robot::fiscal::invoke(table, call);
 }
+
+} // namespace robot

@@ -6,6 +6,8 @@
 #include <QLibrary>
 #include <QString>
 
+namespace robot {
+
 // The fiscal printer library, loaded in process at run time from one absolute path. All entry
 // points are resolved at construction, all or nothing; when that fails every call throws
 // PrinterUnavailable with the reason, so the station reports it instead of crashing.
@@ -33,3 +35,5 @@ private:
     bool loaded = false;
     QString error;
 };
+
+} // namespace robot

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
-namespace robot::fiscal {
+namespace robot {
+
+namespace fiscal {
 
 struct RawCall {
     EntryPoint entryPoint = EntryPoint::AccionaGaveta;
@@ -45,4 +47,6 @@ template <typename Find> const char *resolveAll(FunctionTable &table, Find find)
 // that size, so a library writing past it shows under the sanitizers.
 short invoke(const FunctionTable &table, RawCall &call);
 
-} // namespace robot::fiscal
+} // namespace fiscal
+
+} // namespace robot

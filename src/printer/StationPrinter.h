@@ -6,10 +6,10 @@
 #include <functional>
 #include <memory>
 
+namespace robot {
+
 class OperatorMessages;
 enum class LogLevel;
-
-namespace robot {
 
 // The printer the station uses: through the bridge program when the platform or
 // FISCAL_PRINTER_BRIDGE asks for it, else the library loaded in process. An empty libraryPath

@@ -7,6 +7,8 @@
 #include <QSqlQuery>
 #include <QTest>
 
+namespace robot {
+
 DocumentFixture::DocumentFixture(const QString &serverAddress) : server(serverAddress) {
     QString error;
     if (server.isEmpty() && !createDocumentDatabase(databasePath(), &error))
@@ -104,3 +106,5 @@ void DocumentFixture::writeStationFiles(int caja) {
     QFile marker(directory() + QStringLiteral("ActualizadorAlmacoraTerminal.inf"));
     marker.open(QIODevice::WriteOnly);
 }
+
+} // namespace robot

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QVariant>
 
+namespace robot {
+
 // A temporary data directory holding a document database with the station's schema, and
 // small helpers to add and read back records. The database is the SQLite file in the directory,
 // or the server database `serverAddress` names (created with the schema already). Statements
@@ -47,3 +49,5 @@ private:
     QString server;
     DocumentConnection connection;
 };
+
+} // namespace robot

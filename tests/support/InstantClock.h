@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 
+namespace robot {
+
 // A fixed date and pauses that only let queued events run, so tests never wait.
 class InstantClock : public Clock {
 public:
@@ -18,3 +20,5 @@ public:
     qint64 now = 0; // advanced by every pause
     QList<int> pauses;
 };
+
+} // namespace robot

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QStringList>
 
+namespace robot {
+
 // Records every operator message instead of showing it.
 class RecordingMessages : public OperatorMessages {
 public:
@@ -24,3 +26,5 @@ public:
     }
     QList<Message> messages;
 };
+
+} // namespace robot

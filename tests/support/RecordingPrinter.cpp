@@ -2,7 +2,9 @@
 
 #include "printer/Ansi.h"
 
-using namespace robot::fiscal;
+namespace robot {
+
+using namespace fiscal;
 
 QStringList RecordingPrinter::callsTo(const QString &name) const {
     return calls.filter(QRegularExpression(QStringLiteral("^") + name + QStringLiteral("\\(")));
@@ -39,3 +41,5 @@ short RecordingPrinter::call(RawCall &call) {
         afterCall(calls.last());
     return result;
 }
+
+} // namespace robot

@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 
+namespace robot {
+
 // Passes every call on to a real printer and records it as "Name(arg|arg|...)" (a buffer as
 // its size), so tests can check the exact arguments the station sent.
 class RecordingPrinter : public FiscalPrinter {
@@ -27,3 +29,5 @@ public:
 private:
     std::unique_ptr<FiscalPrinter> real;
 };
+
+} // namespace robot

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QTest>
 
+namespace robot {
+
 StationHarness::StationHarness(const QString &serverAddress)
     : docs(serverAddress), log(docs.directory() + QStringLiteral("robot-fiscal.log")) {
     qputenv("VIRTUAL_PRINTER_DIR", printerDir.path().toUtf8());
@@ -70,3 +72,5 @@ QVariant StationHarness::field(const QString &table, int codigo, const QString &
                           .arg(column, table)
                           .arg(codigo));
 }
+
+} // namespace robot

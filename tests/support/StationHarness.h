@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
+namespace robot {
+
 // A real station on a temporary SQLite document database (or the server database
 // `serverAddress` names) and the virtual printer, with recorded operator messages and an
 // instant clock.
@@ -38,3 +40,5 @@ public:
     RecordingPrinter *printer = nullptr; // owned by the station
     std::unique_ptr<Station> station;
 };
+
+} // namespace robot

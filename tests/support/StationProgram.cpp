@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QFile>
 
+namespace robot {
+
 QString readPaper(const QString &printerDir) {
     QFile file(printerDir + QStringLiteral("/paper.txt"));
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
@@ -46,3 +48,5 @@ ProgramRun StationProgram::run(const QStringList &args) const {
     result.err = QString::fromUtf8(process->readAllStandardError());
     return result;
 }
+
+} // namespace robot

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <memory>
 
+namespace robot {
+
 // The paper roll the virtual printer keeps in `printerDir`; empty when nothing was printed.
 QString readPaper(const QString &printerDir);
 
@@ -36,3 +38,5 @@ public:
     QString printerDir;
     QProcessEnvironment environment;
 };
+
+} // namespace robot

@@ -4,6 +4,8 @@
 
 #include <QMessageBox>
 
+namespace robot {
+
 void MessageBoxMessages::show(const QString &text, MessageIcon icon, const QString &caption) {
     QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
     switch (icon) {
@@ -21,3 +23,5 @@ void MessageBoxMessages::show(const QString &text, MessageIcon icon, const QStri
     QMessageBox box(boxIcon, caption.isEmpty() ? designTitle() : caption, text, QMessageBox::Ok);
     box.exec();
 }
+
+} // namespace robot

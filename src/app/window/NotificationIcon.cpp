@@ -2,6 +2,8 @@
 
 #include <QSystemTrayIcon>
 
+namespace robot {
+
 SystemNotificationIcon::SystemNotificationIcon(const QIcon &icon, QObject *parent)
     : NotificationIcon(parent), tray(new QSystemTrayIcon(icon, this)) {
     // Every kind of activation restores the window: the operator must never be left without
@@ -28,3 +30,5 @@ void SystemNotificationIcon::setToolTip(const QString &tip) {
 QString SystemNotificationIcon::toolTip() const {
     return tray->toolTip();
 }
+
+} // namespace robot

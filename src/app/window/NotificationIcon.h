@@ -6,6 +6,8 @@
 
 class QSystemTrayIcon;
 
+namespace robot {
+
 // The icon in the notification area through which the hidden window comes back. The window
 // only sees this small interface, so tests can say whether a notification area exists and
 // "click" the icon without a desktop.
@@ -41,3 +43,5 @@ public:
 private:
     QSystemTrayIcon *tray;
 };
+
+} // namespace robot

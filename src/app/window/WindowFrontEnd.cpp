@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QTimer>
 
+namespace robot {
+
 int runWindowedStation(Station &station) {
     // The window spends its life hidden; closing a message box meanwhile must not end the
     // program. Only the window's own close does.
@@ -24,3 +26,5 @@ int runWindowedStation(Station &station) {
     QTimer::singleShot(0, &window, &frmImprimirFacturaROBOT::firstActivation);
     return QApplication::exec();
 }
+
+} // namespace robot

@@ -18,6 +18,13 @@
 #include <QPushButton>
 #include <QTimer>
 
+// Qt registers resources from the global namespace.
+static void initWindowResources() {
+    Q_INIT_RESOURCE(robot_window);
+}
+
+namespace robot {
+
 namespace {
 
 const QColor windowColour(189, 206, 213);
@@ -40,7 +47,7 @@ QIcon stationIcon() {
 
 static void initResources() {
     // The resources live in a static library; nothing else pulls them into the program.
-    Q_INIT_RESOURCE(robot_window);
+    initWindowResources();
 }
 
 frmImprimirFacturaROBOT::frmImprimirFacturaROBOT(Station &station,
@@ -379,3 +386,5 @@ void frmImprimirFacturaROBOT::closeEvent(QCloseEvent *e) {
     e->accept();
     emit programEnds();
 }
+
+} // namespace robot

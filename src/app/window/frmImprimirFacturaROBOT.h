@@ -5,13 +5,16 @@
 #include <QWidget>
 #include <memory>
 
-class FiscalCommands;
-class InformationQueries;
 class QGroupBox;
 class QLabel;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+
+namespace robot {
+
+class FiscalCommands;
+class InformationQueries;
 class Station;
 struct PendingDocument;
 
@@ -102,3 +105,5 @@ private:
     std::unique_ptr<FiscalCommands> commands;
     std::unique_ptr<InformationQueries> queries;
 };
+
+} // namespace robot
