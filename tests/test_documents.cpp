@@ -1,7 +1,9 @@
-// What a document must hold before the printer is touched, and what the printer's counters
-// mean: small tables, no database, no printer.
+// The documents' text formatting, what a document must hold before the printer is touched, how
+// a price is split and what the printer's counters mean: small tables, no database, no printer.
 #include "documents/DocumentPreparation.h"
+#include "documents/TextFormat.h"
 #include "journal/PrinterCounters.h"
+#include "printer/Ansi.h"
 
 #include <QTest>
 #include <limits>
@@ -49,6 +51,93 @@ class TestDocuments : public QObject {
     Q_OBJECT
 
 private slots:
+    void limpioCadenaReplacesTheTwelveLettersOnly() {
+        QString text = QStringLiteral("ótimo ÑñÁáÉéÍíÓóÚú pingüino Ü à ¿¡\r\n\t€ á");
+        const QString clean = QStringLiteral("otimo NnAaEeIiOoUu pingüino Ü à ¿¡\r\n\t€ a");
+        QCOMPARE(LimpioCadena(text), clean);
+        QCOMPARE(text, clean);
+    }
+
+    void cifras_data() {
+        QTest::addColumn<double>("amount");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<QString>("digits");
+        QTest::newRow("padded") << 1234.5 << 10 << 2 << "0000123450";
+        QTest::newRow("three decimals") << 0.125 << 8 << 3 << "00000125";
+        QTest::newRow("negative") << -7.1 << 4 << 2 << "0710";
+        QTest::newRow("wider than the width") << 12345.678 << 4 << 2 << "1234568";
+        QTest::newRow("zero") << 0.0 << 0 << 2 << "000";
+        QTest::newRow("other decimals") << 5.0 << 3 << 0 << "000";
+        // 0.29 * 100 is 28.999999999999996: the tax-rate code must read 2900.
+        QTest::newRow("0.29*100") << 0.29 * 100 << 2 << 2 << "2900";
+        QTest::newRow("carry") << 99.9996 << 0 << 3 << "100000";
+        QTest::newRow("tie") << 1.005 << 0 << 2 << "101";
+        QTest::newRow("negative tie") << -2.0005 << 0 << 3 << "2001";
+        QTest::newRow("below the tie") << 1.004999 << 0 << 2 << "100";
+        QTest::newRow("large") << 123456789012.34 << 0 << 2 << "12345678901234";
+    }
+
+    void cifras() {
+        QFETCH(double, amount);
+        QFETCH(int, width);
+        QFETCH(int, decimals);
+        double monto = amount;
+        QTEST(Cifras(monto, width, decimals), "digits");
+        QCOMPARE(monto, std::abs(amount));
+    }
+
+    void decoroRif() {
+        QCOMPARE(Decoro_RIF(QStringLiteral("J123456789")), QStringLiteral("J-12345678-9"));
+        QCOMPARE(Decoro_RIF(QString()), QStringLiteral("--"));
+        QCOMPARE(Decoro_RIF(QStringLiteral("J1234")), QStringLiteral("J-1234-"));
+        QCOMPARE(Decoro_RIF(QStringLiteral("J-1234567-8")), QStringLiteral("J--1234567--"));
+        QCOMPARE(Decoro_RIF(QStringLiteral("V1234567890XYZ")), QStringLiteral("V-12345678-9"));
+    }
+
+    void formatAmount_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("venezuela");
+        QTest::addColumn<QString>("point");
+        // clang-format off
+        QTest::newRow("zero") << 0.0 << "0,00" << "0.00";
+        QTest::newRow("rounded") << 123.456 << "123,46" << "123.46";
+        QTest::newRow("tie") << 1.005 << "1,01" << "1.01";
+        QTest::newRow("carry into a group") << 999.995 << "1.000,00" << "1,000.00";
+        QTest::newRow("millions") << 1234567.891 << "1.234.567,89" << "1,234,567.89";
+        QTest::newRow("eight digits") << 50000001.0 << "50.000.001,00" << "50,000,001.00";
+        QTest::newRow("negative") << -1234.5 << "-1.234,50" << "-1,234.50";
+        QTest::newRow("negative zero") << -0.001 << "0,00" << "0.00";
+        // clang-format on
+    }
+
+    void formatAmount() {
+        QFETCH(double, value);
+        QTEST(::formatAmount(value, QLocale(QLocale::Spanish, QLocale::Venezuela)), "venezuela");
+        QTEST(::formatAmount(value, QLocale::c()), "point");
+        QTEST(::formatAmount(value, QLocale(QLocale::English, QLocale::UnitedStates)), "point");
+    }
+
+    // A locale grouping with a narrow no-break space must not send '?' to the printer (the
+    // code page's own mapping is test_cp1252's).
+    void separatorsTheCodePageLacks() {
+        const QByteArray sent = Ansi::encode(::formatAmount(1234.5, QLocale(QLocale::French)));
+        QVERIFY2(!sent.contains('?'), sent.constData());
+    }
+
+    void plainNumbersAndPadding() {
+        const QLocale ve(QLocale::Spanish, QLocale::Venezuela);
+        QCOMPARE(formatPlainNumber(1, QLocale::c()), QStringLiteral("1"));
+        QCOMPARE(formatPlainNumber(-3.25, QLocale::c()), QStringLiteral("-3.25"));
+        QCOMPARE(formatPlainNumber(12.75, ve), QStringLiteral("12,75"));
+        QCOMPARE(formatPlainNumber(1234567, ve), QStringLiteral("1234567"));
+        QCOMPARE(formatPlainNumber(0.1 + 0.2, QLocale::c()), QStringLiteral("0.3"));
+        QCOMPARE(formatPlainNumber(1.1 * 3, QLocale::c()), QStringLiteral("3.3"));
+        QCOMPARE(formatPlainNumber(0.0000001, QLocale::c()), QStringLiteral("0.0000001"));
+        QCOMPARE(zeroPad(800, 4), QStringLiteral("0800"));
+        QCOMPARE(zeroPad(12345, 4), QStringLiteral("12345"));
+    }
+
     // Every numeric field, with a value that is not a number a receipt can carry: the document
     // stops at the stage the field belongs to, naming the field.
     void badNumbersStopBeforeThePrinter_data() {
@@ -78,6 +167,16 @@ private slots:
         QTest::newRow("nota primera Cantidad") << false << 0 << "Cantidad" << QVariant("x") << 3.0;
         QTest::newRow("nota segunda Cantidad") << false << 1 << "Cantidad" << QVariant("x") << 4.0;
         QTest::newRow("nota Precio") << false << 0 << "Precio" << nan << 4.0;
+        // NULL where a value is needed.
+        for (const char *f : {"RIF", "PorcentImpuesto", "Descuento02"})
+            QTest::addRow("factura %s NULL", f) << true << -1 << f << QVariant() << 2.0;
+        for (const char *f : {"Cantidad", "Precio", "Nombre"})
+            QTest::addRow("línea %s NULL", f) << true << 0 << f << QVariant() << 4.0;
+        QTest::newRow("nota NombreCliente NULL")
+            << false << -1 << "NombreCliente" << QVariant() << 2.4;
+        QTest::newRow("nota Monto NULL") << false << -1 << "Monto" << QVariant() << 2.5;
+        QTest::newRow("nota Cantidad NULL") << false << 0 << "Cantidad" << QVariant() << 3.0;
+        QTest::newRow("nota Precio NULL") << false << 0 << "Precio" << QVariant() << 4.0;
     }
     void badNumbersStopBeforeThePrinter() {
         QFETCH(bool, isInvoice);
@@ -107,8 +206,6 @@ private slots:
         QVERIFY(!prepareCreditNote(creditNote(), 2, &n));
         QCOMPARE(n.discount, 0.0); // DescuentoFactura NULL
         QCOMPARE(n.lines.size(), 2);
-        rows.lines[0].set(QStringLiteral("Precio"), QVariant()); // NULL where a value is needed
-        QCOMPARE(prepareInvoice(rows, 1, &i)->reason, QStringLiteral("Precio"));
     }
 
     void pricesSplitIntoBoundedPieces() {
@@ -118,6 +215,8 @@ private slots:
         QCOMPARE(splitPrice(150000000.0), (Pieces{99999999.0, 50000001.0}));
         QCOMPARE(splitPrice(250000000.0), (Pieces{99999999.0, 99999999.0, 50000002.0}));
         QCOMPARE(splitPrice(-250000000.0), Pieces{-250000000.0}); // never split
+        QCOMPARE(splitPrice(999999990.0), Pieces(10, 99999999.0));
+        QVERIFY(!splitPrice(999999991.0)); // an eleventh piece
         QVERIFY(!splitPrice(1e16));
         QVERIFY(!splitPrice(std::numeric_limits<double>::infinity()));
         QVERIFY(!splitPrice(std::numeric_limits<double>::quiet_NaN()));

@@ -1,9 +1,7 @@
-#include "app/Robot.h"
+// The robot cycle on a real station (temporary SQLite database, virtual printer): which
+// document each tick takes and a database that cannot be read; the clock and the log apart.
 #include "app/SystemClock.h"
-#include "core/StationLog.h"
-#include "db/PendingSources.h"
-#include "support/DocumentFixture.h"
-#include "support/InstantClock.h"
+#include "support/StationHarness.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -13,51 +11,16 @@ using namespace robot;
 
 namespace {
 
-// Stands in for the printing procedures: "prints" the first pending document by giving it a
-// control number, and can fail the way a printer refusal does (timer left off).
-class MarkingPrinter : public DocumentPrinting {
-public:
-    MarkingPrinter(DocumentFixture &f, PendingSources &s, Robot &r) : f(f), s(s), r(r) {}
-    bool ImprimirFactura() override { return print(QStringLiteral("Ventas"), s.invoices()); }
-    bool ImprimirNotaCredito() override {
-        return print(QStringLiteral("NotaCréditoVenta"), s.creditNotes());
-    }
-    QStringList printed;
-    bool failNext = false;
-
-private:
-    bool print(const QString &table, const QList<PendingDocument> &pending) {
-        r.setTimerEnabled(false);
-        if (failNext) {
-            failNext = false;
-            return true;
-        }
-        const qint32 codigo = pending.first().codigo;
-        printed << table + u' ' + QString::number(codigo);
-        f.exec(QStringLiteral("UPDATE [%1] SET Control = 'x' WHERE Código = %2")
-                   .arg(table)
-                   .arg(codigo));
-        r.setTimerEnabled(true);
-        return true;
-    }
-    DocumentFixture &f;
-    PendingSources &s;
-    Robot &r;
-};
-
-// A robot on a temporary document database, printing through MarkingPrinter.
-struct Cycle {
-    Cycle() {
-        robot.setPrinting(&printer);
-        robot.setTimerEnabled(true);
-    }
-    DocumentFixture f;
-    PendingSources sources{f.databasePath(), 1};
-    InstantClock clock;
-    StationLog log{f.directory() + QStringLiteral("robot-fiscal.log")};
-    Robot robot{sources, clock, log};
-    MarkingPrinter printer{f, sources, robot};
-};
+// The documents opened on the printer, in order, as "factura N" or "nota N" (N the customer's).
+QStringList documentsOpened(const RecordingPrinter &printer) {
+    static const QRegularExpression customer(QStringLiteral("Cliente (\\d+)"));
+    QStringList opened;
+    for (const QString &call : printer.callsTo(QStringLiteral("Abre\\w+")))
+        opened << (call.startsWith(QStringLiteral("AbreNota")) ? QStringLiteral("nota ")
+                                                               : QStringLiteral("factura ")) +
+                      customer.match(call).captured(1);
+    return opened;
+}
 
 } // namespace
 
@@ -65,79 +28,71 @@ class TestRobotCycle : public QObject {
     Q_OBJECT
 
 private slots:
-    void invoicesGoFirstAndOneDocumentPerTick() {
-        Cycle c;
-        c.f.addInvoice(17);
-        c.f.addInvoice(12);
-        c.f.addCreditNote(5);
-        auto &[f, sources, clock, log, robot, printer] = c;
+    // Invoices first, one document a tick. A credit note carrying the code just taken waits for
+    // the next document: the last-taken guard is shared by both kinds.
+    void invoicesGoFirstOneDocumentPerTickAndTheLastCodeWaits() {
+        StationHarness h;
+        const auto addInvoice = [&h](int codigo) {
+            h.docs.addInvoice(codigo);
+            h.docs.addInvoiceLine(codigo, 1, 1, 10);
+        };
+        addInvoice(17);
+        addInvoice(12);
+        h.docs.addCreditNote(20);
+        h.start();
+        Robot &robot = h.station->robot;
         QSignalSpy outcomes(&robot, &Robot::tickFinished);
+        h.clock.pauses.clear();
 
         robot.tick();
         robot.tick();
-        f.addInvoice(20); // a new invoice still goes before the waiting credit note
+        addInvoice(20); // a new invoice still goes before the waiting credit note
+        robot.tick();
+        robot.tick(); // the credit note carries the code just taken: left alone
+        QVERIFY(robot.timerEnabled());
+        addInvoice(21);
         robot.tick();
         robot.tick();
         robot.tick();
-        QCOMPARE(printer.printed,
-                 (QStringList{QStringLiteral("Ventas 12"), QStringLiteral("Ventas 17"),
-                              QStringLiteral("Ventas 20"), QStringLiteral("NotaCréditoVenta 5")}));
-        QCOMPARE(outcomes.size(), 5);
+        QCOMPARE(documentsOpened(*h.printer),
+                 (QStringList{QStringLiteral("factura 12"), QStringLiteral("factura 17"),
+                              QStringLiteral("factura 20"), QStringLiteral("factura 21"),
+                              QStringLiteral("nota 20")}));
+        QCOMPARE(outcomes.size(), 7);
         QCOMPARE(outcomes.last().first().value<Robot::TickOutcome>(),
                  Robot::TickOutcome::NothingPending);
-        QCOMPARE(clock.pauses, (QList<int>{50, 50, 50, 50, 50})); // half a second, each tick
+        // Half a second at every tick; an invoice also pauses after opening the drawer.
+        QCOMPARE(h.clock.pauses, (QList<int>{50, 10, 50, 10, 50, 10, 50, 50, 10, 50, 50}));
         QCOMPARE(robot.Timer1.interval(), 1000);
     }
 
-    // Started, stopped and the captions are checked through the window in gui_window.
-    void aFailureOrAnIncompletePreparationStopsTheRobot() {
-        Cycle c;
-        c.f.addInvoice(1);
-        auto &[f, sources, clock, log, robot, printer] = c;
-        // A printing failure stops the timer but not the caption; one click restarts it.
-        printer.failNext = true;
-        robot.tick();
-        robot.noteStoppedAfterFailure(QStringLiteral("factura 1, etapa 4"));
-        QVERIFY(!robot.timerEnabled());
-        QCOMPARE(robot.command3Caption(), QStringLiteral("Detener"));
-        QCOMPARE(robot.status(), Robot::Status::StoppedAfterFailure);
-        QVERIFY(robot.statusText().contains(QStringLiteral("etapa 4")));
-        robot.Command3_Click();
-        QVERIFY(robot.timerEnabled());
-        QCOMPARE(robot.command3Caption(), QStringLiteral("Detener"));
-
-        // An incomplete preparation keeps it stopped whatever is clicked.
-        robot.holdStopped(QStringLiteral("falta el campo VerCantidad"));
-        robot.Command3_Click();
-        robot.setTimerEnabled(true);
-        QVERIFY(!robot.timerEnabled());
-        QCOMPARE(robot.status(), Robot::Status::NotPrepared);
-    }
-
     void aFailedRefreshNeverPrintsIsReportedOnceAndRecovers() {
-        Cycle c;
-        c.f.addInvoice(1);
-        auto &[f, sources, clock, log, robot, printer] = c;
+        StationHarness h;
+        h.docs.addInvoice(1);
+        h.docs.addInvoiceLine(1, 1, 1, 10);
+        h.start();
+        Robot &robot = h.station->robot;
         QSignalSpy problems(&robot, &Robot::databaseProblem);
         QSignalSpy recoveries(&robot, &Robot::databaseRecovered);
 
-        QVERIFY(sources.RefrescaListas() && sources.invoices().size() == 1);
-        const QString away = f.databasePath() + QStringLiteral(".fuera");
-        QVERIFY(QFile::rename(f.databasePath(), away));
+        QCOMPARE(h.station->sources.invoices().size(), 1);
+        const QString away = h.docs.databasePath() + QStringLiteral(".fuera");
+        QVERIFY(QFile::rename(h.docs.databasePath(), away));
         robot.tick();
-        QVERIFY(sources.invoices().isEmpty());
+        QVERIFY(h.station->sources.invoices().isEmpty());
         robot.tick();
         robot.tick();
-        QVERIFY(printer.printed.isEmpty());
+        QVERIFY(h.paper().isEmpty());
         QCOMPARE(problems.size(), 1);
         QVERIFY(robot.timerEnabled()); // keeps ticking
         QCOMPARE(robot.status(), Robot::Status::DatabaseUnreachable);
 
-        QVERIFY(QFile::rename(away, f.databasePath()));
+        QVERIFY(QFile::rename(away, h.docs.databasePath()));
         robot.tick();
         QCOMPARE(recoveries.size(), 1);
-        QCOMPARE(printer.printed, QStringList{QStringLiteral("Ventas 1")});
-        QFile logFile(log.path());
+        QCOMPARE(h.field(QStringLiteral("Ventas"), 1, QStringLiteral("Control")).toString(),
+                 QStringLiteral("000001"));
+        QFile logFile(h.log.path());
         QVERIFY(logFile.open(QIODevice::ReadOnly));
         const QString logged = QString::fromUtf8(logFile.readAll());
         // Once, naming the database file.

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #ifdef ECHO_PRINTER_WITHOUT_LECTURAX
@@ -32,9 +33,8 @@ short record(EntryPoint e, std::initializer_list<std::string> args, short code =
     return code ? code : short(101 + int(e));
 }
 
-// What each query writes; a null text writes nothing.
-std::string answerOf(EntryPoint e, bool &writes) {
-    writes = true;
+// What each query writes; nothing: the buffer comes back as the caller's spaces.
+std::optional<std::string> answerOf(EntryPoint e) {
     switch (e) {
     case EntryPoint::NumeroCupon:
         return "000123"; // six digits: fills a buffer of 6, no NUL inside
@@ -44,26 +44,19 @@ std::string answerOf(EntryPoint e, bool &writes) {
         return std::string("ABC\0DEF", 7); // what follows a NUL is not part of the answer
     case EntryPoint::LeerArchivoRetorno:
         return "Cup\xF3n \x80"; // ó and € in Windows-1252
-    case EntryPoint::NumeroIntervenciones: {
-        std::string text; // longer than any buffer: cut at the capacity
-        while (text.size() < 1000)
-            text += "0123456789";
-        return text;
-    }
+    case EntryPoint::NumeroIntervenciones:
+        return std::string(1000, '7'); // longer than any buffer: cut at the capacity
     default:
-        writes = false; // the buffer comes back as the caller's spaces
-        return {};
+        return std::nullopt;
     }
 }
 
 // The caller's buffer holds its capacity in spaces before the NUL.
 short answer(EntryPoint e, char *buffer) {
     const std::size_t capacity = std::strlen(buffer);
-    bool writes = false;
-    const std::string text = answerOf(e, writes);
-    const std::size_t n = std::min(capacity, text.size());
-    if (writes) {
-        std::memcpy(buffer, text.data(), n);
+    if (const std::optional<std::string> text = answerOf(e)) {
+        const std::size_t n = std::min(capacity, text->size());
+        std::memcpy(buffer, text->data(), n);
         if (n < capacity)
             buffer[n] = '\0';
     }

@@ -17,15 +17,6 @@ QStringList RecordingPrinter::itemArguments() const {
     return arguments;
 }
 
-QStringList RecordingPrinter::itemPrices() const {
-    QStringList prices;
-    for (const QString &line : itemArguments()) {
-        const QStringList args = line.split(u'|');
-        prices << args[1] + u'=' + args[6];
-    }
-    return prices;
-}
-
 short RecordingPrinter::call(RawCall &call) {
     QStringList args;
     for (const std::string &text : call.texts)

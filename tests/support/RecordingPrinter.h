@@ -19,8 +19,6 @@ public:
     // Runs after every call with its recorded text: lets a test change the printer mid-document.
     std::function<void(const QString &)> afterCall;
     QStringList callsTo(const QString &name) const;
-    // Each item line sent, as "description=unit price".
-    QStringList itemPrices() const;
     // The arguments of every item line sent, joined by '|'.
     QStringList itemArguments() const;
 
