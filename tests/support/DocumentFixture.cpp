@@ -30,7 +30,14 @@ QVariant DocumentFixture::value(const QString &sql) {
     return query.next() ? query.value(0) : QVariant();
 }
 
-void DocumentFixture::addInvoice(int codigo, int machine, const QString &overrides) {
+// `overrides` is an SQL SET list for the rows `where` selects.
+void DocumentFixture::applyOverrides(const QString &table, const QString &where,
+                                     const QString &overrides) {
+    if (!overrides.isEmpty())
+        exec(QStringLiteral("UPDATE \"%1\" SET %2 WHERE %3").arg(table, overrides, where));
+}
+
+void DocumentFixture::addInvoice(qint64 codigo, int machine, const QString &overrides) {
     exec(QStringLiteral("INSERT INTO \"Ventas\" (\"Código\", \"Fecha\", \"NombreCliente\", "
                         "\"RIF\", \"Dirección\", \"PorcentImpuesto\", \"PlantillaAuxiliar\", "
                         "\"MedioPago\", \"Descuento01\", \"Descuento02\", \"Descuento03\", "
@@ -38,14 +45,12 @@ void DocumentFixture::addInvoice(int codigo, int machine, const QString &overrid
                         "%1', 'V%1', 'Calle %1', 0.12, 0, 0, 0, 0, 0, -1, %2)")
              .arg(codigo)
              .arg(machine));
-    if (!overrides.isEmpty())
-        exec(QStringLiteral("UPDATE \"Ventas\" SET %1 WHERE \"Código\" = %2")
-                 .arg(overrides)
-                 .arg(codigo));
+    applyOverrides(QStringLiteral("Ventas"), QStringLiteral("\"Código\" = %1").arg(codigo),
+                   overrides);
 }
 
-void DocumentFixture::addLine(const QString &table, const QString &owner, int document, int linea,
-                              double cantidad, double precio, const QString &nombre,
+void DocumentFixture::addLine(const QString &table, const QString &owner, qint64 document,
+                              int linea, double cantidad, double precio, const QString &nombre,
                               const QString &overrides) {
     exec(QStringLiteral("INSERT INTO \"%1\" (\"%2\", \"Línea\", \"NoMostrarEnFactura\", "
                         "\"Cantidad\", \"CantDec\", \"Precio\", \"ExcentoImpuesto\", "
@@ -56,14 +61,12 @@ void DocumentFixture::addLine(const QString &table, const QString &owner, int do
              .arg(cantidad, 0, 'g', 17)
              .arg(precio, 0, 'g', 17)
              .arg(nombre));
-    if (!overrides.isEmpty())
-        exec(QStringLiteral("UPDATE \"%1\" SET %2 WHERE \"%3\" = %4 AND \"Línea\" = %5")
-                 .arg(table, overrides, owner)
-                 .arg(document)
-                 .arg(linea));
+    applyOverrides(
+        table, QStringLiteral("\"%1\" = %2 AND \"Línea\" = %3").arg(owner).arg(document).arg(linea),
+        overrides);
 }
 
-void DocumentFixture::addInvoiceLine(int venta, int linea, double cantidad, double precio,
+void DocumentFixture::addInvoiceLine(qint64 venta, int linea, double cantidad, double precio,
                                      const QString &nombre, const QString &overrides) {
     addLine(QStringLiteral("VentasDetalles"), QStringLiteral("Venta"), venta, linea, cantidad,
             precio, nombre, overrides);
@@ -78,10 +81,8 @@ void DocumentFixture::addCreditNote(int codigo, int machine, const QString &over
                         "-1, %2)")
              .arg(codigo)
              .arg(machine));
-    if (!overrides.isEmpty())
-        exec(QStringLiteral("UPDATE \"NotaCréditoVenta\" SET %1 WHERE \"Código\" = %2")
-                 .arg(overrides)
-                 .arg(codigo));
+    applyOverrides(QStringLiteral("NotaCréditoVenta"),
+                   QStringLiteral("\"Código\" = %1").arg(codigo), overrides);
 }
 
 void DocumentFixture::addCreditNoteLine(int nota, int linea, double cantidad, double precio,
@@ -95,16 +96,16 @@ void DocumentFixture::setConfiguration(const QString &values) {
     exec(QStringLiteral("INSERT INTO \"Configuración\" VALUES (%1)").arg(values));
 }
 
-void DocumentFixture::writeStationFiles(int caja) {
-    QFile config(directory() + QStringLiteral("ImpresorFiscal.inf"));
+void writeStationFiles(const QString &directory, int caja) {
+    QFile config(directory + QStringLiteral("ImpresorFiscal.inf"));
     config.open(QIODevice::WriteOnly);
     config.write(QStringLiteral("Datos:%1\r\nImpresora:BEMATECH\r\nPuerto:COM1\r\n80Columnas:-1\r\n"
                                 "Serial:X\r\nCaja:%2\r\n")
-                     .arg(directory())
+                     .arg(directory)
                      .arg(caja)
                      .toLatin1());
-    QFile marker(directory() + QStringLiteral("ActualizadorAlmacoraTerminal.inf"));
-    marker.open(QIODevice::WriteOnly);
+    QFile(directory + QStringLiteral("ActualizadorAlmacoraTerminal.inf"))
+        .open(QIODevice::WriteOnly);
 }
 
 } // namespace robot

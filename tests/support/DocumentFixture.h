@@ -13,6 +13,10 @@ namespace robot {
 // small helpers to add and read back records. The database is the SQLite file in the directory,
 // or the server database `serverAddress` names (created with the schema already). Statements
 // quote their names with double quotes, which both engines read.
+// Writes ImpresorFiscal.inf (Caja `caja`, data in `directory`, which ends with '/') and the
+// marker file into `directory`.
+void writeStationFiles(const QString &directory, int caja);
+
 class DocumentFixture {
 public:
     explicit DocumentFixture(const QString &serverAddress = {});
@@ -28,8 +32,8 @@ public:
 
     // A pending invoice of `machine` with sensible values; `overrides` is an SQL SET list
     // applied afterwards (for example "RIF = NULL").
-    void addInvoice(int codigo, int machine = 1, const QString &overrides = {});
-    void addInvoiceLine(int venta, int linea, double cantidad, double precio,
+    void addInvoice(qint64 codigo, int machine = 1, const QString &overrides = {});
+    void addInvoiceLine(qint64 venta, int linea, double cantidad, double precio,
                         const QString &nombre = QStringLiteral("Artículo"),
                         const QString &overrides = {});
     void addCreditNote(int codigo, int machine = 1, const QString &overrides = {});
@@ -38,13 +42,13 @@ public:
                            const QString &overrides = {});
     void setConfiguration(const QString &values = QStringLiteral("'J123456789', -1, 0, 0"));
 
-    // Writes ImpresorFiscal.inf (Caja `caja`) and the marker file into the directory.
-    void writeStationFiles(int caja = 1);
+    void writeStationFiles(int caja = 1) { robot::writeStationFiles(directory(), caja); }
 
     QTemporaryDir dir;
 
 private:
-    void addLine(const QString &table, const QString &owner, int document, int linea,
+    void applyOverrides(const QString &table, const QString &where, const QString &overrides);
+    void addLine(const QString &table, const QString &owner, qint64 document, int linea,
                  double cantidad, double precio, const QString &nombre, const QString &overrides);
     QString server;
     DocumentConnection connection;

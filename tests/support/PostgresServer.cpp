@@ -111,17 +111,11 @@ bool PostgresServer::exec(const QString &database, const QString &sql) {
     return true;
 }
 
-QString PostgresServer::createDatabase(const QString &name) {
-    if (!exec(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE \"%1\"").arg(name)))
+QString PostgresServer::createDocumentDatabase(const QString &name) {
+    if (!exec(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE \"%1\"").arg(name)) ||
+        !createServerSchema(address(name), &failure))
         return {};
     return address(name);
-}
-
-QString PostgresServer::createDocumentDatabase(const QString &name) {
-    const QString created = createDatabase(name);
-    if (created.isEmpty() || !createServerSchema(created, &failure))
-        return {};
-    return created;
 }
 
 } // namespace robot

@@ -18,9 +18,8 @@ public:
     // Empty once the server runs; otherwise what went wrong.
     QString problem() const { return failure; }
 
-    // A new empty database; returns its address as the station carries it (RutaBaseDatos).
-    QString createDatabase(const QString &name);
-    // The same database with the station's schema.
+    // A new database with the station's schema; returns its address as the station carries it
+    // (RutaBaseDatos).
     QString createDocumentDatabase(const QString &name);
 
     // Stops the server at once (open connections are cut) and starts it again on the same data.

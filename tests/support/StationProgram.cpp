@@ -1,12 +1,15 @@
 #include "support/StationProgram.h"
 
+#include "db/DocumentSchema.h"
+
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 
 namespace robot {
 
-QString readPaper(const QString &printerDir) {
-    QFile file(printerDir + QStringLiteral("/paper.txt"));
+QString readAll(const QString &path) {
+    QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
@@ -19,6 +22,25 @@ StationProgram::StationProgram(const QString &dataDir, const QString &printerDir
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
 }
 
+StationProgram::StationProgram() : StationProgram(QString(), QString()) {
+    owned = std::make_shared<QTemporaryDir>();
+    dataDir = owned->filePath(QStringLiteral("datos"));
+    printerDir = owned->filePath(QStringLiteral("impresora"));
+    environment.insert(QStringLiteral("VIRTUAL_PRINTER_DIR"), printerDir);
+    QString error;
+    if (!QDir().mkpath(printerDir) || !QDir().mkpath(dataDir) ||
+        !createDemoDirectory(dataDir, &error))
+        qFatal("demo directory: %s", qPrintable(error));
+}
+
+void StationProgram::setFaults(const QString &rules) const {
+    QFile file(printerDir + QStringLiteral("/faults"));
+    if (rules.isEmpty())
+        file.remove();
+    else if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(rules.toUtf8() + '\n');
+}
+
 QStringList StationProgram::untilIdle() {
     return {QStringLiteral("--headless"), QStringLiteral("--exit-when-idle")};
 }
@@ -28,6 +50,8 @@ std::unique_ptr<QProcess> StationProgram::start(const QStringList &args,
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(environment);
     process->setProcessChannelMode(channels);
+    if (!errorFile.isEmpty())
+        process->setStandardErrorFile(errorFile);
     process->start(QCoreApplication::applicationDirPath() + QStringLiteral("/robot-fiscal"),
                    QStringList{QStringLiteral("--dir"), dataDir} + args);
     return process;
@@ -45,7 +69,8 @@ ProgramRun StationProgram::run(const QStringList &args) const {
     result.crashed = process->exitStatus() == QProcess::CrashExit;
     result.exitCode = result.crashed ? -2 : process->exitCode();
     result.out = QString::fromUtf8(process->readAllStandardOutput());
-    result.err = QString::fromUtf8(process->readAllStandardError());
+    result.err = errorFile.isEmpty() ? QString::fromUtf8(process->readAllStandardError())
+                                     : readAll(errorFile);
     return result;
 }
 

@@ -3,12 +3,17 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <memory>
 
 namespace robot {
 
+// A text file's contents; empty when it cannot be read.
+QString readAll(const QString &path);
 // The paper roll the virtual printer keeps in `printerDir`; empty when nothing was printed.
-QString readPaper(const QString &printerDir);
+inline QString readPaper(const QString &printerDir) {
+    return readAll(printerDir + QStringLiteral("/paper.txt"));
+}
 
 struct ProgramRun {
     bool crashed = false;
@@ -22,6 +27,8 @@ struct ProgramRun {
 class StationProgram {
 public:
     StationProgram(const QString &dataDir, const QString &printerDir);
+    // On a new demo data directory (robot-fiscal-demo's) and printer directory, removed with it.
+    StationProgram();
 
     // The usual arguments of a headless run that ends once nothing is pending.
     static QStringList untilIdle();
@@ -33,10 +40,17 @@ public:
     // Run to its end (a minute at most), output and errors apart.
     ProgramRun run(const QStringList &args) const;
     QString paper() const { return readPaper(printerDir); }
+    QString file(const QString &name) const { return dataDir + u'/' + name; }
+    // The virtual printer's fault rules (see sim/); empty: none.
+    void setFaults(const QString &rules) const;
 
     QString dataDir;
     QString printerDir;
     QProcessEnvironment environment;
+    QString errorFile; // when set, standard error goes to this file, and run() reads it back
+
+private:
+    std::shared_ptr<QTemporaryDir> owned;
 };
 
 } // namespace robot
