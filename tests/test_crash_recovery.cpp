@@ -43,48 +43,30 @@ void addDocuments(DocumentFixture &docs) {
 enum class Numbering { AtClosing, AtOpening };
 enum class Cancelling { ByStation, Outside };
 
-// One data directory with the documents.
+// One data directory with the documents, and the station program on it.
 class Scenario {
 public:
     explicit Scenario(Numbering numbering = Numbering::AtClosing,
                       Cancelling cancelling = Cancelling::ByStation)
-        : numbering(numbering), cancelling(cancelling) {
+        : program(docs.directory(), docs.directory() + QStringLiteral("virtual-printer")),
+          cancelling(cancelling) {
         docs.setConfiguration();
         docs.writeStationFiles(1);
         addDocuments(docs);
+        // The crash rule must kill the station itself, not a bridge.
+        program.environment.remove(QStringLiteral("FISCAL_PRINTER_BRIDGE"));
+        program.environment.insert(QStringLiteral("VIRTUAL_PRINTER_NUMBERING"),
+                                   numbering == Numbering::AtOpening ? QStringLiteral("opening")
+                                                                     : QStringLiteral("closing"));
     }
 
-    QString printerDir() const { return docs.directory() + QStringLiteral("virtual-printer"); }
-
-    void setFaults(const QString &rules) {
-        QDir().mkpath(printerDir());
-        QFile file(printerDir() + QStringLiteral("/faults"));
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        file.write(rules.toUtf8());
-    }
-
+    QString printerDir() const { return program.printerDir; }
+    void setFaults(const QString &rules) const { program.setFaults(rules); }
     // The station headless until idle, or one command-line action.
     std::unique_ptr<QProcess> start(const QStringList &action = {}) const {
-        auto process = std::make_unique<QProcess>();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("VIRTUAL_PRINTER_DIR"), printerDir());
-        env.remove(QStringLiteral("FISCAL_PRINTER_LIBRARY"));
-        env.remove(QStringLiteral("FISCAL_PRINTER_BRIDGE")); // the crash rule must kill the station
-        env.insert(QStringLiteral("VIRTUAL_PRINTER_NUMBERING"), numbering == Numbering::AtOpening
-                                                                    ? QStringLiteral("opening")
-                                                                    : QStringLiteral("closing"));
-        process->setProcessEnvironment(env);
-        process->setProcessChannelMode(QProcess::MergedChannels);
-        QStringList args{QStringLiteral("--dir"), docs.directory()};
-        args += action.isEmpty()
-                    ? QStringList{QStringLiteral("--headless"), QStringLiteral("--exit-when-idle")}
-                    : action;
-        process->start(QCoreApplication::applicationDirPath() + QStringLiteral("/robot-fiscal"),
-                       args);
-        return process;
+        return program.start(action.isEmpty() ? StationProgram::untilIdle() : action);
     }
-
-    QString paper() const { return readPaper(printerDir()); }
+    QString paper() const { return program.paper(); }
 
     // How many times each entry point was called, counted by the virtual printer.
     QMap<QString, int> callsCounted() const {
@@ -111,7 +93,7 @@ public:
     }
 
     DocumentFixture docs;
-    const Numbering numbering;
+    StationProgram program;
     const Cancelling cancelling;
     QString label;
     bool recovered = false;

@@ -34,6 +34,7 @@ StationProgram::StationProgram() : StationProgram(QString(), QString()) {
 }
 
 void StationProgram::setFaults(const QString &rules) const {
+    QDir().mkpath(printerDir);
     QFile file(printerDir + QStringLiteral("/faults"));
     if (rules.isEmpty())
         file.remove();
