@@ -126,8 +126,6 @@ void TestCommands::commandLineActions_data() {
     // The library's path named, never thrown out of the command (queries: in gui_window).
     row("no library", "no-library", {"--cancel-coupon"}, 4, "Anula Cupon: no se pudo usar",
         "/no/existe/libimpresora.so", "");
-    // Start-up refuses a server in maintenance before the printer is touched.
-    row("maintenance", "no-marker", {"--report-x"}, 2, "", "mantenimiento", "!LECTURA X");
 }
 
 void TestCommands::commandLineActions() {
@@ -147,8 +145,6 @@ void TestCommands::commandLineActions() {
                                    QStringLiteral("/no/existe/libimpresora.so"));
     } else if (setup.startsWith(QStringLiteral("fault:"))) {
         station.setFaults(setup.mid(6));
-    } else if (setup == QStringLiteral("no-marker")) {
-        QVERIFY(QFile::remove(station.file(QStringLiteral("ActualizadorAlmacoraTerminal.inf"))));
     }
 
     const ProgramRun run = station.run(args);

@@ -41,9 +41,9 @@ QString unmarked(const QString &address) {
 // A station's directory for `caja` on the server, with robot-fiscal.ini.
 void writeStation(const QString &dir, int caja, const QString &address,
                   const QString &password = {}) {
-    writeStationFiles(dir + u'/', caja);
     QString error;
-    QVERIFY2(writeServerSettings(dir, *serverAddress(address), password, &error),
+    QVERIFY2(writeStationFiles(dir + u'/', caja, &error) &&
+                 writeServerSettings(dir, *serverAddress(address), password, &error),
              qPrintable(error));
 }
 

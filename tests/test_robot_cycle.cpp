@@ -92,9 +92,7 @@ private slots:
         QCOMPARE(recoveries.size(), 1);
         QCOMPARE(h.field(QStringLiteral("Ventas"), 1, QStringLiteral("Control")).toString(),
                  QStringLiteral("000001"));
-        QFile logFile(h.log.path());
-        QVERIFY(logFile.open(QIODevice::ReadOnly));
-        const QString logged = QString::fromUtf8(logFile.readAll());
+        const QString logged = readAll(h.log.path());
         // Once, naming the database file.
         QCOMPARE(logged.count(QStringLiteral("No se pudo consultar la base de datos")), 1);
         QVERIFY(logged.contains(QStringLiteral("Base de Datos.dba")));

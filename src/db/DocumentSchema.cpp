@@ -139,20 +139,6 @@ QStringList demoRows() {
     return rows;
 }
 
-// ImpresorFiscal.inf for fiscal machine 1 and the marker file, the data directory being `data`.
-bool writeStationFiles(const QString &data, QString *error) {
-    QFile config(data + QStringLiteral("ImpresorFiscal.inf"));
-    if (!config.open(QIODevice::WriteOnly))
-        return fail(error, config.errorString());
-    config.write(Ansi::encode(QStringLiteral("Datos:%1\r\nImpresora:BEMATECH\r\nPuerto:COM1\r\n"
-                                             "80Columnas:-1\r\nSerial:BE0908ZZ12345\r\nCaja:1\r\n")
-                                  .arg(data)));
-    QFile marker(data + QStringLiteral("ActualizadorAlmacoraTerminal.inf"));
-    if (!marker.open(QIODevice::WriteOnly))
-        return fail(error, marker.errorString());
-    return true;
-}
-
 std::optional<QString> demoDataDirectory(const QString &directory, QString *error) {
     QDir dir(directory);
     if (!dir.mkpath(QStringLiteral("."))) {
@@ -183,6 +169,19 @@ bool createDocumentDatabase(const QString &path, QString *error) {
     return ok;
 }
 
+bool writeStationFiles(const QString &data, int caja, QString *error) {
+    QFile config(data + QStringLiteral("ImpresorFiscal.inf"));
+    if (!config.open(QIODevice::WriteOnly))
+        return fail(error, config.errorString());
+    config.write(Ansi::encode(QStringLiteral("Datos:%1\r\nImpresora:BEMATECH\r\nPuerto:COM1\r\n"
+                                             "80Columnas:-1\r\nSerial:BE0908ZZ12345\r\nCaja:%2\r\n")
+                                  .arg(data, QString::number(caja))));
+    QFile marker(data + QStringLiteral("ActualizadorAlmacoraTerminal.inf"));
+    if (!marker.open(QIODevice::WriteOnly))
+        return fail(error, marker.errorString());
+    return true;
+}
+
 bool createDemoDirectory(const QString &directory, QString *error) {
     const std::optional<QString> data = demoDataDirectory(directory, error);
     if (!data)
@@ -194,7 +193,7 @@ bool createDemoDirectory(const QString &directory, QString *error) {
     if (!db.open(database, QStringLiteral("demo"), error) ||
         !runInTransaction(db.database(), demoRows(), error))
         return false;
-    return writeStationFiles(*data, error);
+    return writeStationFiles(*data, 1, error);
 }
 
 bool createServerSchema(const QString &address, QString *error) {
@@ -230,7 +229,8 @@ bool createServerDemo(const QString &directory, const QString &connectionString,
     if (!db.open(address.text(), QStringLiteral("demo"), error) ||
         !runInTransaction(db.database(), demoRows(), error))
         return false;
-    return writeStationFiles(*data, error) && writeServerSettings(*data, address, password, error);
+    return writeStationFiles(*data, 1, error) &&
+           writeServerSettings(*data, address, password, error);
 }
 
 } // namespace robot

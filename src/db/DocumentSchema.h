@@ -8,6 +8,10 @@ namespace robot {
 // exist yet). Used by the demo tool and the tests.
 bool createDocumentDatabase(const QString &path, QString *error);
 
+// Writes ImpresorFiscal.inf for fiscal machine `caja`, its data directory being `data` (which
+// ends with '/'), and the marker file there.
+bool writeStationFiles(const QString &data, int caja, QString *error);
+
 // Creates a ready demo data directory: configuration file, marker file and a document
 // database with a configuration row and a handful of pending documents for fiscal machine 1.
 bool createDemoDirectory(const QString &directory, QString *error);

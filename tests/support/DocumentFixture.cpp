@@ -1,8 +1,5 @@
 #include "support/DocumentFixture.h"
 
-#include "db/DocumentSchema.h"
-
-#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
@@ -94,18 +91,6 @@ void DocumentFixture::addCreditNoteLine(int nota, int linea, double cantidad, do
 void DocumentFixture::setConfiguration(const QString &values) {
     exec(QStringLiteral("DELETE FROM \"Configuración\""));
     exec(QStringLiteral("INSERT INTO \"Configuración\" VALUES (%1)").arg(values));
-}
-
-void writeStationFiles(const QString &directory, int caja) {
-    QFile config(directory + QStringLiteral("ImpresorFiscal.inf"));
-    config.open(QIODevice::WriteOnly);
-    config.write(QStringLiteral("Datos:%1\r\nImpresora:BEMATECH\r\nPuerto:COM1\r\n80Columnas:-1\r\n"
-                                "Serial:X\r\nCaja:%2\r\n")
-                     .arg(directory)
-                     .arg(caja)
-                     .toLatin1());
-    QFile(directory + QStringLiteral("ActualizadorAlmacoraTerminal.inf"))
-        .open(QIODevice::WriteOnly);
 }
 
 } // namespace robot

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/DocumentDatabase.h"
+#include "db/DocumentSchema.h"
 
 #include <QSqlRecord>
 #include <QString>
@@ -13,10 +14,6 @@ namespace robot {
 // small helpers to add and read back records. The database is the SQLite file in the directory,
 // or the server database `serverAddress` names (created with the schema already). Statements
 // quote their names with double quotes, which both engines read.
-// Writes ImpresorFiscal.inf (Caja `caja`, data in `directory`, which ends with '/') and the
-// marker file into `directory`.
-void writeStationFiles(const QString &directory, int caja);
-
 class DocumentFixture {
 public:
     explicit DocumentFixture(const QString &serverAddress = {});
@@ -42,7 +39,7 @@ public:
                            const QString &overrides = {});
     void setConfiguration(const QString &values = QStringLiteral("'J123456789', -1, 0, 0"));
 
-    void writeStationFiles(int caja = 1) { robot::writeStationFiles(directory(), caja); }
+    void writeStationFiles(int caja = 1) { robot::writeStationFiles(directory(), caja, nullptr); }
 
     QTemporaryDir dir;
 

@@ -1,10 +1,8 @@
 #include "support/StationHarness.h"
 
 #include "printer/StationPrinter.h"
-#include "support/StationProgram.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QTest>
 
 namespace robot {
@@ -59,12 +57,6 @@ void StationHarness::runUntilIdle(int maxTicks) {
 
 QString StationHarness::paper() const {
     return readPaper(printerDir.path());
-}
-
-void StationHarness::setFaults(const QString &rules) {
-    QFile file(printerDir.filePath(QStringLiteral("faults")));
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(rules.toUtf8());
 }
 
 QVariant StationHarness::field(const QString &table, int codigo, const QString &column) {

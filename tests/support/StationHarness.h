@@ -6,6 +6,7 @@
 #include "support/InstantClock.h"
 #include "support/RecordingMessages.h"
 #include "support/RecordingPrinter.h"
+#include "support/StationProgram.h"
 
 #include <QTemporaryDir>
 #include <memory>
@@ -28,7 +29,7 @@ public:
     void runUntilIdle(int maxTicks = 30);
 
     QString paper() const; // the virtual printer's paper roll
-    void setFaults(const QString &rules);
+    void setFaults(const QString &rules) const { writeFaults(printerDir.path(), rules); }
     QVariant field(const QString &table, int codigo, const QString &column);
     static QString virtualPrinterPath();
 

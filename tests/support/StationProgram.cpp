@@ -33,13 +33,11 @@ StationProgram::StationProgram() : StationProgram(QString(), QString()) {
         qFatal("demo directory: %s", qPrintable(error));
 }
 
-void StationProgram::setFaults(const QString &rules) const {
+void writeFaults(const QString &printerDir, const QString &rules) {
     QDir().mkpath(printerDir);
     QFile file(printerDir + QStringLiteral("/faults"));
-    if (rules.isEmpty())
-        file.remove();
-    else if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(rules.toUtf8() + '\n');
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(rules.toUtf8());
 }
 
 QStringList StationProgram::untilIdle() {

@@ -15,6 +15,9 @@ inline QString readPaper(const QString &printerDir) {
     return readAll(printerDir + QStringLiteral("/paper.txt"));
 }
 
+// Replaces the virtual printer's fault rules in `printerDir` (see sim/); empty: none.
+void writeFaults(const QString &printerDir, const QString &rules);
+
 struct ProgramRun {
     bool crashed = false;
     int exitCode = -1;
@@ -41,8 +44,7 @@ public:
     ProgramRun run(const QStringList &args) const;
     QString paper() const { return readPaper(printerDir); }
     QString file(const QString &name) const { return dataDir + u'/' + name; }
-    // The virtual printer's fault rules (see sim/); empty: none.
-    void setFaults(const QString &rules) const;
+    void setFaults(const QString &rules) const { writeFaults(printerDir, rules); }
 
     QString dataDir;
     QString printerDir;
