@@ -10,7 +10,6 @@
 #include "support/StationHarness.h"
 #include "support/StationProgram.h"
 
-#include <QCoreApplication>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -73,9 +72,7 @@ struct Scenario {
     // hears of.
     void cancelOutside() const {
         qputenv("VIRTUAL_PRINTER_DIR", program.printerDir.toUtf8());
-        LibraryPrinter(QCoreApplication::applicationDirPath() +
-                       QStringLiteral("/libvirtual-fiscal-printer.so"))
-            .AnulaCupon();
+        LibraryPrinter(virtualPrinterPath()).AnulaCupon();
         qunsetenv("VIRTUAL_PRINTER_DIR");
     }
 

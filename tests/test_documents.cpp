@@ -1,9 +1,10 @@
-// The documents' text formatting, what a document must hold before the printer is touched, how
-// a price is split and what the printer's counters mean: small tables, no database, no printer.
+// The documents' text formatting and its Windows-1252 bytes, what a document must hold before the
+// printer is touched, how a price is split and what the printer's counters mean: small tables,
+// no database, no printer.
+#include "core/Cp1252.h"
 #include "documents/DocumentPreparation.h"
 #include "documents/TextFormat.h"
 #include "journal/PrinterCounters.h"
-#include "printer/Ansi.h"
 
 #include <QTest>
 #include <limits>
@@ -118,11 +119,43 @@ private slots:
         QTEST(::formatAmount(value, QLocale(QLocale::English, QLocale::UnitedStates)), "point");
     }
 
-    // A locale grouping with a narrow no-break space must not send '?' to the printer (the
-    // code page's own mapping is test_cp1252's).
-    void separatorsTheCodePageLacks() {
-        const QByteArray sent = Ansi::encode(::formatAmount(1234.5, QLocale(QLocale::French)));
-        QVERIFY2(!sent.contains('?'), sent.constData());
+    // Every byte comes back as itself, except the five the code page leaves undefined, which
+    // no text can carry.
+    void everyByteComesBack() {
+        for (int b = 1; b < 256; ++b) {
+            const std::string byte(1, char(b));
+            const bool undefined = b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+            QCOMPARE(cp1252::fromUtf8(cp1252::toUtf8(byte)), undefined ? "?" : byte);
+        }
+    }
+
+    void decodes() {
+        QCOMPARE(cp1252::toUtf8("\x80\x8A\x92\x9F \xA0\xD1\xFF\x81"),
+                 std::string("€Š’Ÿ \u00A0Ñÿ\xC2\x81"));
+    }
+
+    void encodesWhatItCanAndMarksTheRest_data() {
+        QTest::addColumn<QByteArray>("utf8");
+        QTest::addColumn<QByteArray>("ansi");
+        QTest::newRow("plain") << QByteArray("RIF: J-1") << QByteArray("RIF: J-1");
+        QTest::newRow("accents, euro") << QByteArray("Piña 5€")
+                                       << QByteArray("Pi\xF1"
+                                                     "a 5\x80");
+        QTest::newRow("narrow no-break space") << QByteArray("1\u202F000")
+                                               << QByteArray("1\xA0"
+                                                             "000");
+        QTest::newRow("beyond the BMP: one mark")
+            << QByteArray("a\U0001F600b") << QByteArray("a?b");
+        QTest::newRow("C1 control") << QByteArray("\xC2\x81") << QByteArray("?");
+        QTest::newRow("stray continuation") << QByteArray("a\x80z") << QByteArray("a?z");
+        QTest::newRow("cut sequence") << QByteArray("a\xE2\x82") << QByteArray("a??");
+        QTest::newRow("overlong slash") << QByteArray("\xC0\xAF") << QByteArray("??");
+        QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << QByteArray("???");
+    }
+    void encodesWhatItCanAndMarksTheRest() {
+        QFETCH(QByteArray, utf8);
+        QFETCH(QByteArray, ansi);
+        QCOMPARE(QByteArray::fromStdString(cp1252::fromUtf8(utf8.toStdString())), ansi);
     }
 
     void plainNumbersAndPadding() {

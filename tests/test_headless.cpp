@@ -6,7 +6,6 @@
 #include "support/StationProgram.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
 
@@ -60,15 +59,8 @@ private slots:
     }
     void recoversWithoutAnOperator() {
         QFETCH(QString, fault);
-        DocumentFixture docs;
-        docs.setConfiguration();
-        docs.writeStationFiles(1);
-        docs.addInvoice(1);
-        docs.addInvoiceLine(1, 1, 2, 10);
-        docs.addCreditNote(2);
-        docs.addCreditNoteLine(2, 1, 1, 100);
-        QTemporaryDir printerDir;
-        const StationProgram station(docs.directory(), printerDir.path());
+        const StationProgram station;
+        DocumentFixture docs(station.file(QStringLiteral("Base de Datos.dba")));
         const bool database = fault == QStringLiteral("database");
         if (database)
             docs.exec(QStringLiteral("CREATE TRIGGER caida BEFORE UPDATE ON Ventas WHEN "
@@ -77,7 +69,7 @@ private slots:
         else
             station.setFaults(fault);
         const auto process = station.start({QStringLiteral("--headless")});
-        const QString log = docs.directory() + QStringLiteral("robot-fiscal.log");
+        const QString log = station.file(QStringLiteral("robot-fiscal.log"));
         QTRY_VERIFY2_WITH_TIMEOUT(
             readAll(log).contains(database ? QStringLiteral("se reintentará sin detener el robot")
                                            : QStringLiteral("El robot se reanudará solo")),
@@ -87,15 +79,16 @@ private slots:
         else
             station.setFaults({});
         QTRY_VERIFY2_WITH_TIMEOUT(
-            !docs.value(QStringLiteral("SELECT Control FROM Ventas WHERE Código = 1")).isNull() &&
-                !docs.value(QStringLiteral("SELECT Control FROM NotaCréditoVenta WHERE Código = 2"))
-                     .isNull(),
+            docs.value(QStringLiteral("SELECT (SELECT count(*) FROM Ventas WHERE Control IS NULL "
+                                      "AND MáquinaFiscal = 1) + (SELECT count(*) FROM "
+                                      "NotaCréditoVenta WHERE Control IS NULL)"))
+                    .toInt() == 0,
             qPrintable(readAll(log)), 30000);
         QCOMPARE(process->state(), QProcess::Running);
         process->kill();
         process->waitForFinished();
-        QCOMPARE(station.paper().count(QStringLiteral(" CERRADO")), 1);
-        QCOMPARE(station.paper().count(QStringLiteral(" CERRADA")), 1);
+        QCOMPARE(station.paper().count(QStringLiteral(" CERRADO")), 2);
+        QCOMPARE(station.paper().count(QStringLiteral(" CERRADA")), 2);
     }
 
     // The lock file's name made a link to the database, a file of someone else's, or files

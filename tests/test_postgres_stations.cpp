@@ -208,12 +208,11 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(h.paper().count(QStringLiteral(" CERRADO")), 2, 30000);
 
         // The second document opens only after the first one closed.
-        QStringList order;
-        for (const QString &call : h.printer->calls)
-            if (call.startsWith(QStringLiteral("AbreComprobanteDeVentaEx")) ||
-                call.startsWith(QStringLiteral("FinalizarCierreCupon")))
-                order << call.left(call.indexOf(u'('));
-        QCOMPARE(order, (QStringList{QStringLiteral("AbreComprobanteDeVentaEx"),
+        QStringList steps = h.printer->callsTo(
+            QStringLiteral("(?:AbreComprobanteDeVentaEx|FinalizarCierreCupon)"));
+        for (QString &step : steps)
+            step.truncate(step.indexOf(u'('));
+        QCOMPARE(steps, (QStringList{QStringLiteral("AbreComprobanteDeVentaEx"),
                                      QStringLiteral("FinalizarCierreCupon"),
                                      QStringLiteral("AbreComprobanteDeVentaEx"),
                                      QStringLiteral("FinalizarCierreCupon")}));

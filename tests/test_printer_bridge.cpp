@@ -7,7 +7,6 @@
 #include "support/RecordingMessages.h"
 #include "support/StationProgram.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -132,10 +131,8 @@ private slots:
         const auto faults = [&](const char *rules) { writeFaults(printerDir.path(), rules); };
         RecordingMessages messages;
         QStringList log;
-        BridgePrinter printer({kBridge},
-                              QCoreApplication::applicationDirPath() +
-                                  QStringLiteral("/libvirtual-fiscal-printer.so"),
-                              &messages, [&](LogLevel, const QString &line) { log << line; });
+        BridgePrinter printer({kBridge}, virtualPrinterPath(), &messages,
+                              [&](LogLevel, const QString &line) { log << line; });
         printer.setTimeoutMs(1000);
         QCOMPARE(virtualCall(printer), short(1));
 

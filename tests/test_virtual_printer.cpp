@@ -3,7 +3,6 @@
 #include "printer/EntryPoints.h"
 #include "support/StationProgram.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QLibrary>
 #include <QTemporaryDir>
@@ -31,7 +30,7 @@ struct Api {
 class TestVirtualPrinter : public QObject {
     Q_OBJECT
 
-    QLibrary library{QCoreApplication::applicationDirPath() + "/libvirtual-fiscal-printer.so"};
+    QLibrary library{virtualPrinterPath()};
     Api api{};
     std::unique_ptr<QTemporaryDir> dir;
 

@@ -2,7 +2,6 @@
 
 #include "printer/StationPrinter.h"
 
-#include <QCoreApplication>
 #include <QTest>
 
 namespace robot {
@@ -16,14 +15,6 @@ StationHarness::StationHarness(const QString &serverAddress)
 StationHarness::~StationHarness() {
     station.reset();
     qunsetenv("VIRTUAL_PRINTER_DIR");
-}
-
-// The virtual printer built beside the tests, unless FISCAL_PRINTER_LIBRARY names another build
-// of it (the Windows DLL, through the bridge under Wine).
-QString StationHarness::virtualPrinterPath() {
-    if (!qEnvironmentVariableIsEmpty("FISCAL_PRINTER_LIBRARY"))
-        return qEnvironmentVariable("FISCAL_PRINTER_LIBRARY");
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/libvirtual-fiscal-printer.so");
 }
 
 void StationHarness::create(int caja, const QString &library) {

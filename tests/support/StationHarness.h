@@ -31,7 +31,6 @@ public:
     QString paper() const; // the virtual printer's paper roll
     void setFaults(const QString &rules) const { writeFaults(printerDir.path(), rules); }
     QVariant field(const QString &table, int codigo, const QString &column);
-    static QString virtualPrinterPath();
 
     DocumentFixture docs;
     QTemporaryDir printerDir;

@@ -33,6 +33,12 @@ StationProgram::StationProgram() : StationProgram(QString(), QString()) {
         qFatal("demo directory: %s", qPrintable(error));
 }
 
+QString virtualPrinterPath() {
+    if (!qEnvironmentVariableIsEmpty("FISCAL_PRINTER_LIBRARY"))
+        return qEnvironmentVariable("FISCAL_PRINTER_LIBRARY");
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/libvirtual-fiscal-printer.so");
+}
+
 void writeFaults(const QString &printerDir, const QString &rules) {
     QDir().mkpath(printerDir);
     QFile file(printerDir + QStringLiteral("/faults"));

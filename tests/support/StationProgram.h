@@ -15,6 +15,10 @@ inline QString readPaper(const QString &printerDir) {
     return readAll(printerDir + QStringLiteral("/paper.txt"));
 }
 
+// The virtual printer built beside the tests, unless FISCAL_PRINTER_LIBRARY names another build
+// of it (the Windows DLL, through the bridge under Wine).
+QString virtualPrinterPath();
+
 // Replaces the virtual printer's fault rules in `printerDir` (see sim/); empty: none.
 void writeFaults(const QString &printerDir, const QString &rules);
 
