@@ -88,11 +88,10 @@ private slots:
     }
     void cajaReadsTheLeadingNumberRoundedToEven() {
         QFETCH(QByteArray, value);
-        QFETCH(int, caja);
         const auto r = read(
             "Datos:/x/\nImpresora:BEMATECH\nPuerto:\n80Columnas:\nSerial:\nCaja:" + value + "\n");
         QCOMPARE(r.outcome, ConfigurationReading::Outcome::Ok);
-        QCOMPARE(r.settings.Caja, caja);
+        QTEST(r.settings.Caja, "caja");
     }
 
     // Each refusal names what the technician must correct; an empty content: no file at all.

@@ -21,12 +21,6 @@ using namespace robot;
 
 namespace {
 
-struct Run {
-    bool crashed = false;
-    int exitCode = 0;
-    QString output;
-};
-
 // One pending invoice and one pending credit note for machine 1.
 void addDocuments(DocumentFixture &docs) {
     docs.addInvoice(1);
@@ -83,55 +77,24 @@ struct Scenario {
     bool recovered = false;
 };
 
-// Runs one process per scenario at the same time (they mostly wait on the robot's timer).
-QList<Run> runAll(const QList<Scenario *> &scenarios, const QStringList &action = {}) {
+// Runs one process per scenario at the same time (they mostly wait on the robot's timer); their
+// output and errors merged.
+QList<ProgramRun> runAll(const QList<Scenario *> &scenarios, const QStringList &action = {}) {
     std::vector<std::unique_ptr<QProcess>> processes;
     for (const Scenario *s : scenarios)
         processes.push_back(
             s->program.start(action.isEmpty() ? StationProgram::untilIdle() : action));
-    QList<Run> runs;
+    QList<ProgramRun> runs;
     for (auto &process : processes) {
         if (!process->waitForFinished(120000))
             process->kill();
         process->waitForFinished();
-        runs.append({process->exitStatus() == QProcess::CrashExit, process->exitCode(),
-                     QString::fromUtf8(process->readAll())});
+        runs.append({process->exitStatus() == QProcess::CrashExit,
+                     process->exitCode(),
+                     QString::fromUtf8(process->readAll()),
+                     {}});
     }
     return runs;
-}
-
-QMultiMap<QString, QString> completedOnPaper(const QString &paper);
-
-// What an operator does after a crash: start again, cancelling a coupon left open, and for a
-// document held back because nobody can tell whether it was issued, look at the paper and let
-// it print again when it was not.
-void recoverAll(const QList<Scenario *> &scenarios) {
-    QList<Scenario *> pending = scenarios;
-    for (int round = 0; round < 4 && !pending.isEmpty(); ++round) {
-        const QList<Run> runs = runAll(pending);
-        QList<Scenario *> byStation;
-        QList<Scenario *> stuck;
-        for (qsizetype i = 0; i < pending.size(); ++i) {
-            Scenario *s = pending[i];
-            s->recovered = !runs[i].crashed && runs[i].exitCode == 0;
-            if (s->recovered)
-                continue;
-            stuck.append(s);
-            if (runs[i].output.contains(QStringLiteral("No se imprimirá automáticamente"))) {
-                for (const auto &[customer, document] :
-                     {std::pair{"Cliente 1", "factura:1"}, std::pair{"Cliente 2", "nota:2"}})
-                    if (!completedOnPaper(s->program.paper()).contains(QString::fromUtf8(customer)))
-                        runAll({s},
-                               {QStringLiteral("--allow-reprint"), QString::fromUtf8(document)});
-            } else if (s->cancelling == Cancelling::Outside) {
-                s->cancelOutside();
-            } else {
-                byStation.append(s);
-            }
-        }
-        runAll(byStation, {QStringLiteral("--cancel-coupon")});
-        pending = stuck;
-    }
 }
 
 // Documents completed on paper, by customer name, with their printer numbers.
@@ -149,6 +112,38 @@ QMultiMap<QString, QString> completedOnPaper(const QString &paper) {
             completed.insert(customer.captured(1).trimmed(), closed.captured(1));
     }
     return completed;
+}
+
+// What an operator does after a crash: start again, cancelling a coupon left open, and for a
+// document held back because nobody can tell whether it was issued, look at the paper and let
+// it print again when it was not.
+void recoverAll(const QList<Scenario *> &scenarios) {
+    QList<Scenario *> pending = scenarios;
+    for (int round = 0; round < 4 && !pending.isEmpty(); ++round) {
+        const QList<ProgramRun> runs = runAll(pending);
+        QList<Scenario *> byStation;
+        QList<Scenario *> stuck;
+        for (qsizetype i = 0; i < pending.size(); ++i) {
+            Scenario *s = pending[i];
+            s->recovered = !runs[i].crashed && runs[i].exitCode == 0;
+            if (s->recovered)
+                continue;
+            stuck.append(s);
+            if (runs[i].out.contains(QStringLiteral("No se imprimirá automáticamente"))) {
+                for (const auto &[customer, document] :
+                     {std::pair{"Cliente 1", "factura:1"}, std::pair{"Cliente 2", "nota:2"}})
+                    if (!completedOnPaper(s->program.paper()).contains(QString::fromUtf8(customer)))
+                        runAll({s},
+                               {QStringLiteral("--allow-reprint"), QString::fromUtf8(document)});
+            } else if (s->cancelling == Cancelling::Outside) {
+                s->cancelOutside();
+            } else {
+                byStation.append(s);
+            }
+        }
+        runAll(byStation, {QStringLiteral("--cancel-coupon")});
+        pending = stuck;
+    }
 }
 
 struct Tally {
@@ -217,8 +212,8 @@ private slots:
         // A clean run, with every call counted: each call is then a crash point.
         Scenario clean;
         clean.program.setFaults(QStringLiteral("# contar las llamadas"));
-        const Run cleanRun = runAll({&clean}).first();
-        QVERIFY2(cleanRun.exitCode == 0, qPrintable(cleanRun.output));
+        const ProgramRun cleanRun = runAll({&clean}).first();
+        QVERIFY2(cleanRun.exitCode == 0, qPrintable(cleanRun.out));
         tally.check(clean.docs, clean.program.paper(), QStringLiteral("sin caídas"));
         const QMap<QString, int> calls = clean.callsCounted();
         QVERIFY(calls.value(QStringLiteral("Bematech_FI_VendeArticulo")) == 3);
@@ -247,9 +242,9 @@ private slots:
                     all.append(s);
                 }
             }
-            const QList<Run> runs = runAll(all);
+            const QList<ProgramRun> runs = runAll(all);
             for (qsizetype i = 0; i < all.size(); ++i) {
-                QVERIFY2(runs[i].crashed, qPrintable(all[i]->label + u'\n' + runs[i].output));
+                QVERIFY2(runs[i].crashed, qPrintable(all[i]->label + u'\n' + runs[i].out));
                 all[i]->program.setFaults({});
             }
             recoverAll(all);
@@ -266,9 +261,9 @@ private slots:
         outage.docs.exec(QStringLiteral("CREATE TRIGGER caida BEFORE UPDATE ON Ventas WHEN "
                                         "NEW.Control IS NOT NULL BEGIN SELECT RAISE(ABORT, 'base "
                                         "de datos no disponible'); END"));
-        const Run refused = runAll({&outage}).first();
+        const ProgramRun refused = runAll({&outage}).first();
         QCOMPARE(refused.exitCode, 3);
-        QVERIFY(refused.output.contains(QStringLiteral("SÍ fue impresa")));
+        QVERIFY(refused.out.contains(QStringLiteral("SÍ fue impresa")));
         QCOMPARE(runAll({&outage}).first().exitCode, 3);
         outage.docs.exec(QStringLiteral("DROP TRIGGER caida"));
         recoverAll({&outage});

@@ -154,8 +154,7 @@ private slots:
     }
     void encodesWhatItCanAndMarksTheRest() {
         QFETCH(QByteArray, utf8);
-        QFETCH(QByteArray, ansi);
-        QCOMPARE(QByteArray::fromStdString(cp1252::fromUtf8(utf8.toStdString())), ansi);
+        QTEST(QByteArray::fromStdString(cp1252::fromUtf8(utf8.toStdString())), "ansi");
     }
 
     void plainNumbersAndPadding() {

@@ -4,7 +4,6 @@
 #include "support/DocumentFixture.h"
 #include "support/PostgresServer.h"
 
-#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QTest>
 #include <memory>

@@ -8,7 +8,6 @@
 #include "support/StationHarness.h"
 #include "support/StationProgram.h"
 
-#include <QFile>
 #include <QMap>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -208,8 +207,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(h.paper().count(QStringLiteral(" CERRADO")), 2, 30000);
 
         // The second document opens only after the first one closed.
-        QStringList steps = h.printer->callsTo(
-            QStringLiteral("(?:AbreComprobanteDeVentaEx|FinalizarCierreCupon)"));
+        QStringList steps =
+            h.printer->callsTo(QStringLiteral("(?:AbreComprobanteDeVentaEx|FinalizarCierreCupon)"));
         for (QString &step : steps)
             step.truncate(step.indexOf(u'('));
         QCOMPARE(steps, (QStringList{QStringLiteral("AbreComprobanteDeVentaEx"),

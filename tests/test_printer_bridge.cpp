@@ -7,7 +7,6 @@
 #include "support/RecordingMessages.h"
 #include "support/StationProgram.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>

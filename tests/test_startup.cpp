@@ -14,8 +14,6 @@
 
 using namespace robot;
 
-using robot::Action;
-
 namespace {
 
 // action|headless|exitWhenIdle|dir|query|reprint, or "!" and the problem.
@@ -75,19 +73,6 @@ private slots:
         const QString got = summary(robot::parseCommandLine(args));
         QVERIFY2(expected.startsWith(u'!') ? got.startsWith(expected) : got == expected,
                  qPrintable(got));
-    }
-
-    // Every action is in the help, each with what its exit status means.
-    void helpNamesEveryActionWithItsStatuses() {
-        const QString help = robot::commandLineHelp();
-        for (const char *name : {"report-x", "report-z", "cancel-coupon", "open-drawer", "query",
-                                 "allow-reprint", "new-journal", "version", "help", "check"}) {
-            const qsizetype at = help.indexOf(QStringLiteral("\n  --") + QLatin1String(name));
-            const qsizetype next = help.indexOf(QStringLiteral("\n  --"), at + 1);
-            QVERIFY2(at >= 0 && help.mid(at, next - at).contains(QStringLiteral("Salida:")), name);
-        }
-        for (const char *status : {"\n  0 ", "\n  2 ", "\n  3 ", "\n  4 "})
-            QVERIFY2(help.contains(QLatin1String(status)), status);
     }
 
     void levelWordsAfterTheTime() {

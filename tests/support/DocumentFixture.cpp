@@ -2,7 +2,6 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTest>
 
 namespace robot {
 

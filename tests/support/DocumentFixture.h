@@ -3,7 +3,6 @@
 #include "db/DocumentDatabase.h"
 #include "db/DocumentSchema.h"
 
-#include <QSqlRecord>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariant>

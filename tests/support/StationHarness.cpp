@@ -2,8 +2,6 @@
 
 #include "printer/StationPrinter.h"
 
-#include <QTest>
-
 namespace robot {
 
 StationHarness::StationHarness(const QString &serverAddress)
