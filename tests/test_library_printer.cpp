@@ -3,6 +3,7 @@
 
 #include "printer/LibraryPrinter.h"
 #include "printer/StationPrinter.h"
+#include "support/RecordingPrinter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,16 +34,6 @@ QByteArray lastCall() {
 // A call's return code and what the library received.
 QByteArray echoed(short code) {
     return QByteArray::number(code) + ' ' + lastCall();
-}
-
-// The message of the PrinterUnavailable that `call` throws.
-template <typename Call> QString unavailable(Call call) {
-    try {
-        call();
-    } catch (const PrinterUnavailable &e) {
-        return e.text;
-    }
-    return QStringLiteral("no PrinterUnavailable");
 }
 
 } // namespace
@@ -112,7 +103,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("no-existe.so");
         const auto missing = robot::makeStationPrinter(path);
-        QCOMPARE(unavailable([&] { missing->LecturaX(); }),
+        QCOMPARE(unavailableMessage([&] { missing->LecturaX(); }),
                  "No se pudo cargar la librería de la impresora fiscal «" + path +
                      "»: el archivo no existe.");
         QString buffer(6, ' ');
@@ -122,7 +113,7 @@ private slots:
         // All or nothing: not even the entry points the library has are called.
         const QString incomplete = QStringLiteral(ECHO_PRINTER_INCOMPLETE_PATH);
         const auto lacking = robot::makeStationPrinter(incomplete);
-        QCOMPARE(unavailable([&] { lacking->AccionaGaveta(); }),
+        QCOMPARE(unavailableMessage([&] { lacking->AccionaGaveta(); }),
                  "La librería de la impresora fiscal «" + incomplete +
                      "» no tiene el punto de entrada Bematech_FI_LecturaX.");
     }

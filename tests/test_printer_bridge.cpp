@@ -5,6 +5,7 @@
 #include "printer/BridgePrinter.h"
 #include "printer/BridgeProtocol.h"
 #include "support/RecordingMessages.h"
+#include "support/RecordingPrinter.h"
 #include "support/StationProgram.h"
 
 #include <QProcess>
@@ -165,13 +166,9 @@ private slots:
 
     void missingBridgeIsReportedByPath() {
         BridgePrinter printer({QStringLiteral("/no/existe/puente")}, QStringLiteral("lib.so"));
-        try {
-            printer.AccionaGaveta();
-            QFAIL("no PrinterUnavailable");
-        } catch (const PrinterUnavailable &e) {
-            QCOMPARE(e.text, "No se pudo iniciar el puente de la impresora fiscal "
-                             "«/no/existe/puente»: el programa no existe o no es ejecutable.");
-        }
+        QCOMPARE(unavailableMessage([&] { printer.AccionaGaveta(); }),
+                 "No se pudo iniciar el puente de la impresora fiscal «/no/existe/puente»: el "
+                 "programa no existe o no es ejecutable.");
     }
 };
 

@@ -28,4 +28,14 @@ private:
     std::unique_ptr<FiscalPrinter> real;
 };
 
+// The message of the PrinterUnavailable that `call` throws.
+template <typename Call> QString unavailableMessage(Call call) {
+    try {
+        call();
+    } catch (const PrinterUnavailable &e) {
+        return e.text;
+    }
+    return QStringLiteral("no PrinterUnavailable");
+}
+
 } // namespace robot
