@@ -46,7 +46,7 @@ function(robot_windows_build name toolchain mingw_prefix)
     # The Linux station's invoice and credit-note cases, the printer being the Windows DLL in
     # the Windows bridge under Wine: paper roll and records must come out as in process. One
     # Wine prefix per build tree and flavour; skipped (77) where that Wine cannot start.
-    foreach(test test_invoice_printing test_credit_note_printing)
+    foreach(test test_document_printing)
         if(TARGET ${test})
             add_dependencies(${test} ${name})
             add_test(NAME ${test}_${name}_wine

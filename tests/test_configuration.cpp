@@ -121,7 +121,7 @@ private slots:
     }
 
     // The marker found through a data directory written with a trailing backslash. A missing
-    // marker is refused by the program itself (test_startup, test_station_check).
+    // marker is refused by the program itself (test_startup, at start-up and by --check).
     void markerFileWithDoubledSeparator() {
         QTemporaryDir data;
         const QString configured = data.path() + QStringLiteral("\\");
