@@ -71,7 +71,7 @@ struct Fixture {
 class GuiWindow : public QObject {
     Q_OBJECT
 private slots:
-    void notificationAreaAndClosingOnlyWhileStopped() {
+    void notificationAreaOptionsAndClosingOnlyWhileStopped() {
         Fixture f;
         frmImprimirFacturaROBOT &window = *f.window;
         QSignalSpy ends(&window, &frmImprimirFacturaROBOT::programEnds);
@@ -126,6 +126,24 @@ private slots:
         QVERIFY(f.running() && !command10->isEnabled() && status->isHidden());
         QCOMPARE(f.icon->text, frmImprimirFacturaROBOT::notificationTip());
 
+        // The options panel, and a report taken while the operator had stopped the robot.
+        QVERIFY(f.button("Command5")->isHidden() && f.button("Command7")->isHidden());
+        QVERIFY(window.optionsPanel()->isHidden());
+        f.click("Command13");
+        QVERIFY(window.optionsPanel()->isVisible() && f.running());
+        f.click("Command3");
+        window.HabilitaControles(false);
+        QVERIFY(!f.running());
+        for (const char *name : {"Command3", "Command4", "Command5", "Command6", "Command7"})
+            QVERIFY2(!f.button(name)->isEnabled(), name);
+        for (const char *name : {"Command1", "Command10", "Command13", "Command21", "Command22"})
+            QVERIFY2(f.button(name)->isEnabled(), name);
+        f.click("Command9");
+        QVERIFY(window.optionsPanel()->isHidden() && f.running());
+        for (const char *name : {"Command3", "Command4", "Command6", "Command10"})
+            QVERIFY2(f.button(name)->isEnabled(), name);
+        QCOMPARE(command3->text(), QStringLiteral("Iniciar"));
+
         f.click("Command3");
         f.click("Command10");
         QCOMPARE(ends.count(), 1);
@@ -163,33 +181,6 @@ private slots:
         QTimer::singleShot(20000, [] { QCoreApplication::exit(3); }); // the test must end
         QCOMPARE(runWindowedStation(*f.h.station), 0);
         QCOMPARE(failures, QStringList());
-    }
-
-    void optionsPanelAndHabilitaControles() {
-        Fixture f;
-        frmImprimirFacturaROBOT &window = *f.window;
-        QVERIFY(f.button("Command5")->isHidden() && f.button("Command7")->isHidden());
-        QVERIFY(window.optionsPanel()->isHidden());
-
-        window.firstActivation();
-        window.restoreFromNotificationArea();
-        f.click("Command13");
-        QVERIFY(window.optionsPanel()->isVisible());
-        QVERIFY(f.running());
-        // A report taken while the operator had stopped the robot.
-        f.click("Command3");
-        window.HabilitaControles(false);
-        QVERIFY(!f.running());
-        for (const char *name : {"Command3", "Command4", "Command5", "Command6", "Command7"})
-            QVERIFY2(!f.button(name)->isEnabled(), name);
-        for (const char *name : {"Command1", "Command10", "Command13", "Command21", "Command22"})
-            QVERIFY2(f.button(name)->isEnabled(), name);
-        f.click("Command9");
-        QVERIFY(window.optionsPanel()->isHidden());
-        QVERIFY(f.running());
-        for (const char *name : {"Command3", "Command4", "Command6", "Command10"})
-            QVERIFY2(f.button(name)->isEnabled(), name);
-        QCOMPARE(f.button("Command3")->text(), QStringLiteral("Iniciar"));
     }
 
     void incompleteConfigurationKeepsWindowInView() {

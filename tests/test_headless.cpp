@@ -50,7 +50,7 @@ private slots:
 
     // No operator to press "Iniciar": after the printer went offline or out of paper the
     // station carries on by itself once the cause is gone, and every document ends printed once
-    // and marked. (A refused write-back, which does not stop the robot, is in test_print_journal.)
+    // and marked. (A refused write-back, which does not stop the robot, is in test_robot_cycle.)
     void recoversWithoutAnOperator_data() {
         QTest::addColumn<QString>("fault");
         QTest::newRow("printer offline") << QStringLiteral("offline");

@@ -1,10 +1,14 @@
 // The robot cycle on a real station (temporary SQLite database, virtual printer): which
-// document each tick takes and a database that cannot be read; the clock and the log apart.
+// document each tick takes, each printed exactly once through refusals, silences and restarts
+// (the print journal), and a database that cannot be read; the clock and the log apart.
 #include "app/SystemClock.h"
 #include "support/StationHarness.h"
 
 #include <QElapsedTimer>
+#include <QLocale>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 
 using namespace robot;
@@ -22,22 +26,44 @@ QStringList documentsOpened(const RecordingPrinter &printer) {
     return opened;
 }
 
+void addSale(StationHarness &h, qint64 codigo) {
+    h.docs.addInvoice(codigo);
+    h.docs.addInvoiceLine(codigo, 1, 1, 10);
+    h.docs.addInvoiceLine(codigo, 2, 1, 20);
+    h.docs.addInvoiceLine(codigo, 3, 1, 30);
+}
+
+// The number written back into invoice `codigo`; null while it is not marked.
+QString control(StationHarness &h, qint64 codigo) {
+    return h.docs.value(QStringLiteral("SELECT Control FROM Ventas WHERE Código = %1").arg(codigo))
+        .toString();
+}
+
+// How many coupons were opened on the paper roll.
+int couponsOpened(const QString &paper) {
+    return paper.count(QStringLiteral("CUPÓN FISCAL N° ")) -
+           paper.count(QStringLiteral(" CERRADO"));
+}
+
+// Starts the station again on the same data and printer: memory (UltimoCodigo) is gone.
+void restart(StationHarness &h) {
+    h.station.reset();
+    h.start();
+}
 } // namespace
 
 class TestRobotCycle : public QObject {
     Q_OBJECT
 
 private slots:
+    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
     // Invoices first, one document a tick. A credit note carrying the code just taken waits for
     // the next document: the last-taken guard is shared by both kinds.
     void invoicesGoFirstOneDocumentPerTickAndTheLastCodeWaits() {
         StationHarness h;
-        const auto addInvoice = [&h](int codigo) {
-            h.docs.addInvoice(codigo);
-            h.docs.addInvoiceLine(codigo, 1, 1, 10);
-        };
-        addInvoice(17);
-        addInvoice(12);
+        addSale(h, 17);
+        addSale(h, 12);
         h.docs.addCreditNote(20);
         h.start();
         Robot &robot = h.station->robot;
@@ -46,11 +72,11 @@ private slots:
 
         robot.tick();
         robot.tick();
-        addInvoice(20); // a new invoice still goes before the waiting credit note
+        addSale(h, 20); // a new invoice still goes before the waiting credit note
         robot.tick();
         robot.tick(); // the credit note carries the code just taken: left alone
         QVERIFY(robot.timerEnabled());
-        addInvoice(21);
+        addSale(h, 21);
         robot.tick();
         robot.tick();
         robot.tick();
@@ -68,8 +94,7 @@ private slots:
 
     void aFailedRefreshNeverPrintsIsReportedOnceAndRecovers() {
         StationHarness h;
-        h.docs.addInvoice(1);
-        h.docs.addInvoiceLine(1, 1, 1, 10);
+        addSale(h, 1);
         h.start();
         Robot &robot = h.station->robot;
         QSignalSpy problems(&robot, &Robot::databaseProblem);
@@ -90,8 +115,7 @@ private slots:
         QVERIFY(QFile::rename(away, h.docs.databasePath()));
         robot.tick();
         QCOMPARE(recoveries.size(), 1);
-        QCOMPARE(h.field(QStringLiteral("Ventas"), 1, QStringLiteral("Control")).toString(),
-                 QStringLiteral("000001"));
+        QCOMPARE(control(h, 1), QStringLiteral("000001"));
         const QString logged = readAll(h.log.path());
         // Once, naming the database file.
         QCOMPARE(logged.count(QStringLiteral("No se pudo consultar la base de datos")), 1);
@@ -121,6 +145,189 @@ private slots:
         QVERIFY(QFile::exists(log.path() + QStringLiteral(".2")));
         QVERIFY(!QFile::exists(log.path() + QStringLiteral(".3")));
         QVERIFY(QFileInfo(log.path()).size() <= 400);
+    }
+
+    void aCouponLeftOpenWaitsForTheOperatorThenPrintsOnce() {
+        StationHarness h;
+        addSale(h, 1);
+        addSale(h, 2);
+        h.setFaults(QStringLiteral("refuse Bematech_FI_VendeArticulo 2"));
+        h.start();
+        h.runUntilIdle();
+        QCOMPARE(h.messages.texts().last(),
+                 QStringLiteral("No se pudo realizar la tarea. Por favor verifique la etapa 4."));
+        h.setFaults({});
+
+        // Even after a restart nothing is printed while the coupon is open on the printer.
+        restart(h);
+        QVERIFY(h.messages.texts().last().startsWith(
+            QStringLiteral("Hay un documento abierto en la impresora (factura 1)")));
+        h.runUntilIdle(3);
+        QCOMPARE(couponsOpened(h.paper()), 1);
+        QVERIFY(h.station->robot.statusText().contains(QStringLiteral("documento abierto")));
+
+        // Once the operator cancels it, the counters show nothing was issued: printed once.
+        QCOMPARE(h.printer->AnulaCupon(), short(1));
+        h.runUntilIdle();
+        QCOMPARE(h.paper().count(QStringLiteral("ANULADO")), 1);
+        QCOMPARE(h.paper().count(QStringLiteral("CERRADO")), 2);
+        QCOMPARE(control(h, 1), QStringLiteral("000001"));
+        QCOMPARE(control(h, 2), QStringLiteral("000002"));
+        QVERIFY(h.station->robot.statusText().isEmpty());
+    }
+
+    void aDocumentMarkedByTheJournalIsNotTakenFromAnOlderList() {
+        StationHarness h;
+        addSale(h, 1);
+        addSale(h, 2);
+        // Only the marking is refused: the record looked writable before printing.
+        h.docs.exec(QStringLiteral("CREATE TRIGGER caida BEFORE UPDATE ON Ventas WHEN OLD.Código "
+                                   "= 1 AND NEW.Control IS NOT NULL BEGIN SELECT RAISE(ABORT, "
+                                   "'registro bloqueado'); END"));
+        h.start();
+        h.runUntilIdle(); // 1 printed, not marked; the robot goes on: 2 printed
+        QCOMPARE(h.messages.messages.size(), 1);
+        QVERIFY(h.messages.texts().first().contains(
+            QStringLiteral("SÍ fue impresa con el cupón 000001 y el número Z 1")));
+        QVERIFY(h.messages.texts().first().contains(QStringLiteral("registro bloqueado")));
+        QCOMPARE(control(h, 2), QStringLiteral("000002"));
+        h.docs.exec(QStringLiteral("DROP TRIGGER caida"));
+        h.runUntilIdle(); // 1 is written back, and never printed a second time
+        QCOMPARE(control(h, 1), QStringLiteral("000001"));
+        QCOMPARE(h.paper().count(QStringLiteral(" CERRADO")), 2);
+    }
+
+    void aPrinterThatGoesOfflineAfterTheClosing() {
+        StationHarness h;
+        addSale(h, 1);
+        addSale(h, 2);
+        h.start();
+        h.printer->afterCall = [&](const QString &call) {
+            if (call.startsWith(QStringLiteral("FinalizarCierreCupon")))
+                h.setFaults(QStringLiteral("offline"));
+        };
+        h.runUntilIdle();
+        h.printer->afterCall = nullptr;
+        QVERIFY(h.messages.texts().last().contains(QStringLiteral("etapa 8.")));
+        QVERIFY(h.messages.texts().last().contains(QStringLiteral("no se imprimirá de nuevo")));
+        QVERIFY(control(h, 1).isNull());
+
+        // While the printer is silent nothing new is started.
+        h.station->robot.Command3_Click();
+        h.runUntilIdle(3);
+        QCOMPARE(couponsOpened(h.paper()), 1);
+        QVERIFY(h.station->robot.statusText().contains(QStringLiteral("no responde")));
+
+        h.setFaults({});
+        h.runUntilIdle();
+        QCOMPARE(control(h, 1), QStringLiteral("000001"));
+        QCOMPARE(control(h, 2), QStringLiteral("000002"));
+        QCOMPARE(h.paper().count(QStringLiteral("CERRADO")), 2);
+    }
+
+    // As if the station died before opening the document, and the counters moved since in a
+    // way that cannot tell whether it came out: held back until the operator decides.
+    void anUndecidedDocumentWaitsForTheOperator_data() {
+        QTest::addColumn<int>("couponBefore");
+        QTest::addColumn<int>("reductionsBefore");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("two other coupons since")
+            << -2 << 0 << QStringLiteral("No se puede saber si la factura 1 se imprimió");
+        // The counter moved by one, but it may have been a Z report in between.
+        QTest::newRow("a Z report since") << -1 << -1 << QStringLiteral("hubo una reducción Z");
+    }
+    void anUndecidedDocumentWaitsForTheOperator() {
+        QFETCH(int, couponBefore);
+        QFETCH(int, reductionsBefore);
+        QFETCH(QString, notice);
+        StationHarness h;
+        addSale(h, 1);
+        addSale(h, 2);
+        h.start();
+        QString error;
+        QVERIFY(h.station->journal.begin(DocumentKind::Factura, 1, 1, couponBefore,
+                                         reductionsBefore, &error));
+        restart(h);
+        QVERIFY2(h.messages.texts().last().contains(notice), qPrintable(h.messages.texts().last()));
+        h.runUntilIdle();
+        QVERIFY(control(h, 1).isNull());
+        QCOMPARE(control(h, 2), QStringLiteral("000001"));
+        QVERIFY(h.station->robot.statusText().contains(QStringLiteral("factura 1")));
+
+        // The operator decides: printed after all (marked in the back office) or print it.
+        h.docs.addInvoice(3, 1, QStringLiteral("Control = 'a mano'"));
+        QVERIFY(h.station->journal.begin(DocumentKind::Factura, 3, 1, -5, 0, &error));
+        h.station->robot.tick();
+        QCOMPARE(h.station->journal.allowReprint(DocumentKind::Factura, 1, &error), 1);
+        h.runUntilIdle();
+        QCOMPARE(control(h, 1), QStringLiteral("000002"));
+        QVERIFY(h.station->journal.unfinished(nullptr)->isEmpty());
+        QVERIFY(h.station->robot.statusText().isEmpty());
+    }
+
+    // Codes beyond 32 bits, 0 and a date-style code next to small ones: each printed once
+    // under its own code, or refused; never another record's content.
+    void documentCodesAtFullWidth() {
+        StationHarness h;
+        const QList<qint64> codes = {1, 2147483648LL, 4294967297LL, 202612070001LL};
+        for (const qint64 codigo : codes)
+            addSale(h, codigo);
+        addSale(h, 0);
+        h.start();
+        h.runUntilIdle();
+        QCOMPARE(h.paper().count(QStringLiteral(" CERRADO")), codes.size());
+        for (int i = 0; i < codes.size(); ++i)
+            QCOMPARE(control(h, codes[i]), QStringLiteral("00000%1").arg(i + 1));
+        QVERIFY(control(h, 0).isNull());
+        QCOMPARE(h.messages.texts().filter(QStringLiteral("«0» no se imprimirá")).size(), 1);
+    }
+
+    // Without the journal nothing may be printed: a document it held could be printed twice.
+    void aJournalThatCannotBeReadHoldsPrinting() {
+        StationHarness h;
+        addSale(h, 1);
+        h.start();
+        const QString journal = h.station->journal.path();
+        QVERIFY(QFile::rename(journal, journal + QStringLiteral(".aparte")));
+        h.station->robot.tick();
+        QVERIFY(h.paper().isEmpty());
+        QVERIFY(h.station->robot.statusText().contains(QStringLiteral("desapareció")));
+
+        restart(h); // gone between runs too: never silently made anew
+        h.runUntilIdle();
+        QVERIFY(h.paper().isEmpty());
+        QVERIFY(h.messages.texts().last().contains(QStringLiteral("--new-journal")));
+
+        QVERIFY(QFile::rename(journal + QStringLiteral(".aparte"), journal));
+        restart(h);
+        {
+            // Held locked by another process: still nothing printed.
+            QSqlDatabase lock = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "lock");
+            lock.setDatabaseName(journal);
+            QVERIFY(lock.open());
+            QSqlQuery(lock).exec(QStringLiteral("BEGIN EXCLUSIVE"));
+            h.station->robot.tick();
+            QVERIFY(h.paper().isEmpty());
+            QVERIFY(h.station->robot.statusText().contains(QStringLiteral("diario")));
+            lock.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("lock"));
+        h.runUntilIdle();
+        QCOMPARE(h.paper().count(QStringLiteral(" CERRADO")), 1);
+    }
+
+    // A database that cannot be written (read-only, disk full) would take one more coupon at
+    // every restart: no coupon is opened.
+    void aRecordThatCannotBeWrittenOpensNoCoupon() {
+        StationHarness h;
+        addSale(h, 1);
+        h.docs.exec(QStringLiteral("CREATE TRIGGER soloLectura BEFORE UPDATE ON Ventas BEGIN "
+                                   "SELECT RAISE(ABORT, 'attempt to write a readonly database'); "
+                                   "END"));
+        h.start();
+        h.runUntilIdle();
+        QVERIFY(h.paper().isEmpty());
+        QVERIFY(h.messages.texts().last().contains(QStringLiteral("No se puede escribir")));
     }
 };
 

@@ -1,15 +1,19 @@
-// Stations on one PostgreSQL server: several fiscal machines at once and a duplicate refused,
-// a server restarted under a running station, and a document announced by the server printed
+// The document database: the pending queries on SQLite, on PostgreSQL and through ODBC; then
+// stations on one PostgreSQL server: several fiscal machines at once and a duplicate refused, a
+// server restarted under a running station, and a document announced by the server printed
 // without waiting for the tick.
 
 #include "db/DatabaseSettings.h"
+#include "db/DocumentDatabase.h"
 #include "db/PendingSources.h"
+#include "db/Statements.h"
 #include "support/PostgresServer.h"
 #include "support/StationHarness.h"
 #include "support/StationProgram.h"
 
 #include <QMap>
 #include <QRegularExpression>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -17,6 +21,40 @@
 namespace robot {
 
 namespace {
+
+QList<qint32> codes(const QList<PendingDocument> &rows) {
+    QList<qint32> out;
+    for (const auto &row : rows)
+        out << row.codigo;
+    return out;
+}
+
+// Invoices 1..: each breaks exactly one condition of the pending query, and 12 and 17 are
+// pending, stored in the wrong order; credit notes likewise from 21. Names are double-quoted
+// for every engine.
+void fillDocuments(DocumentFixture &f) {
+    f.addInvoice(17);
+    f.addInvoice(12, 1, QStringLiteral("\"Imprimir\" = 1")); // any non-zero is true
+    f.addInvoice(1, 1, QStringLiteral("\"Anulada\" = -1"));
+    f.addInvoice(2, 1, QStringLiteral("\"Anulada\" = NULL"));
+    f.addInvoice(3, 1, QStringLiteral("\"Impresa\" = -1"));
+    f.addInvoice(4, 1, QStringLiteral("\"Impresa\" = NULL"));
+    f.addInvoice(5, 1, QStringLiteral("\"Imprimir\" = 0"));
+    f.addInvoice(6, 1, QStringLiteral("\"Imprimir\" = NULL"));
+    f.addInvoice(7, 1, QStringLiteral("\"Control\" = '000001'"));
+    f.addInvoice(8, 1, QStringLiteral("\"Local\" = -1"));
+    f.addInvoice(9, 1, QStringLiteral("\"Local\" = NULL"));
+    f.addInvoice(10, 2);
+    f.addInvoice(11, 1, QStringLiteral("\"Anulada\" = 1"));
+    f.addInvoice(13, 1, QStringLiteral("\"RIF\" = NULL"));    // pending, shown as an empty line
+    f.addCreditNote(30, 1, QStringLiteral("\"Local\" = -1")); // Local does not count here
+    f.addCreditNote(21);
+    f.addCreditNote(22, 1, QStringLiteral("\"Control\" = '22'"));
+    f.addCreditNote(23, 1, QStringLiteral("\"Impresa\" = -1"));
+    f.addCreditNote(24, 1, QStringLiteral("\"Anulada\" = -1"));
+    f.addCreditNote(25, 1, QStringLiteral("\"Imprimir\" = NULL"));
+    f.addCreditNote(26, 0);
+}
 
 // How many times each customer's document came out on a paper roll ("Cliente N" of the fixture).
 QMap<int, int> printedCustomers(const QString &paper) {
@@ -48,7 +86,7 @@ void writeStation(const QString &dir, int caja, const QString &address,
 
 } // namespace
 
-class TestPostgresStations : public QObject {
+class TestDocumentDatabase : public QObject {
     Q_OBJECT
 
     std::unique_ptr<PostgresServer> server;
@@ -57,6 +95,81 @@ private slots:
     void initTestCase() {
         server = std::make_unique<PostgresServer>();
         QVERIFY2(server->problem().isEmpty(), qPrintable(server->problem()));
+    }
+
+    void selectsExactlyThePendingDocumentsInCodeOrder_data() {
+        QTest::addColumn<bool>("onServer");
+        QTest::newRow("sqlite") << false;
+        QTest::newRow("postgresql") << true;
+    }
+    void selectsExactlyThePendingDocumentsInCodeOrder() {
+        QFETCH(bool, onServer);
+        const QString database =
+            onServer ? server->createDocumentDatabase(QStringLiteral("pendientes")) : QString();
+        QVERIFY2(!onServer || !database.isEmpty(), qPrintable(server->problem()));
+        DocumentFixture f(database);
+        fillDocuments(f);
+        PendingSources sources(f.databasePath(), 1);
+        QVERIFY2(sources.RefrescaListas(), qPrintable(sources.lastError()));
+        QCOMPARE(codes(sources.invoices()), (QList<qint32>{12, 13, 17}));
+        QCOMPARE(sources.invoices().first().vistaEspecial,
+                 QStringLiteral("Factura 12 del 2026-12-06 - Cliente 12 V12"));
+        QCOMPARE(sources.invoices()[1].vistaEspecial, QString());
+        QCOMPARE(codes(sources.creditNotes()), (QList<qint32>{21, 30}));
+        QCOMPARE(sources.creditNotes().first().vistaEspecial,
+                 QStringLiteral("Nota de crédito 21 del 2026-12-06 de Cliente 21 V21"));
+
+        PendingSources machineZero(f.databasePath(), 0);
+        QVERIFY(machineZero.RefrescaListas());
+        QVERIFY(machineZero.invoices().isEmpty());
+        QCOMPARE(codes(machineZero.creditNotes()), (QList<qint32>{26}));
+
+        // A printed document leaves its list at the next refresh.
+        f.exec(
+            QStringLiteral("UPDATE \"Ventas\" SET \"Control\" = '000002' WHERE \"Código\" = 12"));
+        QVERIFY(sources.RefrescaListas());
+        QCOMPARE(codes(sources.invoices()), (QList<qint32>{13, 17}));
+    }
+
+    void configurationRecordAndUnknownFiles() {
+        DocumentFixture f;
+        PendingSources sources(f.databasePath(), 1);
+        // (A record that is there reaches the window's title: gui_window.)
+        QVERIFY(sources.configurationRecord().outcome == ConfigurationRead::Outcome::NoRecord);
+
+        QFile garbage(f.directory() + QStringLiteral("otra.dba"));
+        garbage.open(QIODevice::WriteOnly);
+        garbage.write("esto no es una base de datos");
+        garbage.close();
+        DocumentConnection connection;
+        QString error;
+        QVERIFY(!connection.open(garbage.fileName(), QStringLiteral("basura"), &error));
+        QVERIFY(error.contains(QStringLiteral("no es una base de datos reconocida")));
+        QCOMPARE(detectEngine(f.databasePath()), DatabaseEngine::Sqlite);
+    }
+
+    // The ODBC path that reaches Access on Windows, exercised here through the SQLite3 driver.
+    void pendingQueriesThroughOdbc() {
+        if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QODBC")))
+            QSKIP("Qt's ODBC driver is not installed");
+        DocumentFixture f;
+        fillDocuments(f);
+        DocumentConnection connection;
+        QString error;
+        const bool opened = connection.openOdbc(
+            QStringLiteral("Driver={SQLite3};Database=%1;").arg(f.databasePath()),
+            sqliteStatements(), QStringLiteral("odbc"), &error);
+        QVERIFY2(opened, qPrintable(error));
+        const auto pending = [&connection](const QString &sql) {
+            QList<qint32> found;
+            QSqlQuery query(connection.database());
+            query.exec(sql); // a failure leaves the list empty
+            while (query.next())
+                found << query.value(QStringLiteral("Código")).toInt();
+            return found;
+        };
+        QCOMPARE(pending(connection.statements().pendingInvoices(1)), (QList<qint32>{12, 13, 17}));
+        QCOMPARE(pending(connection.statements().pendingCreditNotes(1)), (QList<qint32>{21, 30}));
     }
 
     // Three fiscal machines print their own documents, each once, all at the same time; a
@@ -221,5 +334,5 @@ private slots:
 
 } // namespace robot
 
-QTEST_GUILESS_MAIN(robot::TestPostgresStations)
-#include "test_postgres_stations.moc"
+QTEST_GUILESS_MAIN(robot::TestDocumentDatabase)
+#include "test_document_database.moc"
