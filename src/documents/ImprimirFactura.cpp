@@ -59,7 +59,6 @@ public:
                                          u'\r' + QStringLiteral("Monto: ") + montoPago);
         if (printer.CodigoRetorno != 1)
             return StageFailure{stage, {}};
-        stage = 8;
         return std::nullopt;
     }
 

@@ -82,7 +82,6 @@ public:
         if (printer.CodigoRetorno != 1)
             return StageFailure{stage,
                                 refusal(EntryPoint::CierraCuponReducido, printer.CodigoRetorno)};
-        stage = 8;
         return std::nullopt;
     }
 
