@@ -5,6 +5,7 @@
 
 #include "db/DatabaseSettings.h"
 #include "db/DocumentDatabase.h"
+#include "db/DocumentSchema.h"
 #include "db/PendingSources.h"
 #include "db/Statements.h"
 #include "support/PostgresServer.h"

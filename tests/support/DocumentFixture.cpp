@@ -1,5 +1,7 @@
 #include "support/DocumentFixture.h"
 
+#include "db/DocumentSchema.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -90,6 +92,12 @@ void DocumentFixture::addCreditNoteLine(int nota, int linea, double cantidad, do
 void DocumentFixture::setConfiguration(const QString &values) {
     exec(QStringLiteral("DELETE FROM \"Configuración\""));
     exec(QStringLiteral("INSERT INTO \"Configuración\" VALUES (%1)").arg(values));
+}
+
+void DocumentFixture::writeStationFiles(int caja) {
+    QString error;
+    if (!robot::writeStationFiles(directory(), caja, &error))
+        qFatal("%s", qPrintable(error));
 }
 
 } // namespace robot

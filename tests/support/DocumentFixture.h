@@ -1,7 +1,6 @@
 #pragma once
 
 #include "db/DocumentDatabase.h"
-#include "db/DocumentSchema.h"
 
 #include <QString>
 #include <QTemporaryDir>
@@ -38,7 +37,8 @@ public:
                            const QString &overrides = {});
     void setConfiguration(const QString &values = QStringLiteral("'J123456789', -1, 0, 0"));
 
-    void writeStationFiles(int caja = 1) { robot::writeStationFiles(directory(), caja, nullptr); }
+    // ImpresorFiscal.inf for fiscal machine `caja` and the marker file, in directory().
+    void writeStationFiles(int caja = 1);
 
     QTemporaryDir dir;
 
