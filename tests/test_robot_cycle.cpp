@@ -252,9 +252,9 @@ private slots:
         h.runUntilIdle();
         h.printer->afterCall = nullptr;
         h.printer->changeReply = nullptr;
+        QVERIFY(control(h, 1).isNull());
         QVERIFY(h.messages.texts().last().contains(QStringLiteral("etapa 8.")));
         QVERIFY(h.messages.texts().last().contains(QStringLiteral("no se imprimirá de nuevo")));
-        QVERIFY(control(h, 1).isNull());
 
         // While the printer is silent nothing new is started.
         h.station->robot.Command3_Click();
