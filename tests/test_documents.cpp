@@ -170,8 +170,9 @@ private slots:
         QCOMPARE(zeroPad(12345, 4), QStringLiteral("12345"));
     }
 
-    // Every numeric field, with a value that is not a number a receipt can carry: the document
-    // stops at the stage the field belongs to, naming the field.
+    // Every numeric field, with a value that is not a number a receipt can carry or that the
+    // printer refuses: the document stops at the stage the field belongs to, naming the field
+    // and its value.
     void badNumbersStopBeforeThePrinter_data() {
         QTest::addColumn<bool>("isInvoice");
         QTest::addColumn<int>("line"); // -1: the header
@@ -209,6 +210,20 @@ private slots:
         QTest::newRow("nota Monto NULL") << false << -1 << "Monto" << QVariant() << 2.5;
         QTest::newRow("nota Cantidad NULL") << false << 0 << "Cantidad" << QVariant() << 3.0;
         QTest::newRow("nota Precio NULL") << false << 0 << "Precio" << QVariant() << 4.0;
+        // Values the printer would refuse with the document already open on it.
+        QTest::newRow("factura tasa 12") << true << -1 << "PorcentImpuesto" << QVariant(12) << 2.0;
+        QTest::newRow("factura tasa 1") << true << -1 << "PorcentImpuesto" << QVariant(1.0) << 2.0;
+        QTest::newRow("nota tasa negativa")
+            << false << -1 << "PorcentImpuesto" << QVariant(-0.12) << 2.5;
+        QTest::newRow("factura cantidad 0") << true << 0 << "Cantidad" << QVariant(0) << 4.0;
+        QTest::newRow("factura precio negativo") << true << 0 << "Precio" << QVariant(-1.5) << 4.0;
+        QTest::newRow("nota primera cantidad -1")
+            << false << 0 << "Cantidad" << QVariant(-1) << 3.0;
+        QTest::newRow("nota precio negativo") << false << 1 << "Precio" << QVariant(-5.0) << 4.0;
+        // -2: no line records, the amounts go as lump sums.
+        QTest::newRow("nota Monto negativo") << false << -2 << "Monto" << QVariant(-100.0) << 3.0;
+        QTest::newRow("nota MontoExcento negativo")
+            << false << -2 << "MontoExcento" << QVariant(-1.0) << 3.0;
     }
     void badNumbersStopBeforeThePrinter() {
         QFETCH(bool, isInvoice);
@@ -217,6 +232,8 @@ private slots:
         QFETCH(QVariant, value);
         QFETCH(double, stage);
         DocumentRows rows = isInvoice ? invoice() : creditNote();
+        if (line == -2)
+            rows.lines.clear();
         (line < 0 ? rows.header : rows.lines[line]).set(field, value);
         PreparedInvoice i;
         PreparedCreditNote n;
@@ -224,8 +241,28 @@ private slots:
             isInvoice ? prepareInvoice(rows, 1, &i) : prepareCreditNote(rows, 1, &n);
         QVERIFY(failure);
         QCOMPARE(failure->stage, stage);
-        QVERIFY2(failure->reason.contains(field) || failure->reason.contains(u"precio"),
+        QVERIFY2((failure->reason.contains(field) && failure->reason.contains(value.toString())) ||
+                     failure->reason.contains(u"precio"),
                  qPrintable(failure->reason));
+    }
+
+    // Control characters in any text the printer gets from the database become blanks before
+    // the trimming and the cuts: no line can be fed or forged on a fiscal document.
+    void controlCharactersBecomeBlanksBeforeTheCuts() {
+        const QString forged = QStringLiteral("\tAna\r\nTOTAL 0.00\x1b\x07\x00\x7f");
+        const QString blanked = QStringLiteral("Ana  TOTAL 0.00");
+        DocumentRows rows = invoice();
+        for (const char16_t *field : {u"NombreCliente", u"RIF", u"Dirección"})
+            rows.header.set(QString::fromUtf16(field), forged);
+        rows.lines[0].set(QStringLiteral("Nombre"), forged);
+        PreparedInvoice i;
+        QVERIFY(!prepareInvoice(rows, 1, &i));
+        for (const QString &text : {i.nombre, i.rif, i.direccion, i.lines[0].item.descripcion})
+            QCOMPARE(text, blanked);
+        // A control character counts as one position when the name is cut at 37.
+        rows.header.set(QStringLiteral("NombreCliente"), QString(36, u'x') + u'\n' + u'y');
+        QVERIFY(!prepareInvoice(rows, 1, &i));
+        QCOMPARE(i.nombre, QString(36, u'x') + u' ');
     }
 
     void goodDocumentsAndNullsThatMeanZero() {

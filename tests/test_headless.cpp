@@ -5,11 +5,40 @@
 #include "support/DocumentFixture.h"
 #include "support/StationProgram.h"
 
+#include "db/PrintJournal.h"
+
 #include <QFile>
+#include <QScopeGuard>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace robot;
+
+namespace {
+
+// Makes a file read-only for everyone, root included (the immutable flag), or writable again.
+bool setWritable(const QString &path, bool writable) {
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup |
+                                    (writable ? QFileDevice::WriteOwner : QFileDevice::ReadOwner));
+    if (::geteuid() != 0)
+        return true;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    int flags = 0;
+    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = writable ? flags & ~FS_IMMUTABLE_FL : flags | FS_IMMUTABLE_FL;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return done;
+}
+
+} // namespace
 
 class TestHeadless : public QObject {
     Q_OBJECT
@@ -51,31 +80,64 @@ private slots:
     // No operator to press "Iniciar": after the printer went offline or out of paper the
     // station carries on by itself once the cause is gone, and every document ends printed once
     // and marked. (A refused write-back, which does not stop the robot, is in test_robot_cycle.)
+    // A coupon left open by a refused line is cancelled by the station and printed again; a
+    // print journal locked or read-only at start-up is waited for.
     void recoversWithoutAnOperator_data() {
         QTest::addColumn<QString>("fault");
-        QTest::newRow("printer offline") << QStringLiteral("offline");
-        QTest::newRow("paper out") << QStringLiteral("paper-out");
-        QTest::newRow("write-back refused") << QStringLiteral("database");
+        QTest::addColumn<QString>("logged");
+        const QString resumes = QStringLiteral("El robot se reanudará solo");
+        QTest::newRow("printer offline") << QStringLiteral("offline") << resumes;
+        QTest::newRow("paper out") << QStringLiteral("paper-out") << resumes;
+        QTest::newRow("coupon left open")
+            << QStringLiteral("refuse Bematech_FI_VendeArticulo 2") << resumes;
+        QTest::newRow("write-back refused")
+            << QStringLiteral("database") << QStringLiteral("se reintentará sin detener el robot");
+        QTest::newRow("journal locked")
+            << QStringLiteral("locked") << QStringLiteral("el diario de impresión");
+        QTest::newRow("journal read-only")
+            << QStringLiteral("read-only") << QStringLiteral("el diario de impresión");
     }
     void recoversWithoutAnOperator() {
         QFETCH(QString, fault);
+        QFETCH(QString, logged);
         const StationProgram station;
         DocumentFixture docs(station.file(QStringLiteral("Base de Datos.dba")));
+        const QString journal = station.file(QStringLiteral("robot-fiscal-diario.db"));
         const bool database = fault == QStringLiteral("database");
-        if (database)
+        const bool locked = fault == QStringLiteral("locked");
+        const bool readOnly = fault == QStringLiteral("read-only");
+        if (locked || readOnly) {
+            QString error;
+            QVERIFY2(PrintJournal().open(journal, &error), qPrintable(error));
+        }
+        const auto writable = qScopeGuard([&] {
+            if (readOnly)
+                setWritable(journal, true);
+        });
+        QSqlDatabase lock;
+        if (database) {
             docs.exec(QStringLiteral("CREATE TRIGGER caida BEFORE UPDATE ON Ventas WHEN "
                                      "NEW.Control IS NOT NULL BEGIN SELECT RAISE(ABORT, 'base de "
                                      "datos ocupada'); END"));
-        else
+        } else if (locked) {
+            lock = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bloqueo"));
+            lock.setDatabaseName(journal);
+            QVERIFY(lock.open() && QSqlQuery(lock).exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        } else if (readOnly) {
+            if (!setWritable(journal, false))
+                QSKIP("The file system cannot make the journal read-only.");
+        } else {
             station.setFaults(fault);
+        }
         const auto process = station.start({QStringLiteral("--headless")});
         const QString log = station.file(QStringLiteral("robot-fiscal.log"));
-        QTRY_VERIFY2_WITH_TIMEOUT(
-            readAll(log).contains(database ? QStringLiteral("se reintentará sin detener el robot")
-                                           : QStringLiteral("El robot se reanudará solo")),
-            qPrintable(readAll(log)), 30000);
+        QTRY_VERIFY2_WITH_TIMEOUT(readAll(log).contains(logged), qPrintable(readAll(log)), 30000);
         if (database)
             docs.exec(QStringLiteral("DROP TRIGGER caida"));
+        else if (locked)
+            lock.close();
+        else if (readOnly)
+            QVERIFY(setWritable(journal, true));
         else
             station.setFaults({});
         QTRY_VERIFY2_WITH_TIMEOUT(
@@ -89,6 +151,10 @@ private slots:
         process->waitForFinished();
         QCOMPARE(station.paper().count(QStringLiteral(" CERRADO")), 2);
         QCOMPARE(station.paper().count(QStringLiteral(" CERRADA")), 2);
+        if (fault.startsWith(QStringLiteral("refuse")))
+            QVERIFY2(readAll(log).contains(QStringLiteral("la estación anuló el documento y la "
+                                                          "imprimirá de nuevo")),
+                     qPrintable(readAll(log)));
     }
 
     // The lock file's name made a link to the database, a file of someone else's, or files

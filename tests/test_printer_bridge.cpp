@@ -2,6 +2,7 @@
 // missing. The calls themselves go through the bridge in the *_bridge registrations of the
 // binding, invoice and credit-note tests.
 
+#include "core/StationLog.h"
 #include "printer/BridgePrinter.h"
 #include "printer/BridgeProtocol.h"
 #include "support/RecordingMessages.h"
@@ -13,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 
 using namespace robot;
 using fiscal::EntryPoint;
@@ -161,6 +163,22 @@ private slots:
         QCOMPARE(virtualCall(printer), short(1));
         QCOMPARE(log.filter(QStringLiteral("rechazada")).size(), 1);
         QCOMPARE(log.filter(QStringLiteral("responde de nuevo")).size(), 2);
+
+        // Ended while no call waits: a warning in the log, and the next call starts it again.
+        const QString pid = printerDir.filePath(QStringLiteral("puente.pid"));
+        QStringList warnings;
+        BridgePrinter idle({QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                            QStringLiteral("echo $$ > '%1'; exec \"$0\" \"$@\"").arg(pid), kBridge},
+                           virtualPrinterPath(), nullptr, [&](LogLevel level, const QString &line) {
+                               if (level == LogLevel::Aviso)
+                                   warnings << line;
+                           });
+        QCOMPARE(virtualCall(idle), short(1));
+        QCOMPARE(::kill(readAll(pid).trimmed().toInt(), SIGKILL), 0);
+        QTRY_COMPARE(warnings,
+                     QStringList{"El puente de la impresora fiscal terminó sin una llamada en "
+                                 "curso (falló); se iniciará de nuevo en la próxima llamada."});
+        QCOMPARE(virtualCall(idle), short(1));
         qunsetenv("VIRTUAL_PRINTER_DIR");
     }
 

@@ -53,8 +53,12 @@ int runHeadless(Station &station, bool exitWhenIdle) {
         station.log.write(QStringLiteral("Sin ventana: ") +
                           titleWithRif(designTitle(), prep.rifDecorado));
     };
+    // Nobody is there to cancel a coupon that an interruption left open.
+    station.robot.unattended = true;
     const Preparation &prep = station.prepare();
-    if (!prep.complete && !prep.waiting)
+    // A run that ends when idle does not wait for a print journal it cannot use; a station
+    // that runs until stopped waits for it like for the database.
+    if (!prep.complete && (!prep.waiting || (exitWhenIdle && !station.journalReady())))
         return robot::exitStatus(robot::ExitCode::Stopped);
 
     Robot &robot = station.robot;

@@ -42,9 +42,7 @@ Station::Station(const Settings &settings, OperatorMessages &messages, Clock &cl
     : settings(settings), messages(messages), clock(clock), log(log),
       sources(settings.RutaBaseDatos, settings.Caja), printer(std::move(printer)),
       robot(sources, clock, log) {
-    if (!journal.open(
-            QDir(settings.RutaAplicacion).filePath(QStringLiteral("robot-fiscal-diario.db")),
-            &journalError))
+    if (!journal.open(journalPath(), &journalError))
         log.error(journalError);
     printing = std::make_unique<PrintingProcedures>(
         PrintingContext{settings.RutaBaseDatos, settings.Caja, sources, *this->printer, messages,
@@ -67,13 +65,38 @@ const Preparation &Station::prepare() {
     firstActivationDone = true;
     robot.UltimoCodigo = 0;
     if (!journalReady()) {
-        preparation.missing = journalError;
-        robot.holdStopped(journalError);
-        messages.show(journalError, MessageIcon::Critical);
+        waitForJournal();
         return preparation;
     }
     readConfiguration();
     return preparation;
+}
+
+QString Station::journalPath() const {
+    return QDir(settings.RutaAplicacion).filePath(QStringLiteral("robot-fiscal-diario.db"));
+}
+
+void Station::waitForJournal() {
+    const int delayMs = std::min(60000, 1000 << std::min(journalFailures, 6));
+    if (journalFailures++ == 0) {
+        preparation.waiting = true;
+        preparation.missing =
+            journalError + QStringLiteral(" El robot no imprime mientras tanto y lo intentará "
+                                          "de nuevo solo.");
+        robot.holdStopped(preparation.missing, true);
+        messages.show(preparation.missing, MessageIcon::Critical);
+    }
+    QTimer::singleShot(delayMs, &robot, [this] {
+        if (!journal.open(journalPath(), &journalError)) {
+            waitForJournal();
+            return;
+        }
+        journalError.clear();
+        log.write(QStringLiteral("El diario de impresión se abrió tras %1 intentos.")
+                      .arg(journalFailures + 1));
+        robot.releaseHold();
+        readConfiguration();
+    });
 }
 
 void Station::readConfiguration() {

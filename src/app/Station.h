@@ -60,8 +60,13 @@ public:
 
 private:
     void readConfiguration();
+    // Printing waits for a journal it can write: opened again, further apart each time, until
+    // it opens (a lock let go, the file writable again, a lost journal put back).
+    void waitForJournal();
+    QString journalPath() const;
     std::unique_ptr<PrintingProcedures> printing;
     int configurationFailures = 0;
+    int journalFailures = 0;
     QString journalError;
     Preparation preparation;
     bool firstActivationDone = false;

@@ -113,11 +113,18 @@ void StationLog::handleMessage(QtMsgType type, const QMessageLogContext &context
 void StationLog::append(LogLevel level, const QString &event) {
     rotateIfNeeded();
     QFile out(file);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
+    // Unbuffered, so that what reached the file is known when the write returns.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text |
+                  QIODevice::Unbuffered))
         return; // a log that cannot be written must never stop the robot
-    out.write((QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + u' ' +
-               QLatin1String(wordOf(level)) + u' ' + oneLine(event) + u'\n')
-                  .toUtf8());
+    const qint64 before = out.size();
+    const QByteArray line =
+        (QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + u' ' +
+         QLatin1String(wordOf(level)) + u' ' + oneLine(event) + u'\n')
+            .toUtf8();
+    // A full disk may take part of a line: cut back, or the next line would be glued to it.
+    if (out.write(line) != line.size())
+        out.resize(before);
 }
 
 void StationLog::rotateIfNeeded() {

@@ -64,10 +64,15 @@ QString witnessPath(const QString &journal) {
 } // namespace
 
 PrintJournal::~PrintJournal() {
+    close();
+}
+
+void PrintJournal::close() {
     if (connectionName.isEmpty())
         return;
     QSqlDatabase::database(connectionName, false).close();
     QSqlDatabase::removeDatabase(connectionName);
+    connectionName.clear();
 }
 
 bool PrintJournal::fail(const QString &what, const QSqlQuery &query, QString *error) const {
@@ -91,25 +96,41 @@ bool PrintJournal::open(const QString &path, QString *error) {
                          .arg(QDir::toNativeSeparators(path));
         return false;
     }
+    close(); // opened again after a failure: the connection that failed goes
     connectionName = uniqueConnectionName(QStringLiteral("diario"));
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
-    db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    QSqlQuery query(db);
-    const bool ok =
-        db.open() && query.exec(QStringLiteral("PRAGMA synchronous = FULL")) &&
-        query.exec(QStringLiteral(
-            "CREATE TABLE IF NOT EXISTS Diario (Id INTEGER PRIMARY KEY, Tipo TEXT NOT NULL, "
-            "Código INTEGER NOT NULL, Caja INTEGER NOT NULL, CupónAntes INTEGER NOT NULL, "
-            "ReduccionesAntes INTEGER NOT NULL, Estado TEXT NOT NULL, Cupón TEXT, NúmeroZ "
-            "INTEGER, Inicio TEXT NOT NULL, Cambio TEXT NOT NULL)")) &&
-        query.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS DiarioPendiente ON Diario(Estado)"));
-    if (!ok) {
+    QString problem;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        QSqlQuery query(db);
+        const bool ok =
+            db.open() && query.exec(QStringLiteral("PRAGMA synchronous = FULL")) &&
+            query.exec(QStringLiteral(
+                "CREATE TABLE IF NOT EXISTS Diario (Id INTEGER PRIMARY KEY, Tipo TEXT NOT NULL, "
+                "Código INTEGER NOT NULL, Caja INTEGER NOT NULL, CupónAntes INTEGER NOT NULL, "
+                "ReduccionesAntes INTEGER NOT NULL, Estado TEXT NOT NULL, Cupón TEXT, NúmeroZ "
+                "INTEGER, Inicio TEXT NOT NULL, Cambio TEXT NOT NULL)")) &&
+            query.exec(
+                QStringLiteral("CREATE INDEX IF NOT EXISTS DiarioPendiente ON Diario(Estado)"));
+        // SQLite opens a file it may not write read-only without a word, and the first document
+        // would fail: one harmless write tells now (the version number written as it was).
+        const bool writable =
+            ok && query.exec(QStringLiteral("PRAGMA user_version")) && query.next() &&
+            query.exec(QStringLiteral("PRAGMA user_version = %1").arg(query.value(0).toLongLong()));
+        if (!writable)
+            problem = QStringLiteral("No se pudo %1 el diario de impresión %2: %3. Revise que "
+                                     "ningún otro programa lo tenga abierto y que el archivo y "
+                                     "su carpeta admitan escritura.")
+                          .arg(ok ? QStringLiteral("escribir en") : QStringLiteral("abrir"),
+                               QDir::toNativeSeparators(path),
+                               query.lastError().isValid() ? query.lastError().text()
+                                                           : db.lastError().text());
+    }
+    if (!problem.isEmpty()) {
+        close();
         if (error)
-            *error = QStringLiteral("No se pudo abrir el diario de impresión %1: %2")
-                         .arg(QDir::toNativeSeparators(path), query.lastError().isValid()
-                                                                  ? query.lastError().text()
-                                                                  : db.lastError().text());
+            *error = problem;
         return false;
     }
     QFile witness(witnessPath(path));

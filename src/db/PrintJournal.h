@@ -46,7 +46,8 @@ public:
     PrintJournal &operator=(const PrintJournal &) = delete;
     ~PrintJournal();
 
-    // Opens the journal at `path`, creating it on the station's first run. A journal that
+    // Opens the journal at `path`, creating it on the station's first run; fails as well when
+    // it cannot be written. May be called again after a failure. A journal that
     // existed once and is gone is not created again: without it a document half printed
     // before a crash could be printed twice, so a technician must confirm (startAfresh).
     bool open(const QString &path, QString *error);
@@ -85,6 +86,7 @@ public:
     }
 
 private:
+    void close();
     bool fail(const QString &what, const QSqlQuery &query, QString *error) const;
     QString connectionName;
     QString file;

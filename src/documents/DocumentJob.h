@@ -11,8 +11,13 @@ struct DocumentRows;
 
 // Why a document stopped: the stage reached and, when known, the reason in the operator's words.
 struct StageFailure {
+    StageFailure(double stage = 0, QString reason = {}, std::optional<short> refusedCode = {})
+        : stage(stage), reason(std::move(reason)), refusedCode(refusedCode) {}
     double stage = 0;
     QString reason;
+    // The return code of the call the printer refused, if that was the failure: the log then
+    // gives the printer's own status words.
+    std::optional<short> refusedCode;
 };
 
 // What one kind of document does of its own; the sequence around it (choosing the document,

@@ -19,7 +19,16 @@ public:
     QString text(const QString &field) {
         if (!failure && (!row.has(field) || row.isNull(field)))
             failure = StageFailure{stage, field};
-        return failure ? QString() : row.text(field);
+        return failure ? QString() : blankControls(row.text(field));
+    }
+    // A value the printer would refuse with the document already open on it: stopped here,
+    // naming the field, its value and the rule it breaks.
+    void require(bool acceptable, const QString &field, const QString &rule) {
+        if (!failure && !acceptable)
+            failure = StageFailure{stage, QStringLiteral("El campo %1 tiene un valor que la "
+                                                         "impresora no acepta («%2»): %3. "
+                                                         "Corríjalo en la administración.")
+                                              .arg(field, row.text(field), rule)};
     }
     // A number; a NULL gives `ifNull` when one is allowed.
     double number(const QString &field, std::optional<double> ifNull = std::nullopt) {
@@ -75,6 +84,11 @@ QString rateCode(double rate) {
     return zeroPad(Cifras(percent, 2, 2).toLongLong(), 4);
 }
 
+const QString kRateRule = QStringLiteral("la tasa de impuesto va como fracción, de 0 a menos de 1 "
+                                         "(0.12 para el 12 %)");
+const QString kQuantityRule = QStringLiteral("la cantidad debe ser mayor que 0");
+const QString kPriceRule = QStringLiteral("el precio no puede ser negativo");
+
 QString quantityField(qint16 mode) {
     return mode == 1 ? QStringLiteral("Cantidad") : QStringLiteral("CantDec");
 }
@@ -101,6 +115,7 @@ std::optional<StageFailure> prepareInvoice(const DocumentRows &rows, qint16 quan
     invoice->nombre = h.text(QStringLiteral("NombreCliente")).trimmed().left(37);
     invoice->rif = h.text(QStringLiteral("RIF")).trimmed();
     const double rate = h.number(QStringLiteral("PorcentImpuesto"));
+    h.require(rate >= 0 && rate < 1, QStringLiteral("PorcentImpuesto"), kRateRule);
     invoice->discount = h.number(QStringLiteral("Descuento01")) +
                         h.number(QStringLiteral("Descuento02")) +
                         h.number(QStringLiteral("Descuento03"));
@@ -108,8 +123,9 @@ std::optional<StageFailure> prepareInvoice(const DocumentRows &rows, qint16 quan
     if (failure)
         return failure;
     const QString direccion = QStringLiteral("Dirección");
-    invoice->direccion =
-        header.isNull(direccion) ? QStringLiteral("-") : header.text(direccion).trimmed().left(37);
+    invoice->direccion = header.isNull(direccion)
+                             ? QStringLiteral("-")
+                             : blankControls(header.text(direccion)).trimmed().left(37);
     const bool plantilla = header.yesNo(QStringLiteral("PlantillaAuxiliar")).value_or(false);
     invoice->formaPago =
         medioPago == 0.0 ? QStringLiteral("Efectivo") : QStringLiteral("Electronico");
@@ -120,7 +136,9 @@ std::optional<StageFailure> prepareInvoice(const DocumentRows &rows, qint16 quan
         FieldReader line(record, 4, failure);
         const bool useSpec = plantilla && !record.isNull(QStringLiteral("Especificación"));
         const double amount = line.number(quantity);
+        line.require(amount > 0, quantity, kQuantityRule);
         const double price = line.number(QStringLiteral("Precio"));
+        line.require(price >= 0, QStringLiteral("Precio"), kPriceRule);
         const QString description =
             line.text(useSpec ? QStringLiteral("Especificación") : QStringLiteral("Nombre"))
                 .left(29)
@@ -159,6 +177,7 @@ std::optional<StageFailure> prepareCreditNote(const DocumentRows &rows, qint16 q
     note->factura = h.text(QStringLiteral("Factura"));
     h.setStage(2.5);
     const double rate = h.number(QStringLiteral("PorcentImpuesto"));
+    h.require(rate >= 0 && rate < 1, QStringLiteral("PorcentImpuesto"), kRateRule);
     const double monto = h.number(QStringLiteral("Monto"));
     const double montoExcento = h.number(QStringLiteral("MontoExcento"));
     note->discount = h.number(QStringLiteral("DescuentoFactura"), 0.0);
@@ -171,9 +190,12 @@ std::optional<StageFailure> prepareCreditNote(const DocumentRows &rows, qint16 q
         // The first line's quantity is read at stage 3, everything else at stage 4.
         FieldReader line(record, note->lines.isEmpty() ? 3 : 4, failure);
         const double amount = line.number(quantity);
+        line.require(amount > 0, quantity, kQuantityRule);
         line.setStage(4);
         QString description = line.text(QStringLiteral("Nombre")).left(29).trimmed();
-        const QList<double> pieces = line.pieces(line.number(QStringLiteral("Precio")));
+        const double price = line.number(QStringLiteral("Precio"));
+        line.require(price >= 0, QStringLiteral("Precio"), kPriceRule);
+        const QList<double> pieces = line.pieces(price);
         if (failure)
             return failure;
         const bool exempt = record.yesNo(QStringLiteral("ExcentoImpuesto")).value_or(false);
@@ -187,6 +209,10 @@ std::optional<StageFailure> prepareCreditNote(const DocumentRows &rows, qint16 q
 
     // No printable line record: the credited amounts go as lump sums, read at stage 3.
     FieldReader lump(header, 3, failure);
+    // A negative sum would print a credit note for nothing, or one the printer refuses.
+    const QString negativeRule = QStringLiteral("una nota de crédito no lleva montos negativos");
+    lump.require(monto >= 0, QStringLiteral("Monto"), negativeRule);
+    lump.require(montoExcento >= 0, QStringLiteral("MontoExcento"), negativeRule);
     const QString lumpSum = QStringLiteral("Descuento a factura");
     const QString articulo = QStringLiteral("0000");
     const QString one = QStringLiteral("1");

@@ -31,34 +31,34 @@ public:
         AnalizaRetorno(printer, ctx.messages, {}, {}, printer.CodigoRetorno,
                        QStringLiteral("Emisión de Comprobante Fiscal"));
         if (printer.CodigoRetorno != 1)
-            return StageFailure{stage, {}};
+            return StageFailure{stage, {}, printer.CodigoRetorno};
 
         stage = 3;
         for (const PreparedLine &line : invoice.lines) {
             stage = 4;
             if (sendItemLine(printer, line.item, line.pieces,
                              QStringLiteral("Continua item anterior")) != 1)
-                return StageFailure{stage, {}};
+                return StageFailure{stage, {}, printer.CodigoRetorno};
         }
 
         stage = 5;
         printer.CodigoRetorno = printer.IniciaCierreCupon(QStringLiteral("D"), QStringLiteral("$"),
                                                           formatAmount(invoice.discount));
         if (printer.CodigoRetorno != 1)
-            return StageFailure{stage, {}};
+            return StageFailure{stage, {}, printer.CodigoRetorno};
         const QString montoPago = formatAmount(invoice.total - invoice.discount);
 
         // A payment or closing text the printer refused leaves the coupon incomplete.
         stage = 6;
         printer.CodigoRetorno = printer.EfectuaFormaPago(invoice.formaPago, montoPago);
         if (printer.CodigoRetorno != 1)
-            return StageFailure{stage, {}};
+            return StageFailure{stage, {}, printer.CodigoRetorno};
         stage = 7;
         printer.CodigoRetorno =
             printer.FinalizarCierreCupon(QStringLiteral("Forma de pago:") + invoice.formaPago +
                                          u'\r' + QStringLiteral("Monto: ") + montoPago);
         if (printer.CodigoRetorno != 1)
-            return StageFailure{stage, {}};
+            return StageFailure{stage, {}, printer.CodigoRetorno};
         return std::nullopt;
     }
 

@@ -55,7 +55,7 @@ public:
                                                  note.factura};
         const short opened = printer.AbreNotaDeCredito(opening);
         if (opened != 1)
-            return StageFailure{stage, refusal(EntryPoint::AbreNotaDeCredito, opened)};
+            return StageFailure{stage, refusal(EntryPoint::AbreNotaDeCredito, opened), opened};
 
         stage = 3;
         for (const PreparedLine &line : note.lines) {
@@ -69,7 +69,7 @@ public:
             const short sent = sendItemLine(printer, line.item, line.pieces,
                                             QStringLiteral("Continua Item Anterior"), analyse);
             if (sent != 1)
-                return StageFailure{stage, refusal(EntryPoint::VendeArticulo, sent)};
+                return StageFailure{stage, refusal(EntryPoint::VendeArticulo, sent), sent};
         }
 
         printer.CodigoRetorno = printer.IniciaCierreCupon(QStringLiteral("D"), QStringLiteral("$"),
@@ -81,7 +81,8 @@ public:
                        QStringLiteral("Emisión de Cupón Fiscal"));
         if (printer.CodigoRetorno != 1)
             return StageFailure{stage,
-                                refusal(EntryPoint::CierraCuponReducido, printer.CodigoRetorno)};
+                                refusal(EntryPoint::CierraCuponReducido, printer.CodigoRetorno),
+                                printer.CodigoRetorno};
         return std::nullopt;
     }
 

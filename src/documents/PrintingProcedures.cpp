@@ -7,6 +7,7 @@
 #include "documents/RobotControl.h"
 #include "documents/TextFormat.h"
 #include "journal/PrinterCounters.h"
+#include "printer/AnalizaRetorno.h"
 #include "printer/FiscalPrinter.h"
 
 #include <algorithm>
@@ -82,8 +83,11 @@ void PrintingProcedures::reportStageFailure(const QString &document, const Stage
     ctx.messages.show(stageMessage(shownStage, failure.reason));
     ctx.robot.noteStoppedAfterFailure(
         QStringLiteral("%1, etapa %2").arg(document.toLower(), shownStage));
-    ctx.log.error(
-        QStringLiteral("%1 no impresa: etapa %2. %3").arg(document, shownStage, failure.reason));
+    QString logged = failure.reason;
+    if (failure.refusedCode)
+        logged += (logged.isEmpty() ? QString() : QStringLiteral(" ")) +
+                  printerAnswer(ctx.printer, *failure.refusedCode);
+    ctx.log.error(QStringLiteral("%1 no impresa: etapa %2. %3").arg(document, shownStage, logged));
 }
 
 bool PrintingProcedures::run(DocumentJob &job) {
@@ -160,7 +164,8 @@ std::optional<StageFailure> PrintingProcedures::finish(DocumentJob &job, qint64 
         ctx.printer.CodigoRetorno = ctx.printer.NumeroCupon(cupon);
         if (reduccionesRead == 1)
             failedRead = ctx.printer.CodigoRetorno;
-        if (failedRead == 1 && !documentCounter(cupon)) {
+        // No printed coupon has number 0: such a reply is as wrong as one that is not digits.
+        if (failedRead == 1 && documentCounter(cupon).value_or(0) == 0) {
             ctx.log.warning(QStringLiteral("La impresora devolvió un número de cupón no válido "
                                            "(«%1»): no se escribe en la base de datos.")
                                 .arg(cupon));

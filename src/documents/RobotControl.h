@@ -22,6 +22,9 @@ public:
     qint64 UltimoCodigo = 0;
     // 1: whole quantities (Cantidad); 2 or 3: decimal quantities (CantDec); 0: neither.
     qint16 ModoCantidad = 0;
+    // No operator at the station (no window): a coupon of the station's own document left
+    // open by an interruption is cancelled by the station, and the document printed again.
+    bool unattended = false;
 };
 
 } // namespace robot

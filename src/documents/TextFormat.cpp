@@ -62,6 +62,13 @@ QString LimpioCadena(QString &Cadenita) {
     return Cadenita;
 }
 
+QString blankControls(QString text) {
+    for (QChar &c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = u' ';
+    return text;
+}
+
 QString Cifras(double &Monto, qint32 Largo, qint32 Decimales) {
     if (Monto < 0)
         Monto = Monto * -1;

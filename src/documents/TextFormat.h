@@ -12,6 +12,11 @@ namespace robot {
 // cleaned text. Any other character is left as it is.
 QString LimpioCadena(QString &Cadenita);
 
+// A text from the database made safe for the printer: every control character (C0 and DEL)
+// becomes a blank, one for one, so none can feed a line or forge one on a fiscal document and
+// the cuts made afterwards fall where they would.
+QString blankControls(QString text);
+
 // The amount as digits without separators: integer digits followed by `Decimales` (2 or 3)
 // decimal digits, after rounding to those decimals; zero-padded in front up to `Largo`, never
 // cut. A negative amount is made positive in the caller's variable. Any other `Decimales`

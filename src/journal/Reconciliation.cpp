@@ -43,6 +43,41 @@ bool Reconciler::writeBack(const PrintJournal::Entry &entry) {
     return false;
 }
 
+bool Reconciler::cancelInterrupted(const QString &document) {
+    QString error;
+    // Recorded before the printer is asked, as the operator's cancellation is.
+    const std::optional<QList<PrintJournal::Entry>> cancelled = journal.cancelOpen(&error);
+    if (!cancelled) {
+        ctx.log.error(error);
+        return false;
+    }
+    short code = 0;
+    PrinterCounters after;
+    try {
+        code = ctx.printer.AnulaCupon();
+        after = readCounters(ctx.printer);
+    } catch (const PrinterUnavailable &e) {
+        ctx.log.error(e.text);
+    }
+    if (code != 1 || !after.answered || after.documentOpen) {
+        journal.restore(*cancelled, nullptr);
+        ctx.log.error(QStringLiteral("La estación no pudo anular el documento que la %1 dejó "
+                                     "abierto en la impresora (código %2).")
+                          .arg(document)
+                          .arg(code));
+        return false;
+    }
+    for (const PrintJournal::Entry &entry : *cancelled)
+        cancelledHere.insert(entry.id);
+    const QString text = QStringLiteral("La %1 quedó abierta en la impresora por una "
+                                        "interrupción: la estación anuló el documento y la "
+                                        "imprimirá de nuevo.")
+                             .arg(document);
+    ctx.log.warning(text);
+    ctx.messages.show(text, MessageIcon::Information);
+    return true;
+}
+
 void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrint,
                                  QStringList &notices) {
     const QString document = PrintJournal::describe(entry);
@@ -65,11 +100,23 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
     // as documents: only an unchanged reduction count lets the counter speak for the document.
     const bool reductionSince = counters.reductions != entry.reductionsBefore;
     if (counters.documentOpen) {
+        // Its own document: nothing moved the counters since it was begun, but for the number
+        // a printer that numbers at the opening gave it.
+        const bool own = !reductionSince && (moved == 0 || moved == 1);
+        if (own && ctx.robot.unattended && !cancelTried.contains(entry.id)) {
+            cancelTried.insert(entry.id);
+            if (cancelInterrupted(document))
+                return;
+        }
         mayPrint = false;
         const QString text =
-            QStringLiteral("Hay un documento abierto en la impresora (%1). Anúlelo con «Anula "
-                           "Cupon» o termínelo; mientras tanto el robot no imprime.")
-                .arg(document);
+            own ? QStringLiteral("La %1 quedó abierta en la impresora: su impresión se "
+                                 "interrumpió. «Anula Cupon» anula el documento abierto y el "
+                                 "robot la imprimirá de nuevo; mientras tanto no imprime.")
+                      .arg(document)
+                : QStringLiteral("Hay un documento abierto en la impresora (%1). Anúlelo con "
+                                 "«Anula Cupon» o termínelo; mientras tanto el robot no imprime.")
+                      .arg(document);
         // Remembered, because once closed the counter can no longer tell a cancellation from
         // a completed document on a printer that numbered it when it opened.
         const PrintJournal::State seen =
@@ -151,7 +198,10 @@ bool Reconciler::reconcile(QList<PrintJournal::Entry> *held) {
     }
     bool mayPrint = true;
     QStringList notices;
+    cancelledHere.clear();
     for (const PrintJournal::Entry &entry : *entries) {
+        if (cancelledHere.contains(entry.id))
+            continue; // cancelled with the open document: printed again like it
         const QString document = PrintJournal::describe(entry);
         switch (entry.state) {
         case PrintJournal::State::Printed:

@@ -4,6 +4,7 @@
 #include "documents/PrintingContext.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 namespace robot {
@@ -30,6 +31,9 @@ public:
 private:
     void settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrint, QStringList &notices);
     void markDone(const PrintJournal::Entry &entry, const QString &event);
+    // Unattended: cancels the document `document` left open on the printer, through the
+    // journal as the operator's "Anula Cupon" does; false when it stays open.
+    bool cancelInterrupted(const QString &document);
 
     struct Retry {
         int failures = 0;
@@ -41,6 +45,8 @@ private:
     PrintJournal &journal;
     QHash<qint64, Retry> writeBackRetries; // by journal entry
     QString journalProblem;                // said once while the journal cannot be read
+    QSet<qint64> cancelTried;              // entries the station tried to cancel, once each
+    QSet<qint64> cancelledHere;            // entries cancelled in this reconciliation
 };
 
 } // namespace robot

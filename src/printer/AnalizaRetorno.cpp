@@ -84,6 +84,31 @@ bool AnalizaRetorno(FiscalPrinter &printer, OperatorMessages &messages, const QS
     return false;
 }
 
+QString printerAnswer(FiscalPrinter &printer, short Retorno) {
+    const QString code = QStringLiteral("La impresora respondió con el código %1").arg(Retorno);
+    if (Retorno == 0)
+        return code + QStringLiteral(" (sin comunicación).");
+    short ack = 0;
+    short st1 = 0;
+    short st2 = 0;
+    try {
+        if (printer.RetornoImpresora(ack, st1, st2) == 0)
+            return code + QStringLiteral("; no devolvió su estado.");
+    } catch (const PrinterUnavailable &e) {
+        return code + QStringLiteral("; ") + e.text;
+    }
+    QString words = statusLines(st1, kSt1Texts) + statusLines(st2, kSt2Texts);
+    if (ack == 21)
+        words.prepend(QStringLiteral("Comando no ejecutado\r"));
+    words.chop(1);
+    words.replace(u'\r', QStringLiteral(", "));
+    return code + QStringLiteral("; Status de la Impresora: %1,%2,%3 (%4).")
+                      .arg(ack)
+                      .arg(st1)
+                      .arg(st2)
+                      .arg(words.isEmpty() ? QStringLiteral("sin errores") : words);
+}
+
 bool printerStatusClean(FiscalPrinter &printer) {
     short ack = 0;
     short st1 = 0;

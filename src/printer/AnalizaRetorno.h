@@ -13,6 +13,10 @@ namespace robot {
 bool AnalizaRetorno(FiscalPrinter &printer, OperatorMessages &messages, const QString &Mensaje,
                     const QString &MensajeAdicional, short Retorno, const QString &Titulo);
 
+// The printer's own answer to a refused call, for the log: the return code and, unless the
+// printer could not be reached, its status words. Never throws.
+QString printerAnswer(FiscalPrinter &printer, short Retorno);
+
 // Reads the printer's status silently: true when AnalizaRetorno would find nothing to report
 // (no ACK 21, no status bit set).
 bool printerStatusClean(FiscalPrinter &printer);

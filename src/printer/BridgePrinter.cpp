@@ -21,11 +21,26 @@ BridgePrinter::BridgePrinter(const QStringList &command, const QString &libraryP
     // What the library or the bridge says on standard error belongs in the station's output.
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     platform::prepareBridgeProcess(process);
+    // A bridge that ends between calls (its library crashed on its own, someone ended it) is
+    // started again at the next call; without this line the log would show only the new start.
+    QObject::connect(&process, &QProcess::finished, &process,
+                     [this](int code, QProcess::ExitStatus status) {
+                         if (busy || stopping || !this->log)
+                             return;
+                         this->log(LogLevel::Aviso,
+                                   QStringLiteral("El puente de la impresora fiscal terminó sin "
+                                                  "una llamada en curso (%1); se iniciará de "
+                                                  "nuevo en la próxima llamada.")
+                                       .arg(status == QProcess::CrashExit
+                                                ? QStringLiteral("falló")
+                                                : QStringLiteral("código %1").arg(code)));
+                     });
 }
 
 BridgePrinter::~BridgePrinter() {
     if (process.state() == QProcess::NotRunning)
         return;
+    stopping = true;
     process.closeWriteChannel(); // the bridge ends when its input closes
     if (!process.waitForFinished(2000))
         stop();
@@ -60,8 +75,10 @@ void BridgePrinter::start() {
 }
 
 void BridgePrinter::stop() {
+    stopping = true;
     process.kill();
     process.waitForFinished();
+    stopping = false;
     received.clear();
 }
 

@@ -48,6 +48,7 @@ private:
     QByteArray received;
     QString episode;
     bool busy = false;
+    bool stopping = false; // the station itself ends the bridge
 };
 
 } // namespace robot

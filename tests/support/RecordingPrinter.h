@@ -18,6 +18,8 @@ public:
     QStringList calls;
     // Runs after every call with its recorded text: lets a test change the printer mid-document.
     std::function<void(const QString &)> afterCall;
+    // Runs after every call, before afterCall: lets a test change what the printer answered.
+    std::function<void(const QString &, robot::fiscal::RawCall &)> changeReply;
     QStringList callsTo(const QString &name) const;
     // The arguments of every item line sent, joined by '|'.
     QStringList itemArguments() const;
