@@ -56,6 +56,11 @@ int runHeadless(Station &station, bool exitWhenIdle) {
     const Preparation &prep = station.prepare();
     if (!prep.complete && !prep.waiting)
         return robot::exitStatus(robot::ExitCode::Stopped);
+    // A run that must end cannot wait for a database that does not answer yet.
+    if (exitWhenIdle && prep.waiting) {
+        station.messages.show(prep.missing, MessageIcon::Critical);
+        return robot::exitStatus(robot::ExitCode::Stopped);
+    }
 
     Robot &robot = station.robot;
     QObject::connect(&robot, &Robot::databaseProblem, [&station](const QString &error) {

@@ -7,6 +7,7 @@
 #include "documents/RobotControl.h"
 #include "documents/TextFormat.h"
 #include "journal/PrinterCounters.h"
+#include "printer/AnalizaRetorno.h"
 #include "printer/FiscalPrinter.h"
 
 #include <algorithm>
@@ -80,10 +81,14 @@ void PrintingProcedures::reportStageFailure(const QString &document, const Stage
     // The stage in the workstation's number format: 2.4 reads "2,4" where the comma is usual.
     const QString shownStage = formatPlainNumber(failure.stage);
     ctx.messages.show(stageMessage(shownStage, failure.reason));
+    // The box keeps its words; the status line and the log say the cause as well.
+    const QString cause =
+        failure.reason.isEmpty() ? printerStatusWords(ctx.printer) : failure.reason;
+    const QString because = cause.isEmpty() ? QString() : QStringLiteral(": ") + cause;
     ctx.robot.noteStoppedAfterFailure(
-        QStringLiteral("%1, etapa %2").arg(document.toLower(), shownStage));
-    ctx.log.error(
-        QStringLiteral("%1 no impresa: etapa %2. %3").arg(document, shownStage, failure.reason));
+        QStringLiteral("%1, etapa %2%3").arg(document.toLower(), shownStage, because));
+    ctx.log.error(QStringLiteral("%1 no impresa: etapa %2%3")
+                      .arg(document, shownStage, cause.isEmpty() ? QStringLiteral(".") : because));
 }
 
 bool PrintingProcedures::run(DocumentJob &job) {

@@ -13,6 +13,11 @@ namespace robot {
 bool AnalizaRetorno(FiscalPrinter &printer, OperatorMessages &messages, const QString &Mensaje,
                     const QString &MensajeAdicional, short Retorno, const QString &Titulo);
 
+// The printer's own words for why the last call (CodigoRetorno) failed, on one line for the log
+// and the status line: "Fin de Papel, Cupón fiscal abierto."; empty when its status shows
+// nothing or cannot be read.
+QString printerStatusWords(FiscalPrinter &printer);
+
 // Reads the printer's status silently: true when AnalizaRetorno would find nothing to report
 // (no ACK 21, no status bit set).
 bool printerStatusClean(FiscalPrinter &printer);
