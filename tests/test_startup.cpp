@@ -142,6 +142,11 @@ private slots:
         row("window on a missing platform", {}, "", 2, "", "QT_QPA_PLATFORM=no-such-platform", "");
         row("help", {"--help"}, "", 0, "--allow-reprint DOCUMENTO", "", "");
         row("version", {"--version"}, "", 0, "robot-fiscal 1.0", "", "");
+        // A run that must end does not wait for a server that does not answer; its error in
+        // Spanish, the original in the log.
+        row("unreachable server", StationProgram::untilIdle(), "unreachable-server", 3, "",
+            "El servidor de la base de datos no acepta conexiones",
+            "INFO  Texto original del error: ");
         row("journal", {"--headless"}, "journal-no-marker", 2, "",
             "<3>Inicio rechazado: El servidor parece estar en mantenimiento",
             " ERROR Inicio rechazado: El servidor parece estar en mantenimiento");
@@ -159,6 +164,12 @@ private slots:
             for (const char *variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
                 station.environment.remove(QLatin1String(variable));
 
+        if (setup == QStringLiteral("unreachable-server")) {
+            QFile ini(station.file(QStringLiteral("robot-fiscal.ini")));
+            QVERIFY(ini.open(QIODevice::WriteOnly));
+            ini.write("[BaseDeDatos]\nMotor=postgresql\nServidor=127.0.0.1\nPuerto=1\n"
+                      "Base=tienda\nUsuario=robot\n");
+        }
         if (setup == QStringLiteral("journal-no-marker")) {
             QVERIFY(
                 QFile::remove(station.file(QStringLiteral("ActualizadorAlmacoraTerminal.inf"))));

@@ -58,7 +58,10 @@ int runHeadless(Station &station, bool exitWhenIdle) {
         return robot::exitStatus(robot::ExitCode::Stopped);
     // A run that must end cannot wait for a database that does not answer yet.
     if (exitWhenIdle && prep.waiting) {
-        station.messages.show(prep.missing, MessageIcon::Critical);
+        QString told = prep.missing;
+        told.remove(QStringLiteral(" Se intentará de nuevo."));
+        station.messages.show(told + QStringLiteral(" La estación termina sin imprimir."),
+                              MessageIcon::Critical);
         return robot::exitStatus(robot::ExitCode::Stopped);
     }
 
