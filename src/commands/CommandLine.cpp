@@ -35,8 +35,8 @@ const Option kOptions[] = {
      "Funciona sin ventana: los mensajes para el operador van a la salida de errores.", nullptr},
     {"exit-when-idle", nullptr, Action::Station, &CommandLine::exitWhenIdle,
      "Con --headless: termina cuando no queda nada pendiente.",
-     "Salida: 0 cuando no queda nada pendiente; 3 si una falla detuvo el robot o lo pendiente "
-     "espera al operador; 2 si no se empezó."},
+     "Salida: 0 cuando no queda nada pendiente; 3 si una falla detuvo el robot, lo pendiente "
+     "espera al operador o la base de datos no contestó al empezar; 2 si no se empezó."},
     {"report-x", nullptr, Action::ReportX, nullptr, "Imprime la lectura X y termina.",
      kPrinterStatuses},
     {"report-z", nullptr, Action::ReportZ, nullptr,
@@ -160,7 +160,8 @@ QString commandLineHelp() {
                    wrappedText(QStringLiteral("Robot de impresión de facturas fiscales (Bematech). "
                                               "Sin acción, la estación abre su ventana (en el área "
                                               "de notificación) o, con --headless, funciona sin "
-                                              "ella."),
+                                              "ella. Salida: 0 al cerrarla o detenerla; 2 si no se "
+                                              "empezó."),
                                0);
     const auto section = [&text](const char *title, bool actions) {
         text += u'\n' + QString::fromUtf8(title) + u'\n';
@@ -182,8 +183,8 @@ QString commandLineHelp() {
         {0, "hecho; sin ventana con --exit-when-idle: no queda nada pendiente."},
         {2, "no se empezó: argumentos que no se entienden, ventana sin pantalla, o inicio "
             "rechazado (configuración, archivo de marca, otra estación con la misma caja)."},
-        {3, "sin ventana con --exit-when-idle: una falla detuvo el robot o lo pendiente espera "
-            "al operador."},
+        {3, "sin ventana con --exit-when-idle: una falla detuvo el robot, lo pendiente espera "
+            "al operador o la base de datos no contestó al empezar."},
         {4, "la acción no se realizó: la impresora no la hizo o no contestó, o el diario de "
             "impresión no pudo hacer lo pedido."},
         {5, "no se sabe si la reducción Z se hizo: la impresora no contestó y su contador no se "
