@@ -5,6 +5,7 @@
 #include "core/SystemErrors.h"
 #include "db/DocumentDatabase.h"
 #include "db/PendingSources.h"
+#include "db/PrintJournal.h"
 #include "db/ServerAddress.h"
 #include "db/Statements.h"
 
@@ -73,6 +74,27 @@ QString writeRefusal(DocumentConnection &connection) {
     }
     database.rollback();
     return refusal;
+}
+
+// What to do about a journal that cannot be read, by what SQLite said of it.
+QString journalRemedy(const QString &error, const QString &path, const QString &directory) {
+    const QString text = error.toLower();
+    if (text.contains(QStringLiteral("locked")) || text.contains(QStringLiteral("busy")))
+        return QStringLiteral("Cierre el programa que lo tenga abierto (una copia de seguridad, "
+                              "un antivirus); mientras no se lea, la estación no imprime.");
+    if (text.contains(QStringLiteral("not a database")) ||
+        text.contains(QStringLiteral("malformed")) || text.contains(QStringLiteral("corrupt")))
+        return QStringLiteral("El diario está dañado: guarde una copia de %1, revise en el papel "
+                              "el último documento de cada tipo y confirme un diario nuevo con "
+                              "robot-fiscal --dir \"%2\" --new-journal.")
+            .arg(shown(path), shown(directory));
+    if (text.contains(QStringLiteral("permission")) || text.contains(QStringLiteral("unable")) ||
+        text.contains(QStringLiteral("readonly")) || text.contains(QStringLiteral("read-only")))
+        return QStringLiteral("Compruebe que el usuario de la estación pueda leer y escribir %1 "
+                              "y su carpeta.")
+            .arg(shown(path));
+    return QStringLiteral("Mientras no se lea, la estación no imprime: llame al técnico con "
+                          "este informe.");
 }
 
 } // namespace
@@ -219,6 +241,87 @@ CheckLine companyLine(PendingSources &sources) {
         Outcome::Ok,
         QStringLiteral("RIF %1, modo de cantidad %2.").arg(prep.rifDecorado).arg(prep.ModoCantidad),
         {}};
+}
+
+CheckLine journalLine(const QString &directory) {
+    const QString path = QDir(directory).filePath(QStringLiteral("robot-fiscal-diario.db"));
+    if (!QFileInfo::exists(path)) {
+        if (PrintJournal::everCreated(path))
+            return failed(kJournal,
+                          QStringLiteral("El diario %1 desapareció: sin él, un documento "
+                                         "interrumpido podría imprimirse dos veces, y la estación "
+                                         "no imprimirá.")
+                              .arg(shown(path)),
+                          QStringLiteral("Revise en el papel que ningún documento quedara a "
+                                         "medias y confirme un diario nuevo con robot-fiscal "
+                                         "--dir \"%1\" --new-journal.")
+                              .arg(shown(directory)));
+        return {kJournal, Outcome::Warning,
+                QStringLiteral("%1 todavía no existe: la estación lo creará al iniciar.")
+                    .arg(shown(path)),
+                QStringLiteral("Si esta estación ya imprimió antes (traída de otro equipo sin "
+                               "su diario), revise en el papel el último documento antes de "
+                               "la primera venta.")};
+    }
+    PrintJournal journal;
+    QString error;
+    const std::optional<QList<PrintJournal::Entry>> entries =
+        journal.openReadOnly(path, &error) ? journal.unfinished(&error) : std::nullopt;
+    if (!entries)
+        return failed(kJournal, error, journalRemedy(error, path, directory));
+    if (entries->isEmpty())
+        return {kJournal,
+                Outcome::Ok,
+                QStringLiteral("%1 no retiene ningún documento.").arg(shown(path)),
+                {}};
+
+    CheckLine line{kJournal, Outcome::Warning, {}, {}};
+    QStringList held, remedies;
+    for (const PrintJournal::Entry &entry : *entries) {
+        const QString document = PrintJournal::describe(entry);
+        switch (entry.state) {
+        case PrintJournal::State::Unknown:
+            line.outcome = Outcome::Failed;
+            held << QStringLiteral("%1, retenida: no se sabe si se imprimió").arg(document);
+            remedies << QStringLiteral("revise el papel: si la %1 salió, márquela en la "
+                                       "administración; si no, robot-fiscal --dir \"%2\" "
+                                       "--allow-reprint %3:%4")
+                            .arg(document, shown(directory),
+                                 entry.kind == DocumentKind::Factura ? QStringLiteral("factura")
+                                                                     : QStringLiteral("nota"))
+                            .arg(entry.codigo);
+            break;
+        case PrintJournal::State::Open:
+        case PrintJournal::State::OpenNumbered:
+            line.outcome = Outcome::Failed;
+            held << QStringLiteral("%1, abierta en la impresora").arg(document);
+            remedies << QStringLiteral("anule el documento abierto con «Anula Cupon» o "
+                                       "termínelo");
+            break;
+        case PrintJournal::State::Printing:
+            held << QStringLiteral("%1, interrumpida: la estación la resolverá al iniciar con "
+                                   "los contadores de la impresora")
+                        .arg(document);
+            break;
+        case PrintJournal::State::Printed:
+            held << QStringLiteral("%1, impresa: la estación la marcará en la base de datos")
+                        .arg(document);
+            break;
+        case PrintJournal::State::Done:
+        case PrintJournal::State::Void:
+        case PrintJournal::State::Cancelled:
+            break; // finished entries are never among the unfinished ones
+        }
+    }
+    line.detail = QStringLiteral("%1 retiene %2: %3.")
+                      .arg(shown(path), counted(entries->size(), "documento", "documentos"),
+                           held.join(QStringLiteral("; ")));
+    if (!remedies.isEmpty()) {
+        QString remedy = remedies.join(QStringLiteral("; ")) + u'.';
+        remedy[0] = remedy[0].toUpper();
+        line.remedy = remedy;
+    }
+    return line;
 }
 
 } // namespace robot::check

@@ -1,7 +1,7 @@
 #pragma once
 
-// The checks of StationCheck on the configuration and the document database, each giving its
-// line of the report (the printer, the journal and the lock are StationCheck.cpp's).
+// The checks of StationCheck on the configuration, the document database and the print
+// journal, each giving its line of the report (the printer and the lock are StationCheck.cpp's).
 
 #include "commands/StationCheck.h"
 
@@ -34,6 +34,8 @@ CheckLine databaseLine(const QString &path, DocumentConnection &connection);
 // Through `connection`, already open, learns whether the Caja has any document at all.
 CheckLine pendingLine(PendingSources &sources, DocumentConnection &connection);
 CheckLine companyLine(PendingSources &sources);
+// Opened read-only: what the print journal in `directory` holds back.
+CheckLine journalLine(const QString &directory);
 
 } // namespace check
 } // namespace robot
