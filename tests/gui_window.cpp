@@ -231,7 +231,8 @@ private slots:
         // Nothing pending, no coupon open: no question, and the report's number when done.
         log = QStringLiteral("INFO  Reducción Z: hecha, número 1.");
         row("Z", "Command6",
-            "RetornoImpresora() NumeroReducciones(6) ReduccionZ(|) RetornoImpresora() "
+            "NumeroCupon(6) RetornoImpresora() NumeroReducciones(6) NumeroReducciones(6) "
+            "ReduccionZ(|) RetornoImpresora() "
             "NumeroReducciones(6)",
             QStringLiteral("Reducción Z|Reducción Z número 1 hecha."), before, 1);
         log = QStringLiteral("INFO  Abrir G: hecho.");

@@ -148,6 +148,8 @@ private slots:
         QVERIFY(commands.CierreZPreguntando(0)->succeeded());
         QVERIFY(printer.AbreComprobanteDeVentaEx(QStringLiteral("V1"), QStringLiteral("C"),
                                                  QStringLiteral("-")) == 1);
+        messages.answer = false; // a coupon open is asked about too
+        QVERIFY(!commands.CierreZPreguntando(0));
         QVERIFY(journal.begin(DocumentKind::Factura, 7, 1, 0, 0, &error) > 0);
         QVERIFY(commands.AnulaCupon().succeeded());
         QCOMPARE(journal.unfinished(nullptr).value().size(), 0); // cancelled: may print again
@@ -157,30 +159,37 @@ private slots:
         QCOMPARE(refused.code, short(-27));
         QCOMPARE(journal.unfinished(nullptr).value().size(), 1);
         QCOMPARE(journal.unfinished(nullptr).value().first().state, PrintJournal::State::Printing);
-        QCOMPARE(
-            printer.calls,
-            (QStringList{QStringLiteral("disable"), QStringLiteral("RetornoImpresora()"),
-                         QStringLiteral("ask[Reducción Z] Hay 3 documentos pendientes de "
-                                        "impresión. ¿Emitir la reducción Z de todos modos?"),
-                         QStringLiteral("enable"),
-                         // The Z counter before and after tells the report's number.
-                         QStringLiteral("disable"), QStringLiteral("RetornoImpresora()"),
-                         QStringLiteral("disable"), QStringLiteral("NumeroReducciones(6)"),
-                         QStringLiteral("ReduccionZ(|)"), QStringLiteral("RetornoImpresora()"),
-                         QStringLiteral("NumeroReducciones(6)"), QStringLiteral("enable"),
-                         QStringLiteral("message[Reducción Z] Reducción Z número 1 hecha."),
-                         QStringLiteral("AbreComprobanteDeVentaEx(V1|C|-)"),
-                         // A return code of 1 is checked against the printer's status too;
-                         // "Listo." comes once the robot runs again.
-                         QStringLiteral("disable"), QStringLiteral("AnulaCupon()"),
-                         QStringLiteral("RetornoImpresora()"), QStringLiteral("enable"),
-                         QStringLiteral("message[] Listo."),
-                         // A refusal is shown while the robot is still held.
-                         QStringLiteral("disable"), QStringLiteral("AnulaCupon()"),
-                         QStringLiteral("RetornoImpresora()"),
-                         QStringLiteral("message[Anula Cupon] Status de la Impresora: 6,0,4\r\n"
-                                        "Cancelamiento no permitido\r"),
-                         QStringLiteral("enable")}));
+        QCOMPARE(printer.calls,
+                 (QStringList{
+                     QStringLiteral("disable"), QStringLiteral("NumeroCupon(6)"),
+                     QStringLiteral("RetornoImpresora()"), QStringLiteral("NumeroReducciones(6)"),
+                     QStringLiteral("ask[Reducción Z] Hay 3 documentos pendientes de "
+                                    "impresión. ¿Emitir la reducción Z de todos modos?"),
+                     QStringLiteral("enable"),
+                     // The Z counter before and after tells the report's number.
+                     QStringLiteral("disable"), QStringLiteral("NumeroCupon(6)"),
+                     QStringLiteral("RetornoImpresora()"), QStringLiteral("NumeroReducciones(6)"),
+                     QStringLiteral("disable"), QStringLiteral("NumeroReducciones(6)"),
+                     QStringLiteral("ReduccionZ(|)"), QStringLiteral("RetornoImpresora()"),
+                     QStringLiteral("NumeroReducciones(6)"), QStringLiteral("enable"),
+                     QStringLiteral("message[Reducción Z] Reducción Z número 1 hecha."),
+                     QStringLiteral("AbreComprobanteDeVentaEx(V1|C|-)"), QStringLiteral("disable"),
+                     QStringLiteral("NumeroCupon(6)"), QStringLiteral("RetornoImpresora()"),
+                     QStringLiteral("NumeroReducciones(6)"),
+                     QStringLiteral("ask[Reducción Z] Hay un cupón abierto en la impresora. "
+                                    "¿Emitir la reducción Z de todos modos?"),
+                     QStringLiteral("enable"),
+                     // A return code of 1 is checked against the printer's status too;
+                     // "Listo." comes once the robot runs again.
+                     QStringLiteral("disable"), QStringLiteral("AnulaCupon()"),
+                     QStringLiteral("RetornoImpresora()"), QStringLiteral("enable"),
+                     QStringLiteral("message[] Listo."),
+                     // A refusal is shown while the robot is still held.
+                     QStringLiteral("disable"), QStringLiteral("AnulaCupon()"),
+                     QStringLiteral("RetornoImpresora()"),
+                     QStringLiteral("message[Anula Cupon] Status de la Impresora: 6,0,4\r\n"
+                                    "Cancelamiento no permitido\r"),
+                     QStringLiteral("enable")}));
 
         // Every command leaves its outcome in the log, a refusal with the printer's words.
         const QString logged = readAll(log.path());

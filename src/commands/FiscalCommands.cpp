@@ -33,9 +33,6 @@ public:
     QStringList told;
 };
 
-// The printer's first status word: a fiscal coupon is open.
-constexpr short kCouponOpen = 2;
-
 } // namespace
 
 FiscalCommands::FiscalCommands(FiscalPrinter &printer, OperatorMessages &messages,
@@ -181,8 +178,8 @@ std::optional<CommandOutcome> FiscalCommands::CierreZPreguntando(qsizetype pendi
         habilitaControles(false);
     bool couponOpen = false;
     try {
-        short ack = 0, st1 = 0, st2 = 0;
-        couponOpen = printer.RetornoImpresora(ack, st1, st2) == 1 && (st1 & kCouponOpen) != 0;
+        // Asked as the journal asks: the status after a query shows a coupon left open.
+        couponOpen = readCounters(printer).documentOpen;
     } catch (const PrinterUnavailable &) {
         // The report itself tells the operator that the library cannot be used.
     }
