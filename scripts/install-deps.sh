@@ -6,7 +6,7 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 packages=(
   build-essential cmake ninja-build ccache pkg-config
-  qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc libqt6sql6-psql
+  qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc libqt6sql6-psql qt6-translations-l10n
   postgresql
   unixodbc libsqliteodbc sqlite3
   xvfb xauth imagemagick x11-apps x11-utils xdotool

@@ -103,7 +103,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
     VIRTUAL_PRINTER_DIR="$SHOT_WORK/retenido-printer" "$SHOT_BIN/robot-fiscal" \
         --dir "$SHOT_WORK/retenido" --headless --exit-when-idle >/dev/null 2>&1 || true
     : >"$SHOT_WORK/retenido-printer/faults"
-    VIRTUAL_PRINTER_DIR="$SHOT_WORK/retenido-printer" "$SHOT_BIN/printer-check" >/dev/null
+    VIRTUAL_PRINTER_DIR="$SHOT_WORK/retenido-printer" "$SHOT_BIN/printer-check" --print-coupon >/dev/null
     start retenido 3
     shot retenido-mensaje.png
     # Once told, the robot prints the other documents and keeps this one back.

@@ -80,6 +80,9 @@ short runCall(const char *entryPoint, CallKind kind,
         outcome = work(model);
     if (faults.paperLow)
         outcome.status.st1 |= Status::PaperLow;
+    // The paper sensor shows in the status of every command, not only the refused ones.
+    if (faults.paperOut)
+        outcome.status.st1 |= Status::PaperOut;
 
     if (kind != CallKind::Status) {
         memory->last = outcome.status;

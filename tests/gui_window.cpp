@@ -1,5 +1,6 @@
 // The station's window on a real station (temporary SQLite database, virtual printer), under the
 // offscreen platform: its states, and the operator's printer commands and queries clicked in it.
+#include "app/window/MessageBoxMessages.h"
 #include "app/window/NotificationIcon.h"
 #include "app/window/WindowFrontEnd.h"
 #include "app/window/frmImprimirFacturaROBOT.h"
@@ -9,6 +10,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -204,9 +206,8 @@ private slots:
         QCOMPARE(f.h.messages.messages.size(), 1);
     }
 
-    // One click on a fresh window: its printer calls, the message shown, the answer box, the
-    // return code and the robot afterwards. Refusals, a missing library and the order of the
-    // steps around each call are the commands' own, checked in test_commands.
+    // One click on a fresh window: its printer calls, message, answer box, return code, robot
+    // and log line. Refusals, a missing library and the steps' order are test_commands'.
     void buttons_data() {
         QTest::addColumn<bool>("stopped"); // the operator stopped the robot before the click
         QTest::addColumn<QString>("button");
@@ -215,17 +216,28 @@ private slots:
         QTest::addColumn<QString>("answer");  // how the answer box starts
         QTest::addColumn<int>("code");        // CodigoRetorno after the click (77 before it)
         QTest::addColumn<bool>("running");    // the robot after the click
-        const auto row = [](const char *name, const char *button, const char *calls,
-                            const QString &message, const QString &answer, int code,
-                            bool stopped = false, bool running = true) {
+        QTest::addColumn<QString>("log");     // found in the log after the click
+        QString log;
+        const auto row = [&log](const char *name, const char *button, const char *calls,
+                                const QString &message, const QString &answer, int code,
+                                bool stopped = false, bool running = true) {
             QTest::newRow(name) << stopped << QString::fromUtf8(button) << QString::fromUtf8(calls)
-                                << message << answer << code << running;
+                                << message << answer << code << running << log;
         };
         const QString before = QStringLiteral("antes");
         // A command gives the controls back and starts the robot, even one the operator stopped.
+        log = QStringLiteral("INFO  Lectura X: hecho.");
         row("X, robot stopped", "Command21", "LecturaX() RetornoImpresora()", {}, before, 1, true);
-        row("Z", "Command6", "ReduccionZ(|) RetornoImpresora()", {}, before, 1);
+        // Nothing pending, no coupon open: no question, and the report's number when done.
+        log = QStringLiteral("INFO  Reducción Z: hecha, número 1.");
+        row("Z", "Command6",
+            "NumeroCupon(6) RetornoImpresora() NumeroReducciones(6) NumeroReducciones(6) "
+            "ReduccionZ(|) RetornoImpresora() "
+            "NumeroReducciones(6)",
+            QStringLiteral("Reducción Z|Reducción Z número 1 hecha."), before, 1);
+        log = QStringLiteral("INFO  Abrir G: hecho.");
         row("drawer", "Command22", "AccionaGaveta() RetornoImpresora()", {}, before, 1);
+        log = QStringLiteral("AVISO Anula Cupon: no realizado");
         row("cancel, nothing open", "Command1", "AnulaCupon() RetornoImpresora()",
             QStringLiteral("Anula Cupon|Status de la Impresora: 6,0,4"), before, -27);
         row("Prueba 1", "Command14", "NumeroSerie(631)", QStringLiteral("|1:") + buffer(kSerial),
@@ -241,8 +253,11 @@ private slots:
             1);
         row("Prueba 8", "Command23", "NumeroSustituicionesPropietario(631)", {},
             buffer(QStringLiteral("0000")), 1);
+        log = QStringLiteral("INFO  Opciones cerradas con «Continuar»");
+        row("Continuar, robot stopped", "Command9", "", {}, before, 77, true);
         // Only queries reach the printer. The harness writes no ImpresorFiscal.inf, which the
         // report names first.
+        log.clear();
         row("Diagnóstico", "Diagnostico",
             "NumeroSerie(631) NumeroReducciones(631) NumeroCupon(6) RetornoImpresora()",
             QStringLiteral("Diagnóstico|FALLA   Archivo de configuración"), before, 1);
@@ -255,6 +270,7 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(int, code);
         QFETCH(bool, running);
+        QFETCH(QString, log);
         Fixture w;
         w.open();
         if (stopped)
@@ -282,6 +298,63 @@ private slots:
             QCOMPARE(w.mostrar().size(), 631);
         QCOMPARE(w.h.printer->CodigoRetorno, short(code));
         QCOMPARE(w.running(), running);
+        // Each query button says what it asks the printer, and leaves its line in the log.
+        const QPushButton *clicked = w.button(name.constData());
+        if (clicked->text().startsWith(QStringLiteral("Prueba"))) {
+            log = clicked->text() + QStringLiteral(" (Bematech_FI_");
+            QVERIFY(clicked->toolTip().startsWith(QStringLiteral("Pide")) ||
+                    clicked->toolTip().contains(QStringLiteral("librería")));
+            QVERIFY(w.window->answerBox()->toolTip().startsWith(QStringLiteral("Respuesta")));
+        }
+        const QString logged = readAll(w.h.log.path());
+        QVERIFY2(logged.contains(log), qPrintable(logged));
+    }
+
+    // "Cierre Z" with documents waiting asks first; "No" prints nothing and the robot runs
+    // again, "Sí" prints the report.
+    void reportZAsksFirst() {
+        Fixture w;
+        for (int codigo : {1, 2, 3})
+            w.h.docs.addInvoice(codigo);
+        w.open();
+        w.h.messages.answers = {false, true};
+        w.click("Command6");
+        QCOMPARE(w.h.messages.texts(),
+                 QStringList{QStringLiteral("Hay 3 documentos pendientes de impresión. ¿Emitir la "
+                                            "reducción Z de todos modos?")});
+        QVERIFY(w.h.printer->callsTo(QStringLiteral("ReduccionZ")).isEmpty());
+        QVERIFY(w.running());
+        w.click("Command6");
+        QCOMPARE(w.h.printer->callsTo(QStringLiteral("ReduccionZ")).size(), 1);
+        QCOMPARE(w.lastMessage().text, QStringLiteral("Reducción Z número 1 hecha."));
+    }
+
+    // Window message boxes: Qt's buttons in Spanish, Enter answers "No", the caption whole.
+    void messageBoxesInSpanish() {
+        QVERIFY(MessageBoxMessages::loadQtSpanish());
+        QStringList buttons;
+        int room = 0; // the box's width beyond its caption's
+        const QString caption = QStringLiteral("Emisión de Comprobante Fiscal");
+        const auto answer = [&](Qt::Key key) {
+            QTimer::singleShot(0, [&, key] {
+                if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                    for (QAbstractButton *b : box->buttons())
+                        buttons << b->text();
+                    room = box->width() - box->fontMetrics().horizontalAdvance(caption);
+                    QTest::keyClick(box, key);
+                }
+            });
+        };
+        answer(Qt::Key_Enter);
+        QVERIFY(!MessageBoxMessages().ask(QStringLiteral("¿Seguro?"), QStringLiteral("Pregunta")));
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{QStringLiteral("&No"), QStringLiteral("&Sí")}));
+        buttons.clear();
+        answer(Qt::Key_Escape);
+        MessageBoxMessages().show(QStringLiteral("Fin de Papel"), MessageIcon::Warning, caption);
+        QCOMPARE(buttons, QStringList{QStringLiteral("Aceptar")});
+        // Room for the caption beside the title bar's icon and buttons.
+        QVERIFY2(room >= 150, qPrintable(QString::number(room)));
     }
 
     void listsFollowTheSourcesAndDoubleClickSendsNothing() {

@@ -35,7 +35,7 @@ expect_line "$(fields "$station" Package)" robot-fiscal
 expect_line "$(fields "$printer" Package)" robot-fiscal-virtual-printer
 # Linked libraries, and the drivers and printer library loaded at run time.
 depends=$(fields "$station" Depends | tr ',' '\n' | sed 's/^ *//; s/ *(.*//')
-for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libqt6sql6-sqlite; do
+for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libqt6sql6-sqlite qt6-translations-l10n; do
     expect_line "$depends" "$package"
 done
 expect_line "$(fields "$station" Recommends | tr ',' '\n' | sed 's/^ *//')" \

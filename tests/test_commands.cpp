@@ -3,6 +3,7 @@
 // program run as a separate process on a demo data directory.
 #include "commands/FiscalCommands.h"
 #include "core/OperatorMessages.h"
+#include "core/StationLog.h"
 #include "db/PrintJournal.h"
 #include "printer/AnalizaRetorno.h"
 #include "printer/LibraryPrinter.h"
@@ -26,7 +27,12 @@ public:
     void show(const QString &text, MessageIcon, const QString &caption) override {
         calls << QStringLiteral("message[%1] %2").arg(caption, text);
     }
+    bool ask(const QString &question, const QString &caption) override {
+        calls << QStringLiteral("ask[%1] %2").arg(caption, question);
+        return answer;
+    }
     QStringList &calls;
+    bool answer = false;
 };
 
 // Answers RetornoImpresora with set values; with no library behind it, any other call throws.
@@ -55,7 +61,7 @@ QString analiza(short ack, short st1, short st2, short code, const QString &mens
     const bool ok =
         AnalizaRetorno(printer, messages, mensaje, adicional, code, QStringLiteral("Reducción Z"));
     QString out = QString(ok ? "true" : "false") + " reads=" + QString::number(printer.reads);
-    const char *const icons[] = {"none", "info", "critical"};
+    const char *const icons[] = {"none", "info", "critical", "warning"};
     for (const auto &m : messages.messages)
         out +=
             QStringLiteral(" [%1|%2] %3").arg(QLatin1String(icons[int(m.icon)]), m.caption, m.text);
@@ -98,14 +104,16 @@ private slots:
                  "false reads=1 [info|Reducción Z] Status de la Impresora: 0,0,64\r\nMemória "
                  "fiscal llena\r\r\nEtapa 2");
         // Every bit: ST1 before ST2, each from 128 down.
+        // Out of paper: a warning, and what to do.
         QCOMPARE(analiza(6, 255, 255, 1),
-                 "false reads=1 [info|Reducción Z] Status de la Impresora: 6,255,255\r\nFin de "
+                 "false reads=1 [warning|Reducción Z] Status de la Impresora: 6,255,255\r\nFin de "
                  "Papel\rPoco Papel\rError en el reloj\rImpresora en error\rPrimer dato del "
                  "comando no fue Esc\rComando inexistente\rCupón fiscal abierto\rNúmero de "
                  "parámetros inválidos en el comando\rTipo de Parámetro de comando inválido\r"
                  "Memória fiscal llena\rError en la CMOS\rAlicuota no programada\rCapacidad de "
                  "alicuota programables llena\rCancelamiento no permitido\rRIF del propietario "
-                 "no programados\rComando no ejecutado\r");
+                 "no programados\rComando no ejecutado\r\r\nColoque un rollo de papel nuevo y "
+                 "cierre la tapa de la impresora.");
     }
 
     void unavailableLibraryReachesTheCaller() {
@@ -124,6 +132,8 @@ private slots:
         FiscalCommands commands(printer, messages, [&printer](bool estado) {
             printer.calls << (estado ? QStringLiteral("enable") : QStringLiteral("disable"));
         });
+        StationLog log(printerDir.filePath(QStringLiteral("robot-fiscal.log")));
+        commands.logTo(&log);
 
         // A cancellation is recorded in the journal first, and put back when the printer refuses.
         PrintJournal journal;
@@ -132,9 +142,14 @@ private slots:
                  qPrintable(error));
         commands.recordCancellationsIn(&journal);
 
-        QVERIFY(commands.CierreZ().succeeded());
+        // With documents pending the operator is asked first, the robot held; "no" prints nothing.
+        QVERIFY(!commands.CierreZPreguntando(3));
+        messages.answer = true;
+        QVERIFY(commands.CierreZPreguntando(0)->succeeded());
         QVERIFY(printer.AbreComprobanteDeVentaEx(QStringLiteral("V1"), QStringLiteral("C"),
                                                  QStringLiteral("-")) == 1);
+        messages.answer = false; // a coupon open is asked about too
+        QVERIFY(!commands.CierreZPreguntando(0));
         QVERIFY(journal.begin(DocumentKind::Factura, 7, 1, 0, 0, &error) > 0);
         QVERIFY(commands.AnulaCupon().succeeded());
         QCOMPARE(journal.unfinished(nullptr).value().size(), 0); // cancelled: may print again
@@ -144,23 +159,46 @@ private slots:
         QCOMPARE(refused.code, short(-27));
         QCOMPARE(journal.unfinished(nullptr).value().size(), 1);
         QCOMPARE(journal.unfinished(nullptr).value().first().state, PrintJournal::State::Printing);
-        QCOMPARE(
-            printer.calls,
-            (QStringList{QStringLiteral("disable"), QStringLiteral("ReduccionZ(|)"),
-                         QStringLiteral("RetornoImpresora()"), QStringLiteral("enable"),
-                         QStringLiteral("AbreComprobanteDeVentaEx(V1|C|-)"),
-                         // A return code of 1 is checked against the printer's status too;
-                         // "Listo." comes once the robot runs again.
-                         QStringLiteral("disable"), QStringLiteral("AnulaCupon()"),
-                         QStringLiteral("RetornoImpresora()"), QStringLiteral("enable"),
-                         QStringLiteral("message[] Listo."),
-                         // A refusal is shown while the robot is still held.
-                         QStringLiteral("disable"), QStringLiteral("AnulaCupon()"),
-                         QStringLiteral("RetornoImpresora()"),
-                         QStringLiteral("message[Anula Cupon] Status de la Impresora: 6,0,4\r\n"
-                                        "Cancelamiento no permitido\r"),
-                         QStringLiteral("enable")}));
+        QCOMPARE(printer.calls,
+                 (QStringList{
+                     QStringLiteral("disable"), QStringLiteral("NumeroCupon(6)"),
+                     QStringLiteral("RetornoImpresora()"), QStringLiteral("NumeroReducciones(6)"),
+                     QStringLiteral("ask[Reducción Z] Hay 3 documentos pendientes de "
+                                    "impresión. ¿Emitir la reducción Z de todos modos?"),
+                     QStringLiteral("enable"),
+                     // The Z counter before and after tells the report's number.
+                     QStringLiteral("disable"), QStringLiteral("NumeroCupon(6)"),
+                     QStringLiteral("RetornoImpresora()"), QStringLiteral("NumeroReducciones(6)"),
+                     QStringLiteral("disable"), QStringLiteral("NumeroReducciones(6)"),
+                     QStringLiteral("ReduccionZ(|)"), QStringLiteral("RetornoImpresora()"),
+                     QStringLiteral("NumeroReducciones(6)"), QStringLiteral("enable"),
+                     QStringLiteral("message[Reducción Z] Reducción Z número 1 hecha."),
+                     QStringLiteral("AbreComprobanteDeVentaEx(V1|C|-)"), QStringLiteral("disable"),
+                     QStringLiteral("NumeroCupon(6)"), QStringLiteral("RetornoImpresora()"),
+                     QStringLiteral("NumeroReducciones(6)"),
+                     QStringLiteral("ask[Reducción Z] Hay un cupón abierto en la impresora. "
+                                    "¿Emitir la reducción Z de todos modos?"),
+                     QStringLiteral("enable"),
+                     // A return code of 1 is checked against the printer's status too;
+                     // "Listo." comes once the robot runs again.
+                     QStringLiteral("disable"), QStringLiteral("AnulaCupon()"),
+                     QStringLiteral("RetornoImpresora()"), QStringLiteral("enable"),
+                     QStringLiteral("message[] Listo."),
+                     // A refusal is shown while the robot is still held.
+                     QStringLiteral("disable"), QStringLiteral("AnulaCupon()"),
+                     QStringLiteral("RetornoImpresora()"),
+                     QStringLiteral("message[Anula Cupon] Status de la Impresora: 6,0,4\r\n"
+                                    "Cancelamiento no permitido\r"),
+                     QStringLiteral("enable")}));
 
+        // Every command leaves its outcome in the log, a refusal with the printer's words.
+        const QString logged = readAll(log.path());
+        for (const char *line :
+             {"INFO  Reducción Z no emitida: Hay 3 documentos",
+              "INFO  Reducción Z: hecha, número 1.", "INFO  Anula Cupon: hecho.",
+              "AVISO Anula Cupon: no realizado (código de retorno -27). Status de la Impresora: "
+              "6,0,4; Cancelamiento no permitido"})
+            QVERIFY2(logged.contains(QString::fromUtf8(line)), qPrintable(logged));
         qunsetenv("VIRTUAL_PRINTER_DIR");
     }
 
@@ -179,7 +217,16 @@ private slots:
         };
         row("serial", "", {"--query=1"}, 0, "BE0908ZZ12345\n", "", "");
         row("report X", "", {"--report-x"}, 0, "Lectura X: ", "", "LECTURA X");
-        row("report Z", "", {"--report-z"}, 0, "", "", "REDUCCIÓN Z N° 0001");
+        row("report Z", "", {"--report-z"}, 0, "Reducción Z: hecha, número 1.", "",
+            "REDUCCIÓN Z N° 0001");
+        // The bridge dies after the printer made the report: its counter moved, so it is done;
+        // with the counter unreadable too, nobody can say, and the status says so.
+        row("report Z, bridge died", "bridge:crash Bematech_FI_ReduccionZ", {"--report-z"}, 0,
+            "Reducción Z: hecha, número 1.", "contador muestra la reducción Z número 1",
+            "REDUCCIÓN Z N° 0001");
+        row("report Z, nobody knows",
+            "bridge:crash Bematech_FI_ReduccionZ\ncrash Bematech_FI_NumeroReducciones 2",
+            {"--report-z"}, 5, "Reducción Z: no se sabe", "Revise el papel", "REDUCCIÓN Z N° 0001");
         row("drawer, headless", "", {"--open-drawer", "--headless"}, 0, "", "", "GAVETA ABIERTA");
         // Nothing open to cancel: the printer's answer on standard error, and a failure status.
         row("cancel refused", "", {"--cancel-coupon"}, 4,
@@ -216,6 +263,10 @@ private slots:
                                        QStringLiteral("/no/existe/libimpresora.so"));
         } else if (setup.startsWith(QStringLiteral("fault:"))) {
             station.setFaults(setup.mid(6));
+        } else if (setup.startsWith(QStringLiteral("bridge:"))) {
+            station.environment.insert(QStringLiteral("FISCAL_PRINTER_BRIDGE"),
+                                       QStringLiteral(BRIDGE_PATH));
+            station.setFaults(setup.mid(7));
         }
 
         const ProgramRun run = station.run(args);

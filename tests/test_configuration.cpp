@@ -99,8 +99,9 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("outcome");
         QTest::addColumn<QString>("named");
+        // The system's English ("No such file or directory") only in the log.
         QTest::newRow("no file") << QByteArray() << int(ConfigurationReading::Outcome::Unreadable)
-                                 << "no-existe.inf";
+                                 << "no-existe.inf. El archivo o la carpeta no existe: compruebe";
         QTest::newRow("printer type is case sensitive")
             << QByteArray("Datos:/x/\nImpresora:bematech\nPuerto:COM2\n")
             << int(ConfigurationReading::Outcome::WrongPrinterType)

@@ -297,6 +297,48 @@ private slots:
         QCOMPARE(second.invoices().size(), 1);
     }
 
+    // robot-fiscal --check on a server: a station holding the Caja there, and a role that may
+    // read but not write, are said as such, never OK.
+    void checkOnTheServer() {
+        const QString address = server->createDocumentDatabase(QStringLiteral("diagnostico"));
+        QVERIFY2(!address.isEmpty(), qPrintable(server->problem()));
+        DocumentFixture docs(address);
+        docs.setConfiguration();
+        docs.addInvoice(1);
+        QTemporaryDir dir, printer;
+        writeStation(dir.path(), 1, address);
+        const StationProgram station(dir.path(), printer.path());
+        const auto checked = [&station](const QString &name) {
+            const QString out = station.run({QStringLiteral("--check")}).out;
+            for (const QString &line : out.split(u'\n'))
+                if (line.mid(8).startsWith(name + u':'))
+                    return line;
+            return out;
+        };
+        QVERIFY(checked(QStringLiteral("Base de datos")).startsWith(QStringLiteral("OK ")));
+        {
+            PendingSources holder(address, 1);
+            QString refusal;
+            QVERIFY(holder.claimFiscalMachine(&refusal));
+            const QString lock = checked(QStringLiteral("Bloqueo de la caja"));
+            QVERIFY2(lock.startsWith(QStringLiteral("AVISO ")) &&
+                         lock.contains(QStringLiteral("bloqueo en el servidor")),
+                     qPrintable(lock));
+        }
+        QVERIFY2(server->exec(QStringLiteral("diagnostico"),
+                              QStringLiteral("CREATE ROLE lector_diagnostico LOGIN; GRANT SELECT "
+                                             "ON ALL TABLES IN SCHEMA public TO "
+                                             "lector_diagnostico")),
+                 qPrintable(server->problem()));
+        ServerAddress reader = *serverAddress(address);
+        reader.user = QStringLiteral("lector_diagnostico");
+        writeStation(dir.path(), 1, reader.text());
+        const QString database = checked(QStringLiteral("Base de datos"));
+        QVERIFY2(database.startsWith(QStringLiteral("FALLA ")) &&
+                     database.contains(QStringLiteral("no tiene permiso")),
+                 qPrintable(database));
+    }
+
     // With the tick an hour away, only the server's notice can start a document. One that
     // arrives while another document prints waits for that printing to end.
     void announcedDocumentsPrintWithoutTheTick() {

@@ -135,8 +135,14 @@ private slots:
         QVERIFY(!h.station->robot.timerEnabled());
         QCOMPARE(h.station->robot.command3Caption(), QStringLiteral("Detener"));
         QCOMPARE(h.station->robot.status(), Robot::Status::StoppedAfterFailure);
+        // The status line and the log give the printer's own words; the box keeps its text.
+        QVERIFY2(h.station->robot.statusText().contains(
+                     QStringLiteral("factura 3, etapa %1: Comando no ejecutado.").arg(failedStage)),
+                 qPrintable(h.station->robot.statusText()));
         QVERIFY(
-            h.station->robot.statusText().contains(QStringLiteral("etapa %1").arg(failedStage)));
+            readAll(h.log.path())
+                .contains(QStringLiteral("Factura 3 no impresa: etapa %1: Comando no ejecutado.")
+                              .arg(failedStage)));
         QVERIFY(h.field(kVentas, 3, QStringLiteral("Control")).isNull());
         QVERIFY(h.printer->callsTo(QStringLiteral("AccionaGaveta")).isEmpty());
         if (failedStage == 2) // the operator sees the printer's own answer first

@@ -12,6 +12,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -83,6 +84,7 @@ private slots:
             of(Action::AllowReprint, "|0|0||0|nota de crédito 7"));
         row("short help", {"-h"}, of(Action::Help, "|0|0||0|"));
         row("unknown option", {"--bogus"}, "!Opción desconocida «--bogus»");
+        row("unknown short option", {"-x"}, "!Opción desconocida «-x»");
         row("stray argument", {"caja1"}, "!Argumento desconocido «caja1»");
         row("missing value at the end", {"--query"}, "!Falta el valor de --query (N)");
         // An option where the value should be is a forgotten value.
@@ -140,6 +142,11 @@ private slots:
         row("window on a missing platform", {}, "", 2, "", "QT_QPA_PLATFORM=no-such-platform", "");
         row("help", {"--help"}, "", 0, "--allow-reprint DOCUMENTO", "", "");
         row("version", {"--version"}, "", 0, "robot-fiscal 1.0", "", "");
+        // A run that must end does not wait for a server that does not answer; its error in
+        // Spanish, the original in the log.
+        row("unreachable server", StationProgram::untilIdle(), "unreachable-server", 3, "",
+            "El servidor de la base de datos no acepta conexiones",
+            "INFO  Texto original del error: ");
         row("journal", {"--headless"}, "journal-no-marker", 2, "",
             "<3>Inicio rechazado: El servidor parece estar en mantenimiento",
             " ERROR Inicio rechazado: El servidor parece estar en mantenimiento");
@@ -157,6 +164,12 @@ private slots:
             for (const char *variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
                 station.environment.remove(QLatin1String(variable));
 
+        if (setup == QStringLiteral("unreachable-server")) {
+            QFile ini(station.file(QStringLiteral("robot-fiscal.ini")));
+            QVERIFY(ini.open(QIODevice::WriteOnly));
+            ini.write("[BaseDeDatos]\nMotor=postgresql\nServidor=127.0.0.1\nPuerto=1\n"
+                      "Base=tienda\nUsuario=robot\n");
+        }
         if (setup == QStringLiteral("journal-no-marker")) {
             QVERIFY(
                 QFile::remove(station.file(QStringLiteral("ActualizadorAlmacoraTerminal.inf"))));
@@ -178,34 +191,107 @@ private slots:
         QVERIFY2(log.isEmpty() ? logged.isEmpty() : logged.contains(log), qPrintable(logged));
     }
 
+    // printer-check and robot-fiscal-demo read their command lines as the station does: a help
+    // or a wrong option prints nothing on paper and creates nothing.
+    void tools_data() {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");   // found on standard output
+        QTest::addColumn<QString>("err");   // found on standard error
+        QTest::addColumn<QString>("paper"); // found on the paper roll; empty: nothing printed
+        const auto row = [](const char *name, const char *tool, const QStringList &args, int code,
+                            const char *out, const char *err, const char *paper) {
+            QTest::newRow(name) << QString::fromUtf8(tool) << args << code << QString::fromUtf8(out)
+                                << QString::fromUtf8(err) << QString::fromUtf8(paper);
+        };
+        row("check help", "printer-check", {"--help"}, 0, "--print-coupon", "", "");
+        row("check version", "printer-check", {"--version"}, 0, "printer-check 1.0", "", "");
+        row("check bogus", "printer-check", {"--bogus"}, 2, "", "Opción desconocida «--bogus»", "");
+        row("check short", "printer-check", {"-x"}, 2, "", "Opción desconocida «-x»", "");
+        row("check asks only", "printer-check", {}, 0, "Serie: BE0908ZZ12345", "", "");
+        row("check coupon", "printer-check", {"--print-coupon"}, 0, "Cupón: 000001", "",
+            "Articulo de prueba");
+        row("demo help", "robot-fiscal-demo", {"--help"}, 0, "--server CONEXIÓN", "", "");
+        row("demo version", "robot-fiscal-demo", {"--version"}, 0, "robot-fiscal-demo 1.0", "", "");
+        row("demo bogus", "robot-fiscal-demo", {"demo", "--bogus"}, 2, "",
+            "Opción desconocida «--bogus»", "");
+        row("demo without directory", "robot-fiscal-demo", {}, 2, "", "Indique el directorio", "");
+        row("demo", "robot-fiscal-demo", {"demo"}, 0, "Directorio de demostración listo", "", "");
+    }
+
+    void tools() {
+        QFETCH(QString, tool);
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QFETCH(QString, paper);
+        const StationProgram station;
+        QTemporaryDir work;
+        QProcess process;
+        process.setProcessEnvironment(station.environment);
+        process.setWorkingDirectory(work.path());
+        process.start(QCoreApplication::applicationDirPath() + u'/' + tool, args);
+        QVERIFY(process.waitForFinished(60000));
+        const QString output = QString::fromUtf8(process.readAllStandardOutput());
+        const QString errors = QString::fromUtf8(process.readAllStandardError());
+        QVERIFY2(process.exitCode() == exitCode, qPrintable(output + errors));
+        QVERIFY2(output.contains(out), qPrintable(output));
+        QVERIFY2(errors.contains(err), qPrintable(errors));
+        QVERIFY2(paper.isEmpty() ? station.paper().isEmpty() : station.paper().contains(paper),
+                 qPrintable(station.paper()));
+        // Only the demo asked for is created; never a directory named after an option.
+        const QStringList created =
+            QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        QCOMPARE(created, tool == QStringLiteral("robot-fiscal-demo") && exitCode == 0 &&
+                                  args == QStringList{QStringLiteral("demo")}
+                              ? QStringList{QStringLiteral("demo")}
+                              : QStringList());
+    }
+
     // robot-fiscal --check on a demo data directory: a healthy directory and each way a
     // workstation can fail it, each named by its own check, with nothing printed and no file of
     // the station changed.
     void check_data() {
         QTest::addColumn<QString>("setup");
-        QTest::addColumn<QString>("failing"); // the one check that fails; empty: all pass
-        QTest::addColumn<QString>("found"); // in that check's line (or in the report when all pass)
-        const auto row = [](const char *name, const char *failing, const char *found) {
-            QTest::newRow(name) << QString::fromUtf8(name) << QString::fromUtf8(failing)
+        QTest::addColumn<QString>("line");  // "FALLA Name" or "AVISO Name"; empty: all OK
+        QTest::addColumn<QString>("found"); // in that line (or in the report when all pass)
+        const auto row = [](const char *name, const char *line, const char *found) {
+            QTest::newRow(name) << QString::fromUtf8(name) << QString::fromUtf8(line)
                                 << QString::fromUtf8(found);
         };
         row("healthy", "",
             "OK      Documentos pendientes: 2 facturas y 2 notas de crédito esperan impresión en "
             "la "
             "caja 1.");
-        row("no marker", "Directorio de datos", "mantenimiento");
-        row("wrong printer type", "Archivo de configuración", "tipo BEMATECH");
-        row("database missing", "Base de datos", "No se encuentra la base de datos");
-        row("printer library missing", "Impresora", "/no/existe/libimpresora.so");
-        row("journal holds a document back", "Diario de impresión",
+        row("no marker", "FALLA Directorio de datos", "mantenimiento");
+        // Never a lock problem, never "another station is using the printer".
+        row("empty datos", "FALLA Directorio de datos", "no indica ninguna carpeta");
+        row("unreachable datos", "FALLA Directorio de datos", "no existe o no se puede abrir");
+        row("wrong printer type", "FALLA Archivo de configuración",
+            "Se leyó «bematech». Qué hacer: Escriba Impresora:BEMATECH, en mayúsculas");
+        row("odd caja", "AVISO Archivo de configuración",
+            "Caja: «1.4» no es un número entero: se usa la caja 1.");
+        row("caja without documents", "AVISO Documentos pendientes",
+            "ningún documento de la caja 7");
+        row("database missing", "FALLA Base de datos", "No se encuentra la base de datos");
+        row("printer library missing", "FALLA Impresora", "/no/existe/libimpresora.so");
+        row("paper out", "FALLA Impresora",
+            "Impresora: Status de la Impresora: 6,128,0; Fin de Papel; Coloque un rollo");
+        row("paper low", "AVISO Impresora", "Poco Papel");
+        row("journal holds a document back", "FALLA Diario de impresión",
             "retiene 1 documento: factura 101, retenida");
-        row("journal lost", "Diario de impresión", "--new-journal");
-        row("lock held", "Bloqueo de la caja", "Ya hay una estación funcionando con la caja 1");
+        row("journal lost", "FALLA Diario de impresión", "--new-journal");
+        row("journal damaged", "FALLA Diario de impresión", "El diario está dañado");
+        // A running station is no fault of the workstation: its printer is left alone.
+        row("lock held", "AVISO Bloqueo de la caja",
+            "Ya hay una estación funcionando con la caja 1");
     }
 
     void check() {
         QFETCH(QString, setup);
-        QFETCH(QString, failing);
+        QFETCH(QString, line);
         QFETCH(QString, found);
         StationProgram station;
         QString error;
@@ -215,11 +301,32 @@ private slots:
         if (setup == QStringLiteral("no marker")) {
             QVERIFY(
                 QFile::remove(station.file(QStringLiteral("ActualizadorAlmacoraTerminal.inf"))));
-        } else if (setup == QStringLiteral("wrong printer type")) {
+        } else if (const QMap<QString, QByteArray> configurations{
+                       {QStringLiteral("wrong printer type"),
+                        "Datos:" + station.dataDir.toUtf8() + "/\r\nImpresora:bematech\r\nCaja:1"},
+                       {QStringLiteral("empty datos"), "Datos:\r\nImpresora:BEMATECH\r\nCaja:1"},
+                       {QStringLiteral("unreachable datos"),
+                        "Datos:/no/existe/\r\nImpresora:BEMATECH\r\nCaja:1"},
+                       {QStringLiteral("odd caja"),
+                        "Datos:" + station.dataDir.toUtf8() +
+                            "/\r\nImpresora:BEMATECH\r\nPuerto:\r\n80Columnas:\r\nSerial:"
+                            "\r\nCaja:1.4"},
+                       {QStringLiteral("caja without documents"),
+                        "Datos:" + station.dataDir.toUtf8() +
+                            "/\r\nImpresora:BEMATECH\r\nPuerto:"
+                            "\r\n80Columnas:\r\nSerial:\r\nCaja:7"}};
+                   configurations.contains(setup)) {
             QFile config(station.file(QStringLiteral("ImpresorFiscal.inf")));
             QVERIFY(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            config.write("Datos:" + station.dataDir.toUtf8() +
-                         "/\r\nImpresora:bematech\r\nCaja:1\r\n");
+            config.write(configurations[setup] + "\r\n");
+        } else if (setup == QStringLiteral("paper out")) {
+            station.setFaults(QStringLiteral("paper-out"));
+        } else if (setup == QStringLiteral("paper low")) {
+            station.setFaults(QStringLiteral("paper-low"));
+        } else if (setup == QStringLiteral("journal damaged")) {
+            QFile journal(journalPath);
+            QVERIFY(journal.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            journal.write(QByteArray(4096, 'x'));
         } else if (setup == QStringLiteral("database missing")) {
             QVERIFY(QFile::remove(station.file(QStringLiteral("Base de Datos.dba"))));
         } else if (setup == QStringLiteral("printer library missing")) {
@@ -238,21 +345,27 @@ private slots:
         const QMap<QString, QByteArray> before = snapshot(station.dataDir);
 
         const ProgramRun run = station.run({QStringLiteral("--check")});
-        QVERIFY2(run.exitCode == (failing.isEmpty() ? 0 : 4), qPrintable(run.out + run.err));
+        const bool fails = line.startsWith(QStringLiteral("FALLA"));
+        QVERIFY2(run.exitCode == (fails ? 4 : 0), qPrintable(run.out + run.err));
         const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
         // One line per check, always in the same order, and a summary.
         QCOMPARE(lines.size(), kChecks.size() + 1);
         for (qsizetype i = 0; i < kChecks.size(); ++i)
             QVERIFY2(lines[i].mid(8).startsWith(kChecks[i] + u':'), qPrintable(lines[i]));
-        const QStringList failures = lines.filter(QRegularExpression(QStringLiteral("^FALLA ")));
-        if (failing.isEmpty()) {
-            QCOMPARE(failures, QStringList());
+        const QStringList noted =
+            lines.filter(QRegularExpression(QStringLiteral("^(FALLA|AVISO) ")));
+        if (line.isEmpty()) {
+            QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^FALLA "))), QStringList());
             QVERIFY2(run.out.contains(found), qPrintable(run.out));
             QVERIFY2(run.out.contains(QStringLiteral("serie BE0908ZZ12345")), qPrintable(run.out));
         } else {
-            QCOMPARE(failures.size(), 1);
-            QVERIFY2(failures[0].mid(8).startsWith(failing + u':'), qPrintable(failures[0]));
-            QVERIFY2(failures[0].contains(found), qPrintable(failures[0]));
+            // The one line that says what is wrong; nothing else fails.
+            const QStringList said =
+                noted.filter(QRegularExpression(u'^' + line.left(5) + QStringLiteral(" +") +
+                                                QRegularExpression::escape(line.mid(6)) + u':'));
+            QVERIFY2(said.size() == 1 && said[0].contains(found), qPrintable(run.out));
+            QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^FALLA "))).size(),
+                     fails ? 1 : 0);
         }
 
         // Nothing on paper, and the data directory as it was: no record, journal or witness

@@ -146,10 +146,11 @@ private slots:
     }
 
     void faultRules() {
-        // Out of paper: queries still answer, nothing is printed.
+        // Out of paper: queries still answer, with the paper sensor in their status; nothing is
+        // printed.
         writeFaults("paper-out\n");
         QCOMPARE(result(openSale()), "-27 6,128,0");
-        QCOMPARE(answer(api.NumeroCupon), "000000 6,0,0");
+        QCOMPARE(answer(api.NumeroCupon), "000000 6,128,0");
         writeFaults("");
         QCOMPARE(openSale(), 1);
 

@@ -1,8 +1,10 @@
-// Prints one small coupon through the printer the station would use (the virtual printer
-// unless FISCAL_PRINTER_LIBRARY says otherwise; through the bridge when FISCAL_PRINTER_BRIDGE
-// names it), showing each call's result.
-// Exit status 0 when every call returned 1.
+// Checks the printer the station would use (the virtual printer unless FISCAL_PRINTER_LIBRARY
+// says otherwise; through the bridge when FISCAL_PRINTER_BRIDGE names it), showing each call's
+// result. It only asks the printer unless --print-coupon says to print a small fiscal coupon.
 
+#include "commands/ArgumentScanner.h"
+#include "core/ExitCode.h"
+#include "core/Version.h"
 #include "documents/TextFormat.h"
 #include "platform/PrinterLibraryLocation.h"
 #include "printer/StationPrinter.h"
@@ -12,10 +14,59 @@
 
 using namespace robot;
 
+namespace {
+
+QString help() {
+    return QStringLiteral("Uso: printer-check [--print-coupon]\n\n") +
+           wrappedText(
+               QStringLiteral("Comprueba la impresora fiscal que usaría la estación: sin opciones "
+                              "solo le pide su estado y su número de serie, sin imprimir nada."),
+               0) +
+           QStringLiteral("\n  --print-coupon\n") +
+           wrappedText(QStringLiteral("Imprime además un cupón fiscal de prueba (queda en la "
+                                      "memoria fiscal de la impresora)."),
+                       6) +
+           QStringLiteral("  --version\n") +
+           wrappedText(QStringLiteral("Muestra la versión y termina."), 6) +
+           QStringLiteral("  --help\n") +
+           wrappedText(QStringLiteral("Muestra esta ayuda y termina (también -h)."), 6) +
+           QStringLiteral("\nEstados de salida:\n") +
+           wrappedText(QStringLiteral("0 la impresora hizo todo lo pedido; 2 argumentos que no "
+                                      "se entienden; 4 la impresora no hizo algo o no contestó, "
+                                      "o su librería no se pudo usar."),
+                       2);
+}
+
+} // namespace
+
 int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
+    const ScannedArguments args =
+        scanArguments(QCoreApplication::arguments().mid(1), {{QStringLiteral("help"), {}},
+                                                             {QStringLiteral("version"), {}},
+                                                             {QStringLiteral("print-coupon"), {}}});
+    QString problem = args.problem;
+    if (problem.isEmpty() && !args.positional.isEmpty())
+        problem = QStringLiteral("Argumento desconocido «%1».").arg(args.positional[0]);
+    if (!problem.isEmpty()) {
+        err << problem << QStringLiteral(" Las opciones se ven con printer-check --help.")
+            << Qt::endl;
+        return exitStatus(ExitCode::Refused);
+    }
+    bool printCoupon = false;
+    for (const ScannedArguments::Given &option : args.options) {
+        if (option.name == QStringLiteral("help")) {
+            out << help();
+            return exitStatus(ExitCode::Done);
+        }
+        if (option.name == QStringLiteral("version")) {
+            out << QStringLiteral("printer-check ") << kVersion << Qt::endl;
+            return exitStatus(ExitCode::Done);
+        }
+        printCoupon = true;
+    }
 
     using robot::fiscal::EntryPoint;
     using robot::fiscal::symbolOf;
@@ -32,42 +83,41 @@ int main(int argc, char *argv[]) {
     };
 
     try {
-        const double price = 12.5;
-        const double quantity = 1;
-        const QString total = formatAmount(price * quantity * 1.16);
-        report(EntryPoint::AbreComprobanteDeVentaEx,
-               printer.AbreComprobanteDeVentaEx(QStringLiteral("J123456789"),
-                                                QStringLiteral("Cliente de prueba"),
-                                                QStringLiteral("Caracas")));
-        report(EntryPoint::VendeArticulo,
-               printer.VendeArticulo(QString(), QStringLiteral("Articulo de prueba"),
-                                     QStringLiteral("1600"), QStringLiteral("F"),
-                                     formatAmount(quantity * 10), 2, formatAmount(price),
-                                     QStringLiteral("$"), QStringLiteral("0,00")));
-        report(
-            EntryPoint::IniciaCierreCupon,
-            printer.IniciaCierreCupon(QStringLiteral("D"), QStringLiteral("$"), formatAmount(0)));
-        report(EntryPoint::EfectuaFormaPago,
-               printer.EfectuaFormaPago(QStringLiteral("Efectivo"), total));
-        report(EntryPoint::FinalizarCierreCupon,
-               printer.FinalizarCierreCupon(QStringLiteral("Forma de pago:Efectivo\rMonto: ") +
-                                            total));
-        QString coupon(6, QLatin1Char(' '));
-        report(EntryPoint::NumeroCupon, printer.NumeroCupon(coupon));
-        out << "Cupón: " << coupon << Qt::endl;
+        QString serial(631, u' ');
+        report(EntryPoint::NumeroSerie, printer.NumeroSerie(serial));
+        out << "Serie: " << serial.trimmed() << Qt::endl;
+        if (printCoupon) {
+            const double price = 12.5;
+            const double quantity = 1;
+            const QString total = formatAmount(price * quantity * 1.16);
+            report(EntryPoint::AbreComprobanteDeVentaEx,
+                   printer.AbreComprobanteDeVentaEx(QStringLiteral("J123456789"),
+                                                    QStringLiteral("Cliente de prueba"),
+                                                    QStringLiteral("Caracas")));
+            report(EntryPoint::VendeArticulo,
+                   printer.VendeArticulo(QString(), QStringLiteral("Articulo de prueba"),
+                                         QStringLiteral("1600"), QStringLiteral("F"),
+                                         formatAmount(quantity * 10), 2, formatAmount(price),
+                                         QStringLiteral("$"), QStringLiteral("0,00")));
+            report(EntryPoint::IniciaCierreCupon,
+                   printer.IniciaCierreCupon(QStringLiteral("D"), QStringLiteral("$"),
+                                             formatAmount(0)));
+            report(EntryPoint::EfectuaFormaPago,
+                   printer.EfectuaFormaPago(QStringLiteral("Efectivo"), total));
+            report(EntryPoint::FinalizarCierreCupon,
+                   printer.FinalizarCierreCupon(QStringLiteral("Forma de pago:Efectivo\rMonto: ") +
+                                                total));
+            QString coupon(6, QLatin1Char(' '));
+            report(EntryPoint::NumeroCupon, printer.NumeroCupon(coupon));
+            out << "Cupón: " << coupon << Qt::endl;
+        }
+        short ack = 0, st1 = 0, st2 = 0;
+        report(EntryPoint::RetornoImpresora, printer.RetornoImpresora(ack, st1, st2));
+        out << "Estado de la impresora: " << ack << ',' << st1 << ',' << st2 << Qt::endl;
+        allOk = allOk && ack != 21 && st1 == 0 && st2 == 0;
     } catch (const PrinterUnavailable &e) {
         err << e.text << Qt::endl;
-        return 2;
+        return exitStatus(ExitCode::NotDone);
     }
-
-    if (!allOk) {
-        short ack = 0, st1 = 0, st2 = 0;
-        try {
-            printer.RetornoImpresora(ack, st1, st2);
-            err << "Status de la impresora: " << ack << ',' << st1 << ',' << st2 << Qt::endl;
-        } catch (const PrinterUnavailable &e) {
-            err << e.text << Qt::endl;
-        }
-    }
-    return allOk ? 0 : 1;
+    return exitStatus(allOk ? ExitCode::Done : ExitCode::NotDone);
 }

@@ -1,5 +1,6 @@
 #include "app/Configuration.h"
 
+#include "core/SystemErrors.h"
 #include "printer/Ansi.h"
 
 #include <QDir>
@@ -133,8 +134,9 @@ ConfigurationReading LeeConfiguracion(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         reading.outcome = ConfigurationReading::Outcome::Unreadable;
-        reading.message = QStringLiteral("No se pudo leer el archivo de configuración %1: %2.")
-                              .arg(QDir::toNativeSeparators(path), file.errorString());
+        reading.message =
+            QStringLiteral("No se pudo leer el archivo de configuración %1. %2")
+                .arg(QDir::toNativeSeparators(path), explainError(file.errorString()));
         return reading;
     }
     const QStringList fields = readFields(Ansi::decode(file.readAll()));
@@ -174,6 +176,7 @@ ConfigurationReading LeeConfiguracion(const QString &path) {
             s.SerialImpresora = trimmed;
             break;
         case 6: {
+            reading.cajaText = trimmed;
             const double rounded = std::nearbyint(leadingNumber(trimmed)); // ties to even
             if (!(rounded >= std::numeric_limits<qint32>::min() &&
                   rounded <= std::numeric_limits<qint32>::max())) {

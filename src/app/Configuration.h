@@ -22,6 +22,7 @@ struct ConfigurationReading {
     Outcome outcome = Outcome::Ok;
     QString message; // the operator message when not Ok
     Settings settings;
+    QString cajaText; // the value after "Caja:" as written, trimmed
 };
 
 // Reads the configuration file at `path` (Windows-1252 text).

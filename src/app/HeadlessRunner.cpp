@@ -60,6 +60,14 @@ int runHeadless(Station &station, bool exitWhenIdle) {
     // that runs until stopped waits for it like for the database.
     if (!prep.complete && (!prep.waiting || (exitWhenIdle && !station.journalReady())))
         return robot::exitStatus(robot::ExitCode::Stopped);
+    // A run that must end cannot wait for a database that does not answer yet.
+    if (exitWhenIdle && prep.waiting) {
+        QString told = prep.missing;
+        told.remove(QStringLiteral(" Se intentará de nuevo."));
+        station.messages.show(told + QStringLiteral(" La estación termina sin imprimir."),
+                              MessageIcon::Critical);
+        return robot::exitStatus(robot::ExitCode::Stopped);
+    }
 
     Robot &robot = station.robot;
     QObject::connect(&robot, &Robot::databaseProblem, [&station](const QString &error) {

@@ -87,6 +87,8 @@ int main(int argc, char **argv) {
     QCoreApplication::setApplicationName(QStringLiteral("robot-fiscal"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(robot::kVersion));
     StationLog::copyToJournal(robot::platform::stderrIsJournal());
+    if (line.windowed())
+        MessageBoxMessages::loadQtSpanish();
 
     const QString directory = robot::stationDirectory(line.dir);
     QDir::setCurrent(directory);
@@ -147,7 +149,8 @@ int main(int argc, char **argv) {
                           &journalError))
             log.warning(journalError);
         QTextStream out(stdout);
-        return robot::exitStatus(CommandLineActions::run(line, *printer, messages, out, &journal));
+        return robot::exitStatus(
+            CommandLineActions::run(line, *printer, messages, out, &journal, &log));
     }
 
     SystemClock clock;

@@ -1,5 +1,6 @@
 #include "commands/CommandLine.h"
 
+#include "commands/ArgumentScanner.h"
 #include "commands/InformationQueries.h"
 
 #include <utility>
@@ -22,7 +23,7 @@ struct Option {
 };
 
 const char *const kPrinterStatuses =
-    "Salida: 0 si la impresora respondió 1, 4 si no, 2 si el inicio se rechaza.";
+    "Salida: 0 si la impresora lo hizo; 4 si no lo hizo o no contestó; 2 si no se empezó.";
 
 // Every option of the program, in the order --help shows them.
 const Option kOptions[] = {
@@ -34,12 +35,14 @@ const Option kOptions[] = {
      "Funciona sin ventana: los mensajes para el operador van a la salida de errores.", nullptr},
     {"exit-when-idle", nullptr, Action::Station, &CommandLine::exitWhenIdle,
      "Con --headless: termina cuando no queda nada pendiente.",
-     "Salida: 0 cuando no queda nada pendiente, 3 si un fallo detuvo el robot o lo pendiente "
-     "espera al operador, 2 si el inicio se rechaza."},
+     "Salida: 0 cuando no queda nada pendiente; 3 si una falla detuvo el robot, lo pendiente "
+     "espera al operador o la base de datos no contestó al empezar; 2 si no se empezó."},
     {"report-x", nullptr, Action::ReportX, nullptr, "Imprime la lectura X y termina.",
      kPrinterStatuses},
     {"report-z", nullptr, Action::ReportZ, nullptr,
-     "Imprime la reducción Z (cierre diario) y termina.", kPrinterStatuses},
+     "Imprime la reducción Z (cierre diario) y termina.",
+     "Salida: 0 si la impresora la hizo (con el número de la Z); 4 si no la hizo; 5 si no se "
+     "sabe (revise el papel antes de pedir otra); 2 si no se empezó."},
     {"cancel-coupon", nullptr, Action::CancelCoupon, nullptr,
      "Anula el cupón abierto en la impresora y termina.", kPrinterStatuses},
     {"open-drawer", nullptr, Action::OpenDrawer, nullptr, "Abre la gaveta y termina.",
@@ -50,16 +53,16 @@ const Option kOptions[] = {
     {"allow-reprint", "DOCUMENTO", Action::AllowReprint, nullptr,
      "Permite imprimir de nuevo un documento que el diario retiene porque la impresora no pudo "
      "decir si salió (factura:N o nota:N).",
-     "Salida: 0 si el documento queda liberado, 4 si el diario no lo retiene o no se puede "
-     "leer."},
+     "Salida: 0 si el documento queda liberado; 4 si el diario no lo retiene o no se puede "
+     "leer; 2 si no se empezó."},
     {"new-journal", nullptr, Action::NewJournal, nullptr,
      "Confirma que el diario de impresión se perdió y empieza uno vacío: revise antes el papel "
      "de los documentos que pudieran estar a medias.",
-     "Salida: 0 si se creó el diario, 4 si no."},
+     "Salida: 0 si se creó el diario; 4 si no; 2 si no se empezó."},
     {"check", nullptr, Action::Check, nullptr,
      "Diagnóstico para el técnico: comprueba configuración, datos, base de datos, impresora, "
      "diario y bloqueo sin imprimir ni cambiar nada.",
-     "Salida: 0 si todo está bien, 4 si algo falla."},
+     "Salida: 0 si nada falla (puede haber avisos); 4 si algo falla; 2 si no se empezó."},
     {"version", nullptr, Action::Version, nullptr, "Muestra la versión del programa y termina.",
      "Salida: 0."},
     {"help", nullptr, Action::Help, nullptr, "Muestra esta ayuda y termina (también -h).",
@@ -128,63 +131,23 @@ void apply(const Option &option, const QString &value, CommandLine &line) {
         takeValue(option, value, line);
 }
 
-// `text` in lines of at most 80 columns, each after `indent` blanks.
-QString wrapped(const QString &text, int indent) {
-    const QString margin(indent, u' ');
-    QString result;
-    QString current = margin;
-    for (const QString &word : text.split(u' ', Qt::SkipEmptyParts)) {
-        if (current.size() > indent && current.size() + 1 + word.size() > 80) {
-            result += current + u'\n';
-            current = margin;
-        }
-        current += (current.size() > indent ? QStringLiteral(" ") : QString()) + word;
-    }
-    return result + current + u'\n';
+QList<KnownOption> knownOptions() {
+    QList<KnownOption> known;
+    for (const Option &option : kOptions)
+        known.append({QLatin1String(option.name), QLatin1String(option.valueName)});
+    return known;
 }
 
 } // namespace
 
 CommandLine parseCommandLine(const QStringList &arguments) {
     CommandLine line;
-    for (qsizetype i = 0; i < arguments.size() && line.problem.isEmpty(); ++i) {
-        const QString &argument = arguments[i];
-        QString name;
-        QString value;
-        bool valueGiven = false;
-        if (argument == QStringLiteral("-h") || argument == QStringLiteral("-?")) {
-            name = QStringLiteral("help");
-        } else if (argument.startsWith(QStringLiteral("--")) && argument.size() > 2) {
-            name = argument.mid(2);
-            if (const qsizetype equals = name.indexOf(u'='); equals >= 0) {
-                value = name.mid(equals + 1);
-                name.truncate(equals);
-                valueGiven = true;
-            }
-        } else {
-            line.problem = QStringLiteral("Argumento desconocido «%1».").arg(argument);
-            break;
-        }
-        const Option *option = findOption(name);
-        if (!option) {
-            line.problem = QStringLiteral("Opción desconocida «%1».").arg(argument);
-            break;
-        }
-        if (!option->valueName && valueGiven) {
-            line.problem = QStringLiteral("La opción --%1 no lleva valor.").arg(name);
-            break;
-        }
-        if (option->valueName && !valueGiven) {
-            // An option right after is a forgotten value, never a directory named "--headless".
-            if (i + 1 >= arguments.size() || arguments[i + 1].startsWith(QStringLiteral("--"))) {
-                line.problem = QStringLiteral("Falta el valor de --%1 (%2).")
-                                   .arg(name, QLatin1String(option->valueName));
-                break;
-            }
-            value = arguments[++i];
-        }
-        apply(*option, value, line);
-    }
+    const ScannedArguments scanned = scanArguments(arguments, knownOptions());
+    line.problem = scanned.problem;
+    if (line.problem.isEmpty() && !scanned.positional.isEmpty())
+        line.problem = QStringLiteral("Argumento desconocido «%1».").arg(scanned.positional[0]);
+    for (qsizetype i = 0; i < scanned.options.size() && line.problem.isEmpty(); ++i)
+        apply(*findOption(scanned.options[i].name), scanned.options[i].value, line);
     if (line.problem.isEmpty() && line.exitWhenIdle && line.action == Action::Station &&
         !line.headless)
         line.problem = QStringLiteral("--exit-when-idle solo sirve con --headless.");
@@ -194,11 +157,12 @@ CommandLine parseCommandLine(const QStringList &arguments) {
 QString commandLineHelp() {
     QString text = QStringLiteral("Uso: robot-fiscal [--dir DIR] [--headless [--exit-when-idle]]\n"
                                   "     robot-fiscal [--dir DIR] ACCIÓN\n\n") +
-                   wrapped(QStringLiteral("Robot de impresión de facturas fiscales (Bematech). "
-                                          "Sin acción, la estación abre su ventana (en el área "
-                                          "de notificación) o, con --headless, funciona sin "
-                                          "ella."),
-                           0);
+                   wrappedText(QStringLiteral("Robot de impresión de facturas fiscales (Bematech). "
+                                              "Sin acción, la estación abre su ventana (en el área "
+                                              "de notificación) o, con --headless, funciona sin "
+                                              "ella. Salida: 0 al cerrarla o detenerla; 2 si no se "
+                                              "empezó."),
+                               0);
     const auto section = [&text](const char *title, bool actions) {
         text += u'\n' + QString::fromUtf8(title) + u'\n';
         for (const Option &option : kOptions) {
@@ -207,9 +171,9 @@ QString commandLineHelp() {
             QString usage = QStringLiteral("  --") + QLatin1String(option.name);
             if (option.valueName)
                 usage += u' ' + QLatin1String(option.valueName);
-            text += usage + u'\n' + wrapped(QString::fromUtf8(option.help), 6);
+            text += usage + u'\n' + wrappedText(QString::fromUtf8(option.help), 6);
             if (option.statuses)
-                text += wrapped(QString::fromUtf8(option.statuses), 6);
+                text += wrappedText(QString::fromUtf8(option.statuses), 6);
         }
     };
     section("La estación:", false);
@@ -219,13 +183,16 @@ QString commandLineHelp() {
         {0, "hecho; sin ventana con --exit-when-idle: no queda nada pendiente."},
         {2, "no se empezó: argumentos que no se entienden, ventana sin pantalla, o inicio "
             "rechazado (configuración, archivo de marca, otra estación con la misma caja)."},
-        {3, "sin ventana con --exit-when-idle: un fallo detuvo el robot o lo pendiente espera "
-            "al operador."},
-        {4, "la acción no se realizó: la impresora no respondió 1, o el diario de impresión no "
-            "pudo hacer lo pedido."},
+        {3, "sin ventana con --exit-when-idle: una falla detuvo el robot, lo pendiente espera "
+            "al operador o la base de datos no contestó al empezar."},
+        {4, "la acción no se realizó: la impresora no la hizo o no contestó, o el diario de "
+            "impresión no pudo hacer lo pedido."},
+        {5, "no se sabe si la reducción Z se hizo: la impresora no contestó y su contador no se "
+            "pudo leer. Revise el papel antes de pedir otra."},
     };
     for (const auto &[status, meaning] : statuses)
-        text += QStringLiteral("  %1").arg(status) + wrapped(QString::fromUtf8(meaning), 5).mid(3);
+        text +=
+            QStringLiteral("  %1").arg(status) + wrappedText(QString::fromUtf8(meaning), 5).mid(3);
     return text;
 }
 

@@ -10,6 +10,7 @@ namespace robot {
 class FiscalPrinter;
 class OperatorMessages;
 class PrintJournal;
+class StationLog;
 
 // The support technicians' one-shot printer actions: one printer command or information query,
 // its outcome on standard output, and the program ends. No window and no robot cycle run, and
@@ -20,10 +21,11 @@ public:
     // unusable library) go to `messages`; the outcome or the query's answer to `out`. Done when
     // the printer did what it was asked (its status checked, not only the return code), else
     // NotDone. A cancellation is recorded in `journal` first
-    // (FiscalCommands::recordCancellationsIn).
+    // (FiscalCommands::recordCancellationsIn). A Z report that may have printed although its
+    // call failed is Unknown. Each report, cancellation and drawer leaves a line in `log`.
     static robot::ExitCode run(const robot::CommandLine &line, FiscalPrinter &printer,
                                OperatorMessages &messages, QTextStream &out,
-                               PrintJournal *journal = nullptr);
+                               PrintJournal *journal = nullptr, StationLog *log = nullptr);
 };
 
 } // namespace robot

@@ -1,19 +1,49 @@
 #include "commands/FiscalCommands.h"
 
 #include "core/OperatorMessages.h"
+#include "core/StationLog.h"
 #include "db/PrintJournal.h"
+#include "journal/PrinterCounters.h"
 #include "printer/AnalizaRetorno.h"
 #include "printer/FiscalPrinter.h"
 
+#include <QRegularExpression>
+
 namespace robot {
+
+namespace {
+
+// Passes every message on and keeps its text, so the log can give the printer's own words.
+class Forwarded : public OperatorMessages {
+public:
+    explicit Forwarded(OperatorMessages &to) : to(to) {}
+    void show(const QString &text, MessageIcon icon, const QString &caption) override {
+        told << text;
+        to.show(text, icon, caption);
+    }
+    bool ask(const QString &question, const QString &caption) override {
+        return to.ask(question, caption);
+    }
+    // On one line: the log has one line per event.
+    QString text() const {
+        static const QRegularExpression breaks(QStringLiteral("[\\r\\n]+"));
+        return told.join(u' ').split(breaks, Qt::SkipEmptyParts).join(QStringLiteral("; "));
+    }
+    OperatorMessages &to;
+    QStringList told;
+};
+
+} // namespace
 
 FiscalCommands::FiscalCommands(FiscalPrinter &printer, OperatorMessages &messages,
                                HabilitaControles habilitaControles)
     : printer(printer), messages(messages), habilitaControles(std::move(habilitaControles)) {}
 
 CommandOutcome FiscalCommands::run(const QString &titulo, Analysis analysis,
-                                   const std::function<short()> &call) {
+                                   const std::function<short()> &call,
+                                   const std::function<bool(CommandOutcome &)> &settle) {
     CommandOutcome outcome;
+    Forwarded told(messages);
     if (habilitaControles)
         habilitaControles(false);
     try {
@@ -23,23 +53,98 @@ CommandOutcome FiscalCommands::run(const QString &titulo, Analysis analysis,
         // Shown while the robot is still held: after a refused cancellation the coupon may
         // still be open, and the operator must read that before anything else prints. The
         // drawer and the cancellation stay silent only when the printer's status is clean.
-        if (analysis == Analysis::Always || outcome.code != 1 || !printerStatusClean(printer))
-            outcome.accepted = AnalizaRetorno(printer, messages, QString(), QString(),
-                                              printer.CodigoRetorno, titulo);
+        if (outcome.code == 0 && settle && settle(outcome))
+            ; // settled from what the printer shows after the failed call
+        else if (analysis == Analysis::Always || outcome.code != 1 || !printerStatusClean(printer))
+            outcome.accepted =
+                AnalizaRetorno(printer, told, QString(), QString(), printer.CodigoRetorno, titulo);
         else
             outcome.accepted = true;
+        if (outcome.code != 0 && outcome.accepted && settle)
+            settle(outcome);
     } catch (const PrinterUnavailable &e) {
         // The message names the library or the entry point; the command then ends as usual.
-        messages.show(e.text, MessageIcon::Critical, titulo);
+        told.show(e.text, MessageIcon::Critical, titulo);
     }
     if (habilitaControles)
         habilitaControles(true);
+    record(titulo, outcome, told.text());
     return outcome;
 }
 
+void FiscalCommands::record(const QString &titulo, CommandOutcome &outcome, const QString &told) {
+    LogLevel level = LogLevel::Aviso;
+    if (!outcome.called) {
+        outcome.summary = titulo + QStringLiteral(": no se pudo usar la librería de la impresora.");
+        level = LogLevel::Error;
+    } else if (outcome.unknown) {
+        outcome.summary = titulo + QStringLiteral(": no se sabe si se hizo; revise el papel.");
+        level = LogLevel::Error;
+    } else if (outcome.succeeded()) {
+        outcome.summary =
+            titulo + (outcome.reduction > 0
+                          ? QStringLiteral(": hecha, número %1.").arg(outcome.reduction)
+                          : QStringLiteral(": hecho."));
+        level = LogLevel::Info;
+    } else if (outcome.code == 1) {
+        outcome.summary = titulo + QStringLiteral(": no realizado (la impresora no lo hizo).");
+    } else {
+        outcome.summary =
+            titulo + QStringLiteral(": no realizado (código de retorno %1).").arg(outcome.code);
+    }
+    if (log)
+        log->add(level, told.isEmpty() || outcome.succeeded() ? outcome.summary
+                                                              : outcome.summary + u' ' + told);
+}
+
+std::optional<qint64> FiscalCommands::reductionCounter() {
+    QString reply(6, u' ');
+    if (printer.NumeroReducciones(reply) != 1)
+        return std::nullopt;
+    return documentCounter(reply);
+}
+
 CommandOutcome FiscalCommands::CierreZ() {
-    return run(tituloReduccionZ(), Analysis::Always,
-               [this] { return printer.ReduccionZ(QString(), QString()); });
+    const QString titulo = tituloReduccionZ();
+    std::optional<qint64> before;
+    QString done;
+    const CommandOutcome outcome = run(
+        titulo, Analysis::Always,
+        [&] {
+            before = reductionCounter();
+            return printer.ReduccionZ(QString(), QString());
+        },
+        [&](CommandOutcome &result) {
+            const std::optional<qint64> after = reductionCounter();
+            if (result.code != 0) {
+                result.reduction = after.value_or(0);
+                return true;
+            }
+            if (before && after && *after == *before)
+                return false; // not made: the analysis says why
+            if (before && after) {
+                result.accepted = true;
+                result.reduction = *after;
+                done = QStringLiteral("La impresora no contestó a tiempo, pero su contador muestra "
+                                      "la reducción Z número %1 hecha.")
+                           .arg(*after);
+            } else {
+                result.unknown = true;
+                messages.show(QStringLiteral("No se sabe si la reducción Z se hizo: la impresora "
+                                             "no contestó y su contador no se pudo leer. Revise "
+                                             "el papel: si la reducción salió, no pida otra."),
+                              MessageIcon::Warning, titulo);
+            }
+            return true;
+        });
+    // Told once the robot may run again, as "Listo." is.
+    if (outcome.succeeded())
+        messages.show(!done.isEmpty() ? done
+                      : outcome.reduction > 0
+                          ? QStringLiteral("Reducción Z número %1 hecha.").arg(outcome.reduction)
+                          : QStringLiteral("Reducción Z hecha."),
+                      MessageIcon::Information, titulo);
+    return outcome;
 }
 
 CommandOutcome FiscalCommands::CierreX() {
@@ -66,6 +171,36 @@ CommandOutcome FiscalCommands::AnulaCupon() {
     if (outcome.succeeded())
         messages.show(QStringLiteral("Listo."));
     return outcome;
+}
+
+std::optional<CommandOutcome> FiscalCommands::CierreZPreguntando(qsizetype pending) {
+    if (habilitaControles)
+        habilitaControles(false);
+    bool couponOpen = false;
+    try {
+        // Asked as the journal asks: the status after a query shows a coupon left open.
+        couponOpen = readCounters(printer).documentOpen;
+    } catch (const PrinterUnavailable &) {
+        // The report itself tells the operator that the library cannot be used.
+    }
+    QString found;
+    if (pending > 0)
+        found = pending == 1
+                    ? QStringLiteral("Hay 1 documento pendiente de impresión")
+                    : QStringLiteral("Hay %1 documentos pendientes de impresión").arg(pending);
+    if (couponOpen)
+        found += found.isEmpty() ? QStringLiteral("Hay un cupón abierto en la impresora")
+                                 : QStringLiteral(" y un cupón abierto en la impresora");
+    const QString question = found + QStringLiteral(". ¿Emitir la reducción Z de todos modos?");
+    if (!found.isEmpty() && !messages.ask(question, tituloReduccionZ())) {
+        if (log)
+            log->write(QStringLiteral("Reducción Z no emitida: %1 El operador respondió que no.")
+                           .arg(question));
+        if (habilitaControles)
+            habilitaControles(true);
+        return std::nullopt;
+    }
+    return CierreZ();
 }
 
 } // namespace robot

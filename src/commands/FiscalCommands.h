@@ -2,18 +2,27 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace robot {
 
 class FiscalPrinter;
 class OperatorMessages;
 class PrintJournal;
+class StationLog;
 
 // What one operator command got from the printer library.
 struct CommandOutcome {
     bool called = false;   // false: the library could not be used, nothing reached the printer
     short code = 0;        // the library's return code when called
     bool accepted = false; // the return analysis found the printer did what it was asked
+    // A Z report whose call failed while the printer's Z counter could not be read: it may
+    // have printed. Never to be taken for "not done", which invites a second one.
+    bool unknown = false;
+    // The Z report's number, read from the printer's counter after it; 0 when not read.
+    qint64 reduction = 0;
+    // The outcome in one line, as the log and the command line give it.
+    QString summary;
     // A return code of 1 alone is not enough: the printer may still answer "not executed"
     // (ACK 21) or report an error in its status.
     bool succeeded() const { return called && accepted; }
@@ -30,8 +39,9 @@ public:
     FiscalCommands(FiscalPrinter &printer, OperatorMessages &messages,
                    HabilitaControles habilitaControles = {});
 
-    // "Cierre Z" (Command6): ReduccionZ with two empty texts, analysed as
-    // "Reducción Z".
+    // "Cierre Z" (Command6): ReduccionZ with two empty texts, analysed as "Reducción Z". The
+    // printer's Z counter is read before and after: when the call itself failed (the library
+    // or its bridge died or timed out) a counter that moved shows the report was made.
     CommandOutcome CierreZ();
     // "Cierre X" (Command21): LecturaX, analysed as "Lectura X".
     CommandOutcome CierreX();
@@ -41,9 +51,16 @@ public:
     // or, when refused, the printer's answer analysed as "Anula Cupon".
     CommandOutcome AnulaCupon();
 
+    // The window's "Cierre Z": when something would be left behind (`pending` documents
+    // waiting to print, or a coupon open in the printer) the operator is asked first, with the
+    // robot held; a "no" leaves the printer alone and gives nothing back.
+    std::optional<CommandOutcome> CierreZPreguntando(qsizetype pending);
+
     // A cancellation is recorded in this journal before the printer is asked, so the document
     // it cancels may be printed again (see PrintJournal::cancelOpen).
     void recordCancellationsIn(PrintJournal *printJournal) { journal = printJournal; }
+    // Every command's outcome becomes a line of this log.
+    void logTo(StationLog *stationLog) { log = stationLog; }
 
     static QString tituloReduccionZ() { return QStringLiteral("Reducción Z"); }
     static QString tituloLecturaX() { return QStringLiteral("Lectura X"); }
@@ -52,13 +69,19 @@ public:
 
 private:
     enum class Analysis { Always, OnRefusal };
-    CommandOutcome run(const QString &titulo, Analysis analysis,
-                       const std::function<short()> &call);
+    // `settle` completes an accepted outcome once the call is analysed. When the call returned
+    // 0 (no communication) it runs instead of the analysis: it may settle the outcome itself
+    // (true) or leave it to the analysis (false).
+    CommandOutcome run(const QString &titulo, Analysis analysis, const std::function<short()> &call,
+                       const std::function<bool(CommandOutcome &)> &settle = {});
+    std::optional<qint64> reductionCounter();
+    void record(const QString &titulo, CommandOutcome &outcome, const QString &told);
 
     FiscalPrinter &printer;
     OperatorMessages &messages;
     HabilitaControles habilitaControles;
     PrintJournal *journal = nullptr;
+    StationLog *log = nullptr;
 };
 
 } // namespace robot

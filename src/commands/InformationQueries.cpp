@@ -1,6 +1,7 @@
 #include "commands/InformationQueries.h"
 
 #include "core/OperatorMessages.h"
+#include "core/StationLog.h"
 #include "printer/EntryPoints.h"
 #include "printer/FiscalPrinter.h"
 
@@ -13,18 +14,25 @@ using robot::fiscal::EntryPoint;
 struct Query {
     const char *button;
     EntryPoint entryPoint;
+    const char *question;
 };
 
 // "Prueba 1" and "Prueba 4" ask the same thing and differ only in where the answer is shown.
 const Query kQueries[InformationQueries::kLast] = {
-    {"Command14", EntryPoint::NumeroSerie},
-    {"Command15", EntryPoint::LeerArchivoRetorno},
-    {"Command16", EntryPoint::DatosUltimaReduccion},
-    {"Command17", EntryPoint::NumeroSerie},
-    {"Command18", EntryPoint::NumeroIntervenciones},
-    {"Command19", EntryPoint::ContadoresTotalizadoresNoFiscales},
-    {"Command20", EntryPoint::NumeroReducciones},
-    {"Command23", EntryPoint::NumeroSustituicionesPropietario},
+    {"Command14", EntryPoint::NumeroSerie,
+     "Pide a la impresora su número de serie y lo muestra en un mensaje"},
+    {"Command15", EntryPoint::LeerArchivoRetorno,
+     "Muestra en un mensaje la última respuesta de la impresora que guardó su librería"},
+    {"Command16", EntryPoint::DatosUltimaReduccion,
+     "Pide a la impresora los datos de la última reducción Z"},
+    {"Command17", EntryPoint::NumeroSerie, "Pide a la impresora su número de serie"},
+    {"Command18", EntryPoint::NumeroIntervenciones,
+     "Pide a la impresora cuántas intervenciones técnicas tuvo"},
+    {"Command19", EntryPoint::ContadoresTotalizadoresNoFiscales,
+     "Pide a la impresora sus contadores de documentos no fiscales"},
+    {"Command20", EntryPoint::NumeroReducciones, "Pide a la impresora cuántas reducciones Z hizo"},
+    {"Command23", EntryPoint::NumeroSustituicionesPropietario,
+     "Pide a la impresora cuántas veces cambió de propietario"},
 };
 
 const Query *queryOf(int prueba) {
@@ -48,6 +56,11 @@ QString InformationQueries::entryPoint(int prueba) {
     return query ? QString::fromLatin1(robot::fiscal::symbolOf(query->entryPoint)) : QString();
 }
 
+QString InformationQueries::question(int prueba) {
+    const Query *query = queryOf(prueba);
+    return query ? QString::fromUtf8(query->question) : QString();
+}
+
 QueryAnswer InformationQueries::ask(int prueba) {
     QueryAnswer result;
     const Query *query = queryOf(prueba);
@@ -58,9 +71,18 @@ QueryAnswer InformationQueries::ask(int prueba) {
     try {
         result.code = printer.callBuffer(query->entryPoint, buffer);
     } catch (const PrinterUnavailable &e) {
+        if (log)
+            log->error(QStringLiteral("%1: no se pudo usar la librería de la impresora. %2")
+                           .arg(caption(prueba), e.text));
         messages.show(e.text, MessageIcon::Critical, caption(prueba));
         return result;
     }
+    if (log)
+        log->add(result.code == 1 ? LogLevel::Info : LogLevel::Aviso,
+                 QStringLiteral("%1 (%2): la impresora devolvió el código %3.")
+                     .arg(caption(prueba),
+                          QString::fromLatin1(robot::fiscal::symbolOf(query->entryPoint)))
+                     .arg(result.code));
     result.called = true;
     result.answer = buffer;
     if (prueba != 2)

@@ -7,6 +7,7 @@ namespace robot {
 
 class FiscalPrinter;
 class OperatorMessages;
+class StationLog;
 
 // What one information query got back from the printer library.
 struct QueryAnswer {
@@ -40,10 +41,16 @@ public:
     // The library entry point that "Prueba n" calls.
     static QString entryPoint(int prueba);
     static QString caption(int prueba) { return QStringLiteral("Prueba %1").arg(prueba); }
+    // What "Prueba n" asks the printer, for its button's tooltip.
+    static QString question(int prueba);
+
+    // Every button's outcome becomes a line of this log.
+    void logTo(StationLog *stationLog) { log = stationLog; }
 
 private:
     FiscalPrinter &printer;
     OperatorMessages &messages;
+    StationLog *log = nullptr;
 };
 
 } // namespace robot

@@ -16,6 +16,10 @@ enum class ExitCode : int {
     // The action ran but was not done: the printer did not answer 1, or the print journal could
     // not do what was asked.
     NotDone = 4,
+    // The action may have been done, and the printer cannot tell: a Z report whose call failed
+    // while its counter cannot be read. The paper says; repeating it blindly could print a
+    // second one.
+    Unknown = 5,
 };
 
 constexpr int exitStatus(ExitCode code) {

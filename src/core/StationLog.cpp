@@ -18,6 +18,8 @@ Q_LOGGING_CATEGORY(lcStation, "robot.station")
 // message handler is called on the sending thread.
 thread_local StationLog *sending = nullptr;
 std::atomic_bool journal{false};
+// The program's own log, for details told from where no log is at hand.
+std::atomic<StationLog *> latest{nullptr};
 QtMessageHandler previousHandler = nullptr;
 
 LogLevel levelOf(QtMsgType type) {
@@ -69,6 +71,17 @@ StationLog::StationLog(const QString &path, qint64 maxBytes, int keptFiles)
     : file(path), maxBytes(maxBytes), keptFiles(keptFiles) {
     static std::once_flag installed;
     std::call_once(installed, [] { previousHandler = qInstallMessageHandler(handleMessage); });
+    latest = this;
+}
+
+StationLog::~StationLog() {
+    StationLog *self = this;
+    latest.compare_exchange_strong(self, nullptr);
+}
+
+void StationLog::detail(const QString &text) {
+    if (StationLog *log = latest)
+        log->write(text);
 }
 
 void StationLog::add(LogLevel level, const QString &event) {

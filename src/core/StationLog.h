@@ -17,6 +17,9 @@ enum class LogLevel { Info, Aviso, Error };
 class StationLog {
 public:
     explicit StationLog(const QString &path, qint64 maxBytes = 1024 * 1024, int keptFiles = 3);
+    ~StationLog();
+    StationLog(const StationLog &) = delete;
+    StationLog &operator=(const StationLog &) = delete;
     void write(const QString &event) { add(LogLevel::Info, event); }
     void warning(const QString &event) { add(LogLevel::Aviso, event); }
     void error(const QString &event) { add(LogLevel::Error, event); }
@@ -26,6 +29,10 @@ public:
     // Run as a service whose standard error the journal reads: every message of the program,
     // the station's and Qt's own, goes there as well, one line with its priority.
     static void copyToJournal(bool on);
+
+    // A detail for the technician (an error's original English text, say) that the operator
+    // is not shown: written as INFO to the log made last, if any.
+    static void detail(const QString &text);
 
 private:
     static void handleMessage(QtMsgType type, const QMessageLogContext &context,

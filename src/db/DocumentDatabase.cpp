@@ -1,5 +1,6 @@
 #include "db/DocumentDatabase.h"
 
+#include "core/SystemErrors.h"
 #include "db/ServerAddress.h"
 #include "db/Statements.h"
 #include "platform/AccessOdbc.h"
@@ -66,7 +67,7 @@ bool DocumentConnection::finishOpen(QSqlDatabase db, const QString &what, QStrin
     if (!db.open()) {
         if (error)
             *error = QStringLiteral("No se pudo abrir la base de datos %1: %2")
-                         .arg(what, db.lastError().text());
+                         .arg(what, explainError(db.lastError().text()));
         const QString failed = db.connectionName();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(failed);

@@ -56,6 +56,11 @@ public:
     QString creditNoteWriteCheck() const override {
         return QStringLiteral("Update [NotaCréditoVenta] Set Control=Control Where Código=?;");
     }
+    QString anyDocumentOfCaja(qint32 caja) const override {
+        return QStringLiteral("Select Top 1 Código from Ventas Where MáquinaFiscal=%1 Union All "
+                              "Select Top 1 Código from NotaCréditoVenta Where MáquinaFiscal=%1;")
+            .arg(caja);
+    }
 };
 
 } // namespace

@@ -58,6 +58,12 @@ public:
     QString creditNoteWriteCheck() const override {
         return QStringLiteral("UPDATE [NotaCréditoVenta] SET Control = Control WHERE Código = ?");
     }
+    QString anyDocumentOfCaja(qint32 caja) const override {
+        return QStringLiteral(
+                   "SELECT Código FROM Ventas WHERE MáquinaFiscal = %1 UNION ALL "
+                   "SELECT Código FROM NotaCréditoVenta WHERE MáquinaFiscal = %1 LIMIT 1")
+            .arg(caja);
+    }
 };
 
 } // namespace

@@ -26,6 +26,9 @@ public:
     // Código.
     virtual QString invoiceWriteCheck() const = 0;
     virtual QString creditNoteWriteCheck() const = 0;
+    // A row when the database holds any invoice or credit note of fiscal machine `caja`,
+    // printed or not: a Caja with none at all is likely mistyped.
+    virtual QString anyDocumentOfCaja(qint32 caja) const = 0;
 };
 
 // Access (Jet) SQL, as the back-office database has always been queried.

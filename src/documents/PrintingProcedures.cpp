@@ -81,13 +81,18 @@ void PrintingProcedures::reportStageFailure(const QString &document, const Stage
     // The stage in the workstation's number format: 2.4 reads "2,4" where the comma is usual.
     const QString shownStage = formatPlainNumber(failure.stage);
     ctx.messages.show(stageMessage(shownStage, failure.reason));
+    // The box keeps its words; the status line and the log say the cause as well.
+    const QString cause =
+        failure.reason.isEmpty() ? printerStatusWords(ctx.printer) : failure.reason;
+    const QString because = cause.isEmpty() ? QString() : QStringLiteral(": ") + cause;
     ctx.robot.noteStoppedAfterFailure(
-        QStringLiteral("%1, etapa %2").arg(document.toLower(), shownStage));
-    QString logged = failure.reason;
+        QStringLiteral("%1, etapa %2%3").arg(document.toLower(), shownStage, because));
+    QString logged =
+        QStringLiteral("%1 no impresa: etapa %2%3")
+            .arg(document, shownStage, cause.isEmpty() ? QStringLiteral(".") : because);
     if (failure.refusedCode)
-        logged += (logged.isEmpty() ? QString() : QStringLiteral(" ")) +
-                  printerAnswer(ctx.printer, *failure.refusedCode);
-    ctx.log.error(QStringLiteral("%1 no impresa: etapa %2. %3").arg(document, shownStage, logged));
+        logged += u' ' + printerAnswer(ctx.printer, *failure.refusedCode);
+    ctx.log.error(logged);
 }
 
 bool PrintingProcedures::run(DocumentJob &job) {

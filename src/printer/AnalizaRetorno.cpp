@@ -5,6 +5,7 @@ namespace robot {
 namespace {
 
 constexpr int kWeights[8] = {128, 64, 32, 16, 8, 4, 2, 1};
+constexpr short kPaperOut = 128; // ST1
 
 const char *const kSt1Texts[8] = {
     "Fin de Papel",
@@ -78,9 +79,14 @@ bool AnalizaRetorno(FiscalPrinter &printer, OperatorMessages &messages, const QS
 
     QString text = QStringLiteral("Status de la Impresora: ") + status + QStringLiteral("\r\n") +
                    statusLines(st1, kSt1Texts) + statusLines(st2, kSt2Texts);
+    // Out of paper is the one fault an operator mends alone: a warning, and what to do.
+    const bool paperOut = (st1 & kPaperOut) != 0;
+    if (paperOut)
+        text += QStringLiteral("\r\nColoque un rollo de papel nuevo y cierre la tapa de la "
+                               "impresora.");
     if (!Mensaje.isEmpty())
         text += QStringLiteral("\r\n") + Mensaje;
-    messages.show(text, MessageIcon::Information, Titulo);
+    messages.show(text, paperOut ? MessageIcon::Warning : MessageIcon::Information, Titulo);
     return false;
 }
 
@@ -107,6 +113,26 @@ QString printerAnswer(FiscalPrinter &printer, short Retorno) {
                       .arg(st1)
                       .arg(st2)
                       .arg(words.isEmpty() ? QStringLiteral("sin errores") : words);
+}
+
+QString printerStatusWords(FiscalPrinter &printer) {
+    if (printer.CodigoRetorno == 0)
+        return QStringLiteral("Error de comunicación con la impresora.");
+    short ack = 0;
+    short st1 = 0;
+    short st2 = 0;
+    try {
+        printer.RetornoImpresora(ack, st1, st2);
+    } catch (const PrinterUnavailable &) {
+        return {};
+    }
+    if (ack == 21)
+        return QStringLiteral("Comando no ejecutado.");
+    QString words = statusLines(st1, kSt1Texts) + statusLines(st2, kSt2Texts);
+    if (words.isEmpty())
+        return {};
+    words.chop(1);
+    return words.replace(u'\r', QStringLiteral(", ")) + u'.';
 }
 
 bool printerStatusClean(FiscalPrinter &printer) {

@@ -17,6 +17,11 @@ bool AnalizaRetorno(FiscalPrinter &printer, OperatorMessages &messages, const QS
 // printer could not be reached, its status words. Never throws.
 QString printerAnswer(FiscalPrinter &printer, short Retorno);
 
+// The printer's own words for why the last call (CodigoRetorno) failed, on one line for the log
+// and the status line: "Fin de Papel, Cupón fiscal abierto."; empty when its status shows
+// nothing or cannot be read.
+QString printerStatusWords(FiscalPrinter &printer);
+
 // Reads the printer's status silently: true when AnalizaRetorno would find nothing to report
 // (no ACK 21, no status bit set).
 bool printerStatusClean(FiscalPrinter &printer);

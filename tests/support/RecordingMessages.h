@@ -18,6 +18,12 @@ public:
     void show(const QString &text, MessageIcon icon, const QString &caption) override {
         messages.append({text, icon, caption});
     }
+    // Recorded as a message with the question icon; answered from `answers`, then "no".
+    bool ask(const QString &question, const QString &caption) override {
+        messages.append({question, MessageIcon::Warning, caption});
+        return !answers.isEmpty() && answers.takeFirst();
+    }
+    QList<bool> answers;
     QStringList texts() const {
         QStringList out;
         for (const auto &m : messages)

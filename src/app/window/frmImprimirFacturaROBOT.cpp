@@ -7,6 +7,7 @@
 #include "commands/InformationQueries.h"
 #include "commands/StationCheck.h"
 #include "core/OperatorMessages.h"
+#include "core/StationLog.h"
 #include "printer/FiscalPrinter.h"
 
 #include <QCloseEvent>
@@ -171,12 +172,13 @@ void frmImprimirFacturaROBOT::buildControls() {
     const QString optionsTip = QStringLiteral("Haga click aquí para ver las opciones");
     const char *leftColumn[] = {"Command14", "Command15", "Command16", "Command17"};
     const char *rightColumn[] = {"Command18", "Command19", "Command20", "Command23"};
+    // Each "Prueba" says what it asks the printer: "ver las opciones" told the operator nothing.
     for (int row = 0; row < 4; ++row) {
         const int top = 480 + row * 360;
-        makeButton(Frame1, leftColumn[row], QStringLiteral("Prueba %1").arg(row + 1), optionsTip,
-                   twips(240, top, 975, 300));
-        makeButton(Frame1, rightColumn[row], QStringLiteral("Prueba %1").arg(row + 5), optionsTip,
-                   twips(1440, top, 975, 300));
+        makeButton(Frame1, leftColumn[row], InformationQueries::caption(row + 1),
+                   InformationQueries::question(row + 1), twips(240, top, 975, 300));
+        makeButton(Frame1, rightColumn[row], InformationQueries::caption(row + 5),
+                   InformationQueries::question(row + 5), twips(1440, top, 975, 300));
     }
     // The technician's check, beside the queries it shares the printer with.
     makeButton(Frame1, "Diagnostico", robot::StationCheck::title(),
@@ -187,6 +189,7 @@ void frmImprimirFacturaROBOT::buildControls() {
     Mostrar->setGeometry(twips(240, 1920, 9495, 2055));
     Mostrar->setReadOnly(true);
     Mostrar->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Mostrar->setToolTip(QStringLiteral("Respuesta de la impresora a la última prueba (3 a 8)"));
     Command9 = makeButton(Frame1, "Command9", QStringLiteral("Continuar"), optionsTip,
                           twips(8880, 4200, 975, 300));
     Frame1->raise();
@@ -200,6 +203,7 @@ void frmImprimirFacturaROBOT::buildControls() {
     connect(Command9, &QPushButton::clicked, this, [this] {
         Frame1->hide();
         HabilitaControles(true);
+        station.log.write(QStringLiteral("Opciones cerradas con «Continuar»: el robot funciona."));
     });
     connect(Command4, &QPushButton::clicked, this, &frmImprimirFacturaROBOT::Minimizar);
     connect(Command10, &QPushButton::clicked, this, &QWidget::close);
@@ -209,10 +213,14 @@ void frmImprimirFacturaROBOT::connectOperatorCommands() {
     commands = std::make_unique<FiscalCommands>(*station.printer, station.messages,
                                                 [this](bool Estado) { HabilitaControles(Estado); });
     commands->recordCancellationsIn(&station.journal);
+    commands->logTo(&station.log);
     queries = std::make_unique<InformationQueries>(*station.printer, station.messages);
+    queries->logTo(&station.log);
 
-    connect(button(QStringLiteral("Command6")), &QPushButton::clicked, this,
-            [this] { commands->CierreZ(); });
+    connect(button(QStringLiteral("Command6")), &QPushButton::clicked, this, [this] {
+        commands->CierreZPreguntando(station.sources.invoices().size() +
+                                     station.sources.creditNotes().size());
+    });
     connect(button(QStringLiteral("Command21")), &QPushButton::clicked, this,
             [this] { commands->CierreX(); });
     connect(button(QStringLiteral("Command22")), &QPushButton::clicked, this,
