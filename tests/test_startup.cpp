@@ -140,6 +140,10 @@ private slots:
         row("window on a missing platform", {}, "", 2, "", "QT_QPA_PLATFORM=no-such-platform", "");
         row("help", {"--help"}, "", 0, "--allow-reprint DOCUMENTO", "", "");
         row("version", {"--version"}, "", 0, "robot-fiscal 1.0", "", "");
+        // A computer that is no station: quiet at login, a plain refusal by hand.
+        row("autostart without station", {"--autostart"}, "no-station", 0, "",
+            "no tiene una estación de impresión fiscal configurada", "");
+        row("no station", {"--headless"}, "no-station", 2, "", "Llame al técnico", "");
         row("journal", {"--headless"}, "journal-no-marker", 2, "",
             "<3>Inicio rechazado: El servidor parece estar en mantenimiento",
             " ERROR Inicio rechazado: El servidor parece estar en mantenimiento");
@@ -157,6 +161,8 @@ private slots:
             for (const char *variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
                 station.environment.remove(QLatin1String(variable));
 
+        if (setup == QStringLiteral("no-station"))
+            QVERIFY(QFile::remove(station.file(QStringLiteral("ImpresorFiscal.inf"))));
         if (setup == QStringLiteral("journal-no-marker")) {
             QVERIFY(
                 QFile::remove(station.file(QStringLiteral("ActualizadorAlmacoraTerminal.inf"))));

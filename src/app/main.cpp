@@ -116,6 +116,19 @@ int main(int argc, char **argv) {
     OperatorMessages &messages =
         line.windowed() ? static_cast<OperatorMessages &>(boxMessages) : stderrMessages;
 
+    if (line.action == Action::Station) {
+        if (const QString missing = missingStationMessage(directory); !missing.isEmpty()) {
+            // At login on a computer that is no station: one line for whoever reads the
+            // session's log, nothing on the screen.
+            if (line.autostart) {
+                QTextStream(stderr) << QStringLiteral("robot-fiscal: ") << missing << Qt::endl;
+                return robot::exitStatus(ExitCode::Done);
+            }
+            messages.show(missing);
+            return robot::exitStatus(ExitCode::Refused);
+        }
+    }
+
     StationLog log(QDir(directory).filePath(QStringLiteral("robot-fiscal.log")));
     const StartupResult startup = startStation(directory);
     if (!startup.ok) {

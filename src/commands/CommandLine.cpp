@@ -36,6 +36,10 @@ const Option kOptions[] = {
      "Con --headless: termina cuando no queda nada pendiente.",
      "Salida: 0 cuando no queda nada pendiente, 3 si un fallo detuvo el robot o lo pendiente "
      "espera al operador, 2 si el inicio se rechaza."},
+    {"autostart", nullptr, Action::Station, &CommandLine::autostart,
+     "Inicio automático al entrar en la sesión: si esta computadora no tiene estación "
+     "configurada, termina sin mostrar nada (salida 0) y lo anota en la salida de errores.",
+     nullptr},
     {"report-x", nullptr, Action::ReportX, nullptr, "Imprime la lectura X y termina.",
      kPrinterStatuses},
     {"report-z", nullptr, Action::ReportZ, nullptr,

@@ -29,6 +29,8 @@ struct CommandLine {
     Action action = Action::Station;
     bool headless = false;
     bool exitWhenIdle = false;
+    // Started by the desktop at login: a computer without a station stays quiet.
+    bool autostart = false;
     // --dir; empty: the program's own directory.
     QString dir;
     // --query N, 1 to 8.
