@@ -161,8 +161,11 @@ private slots:
             for (const char *variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
                 station.environment.remove(QLatin1String(variable));
 
-        if (setup == QStringLiteral("no-station"))
+        if (setup == QStringLiteral("no-station")) {
             QVERIFY(QFile::remove(station.file(QStringLiteral("ImpresorFiscal.inf"))));
+            station.environment.insert(QStringLiteral("QT_QPA_PLATFORM"),
+                                       QStringLiteral("offscreen"));
+        }
         if (setup == QStringLiteral("journal-no-marker")) {
             QVERIFY(
                 QFile::remove(station.file(QStringLiteral("ActualizadorAlmacoraTerminal.inf"))));
