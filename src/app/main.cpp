@@ -9,6 +9,7 @@
 #include "commands/CommandLine.h"
 #include "commands/CommandLineActions.h"
 #include "commands/StationCheck.h"
+#include "commands/StationReconciliation.h"
 #include "core/ExitCode.h"
 #include "core/StationLog.h"
 #include "core/Version.h"
@@ -21,6 +22,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
 #include <memory>
 #include <optional>
@@ -77,7 +79,10 @@ std::optional<ExitCode> answerFirst(const robot::CommandLine &line) {
 
 int main(int argc, char **argv) {
     robot::platform::keepNewFilesFromOthers();
-    const robot::CommandLine line = robot::parseCommandLine(argumentsOf(argc, argv));
+    robot::CommandLine line = robot::parseCommandLine(argumentsOf(argc, argv));
+    // A file named on the command line is where the technician stands, not in the station.
+    if (!line.csv.isEmpty())
+        line.csv = QFileInfo(line.csv).absoluteFilePath();
     if (const std::optional<ExitCode> answer = answerFirst(line))
         return robot::exitStatus(*answer);
 
@@ -150,6 +155,16 @@ int main(int argc, char **argv) {
     }
 
     const auto printerLog = [&log](LogLevel level, const QString &event) { log.add(level, event); };
+    if (line.action == Action::Reconcile) {
+        const auto printer = robot::makeStationPrinter({}, &messages, printerLog);
+        QTextStream out(stdout);
+        const ReconciliationSources sources{
+            startup.settings.RutaBaseDatos,
+            QDir(directory).filePath(QStringLiteral("robot-fiscal-diario.db")),
+            startup.settings.Caja};
+        return robot::exitStatus(
+            runReconciliation(sources, *printer, line.from, line.to, line.csv, out));
+    }
     if (robot::isPrinterAction(line.action)) {
         // One printer action for a support technician: no station, no robot, no database.
         const auto printer = robot::makeStationPrinter({}, &messages, printerLog);

@@ -2,6 +2,7 @@
 
 #include "core/DocumentKind.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +22,7 @@ enum class Action {
     AllowReprint,
     NewJournal,
     Check,
+    Reconcile,
 };
 
 // The command line as read before any Qt application object exists, so that a wrong argument
@@ -38,6 +40,10 @@ struct CommandLine {
     // --allow-reprint factura:N | nota:N
     DocumentKind reprintKind = DocumentKind::Factura;
     qint64 reprintCodigo = 0;
+    // --conciliar's period (invalid: open) and CSV file (empty: none).
+    QDate from;
+    QDate to;
+    QString csv;
     // Why the arguments cannot be used, for the technician; empty when they can.
     QString problem;
 

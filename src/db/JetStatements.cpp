@@ -56,6 +56,14 @@ public:
     QString creditNoteWriteCheck() const override {
         return QStringLiteral("Update [NotaCréditoVenta] Set Control=Control Where Código=?;");
     }
+    QString markedRecords(qint32 caja) const override {
+        const QString where =
+            QStringLiteral(" Where Control Is Not Null And MáquinaFiscal=") + QString::number(caja);
+        return QStringLiteral("Select 0 As Tipo, Código, Fecha, Control From Ventas") + where +
+               QStringLiteral(" Union All Select 1, Código, Fecha, Control From "
+                              "[NotaCréditoVenta]") +
+               where;
+    }
 };
 
 } // namespace

@@ -58,6 +58,14 @@ public:
     QString creditNoteWriteCheck() const override {
         return QStringLiteral("UPDATE [NotaCréditoVenta] SET Control = Control WHERE Código = ?");
     }
+    QString markedRecords(qint32 caja) const override {
+        const QString where = QStringLiteral(" WHERE Control IS NOT NULL AND MáquinaFiscal = ") +
+                              QString::number(caja);
+        return QStringLiteral("SELECT 0 AS Tipo, Código, Fecha, Control FROM Ventas") + where +
+               QStringLiteral(" UNION ALL SELECT 1, Código, Fecha, Control FROM "
+                              "[NotaCréditoVenta]") +
+               where;
+    }
 };
 
 } // namespace

@@ -26,6 +26,9 @@ public:
     // Código.
     virtual QString invoiceWriteCheck() const = 0;
     virtual QString creditNoteWriteCheck() const = 0;
+    // The records of `caja` that carry a control number, invoices and credit notes together:
+    // columns Tipo (0 invoice, 1 credit note), Código, Fecha, Control.
+    virtual QString markedRecords(qint32 caja) const = 0;
 };
 
 // Access (Jet) SQL, as the back-office database has always been queried.
