@@ -1,6 +1,7 @@
 #include "db/DocumentStore.h"
 
 #include "core/Clock.h"
+#include "core/IsoDate.h"
 #include "db/DocumentDatabase.h"
 #include "db/ServerAddress.h"
 #include "db/Statements.h"
@@ -199,7 +200,7 @@ std::optional<QList<MarkedRecord>> DocumentStore::markedRecords(qint32 caja, QSt
                 const QVariant fecha = query.value(2);
                 // A date column, or text that starts with one (the embedded file keeps text).
                 record.fecha = fecha.typeId() == QMetaType::QString
-                                   ? QDate::fromString(fecha.toString().left(10), Qt::ISODate)
+                                   ? leadingIsoDate(fecha.toString())
                                    : fecha.toDate();
                 record.control = query.value(3).toString();
                 records.append(record);

@@ -1,5 +1,6 @@
 #include "db/PrintJournal.h"
 
+#include "core/IsoDate.h"
 #include "db/DocumentDatabase.h"
 
 #include <QDateTime>
@@ -271,7 +272,7 @@ std::optional<QList<PrintJournal::Entry>> PrintJournal::select(const QString &wh
         e.state = stateFromName(query.value(6).toString());
         e.coupon = query.value(7).toString();
         e.numeroZ = query.value(8).toLongLong();
-        e.started = QDateTime::fromString(query.value(9).toString(), Qt::ISODate);
+        e.started = isoDateTime(query.value(9).toString());
         entries.append(e);
     }
     if (query.lastError().isValid()) {
