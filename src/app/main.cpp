@@ -4,12 +4,12 @@
 #include "app/StationDirectory.h"
 #include "app/StderrMessages.h"
 #include "app/SystemClock.h"
+#include "app/TechnicianActions.h"
 #include "app/window/MessageBoxMessages.h"
 #include "app/window/WindowFrontEnd.h"
 #include "commands/CommandLine.h"
 #include "commands/CommandLineActions.h"
 #include "commands/StationCheck.h"
-#include "commands/StationReconciliation.h"
 #include "core/ExitCode.h"
 #include "core/StationLog.h"
 #include "core/Version.h"
@@ -55,11 +55,7 @@ std::optional<ExitCode> answerFirst(const robot::CommandLine &line) {
         return ExitCode::Done;
     }
     if (line.action == Action::Version) {
-        QTextStream out(stdout);
-        out << QStringLiteral("robot-fiscal ") << robot::kVersion;
-        if (robot::kCommit[0] != '\0')
-            out << QStringLiteral(" (git ") << robot::kCommit << u')';
-        out << Qt::endl;
+        QTextStream(stdout) << versionLine() << Qt::endl;
         return ExitCode::Done;
     }
     if (line.windowed()) {
@@ -81,8 +77,9 @@ int main(int argc, char **argv) {
     robot::platform::keepNewFilesFromOthers();
     robot::CommandLine line = robot::parseCommandLine(argumentsOf(argc, argv));
     // A file named on the command line is where the technician stands, not in the station.
-    if (!line.csv.isEmpty())
-        line.csv = QFileInfo(line.csv).absoluteFilePath();
+    for (QString *file : {&line.csv, &line.bundle})
+        if (!file->isEmpty())
+            *file = QFileInfo(*file).absoluteFilePath();
     if (const std::optional<ExitCode> answer = answerFirst(line))
         return robot::exitStatus(*answer);
 
@@ -114,6 +111,15 @@ int main(int argc, char **argv) {
         QTextStream out(stdout);
         return robot::exitStatus(
             allowReprint(directory, line.reprintKind, line.reprintCodigo, out));
+    }
+
+    if (line.action == Action::SupportBundle) {
+        QTextStream out(stdout);
+        return robot::exitStatus(writeSupportBundleOf(directory, line.bundle, out));
+    }
+    if (line.action == Action::Reconcile) {
+        QTextStream out(stdout);
+        return robot::exitStatus(reconcileStationAt(directory, line, out));
     }
 
     StderrMessages stderrMessages;
@@ -155,16 +161,6 @@ int main(int argc, char **argv) {
     }
 
     const auto printerLog = [&log](LogLevel level, const QString &event) { log.add(level, event); };
-    if (line.action == Action::Reconcile) {
-        const auto printer = robot::makeStationPrinter({}, &messages, printerLog);
-        QTextStream out(stdout);
-        const ReconciliationSources sources{
-            startup.settings.RutaBaseDatos,
-            QDir(directory).filePath(QStringLiteral("robot-fiscal-diario.db")),
-            startup.settings.Caja};
-        return robot::exitStatus(
-            runReconciliation(sources, *printer, line.from, line.to, line.csv, out));
-    }
     if (robot::isPrinterAction(line.action)) {
         // One printer action for a support technician: no station, no robot, no database.
         const auto printer = robot::makeStationPrinter({}, &messages, printerLog);

@@ -76,6 +76,12 @@ const Option kOptions[] = {
      "Con --conciliar: solo los documentos hasta esa fecha.", nullptr},
     {"csv", "ARCHIVO", Action::Station, nullptr,
      "Con --conciliar: escribe además los hallazgos en ARCHIVO, en formato CSV.", nullptr},
+    {"paquete-soporte", "ARCHIVO", Action::SupportBundle, nullptr,
+     "Escribe en ARCHIVO (.tar.gz; .zip en Windows) un paquete para el soporte técnico: los "
+     "registros de la estación, ImpresorFiscal.inf, robot-fiscal.ini sin la clave, el "
+     "diagnóstico, la conciliación, la versión y una copia del diario de impresión. No imprime "
+     "nada.",
+     "Salida: 0 si el paquete quedó escrito, 4 si no."},
     {"version", nullptr, Action::Version, nullptr, "Muestra la versión del programa y termina.",
      "Salida: 0."},
     {"help", nullptr, Action::Help, nullptr, "Muestra esta ayuda y termina (también -h).",
@@ -116,6 +122,9 @@ void takeValue(const Option &option, const QString &value, CommandLine &line) {
         }
         return;
     }
+    case Action::SupportBundle:
+        line.bundle = value;
+        return;
     case Action::Query: {
         bool ok = false;
         line.query = value.toInt(&ok);

@@ -23,6 +23,7 @@ enum class Action {
     NewJournal,
     Check,
     Reconcile,
+    SupportBundle,
 };
 
 // The command line as read before any Qt application object exists, so that a wrong argument
@@ -44,6 +45,8 @@ struct CommandLine {
     QDate from;
     QDate to;
     QString csv;
+    // --paquete-soporte ARCHIVO
+    QString bundle;
     // Why the arguments cannot be used, for the technician; empty when they can.
     QString problem;
 

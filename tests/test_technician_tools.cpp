@@ -1,6 +1,10 @@
-// The reconciliation report: one period with every kind of finding, and a clean one.
+// The technician's tools: the reconciliation report (one period with every kind of finding,
+// and a clean one) and the support bundle of a real station.
 #include "commands/ReconciliationReport.h"
+#include "support/StationProgram.h"
 
+#include <QProcess>
+#include <QStringEncoder>
 #include <QTest>
 
 using namespace robot;
@@ -35,7 +39,7 @@ QList<Kind> kinds(const ReconciliationReport &report) {
 
 } // namespace
 
-class TestReconciliation : public QObject {
+class TestTechnicianTools : public QObject {
     Q_OBJECT
 private slots:
     void everyFinding() {
@@ -106,7 +110,58 @@ private slots:
                                                        "cupón de la impresora 000003. Sin "
                                                        "hallazgos.")));
     }
+
+    // After a day's printing the bundle holds exactly the station's files and reports, and the
+    // server password appears nowhere in it, though the configuration names it.
+    void supportBundle() {
+        StationProgram station;
+        QVERIFY(station.run(StationProgram::untilIdle()).exitCode == 0);
+        QFile::copy(station.file(QStringLiteral("robot-fiscal.log")),
+                    station.file(QStringLiteral("robot-fiscal.log.1")));
+        // Notepad's "Unicode": UTF-16 with a byte-order mark.
+        QFile ini(station.file(QStringLiteral("robot-fiscal.ini.guardado")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+        ini.write(utf16(QStringLiteral("[BaseDeDatos]\r\nMotor=postgresql\r\nServidor=127.0.0.1\r\n"
+                                       "  clave = s3creto-Ñ\r\nUsuario=robot\r\n")));
+        ini.close();
+        // Kept aside while the station runs, so the station itself reads the file database.
+        const ProgramRun bundled = [&] {
+            QFile::rename(ini.fileName(), station.file(QStringLiteral("robot-fiscal.ini")));
+            return station.run({QStringLiteral("--paquete-soporte"),
+                                station.file(QStringLiteral("soporte.tar.gz"))});
+        }();
+        QVERIFY2(bundled.exitCode == 0, qPrintable(bundled.out + bundled.err));
+
+        QProcess tar;
+        tar.start(QStringLiteral("tar"),
+                  {QStringLiteral("-tzf"), station.file(QStringLiteral("soporte.tar.gz"))});
+        QVERIFY(tar.waitForFinished());
+        QStringList listed = QString::fromUtf8(tar.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        listed.sort();
+        QCOMPARE(listed, (QStringList{"ImpresorFiscal.inf", "conciliacion.txt", "diagnostico.txt",
+                                      "robot-fiscal-diario.db", "robot-fiscal.ini",
+                                      "robot-fiscal.log", "robot-fiscal.log.1", "version.txt"}));
+        QTemporaryDir unpacked;
+        QCOMPARE(QProcess::execute(QStringLiteral("tar"),
+                                   {QStringLiteral("-xzf"),
+                                    station.file(QStringLiteral("soporte.tar.gz")),
+                                    QStringLiteral("-C"), unpacked.path()}),
+                 0);
+        for (const QString &name : listed) {
+            QFile file(unpacked.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QByteArray data = file.readAll();
+            QVERIFY2(!data.contains("s3creto") &&
+                         !data.contains(QByteArray(reinterpret_cast<const char *>(u"s3creto"), 14)),
+                     qPrintable(name));
+        }
+        QVERIFY(readAll(unpacked.filePath(QStringLiteral("robot-fiscal.ini")))
+                    .contains(QStringLiteral("Usuario=robot")));
+        QVERIFY(readAll(unpacked.filePath(QStringLiteral("version.txt")))
+                    .startsWith(QStringLiteral("robot-fiscal ")));
+    }
 };
 
-QTEST_GUILESS_MAIN(TestReconciliation)
-#include "test_reconciliation.moc"
+QTEST_GUILESS_MAIN(TestTechnicianTools)
+#include "test_technician_tools.moc"
