@@ -8,7 +8,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 demo=${DEMO_DIR:-$root/demo}
 
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh" "$root/build"
+# Only what the demo runs: the tests and the Windows builds are the test command's.
+BUILD_TARGETS="robot-fiscal robot-fiscal-demo virtual_fiscal_printer" "$root/scripts/build.sh" "$root/build"
 
 rm -rf "$demo"
 "$root/build/bin/robot-fiscal-demo" "$demo"

@@ -35,7 +35,7 @@ expect_line "$(fields "$station" Package)" robot-fiscal
 expect_line "$(fields "$printer" Package)" robot-fiscal-virtual-printer
 # Linked libraries, and the drivers and printer library loaded at run time.
 depends=$(fields "$station" Depends | tr ',' '\n' | sed 's/^ *//; s/ *(.*//')
-for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libqt6sql6-sqlite qt6-translations-l10n; do
+for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n; do
     expect_line "$depends" "$package"
 done
 expect_line "$(fields "$station" Recommends | tr ',' '\n' | sed 's/^ *//')" \
@@ -44,7 +44,9 @@ station_files=$(files "$station")
 for file in /usr/bin/robot-fiscal /usr/bin/robot-fiscal-demo /usr/bin/printer-check \
     "$helpers/robot-fiscal-printer-bridge" /usr/share/applications/robot-fiscal.desktop \
     /etc/xdg/autostart/robot-fiscal.desktop /usr/lib/systemd/user/robot-fiscal.service \
-    /usr/share/icons/hicolor/64x64/apps/robot-fiscal.png /usr/share/doc/robot-fiscal/copyright; do
+    /usr/share/icons/hicolor/64x64/apps/robot-fiscal.png /usr/share/doc/robot-fiscal/copyright \
+    /usr/share/doc/robot-fiscal/operador.md /usr/share/man/es/man1/robot-fiscal.1.gz \
+    /usr/share/man/es/man1/printer-check.1.gz /usr/share/man/es/man1/robot-fiscal-demo.1.gz; do
     expect_line "$station_files" "$file"
 done
 expect_line "$(dpkg-deb --ctrl-tarfile "$station" | tar -xO ./conffiles)" \

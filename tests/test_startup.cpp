@@ -147,6 +147,10 @@ private slots:
         row("unreachable server", StationProgram::untilIdle(), "unreachable-server", 3, "",
             "El servidor de la base de datos no acepta conexiones",
             "INFO  Texto original del error: ");
+        // A computer that is no station: quiet at login, a plain refusal by hand.
+        row("autostart without station", {"--autostart"}, "no-station", 0, "",
+            "no tiene una estación de impresión fiscal configurada", "");
+        row("no station", {"--headless"}, "no-station", 2, "", "Llame al técnico", "");
         row("journal", {"--headless"}, "journal-no-marker", 2, "",
             "<3>Inicio rechazado: El servidor parece estar en mantenimiento",
             " ERROR Inicio rechazado: El servidor parece estar en mantenimiento");
@@ -169,6 +173,11 @@ private slots:
             QVERIFY(ini.open(QIODevice::WriteOnly));
             ini.write("[BaseDeDatos]\nMotor=postgresql\nServidor=127.0.0.1\nPuerto=1\n"
                       "Base=tienda\nUsuario=robot\n");
+        }
+        if (setup == QStringLiteral("no-station")) {
+            QVERIFY(QFile::remove(station.file(QStringLiteral("ImpresorFiscal.inf"))));
+            station.environment.insert(QStringLiteral("QT_QPA_PLATFORM"),
+                                       QStringLiteral("offscreen"));
         }
         if (setup == QStringLiteral("journal-no-marker")) {
             QVERIFY(

@@ -17,4 +17,13 @@ QString stationDirectory(const QString &given) {
     return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
 }
 
+QString missingStationMessage(const QString &directory) {
+    const QString configuration = QDir(directory).filePath(QStringLiteral("ImpresorFiscal.inf"));
+    if (QFileInfo::exists(configuration))
+        return {};
+    return QStringLiteral("Esta computadora no tiene una estación de impresión fiscal "
+                          "configurada: falta %1. Llame al técnico para que la configure.")
+        .arg(QDir::toNativeSeparators(configuration));
+}
+
 } // namespace robot

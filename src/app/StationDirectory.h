@@ -11,4 +11,8 @@ namespace robot {
 // object, whose name picks the data directory.
 QString stationDirectory(const QString &given);
 
+// Empty when `directory` holds a station's configuration; else the operator's message: this
+// computer has no station, the technician sets it up.
+QString missingStationMessage(const QString &directory);
+
 } // namespace robot

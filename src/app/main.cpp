@@ -4,6 +4,7 @@
 #include "app/StationDirectory.h"
 #include "app/StderrMessages.h"
 #include "app/SystemClock.h"
+#include "app/TechnicianActions.h"
 #include "app/window/MessageBoxMessages.h"
 #include "app/window/WindowFrontEnd.h"
 #include "commands/CommandLine.h"
@@ -21,6 +22,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
 #include <memory>
 #include <optional>
@@ -53,11 +55,7 @@ std::optional<ExitCode> answerFirst(const robot::CommandLine &line) {
         return ExitCode::Done;
     }
     if (line.action == Action::Version) {
-        QTextStream out(stdout);
-        out << QStringLiteral("robot-fiscal ") << robot::kVersion;
-        if (robot::kCommit[0] != '\0')
-            out << QStringLiteral(" (git ") << robot::kCommit << u')';
-        out << Qt::endl;
+        QTextStream(stdout) << versionLine() << Qt::endl;
         return ExitCode::Done;
     }
     if (line.windowed()) {
@@ -77,7 +75,11 @@ std::optional<ExitCode> answerFirst(const robot::CommandLine &line) {
 
 int main(int argc, char **argv) {
     robot::platform::keepNewFilesFromOthers();
-    const robot::CommandLine line = robot::parseCommandLine(argumentsOf(argc, argv));
+    robot::CommandLine line = robot::parseCommandLine(argumentsOf(argc, argv));
+    // A file named on the command line is where the technician stands, not in the station.
+    for (QString *file : {&line.csv, &line.bundle})
+        if (!file->isEmpty())
+            *file = QFileInfo(*file).absoluteFilePath();
     if (const std::optional<ExitCode> answer = answerFirst(line))
         return robot::exitStatus(*answer);
 
@@ -113,10 +115,32 @@ int main(int argc, char **argv) {
             allowReprint(directory, line.reprintKind, line.reprintCodigo, out));
     }
 
+    if (line.action == Action::SupportBundle) {
+        QTextStream out(stdout);
+        return robot::exitStatus(writeSupportBundleOf(directory, line.bundle, out));
+    }
+    if (line.action == Action::Reconcile) {
+        QTextStream out(stdout);
+        return robot::exitStatus(reconcileStationAt(directory, line, out));
+    }
+
     StderrMessages stderrMessages;
     MessageBoxMessages boxMessages;
     OperatorMessages &messages =
         line.windowed() ? static_cast<OperatorMessages &>(boxMessages) : stderrMessages;
+
+    if (line.action == Action::Station) {
+        if (const QString missing = missingStationMessage(directory); !missing.isEmpty()) {
+            // At login on a computer that is no station: one line for whoever reads the
+            // session's log, nothing on the screen.
+            if (line.autostart) {
+                QTextStream(stderr) << QStringLiteral("robot-fiscal: ") << missing << Qt::endl;
+                return robot::exitStatus(ExitCode::Done);
+            }
+            messages.show(missing);
+            return robot::exitStatus(ExitCode::Refused);
+        }
+    }
 
     StationLog log(QDir(directory).filePath(QStringLiteral("robot-fiscal.log")));
     const StartupResult startup = startStation(directory);

@@ -37,6 +37,10 @@ const Option kOptions[] = {
      "Con --headless: termina cuando no queda nada pendiente.",
      "Salida: 0 cuando no queda nada pendiente; 3 si una falla detuvo el robot, lo pendiente "
      "espera al operador o la base de datos no contestó al empezar; 2 si no se empezó."},
+    {"autostart", nullptr, Action::Station, &CommandLine::autostart,
+     "Inicio automático al entrar en la sesión: si esta computadora no tiene estación "
+     "configurada, termina sin mostrar nada (salida 0) y lo anota en la salida de errores.",
+     nullptr},
     {"report-x", nullptr, Action::ReportX, nullptr, "Imprime la lectura X y termina.",
      kPrinterStatuses},
     {"report-z", nullptr, Action::ReportZ, nullptr,
@@ -63,6 +67,24 @@ const Option kOptions[] = {
      "Diagnóstico para el técnico: comprueba configuración, datos, base de datos, impresora, "
      "diario y bloqueo sin imprimir ni cambiar nada.",
      "Salida: 0 si nada falla (puede haber avisos); 4 si algo falla; 2 si no se empezó."},
+    {"conciliar", nullptr, Action::Reconcile, nullptr,
+     "Conciliación: compara los registros de esta caja, el diario de impresión y el contador de "
+     "la impresora (sin imprimir nada) y lista cupones repetidos, huecos, documentos impresos "
+     "sin marcar, marcados por otro y retenidos.",
+     "Salida: 0 si no hay nada que revisar; 4 si hay hallazgos o no se pudo leer la base de "
+     "datos o el diario; 2 si no se empezó."},
+    {"desde", "AAAA-MM-DD", Action::Station, nullptr,
+     "Con --conciliar: solo los documentos de esa fecha en adelante.", nullptr},
+    {"hasta", "AAAA-MM-DD", Action::Station, nullptr,
+     "Con --conciliar: solo los documentos hasta esa fecha.", nullptr},
+    {"csv", "ARCHIVO", Action::Station, nullptr,
+     "Con --conciliar: escribe además los hallazgos en ARCHIVO, en formato CSV.", nullptr},
+    {"paquete-soporte", "ARCHIVO", Action::SupportBundle, nullptr,
+     "Escribe en ARCHIVO (.tar.gz; .zip en Windows) un paquete para el soporte técnico: los "
+     "registros de la estación, ImpresorFiscal.inf, robot-fiscal.ini sin la clave, el "
+     "diagnóstico, la conciliación, la versión y una copia del diario de impresión. No imprime "
+     "nada.",
+     "Salida: 0 si el paquete quedó escrito; 4 si no; 2 si no se empezó."},
     {"version", nullptr, Action::Version, nullptr, "Muestra la versión del programa y termina.",
      "Salida: 0."},
     {"help", nullptr, Action::Help, nullptr, "Muestra esta ayuda y termina (también -h).",
@@ -88,8 +110,23 @@ QString actionList() {
 // Reads the value of an option into `line`; an unusable value becomes `line.problem`.
 void takeValue(const Option &option, const QString &value, CommandLine &line) {
     switch (option.action) {
-    case Action::Station:
-        line.dir = value;
+    case Action::Station: {
+        const QLatin1String name(option.name);
+        if (name == QLatin1String("dir")) {
+            line.dir = value;
+        } else if (name == QLatin1String("csv")) {
+            line.csv = value;
+        } else {
+            const QDate date = QDate::fromString(value, Qt::ISODate);
+            if (!date.isValid())
+                line.problem =
+                    QStringLiteral("--%1 espera una fecha AAAA-MM-DD, no «%2».").arg(name, value);
+            (name == QLatin1String("desde") ? line.from : line.to) = date;
+        }
+        return;
+    }
+    case Action::SupportBundle:
+        line.bundle = value;
         return;
     case Action::Query: {
         bool ok = false;
@@ -151,6 +188,9 @@ CommandLine parseCommandLine(const QStringList &arguments) {
     if (line.problem.isEmpty() && line.exitWhenIdle && line.action == Action::Station &&
         !line.headless)
         line.problem = QStringLiteral("--exit-when-idle solo sirve con --headless.");
+    if (line.problem.isEmpty() && line.action != Action::Reconcile &&
+        (line.from.isValid() || line.to.isValid() || !line.csv.isEmpty()))
+        line.problem = QStringLiteral("--desde, --hasta y --csv solo sirven con --conciliar.");
     return line;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/DocumentKind.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +22,8 @@ enum class Action {
     AllowReprint,
     NewJournal,
     Check,
+    Reconcile,
+    SupportBundle,
 };
 
 // The command line as read before any Qt application object exists, so that a wrong argument
@@ -29,6 +32,8 @@ struct CommandLine {
     Action action = Action::Station;
     bool headless = false;
     bool exitWhenIdle = false;
+    // Started by the desktop at login: a computer without a station stays quiet.
+    bool autostart = false;
     // --dir; empty: the program's own directory.
     QString dir;
     // --query N, 1 to 8.
@@ -36,6 +41,12 @@ struct CommandLine {
     // --allow-reprint factura:N | nota:N
     DocumentKind reprintKind = DocumentKind::Factura;
     qint64 reprintCodigo = 0;
+    // --conciliar's period (invalid: open) and CSV file (empty: none).
+    QDate from;
+    QDate to;
+    QString csv;
+    // --paquete-soporte ARCHIVO
+    QString bundle;
     // Why the arguments cannot be used, for the technician; empty when they can.
     QString problem;
 

@@ -1,6 +1,7 @@
 #include "db/DocumentStore.h"
 
 #include "core/Clock.h"
+#include "core/IsoDate.h"
 #include "db/DocumentDatabase.h"
 #include "db/ServerAddress.h"
 #include "db/Statements.h"
@@ -178,6 +179,42 @@ std::optional<bool> DocumentStore::isMarked(DocumentKind kind, qint64 codigo) co
     if (!marked)
         failedOn(db);
     return marked;
+}
+
+std::optional<QList<MarkedRecord>> DocumentStore::markedRecords(qint32 caja, QString *error) const {
+    DocumentConnection fresh;
+    DocumentConnection *db = connect(fresh, QStringLiteral("conciliacion"), error);
+    if (!db)
+        return std::nullopt;
+    QList<MarkedRecord> records;
+    bool read = false;
+    {
+        QSqlQuery query(db->database());
+        query.setForwardOnly(true);
+        if (query.exec(db->statements().markedRecords(caja))) {
+            while (query.next()) {
+                MarkedRecord record;
+                record.kind =
+                    query.value(0).toInt() == 0 ? DocumentKind::Factura : DocumentKind::NotaCredito;
+                record.codigo = query.value(1).toLongLong();
+                const QVariant fecha = query.value(2);
+                // A date column, or text that starts with one (the embedded file keeps text).
+                record.fecha = fecha.typeId() == QMetaType::QString
+                                   ? leadingIsoDate(fecha.toString())
+                                   : fecha.toDate();
+                record.control = query.value(3).toString();
+                records.append(record);
+            }
+            read = !query.lastError().isValid();
+        }
+        if (!read)
+            failed(query, error);
+    }
+    if (!read) {
+        failedOn(db);
+        return std::nullopt;
+    }
+    return records;
 }
 
 } // namespace robot

@@ -3,6 +3,7 @@
 #include "core/DocumentKind.h"
 #include "db/Row.h"
 
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <QTimer>
@@ -18,6 +19,14 @@ class DocumentConnection;
 struct DocumentRows {
     Row header;
     QList<Row> lines;
+};
+
+// A record that carries a control number, as the reconciliation report reads it.
+struct MarkedRecord {
+    DocumentKind kind = DocumentKind::Factura;
+    qint64 codigo = 0;
+    QDate fecha; // invalid when the record has none
+    QString control;
 };
 
 // The printing procedures' access to the document database: read a document, check that its
@@ -48,6 +57,10 @@ public:
     // Whether the record has a control number (printed, or marked by the back office);
     // nothing when the database cannot be read.
     std::optional<bool> isMarked(DocumentKind kind, qint64 codigo) const;
+
+    // Every record of `caja` with a control number; nothing, with `error`, when the database
+    // cannot be read.
+    std::optional<QList<MarkedRecord>> markedRecords(qint32 caja, QString *error) const;
 
 private:
     // The connection a call works through: `fresh` itself on a file, the kept one on a server;

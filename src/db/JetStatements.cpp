@@ -61,6 +61,14 @@ public:
                               "Select Top 1 Código from NotaCréditoVenta Where MáquinaFiscal=%1;")
             .arg(caja);
     }
+    QString markedRecords(qint32 caja) const override {
+        const QString where =
+            QStringLiteral(" Where Control Is Not Null And MáquinaFiscal=") + QString::number(caja);
+        return QStringLiteral("Select 0 As Tipo, Código, Fecha, Control From Ventas") + where +
+               QStringLiteral(" Union All Select 1, Código, Fecha, Control From "
+                              "[NotaCréditoVenta]") +
+               where;
+    }
 };
 
 } // namespace

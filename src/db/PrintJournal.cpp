@@ -1,5 +1,6 @@
 #include "db/PrintJournal.h"
 
+#include "core/IsoDate.h"
 #include "db/DocumentDatabase.h"
 
 #include <QDateTime>
@@ -260,13 +261,23 @@ std::optional<QList<PrintJournal::Entry>> PrintJournal::unfinished(QString *erro
                          .arg(QDir::toNativeSeparators(file));
         return std::nullopt;
     }
+    return select(QStringLiteral("WHERE Estado NOT IN ('terminado', 'anulado', 'cancelado')"),
+                  error);
+}
+
+std::optional<QList<PrintJournal::Entry>> PrintJournal::history(QString *error) const {
+    return select({}, error);
+}
+
+std::optional<QList<PrintJournal::Entry>> PrintJournal::select(const QString &where,
+                                                               QString *error) const {
     QList<Entry> entries;
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT Id, Tipo, Código, Caja, CupónAntes, "
-                                   "ReduccionesAntes, Estado, Cupón, NúmeroZ FROM Diario WHERE "
-                                   "Estado NOT IN ('terminado', 'anulado', 'cancelado') ORDER "
-                                   "BY Id"))) {
+    if (!query.exec(
+            QStringLiteral("SELECT Id, Tipo, Código, Caja, CupónAntes, "
+                           "ReduccionesAntes, Estado, Cupón, NúmeroZ, Inicio FROM Diario ") +
+            where + QStringLiteral(" ORDER BY Id"))) {
         fail(QStringLiteral("leer"), query, error);
         return std::nullopt;
     }
@@ -282,6 +293,7 @@ std::optional<QList<PrintJournal::Entry>> PrintJournal::unfinished(QString *erro
         e.state = stateFromName(query.value(6).toString());
         e.coupon = query.value(7).toString();
         e.numeroZ = query.value(8).toLongLong();
+        e.started = isoDateTime(query.value(9).toString());
         entries.append(e);
     }
     if (query.lastError().isValid()) {

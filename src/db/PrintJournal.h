@@ -2,6 +2,7 @@
 
 #include "core/DocumentKind.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <optional>
@@ -39,6 +40,7 @@ public:
         State state = State::Printing;
         QString coupon;
         qint64 numeroZ = 0;
+        QDateTime started;
     };
 
     PrintJournal() = default;
@@ -80,6 +82,8 @@ public:
     // Entries not finished (neither Done, Void nor Cancelled), oldest first; nothing, with
     // `error`, when the journal cannot be read (locked, gone): then nothing may be printed.
     std::optional<QList<Entry>> unfinished(QString *error) const;
+    // Every entry, oldest first (the reconciliation report).
+    std::optional<QList<Entry>> history(QString *error) const;
 
     static QString describe(const Entry &entry) {
         return describeDocument(entry.kind, entry.codigo);
@@ -88,6 +92,7 @@ public:
 private:
     void close();
     bool fail(const QString &what, const QSqlQuery &query, QString *error) const;
+    std::optional<QList<Entry>> select(const QString &where, QString *error) const;
     QString connectionName;
     QString file;
 };

@@ -64,6 +64,14 @@ public:
                    "SELECT Código FROM NotaCréditoVenta WHERE MáquinaFiscal = %1 LIMIT 1")
             .arg(caja);
     }
+    QString markedRecords(qint32 caja) const override {
+        const QString where = QStringLiteral(" WHERE Control IS NOT NULL AND MáquinaFiscal = ") +
+                              QString::number(caja);
+        return QStringLiteral("SELECT 0 AS Tipo, Código, Fecha, Control FROM Ventas") + where +
+               QStringLiteral(" UNION ALL SELECT 1, Código, Fecha, Control FROM "
+                              "[NotaCréditoVenta]") +
+               where;
+    }
 };
 
 } // namespace

@@ -29,6 +29,9 @@ public:
     // A row when the database holds any invoice or credit note of fiscal machine `caja`,
     // printed or not: a Caja with none at all is likely mistyped.
     virtual QString anyDocumentOfCaja(qint32 caja) const = 0;
+    // The records of `caja` that carry a control number, invoices and credit notes together:
+    // columns Tipo (0 invoice, 1 credit note), Código, Fecha, Control.
+    virtual QString markedRecords(qint32 caja) const = 0;
 };
 
 // Access (Jet) SQL, as the back-office database has always been queried.

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "db/DocumentStore.h"
+#include "db/PrintJournal.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace robot {
+
+// What the reconciliation compares: the records of one Caja that carry a control number, the
+// print journal, and the printer's coupon counter (nothing when the printer did not answer).
+struct ReconciliationInput {
+    qint32 caja = 0;
+    QList<MarkedRecord> records;
+    QList<PrintJournal::Entry> journal;
+    std::optional<qint64> printerCoupon;
+    QDate from; // invalid: no lower limit
+    QDate to;   // invalid: up to the printer's counter
+    QDateTime now;
+};
+
+struct Finding {
+    enum class Kind {
+        Duplicate,     // one coupon number in two records
+        Unreadable,    // a control number that is no coupon number
+        Hole,          // numbers no record holds, not explained by the journal
+        ExplainedHole, // numbers no record holds, explained by the journal (a note only)
+        NotMarked,     // printed by the station, the record not marked
+        MarkedOutside, // marked, but never printed by the station
+        HeldBack,      // held by the journal until a person decides
+    };
+    Kind kind;
+    QString text;
+};
+
+struct ReconciliationReport {
+    QList<Finding> findings;
+    QString summary;
+    // Whether anything needs a person: every finding but the explained holes.
+    bool clean() const;
+};
+
+ReconciliationReport reconcile(const ReconciliationInput &input);
+
+// The findings as CSV (kind, text), for a spreadsheet.
+QString reconciliationCsv(const ReconciliationReport &report);
+
+} // namespace robot

@@ -1,0 +1,104 @@
+#include "commands/SupportBundle.h"
+
+#include "db/DocumentDatabase.h"
+#include "platform/Archive.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+
+namespace robot {
+
+namespace {
+
+bool writeText(const QString &path, const QString &text) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) >= 0;
+}
+
+// A consistent copy even while a station writes the journal: SQLite copies it in one read
+// transaction.
+bool copyJournal(const QString &journal, const QString &copy, QString *error) {
+    const QString name = uniqueConnectionName(QStringLiteral("paquete"));
+    bool copied = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(journal);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+        QSqlQuery query(db);
+        copied = db.open() && query.prepare(QStringLiteral("VACUUM INTO ?")) &&
+                 (query.addBindValue(copy), query.exec());
+        if (!copied)
+            *error = QStringLiteral("no se pudo copiar el diario de impresión: %1")
+                         .arg(query.lastError().isValid() ? query.lastError().text()
+                                                          : db.lastError().text());
+    }
+    QSqlDatabase::removeDatabase(name);
+    return copied;
+}
+
+// Notepad may have saved it as UTF-16: its byte-order mark says so.
+QString decoded(const QByteArray &data) {
+    QStringDecoder decoder(
+        QStringConverter::encodingForData(data).value_or(QStringConverter::Utf8));
+    return decoder(data);
+}
+
+} // namespace
+
+QString withoutPasswords(const QString &ini) {
+    QStringList kept;
+    for (const QString &line : ini.split(u'\n')) {
+        const QString key = line.section(u'=', 0, 0).trimmed();
+        if (line.contains(u'=') && key.compare(QStringLiteral("Clave"), Qt::CaseInsensitive) == 0)
+            continue;
+        kept << line;
+    }
+    return kept.join(u'\n');
+}
+
+bool writeSupportBundle(const QString &stationDirectory, const SupportReports &reports,
+                        const QString &archive, QString *error) {
+    QTemporaryDir staging;
+    if (!staging.isValid()) {
+        *error =
+            QStringLiteral("no se pudo crear una carpeta temporal: %1").arg(staging.errorString());
+        return false;
+    }
+    const QDir station(stationDirectory);
+    const QDir into(staging.path());
+    for (const QString &name : station.entryList(
+             {QStringLiteral("robot-fiscal.log*"), QStringLiteral("ImpresorFiscal.inf")},
+             QDir::Files)) {
+        if (!QFile::copy(station.filePath(name), into.filePath(name))) {
+            *error = QStringLiteral("no se pudo copiar %1.").arg(name);
+            return false;
+        }
+    }
+    if (QFile ini(station.filePath(QStringLiteral("robot-fiscal.ini")));
+        ini.exists() && !(ini.open(QIODevice::ReadOnly) &&
+                          writeText(into.filePath(QStringLiteral("robot-fiscal.ini")),
+                                    withoutPasswords(decoded(ini.readAll()))))) {
+        *error = QStringLiteral("no se pudo copiar robot-fiscal.ini.");
+        return false;
+    }
+    const QString journal = station.filePath(QStringLiteral("robot-fiscal-diario.db"));
+    if (QFile::exists(journal) &&
+        !copyJournal(journal, into.filePath(QStringLiteral("robot-fiscal-diario.db")), error))
+        return false;
+    if (!writeText(into.filePath(QStringLiteral("diagnostico.txt")), reports.check) ||
+        !writeText(into.filePath(QStringLiteral("conciliacion.txt")), reports.reconciliation) ||
+        !writeText(into.filePath(QStringLiteral("version.txt")), reports.version)) {
+        *error = QStringLiteral("no se pudieron escribir los informes en %1.")
+                     .arg(QDir::toNativeSeparators(staging.path()));
+        return false;
+    }
+    QFile::remove(archive);
+    return platform::packDirectory(staging.path(), archive, error);
+}
+
+} // namespace robot

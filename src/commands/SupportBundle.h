@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+namespace robot {
+
+// What the station says of itself, gathered by the caller: the --check report, the
+// reconciliation's findings and summary, and --version.
+struct SupportReports {
+    QString check;
+    QString reconciliation;
+    QString version;
+};
+
+// Writes one archive a technician can send to support: the station's logs (the rotated ones
+// too), ImpresorFiscal.inf, robot-fiscal.ini without its Clave, the three reports and a copy
+// of the print journal. False with the reason when it cannot be written.
+bool writeSupportBundle(const QString &stationDirectory, const SupportReports &reports,
+                        const QString &archive, QString *error);
+
+// robot-fiscal.ini as it can be sent: every Clave line left out, whatever its section or case.
+QString withoutPasswords(const QString &ini);
+
+} // namespace robot

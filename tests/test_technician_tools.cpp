@@ -1,0 +1,167 @@
+// The technician's tools: the reconciliation report (one period with every kind of finding,
+// and a clean one) and the support bundle of a real station.
+#include "commands/ReconciliationReport.h"
+#include "support/StationProgram.h"
+
+#include <QProcess>
+#include <QStringEncoder>
+#include <QTest>
+
+using namespace robot;
+
+namespace {
+
+using State = PrintJournal::State;
+using Kind = Finding::Kind;
+
+MarkedRecord invoice(qint64 codigo, const char *control) {
+    return {DocumentKind::Factura, codigo, QDate(2026, 12, 7), QString::fromLatin1(control)};
+}
+
+PrintJournal::Entry entry(DocumentKind kind, qint64 codigo, qint64 couponBefore, State state) {
+    PrintJournal::Entry e;
+    e.kind = kind;
+    e.codigo = codigo;
+    e.caja = 1;
+    e.couponBefore = couponBefore;
+    e.state = state;
+    e.started = QDateTime(QDate(2026, 12, 7), QTime(9, 0));
+    return e;
+}
+
+QList<Kind> kinds(const ReconciliationReport &report) {
+    QList<Kind> found;
+    for (const Finding &finding : report.findings)
+        found << finding.kind;
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+} // namespace
+
+class TestTechnicianTools : public QObject {
+    Q_OBJECT
+private slots:
+    void everyFinding() {
+        ReconciliationInput in;
+        in.caja = 1;
+        in.now = QDateTime(QDate(2026, 12, 7), QTime(12, 30));
+        in.printerCoupon = 8;
+        in.records = {invoice(101, "000001"),
+                      invoice(102, "000002"),
+                      invoice(103, "000002"),
+                      invoice(104, "X1"),
+                      invoice(107, "000007"),
+                      // A credit note keeps its own Código as its control number.
+                      {DocumentKind::NotaCredito, 201, QDate(2026, 12, 7), QStringLiteral("201")}};
+        in.journal = {entry(DocumentKind::Factura, 101, 0, State::Done),
+                      entry(DocumentKind::Factura, 102, 1, State::Done),
+                      entry(DocumentKind::NotaCredito, 201, 2, State::Done),
+                      entry(DocumentKind::Factura, 105, 3, State::Cancelled),
+                      entry(DocumentKind::Factura, 106, 4, State::Printed),
+                      entry(DocumentKind::Factura, 108, 6, State::Unknown)};
+        // Another till's journal entry says nothing about this one.
+        PrintJournal::Entry otherTill = entry(DocumentKind::Factura, 900, 8, State::Done);
+        otherTill.caja = 2;
+        in.journal << otherTill;
+
+        const ReconciliationReport report = reconcile(in);
+        QString all;
+        for (const Finding &finding : report.findings)
+            all += finding.text + u'\n';
+        QCOMPARE(kinds(report),
+                 (QList<Kind>{Kind::Duplicate, Kind::Unreadable, Kind::Hole, Kind::Hole,
+                              Kind::ExplainedHole, Kind::ExplainedHole, Kind::NotMarked,
+                              Kind::MarkedOutside, Kind::MarkedOutside, Kind::HeldBack}));
+        for (const char *text :
+             {"El cupón 000002 está en 2 registros: factura 102, factura 103.",
+              "Factura 104: el número de control «X1»",
+              "El cupón 000006 no está en ningún registro: sin explicación",
+              "El cupón 000008 no está",
+              "El cupón 000004 no está en ningún registro: anulado por la estación (factura 105)",
+              "Factura 106: la estación la imprimió (cupón 000005)",
+              "Factura 107 está marcada (control 000007)",
+              "Factura 108 está retenida desde 2026-12-07 09:00 (3 h 30 min)"})
+            QVERIFY2(all.contains(QString::fromUtf8(text)), qPrintable(all));
+        QVERIFY(!report.clean());
+        QVERIFY(report.summary.contains(QStringLiteral("2 huecos sin explicación")));
+        QVERIFY(reconciliationCsv(report).contains(
+            QStringLiteral("\nduplicado,\"El cupón 000002 está en 2 registros")));
+
+        // A period that ends before the day holds none of it.
+        in.to = QDate(2026, 12, 6);
+        QCOMPARE(kinds(reconcile(in)), QList<Kind>{Kind::HeldBack});
+    }
+
+    void clean() {
+        ReconciliationInput in;
+        in.caja = 1;
+        in.printerCoupon = 3;
+        in.records = {invoice(101, "000001"),
+                      invoice(102, "000002"),
+                      {DocumentKind::NotaCredito, 201, QDate(2026, 12, 7), QStringLiteral("201")}};
+        in.journal = {entry(DocumentKind::Factura, 101, 0, State::Done),
+                      entry(DocumentKind::Factura, 102, 1, State::Done),
+                      entry(DocumentKind::NotaCredito, 201, 2, State::Done)};
+        const ReconciliationReport report = reconcile(in);
+        QVERIFY2(report.findings.isEmpty(), qPrintable(report.findings.value(0).text));
+        QVERIFY(report.clean());
+        QVERIFY(report.summary.endsWith(QStringLiteral("3 documentos con número de cupón, último "
+                                                       "cupón de la impresora 000003. Sin "
+                                                       "hallazgos.")));
+    }
+
+    // After a day's printing the bundle holds exactly the station's files and reports, and the
+    // server password appears nowhere in it, though the configuration names it.
+    void supportBundle() {
+        StationProgram station;
+        QVERIFY(station.run(StationProgram::untilIdle()).exitCode == 0);
+        QFile::copy(station.file(QStringLiteral("robot-fiscal.log")),
+                    station.file(QStringLiteral("robot-fiscal.log.1")));
+        // Notepad's "Unicode": UTF-16 with a byte-order mark.
+        QFile ini(station.file(QStringLiteral("robot-fiscal.ini.guardado")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+        ini.write(utf16(QStringLiteral("[BaseDeDatos]\r\nMotor=postgresql\r\nServidor=127.0.0.1\r\n"
+                                       "  clave = s3creto-Ñ\r\nUsuario=robot\r\n")));
+        ini.close();
+        // Kept aside while the station runs, so the station itself reads the file database.
+        const ProgramRun bundled = [&] {
+            QFile::rename(ini.fileName(), station.file(QStringLiteral("robot-fiscal.ini")));
+            return station.run({QStringLiteral("--paquete-soporte"),
+                                station.file(QStringLiteral("soporte.tar.gz"))});
+        }();
+        QVERIFY2(bundled.exitCode == 0, qPrintable(bundled.out + bundled.err));
+
+        QProcess tar;
+        tar.start(QStringLiteral("tar"),
+                  {QStringLiteral("-tzf"), station.file(QStringLiteral("soporte.tar.gz"))});
+        QVERIFY(tar.waitForFinished());
+        QStringList listed = QString::fromUtf8(tar.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        listed.sort();
+        QCOMPARE(listed, (QStringList{"ImpresorFiscal.inf", "conciliacion.txt", "diagnostico.txt",
+                                      "robot-fiscal-diario.db", "robot-fiscal.ini",
+                                      "robot-fiscal.log", "robot-fiscal.log.1", "version.txt"}));
+        QTemporaryDir unpacked;
+        QCOMPARE(QProcess::execute(QStringLiteral("tar"),
+                                   {QStringLiteral("-xzf"),
+                                    station.file(QStringLiteral("soporte.tar.gz")),
+                                    QStringLiteral("-C"), unpacked.path()}),
+                 0);
+        for (const QString &name : listed) {
+            QFile file(unpacked.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QByteArray data = file.readAll();
+            QVERIFY2(!data.contains("s3creto") &&
+                         !data.contains(QByteArray(reinterpret_cast<const char *>(u"s3creto"), 14)),
+                     qPrintable(name));
+        }
+        QVERIFY(readAll(unpacked.filePath(QStringLiteral("robot-fiscal.ini")))
+                    .contains(QStringLiteral("Usuario=robot")));
+        QVERIFY(readAll(unpacked.filePath(QStringLiteral("version.txt")))
+                    .startsWith(QStringLiteral("robot-fiscal ")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTechnicianTools)
+#include "test_technician_tools.moc"
