@@ -94,7 +94,9 @@ ServerDeadline::ServerDeadline(const QSqlDatabase &db) {
     if (db.driverName() != QStringLiteral("QPSQL") || !db.isOpen())
         return;
     const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+    // libpq's PGconn*, which Qt names by the struct behind the typedef.
+    const char *type = handle.typeName();
+    if (!handle.isValid() || (qstrcmp(type, "pg_conn*") != 0 && qstrcmp(type, "PGconn*") != 0))
         return;
     const qintptr socket = platform::libpqSocket(*static_cast<void *const *>(handle.constData()));
     if (socket >= 0)
