@@ -201,6 +201,7 @@ private slots:
             "retiene 1 documento: factura 101, retenida");
         row("journal lost", "Diario de impresión", "--new-journal");
         row("lock held", "Bloqueo de la caja", "Ya hay una estación funcionando con la caja 1");
+        row("printer in use", "Bloqueo de la caja", "La impresora fiscal de serie BE0908ZZ12345");
     }
 
     void check() {
@@ -232,6 +233,17 @@ private slots:
             QVERIFY2(journal.setState(id, PrintJournal::State::Unknown, &error), qPrintable(error));
         } else if (setup == QStringLiteral("lock held")) {
             QVERIFY2(otherStation.acquire(station.dataDir + u'/', 1, &error), qPrintable(error));
+        } else if (setup == QStringLiteral("printer in use")) {
+            // Another station directory on this printer: its lock lies in the program's TMPDIR.
+            const QByteArray tmp = qgetenv("TMPDIR");
+            qputenv("TMPDIR", station.printerDir.toUtf8());
+            const bool held = otherStation.acquirePrinter(QStringLiteral("BE0908ZZ12345"),
+                                                          QStringLiteral("COM1"), &error);
+            if (tmp.isEmpty())
+                qunsetenv("TMPDIR");
+            else
+                qputenv("TMPDIR", tmp);
+            QVERIFY2(held, qPrintable(error));
         }
         if (setup == QStringLiteral("journal lost"))
             QVERIFY(QFile::remove(journalPath));

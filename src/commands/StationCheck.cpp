@@ -326,15 +326,17 @@ CheckLine journalLine(const QString &directory) {
     return line;
 }
 
-// Taken into `lock`, which the caller lets go once the printer has been asked.
-CheckLine lockLine(const Settings &settings, bool heldHere, StationLock &lock) {
+// Taken into `lock` and `printerLock`, which the caller lets go once the printer has been asked.
+CheckLine lockLine(const Settings &settings, bool heldHere, StationLock &lock,
+                   StationLock &printerLock) {
     if (heldHere)
         return {kLock,
                 Outcome::Ok,
                 QStringLiteral("la tiene esta estación (caja %1).").arg(settings.Caja),
                 {}};
     QString refusal;
-    if (!lock.acquire(settings.RutaDatos, settings.Caja, &refusal))
+    if (!lock.acquire(settings.RutaDatos, settings.Caja, &refusal) ||
+        !printerLock.acquirePrinter(settings.SerialImpresora, settings.Puerto, &refusal))
         return failed(kLock, refusal,
                       QStringLiteral("Si la estación está abierta en este equipo, su ventana "
                                      "tiene el diagnóstico: «Opciones», «Diagnóstico»."));
@@ -388,9 +390,9 @@ QList<CheckLine> StationCheck::run() {
     }
     // Held while the printer is asked, so that no station starts a coupon meanwhile; a printer
     // another station is using is left alone.
-    StationLock lock;
+    StationLock lock, printerLock;
     if (configured)
-        lines << lockLine(settings, lockHeld, lock);
+        lines << lockLine(settings, lockHeld, lock, printerLock);
     if (lines.last().outcome == Outcome::Failed)
         lines << notRun(kPrinter, QStringLiteral("otra estación está usando la impresora"));
     else
