@@ -29,6 +29,7 @@ bool fill(const QString &address, int printed) {
         return false;
     }
     QSqlQuery query(db.database());
+    query.exec(QStringLiteral("SET statement_timeout = 0")); // a fill takes longer than a station's
     for (const QString &table : {QStringLiteral("Ventas"), QStringLiteral("NotaCréditoVenta")}) {
         const QString sql =
             QStringLiteral("INSERT INTO \"%1\" (\"Código\", \"Fecha\", \"NombreCliente\", "

@@ -38,10 +38,11 @@ Reply serve(const fiscal::FunctionTable &table, const std::string &unusable,
     Reply reply;
     fiscal::RawCall call;
     std::string reason;
+    const bool readable = decodeRequest(payload, reply.number, call, reason);
     if (!unusable.empty()) {
         reply.kind = ReplyKind::Unavailable;
         reply.message = unusable;
-    } else if (!decodeRequest(payload, call, reason)) {
+    } else if (!readable) {
         reply.kind = ReplyKind::Malformed;
         reply.message = "Petición inválida al puente de la impresora fiscal: " + reason;
     } else {

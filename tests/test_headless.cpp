@@ -66,6 +66,10 @@ private slots:
         QTRY_VERIFY(readAll(station.file(QStringLiteral("robot-fiscal.log")))
                         .contains(QStringLiteral("Estación iniciada")));
         const ProgramRun second = station.run(StationProgram::untilIdle());
+        // Another station directory that drives the same printer cannot cancel its coupon.
+        StationProgram technician;
+        technician.environment = station.environment;
+        const ProgramRun cancel = technician.run({QStringLiteral("--cancel-coupon")});
         // Another fiscal machine on the same data is not held back.
         StationLock otherMachine;
         const bool otherAcquired = otherMachine.acquire(station.dataDir + u'/', 2, &error);
@@ -75,6 +79,9 @@ private slots:
         QVERIFY(
             second.err.contains(QStringLiteral("Ya hay una estación funcionando con la caja 1")));
         QVERIFY2(otherAcquired, qPrintable(error));
+        QCOMPARE(cancel.exitCode, 2);
+        QVERIFY2(cancel.err.contains(QStringLiteral("La impresora fiscal de serie")),
+                 qPrintable(cancel.err));
     }
 
     // No operator to press "Iniciar": after the printer went offline or out of paper the

@@ -9,6 +9,7 @@
 #include "support/RecordingPrinter.h"
 #include "support/StationProgram.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -87,7 +88,7 @@ private slots:
             call.buffer.assign(std::size_t(random.bounded(700)), ' ');
             for (int t = 0; t < fiscal::textCountOf(fiscal::shapeOf(call.entryPoint)); ++t)
                 call.texts.push_back(std::string(std::size_t(random.bounded(40)), 'x'));
-            const std::string request = bridge::encodeRequest(call);
+            const std::string request = bridge::encodeRequest(std::uint32_t(i + 1), call);
             QByteArray payload = QByteArray::fromStdString(request.substr(bridge::kHeaderSize));
             switch (i % 3) {
             case 0:
@@ -180,6 +181,48 @@ private slots:
                                  "curso (falló); se iniciará de nuevo en la próxima llamada."});
         QCOMPARE(virtualCall(idle), short(1));
         qunsetenv("VIRTUAL_PRINTER_DIR");
+    }
+
+    // A bridge that writes one reply too many: the call that meets it gets "no communication"
+    // and a new bridge, instead of the previous call's answer.
+    void aReplyOutOfStepRestartsTheBridge() {
+        QTemporaryDir dir;
+        bridge::Reply extra;
+        extra.number = 41;
+        extra.code = 1;
+        extra.buffer = "999999";
+        QFile stale(dir.filePath(QStringLiteral("extra")));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write(QByteArray::fromStdString(bridge::encodeReply(extra)));
+        stale.close();
+        const QString once = dir.filePath(QStringLiteral("escrita"));
+        RecordingMessages messages;
+        BridgePrinter printer({QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                               QStringLiteral("[ -e '%1' ] || { : >'%1'; cat '%2'; }; exec '%3' "
+                                              "\"$0\"")
+                                   .arg(once, stale.fileName(), kBridge)},
+                              QStringLiteral(ECHO_PRINTER_PATH), &messages);
+        QString buffer(6, u' ');
+        QCOMPARE(printer.NumeroCupon(buffer), short(0));
+        QVERIFY2(messages.texts().value(0).contains(QStringLiteral("fuera de turno")),
+                 qPrintable(messages.texts().join(u'\n')));
+        QVERIFY(printer.NumeroCupon(buffer) > 1);
+        QCOMPARE(buffer, QStringLiteral("000123"));
+    }
+
+    // Decimal milliseconds, a second at least; a refused value is logged.
+    void bridgeTimeoutFromTheEnvironment() {
+        for (const char *refused : {"010", "0x10", "999", " 2000", "-5000", "99999999999"}) {
+            QVERIFY2(!BridgePrinter::timeoutFrom(refused), refused);
+            qputenv("FISCAL_PRINTER_BRIDGE_TIMEOUT_MS", refused);
+            QStringList log;
+            BridgePrinter printer({kBridge}, QStringLiteral(ECHO_PRINTER_PATH), nullptr,
+                                  [&](LogLevel, const QString &line) { log << line; });
+            QCOMPARE(log.filter(QStringLiteral("no es válido")).size(), 1);
+        }
+        qunsetenv("FISCAL_PRINTER_BRIDGE_TIMEOUT_MS");
+        QCOMPARE(BridgePrinter::timeoutFrom("1000"), std::optional(1000));
+        QCOMPARE(BridgePrinter::timeoutFrom("0090000"), std::optional(90000));
     }
 
     void missingBridgeIsReportedByPath() {

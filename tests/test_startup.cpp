@@ -296,6 +296,8 @@ private slots:
         // A running station is no fault of the workstation: its printer is left alone.
         row("lock held", "AVISO Bloqueo de la caja",
             "Ya hay una estación funcionando con la caja 1");
+        row("printer in use", "FALLA Bloqueo de la caja",
+            "La impresora fiscal de serie BE0908ZZ12345");
     }
 
     void check() {
@@ -348,6 +350,17 @@ private slots:
             QVERIFY2(journal.setState(id, PrintJournal::State::Unknown, &error), qPrintable(error));
         } else if (setup == QStringLiteral("lock held")) {
             QVERIFY2(otherStation.acquire(station.dataDir + u'/', 1, &error), qPrintable(error));
+        } else if (setup == QStringLiteral("printer in use")) {
+            // Another station directory on this printer: its lock lies in the program's TMPDIR.
+            const QByteArray tmp = qgetenv("TMPDIR");
+            qputenv("TMPDIR", station.printerDir.toUtf8());
+            const bool held = otherStation.acquirePrinter(QStringLiteral("BE0908ZZ12345"),
+                                                          QStringLiteral("COM1"), &error);
+            if (tmp.isEmpty())
+                qunsetenv("TMPDIR");
+            else
+                qputenv("TMPDIR", tmp);
+            QVERIFY2(held, qPrintable(error));
         }
         if (setup == QStringLiteral("journal lost"))
             QVERIFY(QFile::remove(journalPath));

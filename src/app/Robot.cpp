@@ -141,7 +141,10 @@ void Robot::wake() {
 void Robot::tick() {
     if (!sources.RefrescaListas()) {
         // Reported once; the robot keeps ticking and says when the database answers again.
-        if (databaseError.isEmpty()) {
+        // Another station that took this Caja meanwhile is worth its own line, once.
+        const bool taken =
+            sources.fiscalMachineTakenElsewhere() && databaseError != sources.lastError();
+        if (databaseError.isEmpty() || taken) {
             databaseError = sources.lastError();
             log.error(QStringLiteral("No se pudo consultar la base de datos: ") + databaseError);
             emit databaseProblem(databaseError);

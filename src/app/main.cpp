@@ -151,11 +151,16 @@ int main(int argc, char **argv) {
     }
 
     // A station printing on this fiscal machine must not meet a second one, nor a technician's
-    // report or cancellation in the middle of its coupon.
-    StationLock lock;
-    if (line.action == Action::Station || robot::changesPrinter(line.action)) {
+    // report or cancellation in the middle of its coupon; nor may another station directory
+    // that drives the same printer.
+    StationLock lock, printerLock;
+    if (line.action == Action::Station || robot::isPrinterAction(line.action)) {
         QString refusal;
-        if (!lock.acquire(startup.settings.RutaDatos, startup.settings.Caja, &refusal)) {
+        const bool stationFree =
+            !(line.action == Action::Station || robot::changesPrinter(line.action)) ||
+            lock.acquire(startup.settings.RutaDatos, startup.settings.Caja, &refusal);
+        if (!stationFree || !printerLock.acquirePrinter(startup.settings.SerialImpresora,
+                                                        startup.settings.Puerto, &refusal)) {
             log.error(QStringLiteral("Inicio rechazado: ") + refusal);
             messages.show(refusal);
             return robot::exitStatus(ExitCode::Refused);

@@ -150,10 +150,10 @@ CheckLine runningStation(const QString &refusal) {
                            "abrir esta.")};
 }
 
-// Taken into `lock` (and, on a server, through `sources`), which the caller lets go once the
-// printer has been asked.
+// Taken into `lock` and `printerLock` (and, on a server, through `sources`), which the caller
+// lets go once the printer has been asked.
 CheckLine lockLine(const Settings &settings, bool heldHere, StationLock &lock,
-                   PendingSources *sources) {
+                   StationLock &printerLock, PendingSources *sources) {
     if (heldHere)
         return {kLock,
                 Outcome::Ok,
@@ -168,6 +168,11 @@ CheckLine lockLine(const Settings &settings, bool heldHere, StationLock &lock,
                       QStringLiteral("Compruebe que este usuario pueda escribir en la carpeta de "
                                      "datos."));
     }
+    // Another station directory, or a technician's action, on the same printer.
+    if (!printerLock.acquirePrinter(settings.SerialImpresora, settings.Puerto, &refusal))
+        return failed(kLock, refusal,
+                      QStringLiteral("Espere a que termine, o cierre la otra estación que usa "
+                                     "esta impresora: dos estaciones no pueden compartirla."));
     if (sources && !sources->claimFiscalMachine(&refusal))
         return runningStation(refusal);
     return {kLock,
@@ -200,7 +205,7 @@ QList<CheckLine> StationCheck::run() {
     const Settings &settings = reading.settings;
     // Held while the printer is asked, so that no station starts a coupon meanwhile; a printer
     // another station is using is left alone.
-    StationLock lock;
+    StationLock lock, printerLock;
     DocumentConnection connection;
     std::unique_ptr<PendingSources> sources;
     bool dataReachable = false;
@@ -235,7 +240,7 @@ QList<CheckLine> StationCheck::run() {
     if (configured && !dataReachable)
         lines << notRun(kLock, QStringLiteral("falla el directorio de datos, donde está"));
     else if (configured)
-        lines << lockLine(settings, lockHeld, lock, sources.get());
+        lines << lockLine(settings, lockHeld, lock, printerLock, sources.get());
     if (lines.last().outcome == Outcome::Warning)
         lines << notRun(kPrinter, QStringLiteral("la usa la estación que ya funciona"));
     else if (lines.last().outcome == Outcome::Failed)

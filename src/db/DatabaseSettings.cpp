@@ -1,8 +1,13 @@
 #include "db/DatabaseSettings.h"
 
+#include "db/StationIni.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QSettings>
+#include <QMap>
+#include <QSaveFile>
+#include <algorithm>
 
 namespace robot {
 
@@ -10,13 +15,41 @@ namespace {
 
 const QString kFileName = QStringLiteral("robot-fiscal.ini");
 const QString kGroup = QStringLiteral("BaseDeDatos");
+const QStringList kKeys = {QStringLiteral("Motor"),   QStringLiteral("Servidor"),
+                           QStringLiteral("Puerto"),  QStringLiteral("Base"),
+                           QStringLiteral("Usuario"), QStringLiteral("Clave")};
 
-// An INI value with a comma comes back as a list; the setting is the text as written.
-QString setting(const QSettings &ini, const QString &key) {
-    const QVariant value = ini.value(key);
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(u',');
-    return value.toString();
+// A file that is there but says nothing usable must not fall back to the data directory's
+// database: that may be another database altogether.
+QString unusable(const QString &shown, const QString &problem) {
+    return QStringLiteral("No se puede usar %1: %2. Corríjalo, o quite el archivo para usar la "
+                          "base de datos del directorio de datos.")
+        .arg(shown, problem);
+}
+
+// The [BaseDeDatos] section, or why the file does not give one.
+std::optional<IniSection> databaseSection(const QString &path, QString *problem) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *problem = QStringLiteral("no se puede leer (%1)").arg(file.errorString());
+        return std::nullopt;
+    }
+    const std::optional<QList<IniSection>> sections = parseIni(file.readAll(), problem);
+    if (!sections)
+        return std::nullopt;
+    for (const IniSection &section : *sections) {
+        if (section.name == kGroup)
+            return section;
+        if (section.name.compare(kGroup, Qt::CaseInsensitive) == 0) {
+            *problem = QStringLiteral("la sección se llama [%1]; escríbala [%2], con esas "
+                                      "mayúsculas")
+                           .arg(section.name, kGroup);
+            return std::nullopt;
+        }
+    }
+    *problem = sections->isEmpty() ? QStringLiteral("el archivo está vacío")
+                                   : QStringLiteral("no tiene la sección [%1]").arg(kGroup);
+    return std::nullopt;
 }
 
 } // namespace
@@ -26,18 +59,27 @@ DatabaseLocation documentDatabaseLocation(const QString &directory, const QStrin
     if (!QFileInfo::exists(path))
         return {true, fileDatabase, {}};
     const QString shown = QDir::toNativeSeparators(path);
-    QSettings ini(path, QSettings::IniFormat);
-    if (ini.status() != QSettings::NoError) {
-        return {false,
-                {},
-                QStringLiteral("No se pudo leer el archivo %1: no tiene el formato de un archivo "
-                               ".ini.")
-                    .arg(shown)};
+    QString problem;
+    const std::optional<IniSection> section = databaseSection(path, &problem);
+    if (!section)
+        return {false, {}, unusable(shown, problem)};
+    QMap<QString, QString> values;
+    for (const auto &[key, value] : section->values) {
+        const auto known = std::find_if(kKeys.begin(), kKeys.end(), [&key](const QString &k) {
+            return k.compare(key, Qt::CaseInsensitive) == 0;
+        });
+        if (known == kKeys.end() || *known != key || values.contains(key)) {
+            const QString why =
+                known == kKeys.end()
+                    ? QStringLiteral("la clave «%1» de [%2] no se conoce (las claves son %3)")
+                          .arg(key, kGroup, kKeys.join(QStringLiteral(", ")))
+                : *known != key ? QStringLiteral("la clave «%1» se escribe «%2»").arg(key, *known)
+                                : QStringLiteral("la clave «%1» aparece dos veces").arg(key);
+            return {false, {}, unusable(shown, why)};
+        }
+        values.insert(key, value);
     }
-    ini.beginGroup(kGroup);
-    if (ini.childKeys().isEmpty())
-        return {true, fileDatabase, {}};
-    const QString motor = setting(ini, QStringLiteral("Motor")).trimmed();
+    const QString motor = values.value(QStringLiteral("Motor"));
     if (motor.compare(QStringLiteral("postgresql"), Qt::CaseInsensitive) != 0) {
         return {false,
                 {},
@@ -46,10 +88,9 @@ DatabaseLocation documentDatabaseLocation(const QString &directory, const QStrin
                                "la base de datos del directorio de datos.")
                     .arg(motor, shown, kGroup)};
     }
-    ServerAddress address{setting(ini, QStringLiteral("Servidor")).trimmed(),
-                          setting(ini, QStringLiteral("Puerto")).trimmed(),
-                          setting(ini, QStringLiteral("Base")).trimmed(),
-                          setting(ini, QStringLiteral("Usuario")).trimmed()};
+    ServerAddress address{
+        values.value(QStringLiteral("Servidor")), values.value(QStringLiteral("Puerto")),
+        values.value(QStringLiteral("Base")), values.value(QStringLiteral("Usuario"))};
     if (!address.port.isEmpty()) {
         bool number = false;
         const int port = address.port.toInt(&number);
@@ -62,27 +103,30 @@ DatabaseLocation documentDatabaseLocation(const QString &directory, const QStrin
         }
     }
     const QString text = address.text();
-    rememberPassword(text, setting(ini, QStringLiteral("Clave")));
+    rememberPassword(text, values.value(QStringLiteral("Clave")));
     return {true, text, {}};
 }
 
 bool writeServerSettings(const QString &directory, const ServerAddress &address,
                          const QString &password, QString *error) {
-    QSettings ini(QDir(directory).filePath(kFileName), QSettings::IniFormat);
-    ini.beginGroup(kGroup);
-    ini.setValue(QStringLiteral("Motor"), QStringLiteral("postgresql"));
-    ini.setValue(QStringLiteral("Servidor"), address.host);
-    ini.setValue(QStringLiteral("Puerto"), address.port);
-    ini.setValue(QStringLiteral("Base"), address.database);
-    ini.setValue(QStringLiteral("Usuario"), address.user);
+    IniSection section{kGroup,
+                       {{QStringLiteral("Motor"), QStringLiteral("postgresql")},
+                        {QStringLiteral("Servidor"), address.host},
+                        {QStringLiteral("Puerto"), address.port},
+                        {QStringLiteral("Base"), address.database},
+                        {QStringLiteral("Usuario"), address.user}}};
     if (!password.isEmpty())
-        ini.setValue(QStringLiteral("Clave"), password);
-    ini.endGroup();
-    ini.sync();
-    if (ini.status() != QSettings::NoError) {
+        section.values.append({QStringLiteral("Clave"), password});
+    QSaveFile file(QDir(directory).filePath(kFileName));
+    const std::optional<QByteArray> text = iniText(section);
+    if (!text || !file.open(QIODevice::WriteOnly) || file.write(*text) != text->size() ||
+        !file.commit()) {
         if (error)
-            *error = QStringLiteral("No se pudo escribir %1.")
-                         .arg(QDir::toNativeSeparators(ini.fileName()));
+            *error = text ? QStringLiteral("No se pudo escribir %1.")
+                                .arg(QDir::toNativeSeparators(file.fileName()))
+                          : QStringLiteral("Un valor de la conexión tiene un salto de línea: no "
+                                           "puede guardarse en %1.")
+                                .arg(kFileName);
         return false;
     }
     return true;

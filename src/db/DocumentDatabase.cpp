@@ -17,11 +17,13 @@ namespace {
 constexpr int kBusyTimeoutMs = 5000;
 
 // A server that does not answer must not hold the robot for long: a connection gives up after
-// 3 s, a statement sent into a dead network after 10 s, an idle connection is probed every few
-// seconds, and a row locked by the back office is waited for as long as on the file.
-const QString kServerOptions = QStringLiteral(
-    "connect_timeout=3;keepalives_idle=10;keepalives_interval=3;keepalives_count=3;"
-    "tcp_user_timeout=10000;application_name=robot-fiscal;options='-c lock_timeout=5000'");
+// 3 s, a statement after 10 s (the server's own limit; ServerDeadline cuts one that a server
+// which does not answer at all leaves hanging), an idle connection is probed every few seconds,
+// and a row locked by the back office is waited for as long as on the file.
+const QString kServerOptions =
+    QStringLiteral("connect_timeout=3;keepalives_idle=10;keepalives_interval=3;keepalives_count=3;"
+                   "tcp_user_timeout=10000;application_name=robot-fiscal;"
+                   "options='-c lock_timeout=5000 -c statement_timeout=10000'");
 } // namespace
 
 QString uniqueConnectionName(const QString &purpose) {
@@ -150,7 +152,8 @@ bool DocumentConnection::openOdbc(const QString &connectionString, const Stateme
         QSqlDatabase::addDatabase(QStringLiteral("QODBC"), uniqueConnectionName(purpose));
     db.setDatabaseName(connectionString);
     dialect = &statements;
-    return finishOpen(db, connectionString, error);
+    // Never the connection string itself in a message: it may hold a password.
+    return finishOpen(db, QStringLiteral("ODBC"), error);
 }
 
 } // namespace robot

@@ -213,9 +213,10 @@ bool createServerDemo(const QString &directory, const QString &connectionString,
                                       QStringLiteral("password")};
     for (const QString &key : values->keys()) {
         if (!known.contains(key))
-            return fail(error, QStringLiteral("La opción «%1» no se admite: la estación solo "
-                                              "guarda %2.")
-                                   .arg(key, known.join(QStringLiteral(", "))));
+            // Not named: in a mistyped string it may be a piece of the password.
+            return fail(error, QStringLiteral("La cadena de conexión tiene una opción que la "
+                                              "estación no guarda: solo %1.")
+                                   .arg(known.join(QStringLiteral(", "))));
     }
     const ServerAddress address{
         values->value(QStringLiteral("host")), values->value(QStringLiteral("port")),

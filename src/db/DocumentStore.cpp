@@ -4,6 +4,7 @@
 #include "core/IsoDate.h"
 #include "db/DocumentDatabase.h"
 #include "db/ServerAddress.h"
+#include "db/ServerDeadline.h"
 #include "db/Statements.h"
 
 #include <QSqlError>
@@ -35,6 +36,7 @@ DocumentStore::ReadOutcome readRows(DocumentConnection &db, DocumentKind kind, q
     using Outcome = DocumentStore::ReadOutcome;
     const Statements &sql = db.statements();
     const bool invoice = kind == DocumentKind::Factura;
+    const ServerDeadline deadline(db.database());
     QSqlQuery query(db.database());
     query.setForwardOnly(true);
     auto stop = [&](Outcome outcome) {
@@ -63,6 +65,7 @@ DocumentStore::ReadOutcome readRows(DocumentConnection &db, DocumentKind kind, q
 // An update that changes nothing, rolled back.
 bool writeCheck(DocumentConnection &db, DocumentKind kind, qint64 codigo, QString *error) {
     QSqlDatabase database = db.database();
+    const ServerDeadline deadline(database);
     if (!database.transaction()) {
         if (error)
             *error = database.lastError().text();
@@ -97,8 +100,11 @@ DocumentConnection *DocumentStore::connect(DocumentConnection &fresh, const QStr
         return fresh.open(path, purpose, error) ? &fresh : nullptr;
     idle.start();
     // A server restarted since the last call leaves a connection that only a statement finds out.
-    if (kept && kept->isOpen() && kept->database().isOpen() &&
-        QSqlQuery(kept->database()).exec(QStringLiteral("SELECT 1")))
+    const auto answers = [](const QSqlDatabase &db) {
+        const ServerDeadline deadline(db);
+        return QSqlQuery(db).exec(QStringLiteral("SELECT 1"));
+    };
+    if (kept && kept->isOpen() && kept->database().isOpen() && answers(kept->database()))
         return kept.get();
     kept = std::make_unique<DocumentConnection>();
     if (kept->open(path, QStringLiteral("documentos"), error))
@@ -145,6 +151,7 @@ bool DocumentStore::markPrinted(DocumentKind kind, qint64 codigo, const QString 
         if (!db)
             continue;
         {
+            const ServerDeadline deadline(db->database());
             QSqlQuery query(db->database());
             if (query.prepare(kind == DocumentKind::Factura
                                   ? db->statements().invoiceUpdate()
@@ -171,6 +178,7 @@ std::optional<bool> DocumentStore::isMarked(DocumentKind kind, qint64 codigo) co
     const Statements &sql = db->statements();
     std::optional<bool> marked;
     {
+        const ServerDeadline deadline(db->database());
         QSqlQuery query(db->database());
         if (query.exec(kind == DocumentKind::Factura ? sql.invoiceHeader(codigo)
                                                      : sql.creditNoteHeader(codigo)))

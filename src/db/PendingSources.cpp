@@ -1,6 +1,7 @@
 #include "db/PendingSources.h"
 
 #include "db/ServerAddress.h"
+#include "db/ServerDeadline.h"
 #include "db/Statements.h"
 
 #include <QDir>
@@ -101,7 +102,10 @@ QString PendingSources::connectionLost() const {
         .arg(robot::serverAddress(path)->shown());
 }
 
-QString PendingSources::failureOf(const QSqlQuery &query) const {
+QString PendingSources::failureOf(const QSqlQuery &query, const ServerDeadline &deadline) const {
+    if (deadline.expired())
+        return connectionLost() + QStringLiteral(" El servidor no respondió en %1 s.")
+                                      .arg(ServerDeadline::kLimitMs / 1000);
     const QString text = query.lastError().text().trimmed();
     // A statement cut by the server reads as the connection lost, whichever noticed it first.
     if (onServer && !connection.database().isOpen())
@@ -125,6 +129,7 @@ bool PendingSources::connectToServer() {
 
 bool PendingSources::attachToServer(QString *why) {
     QSqlDatabase db = connection.database();
+    const ServerDeadline deadline(db);
     claimedElsewhere = false;
     if (claimWanted) {
         QSqlQuery query(db);
@@ -132,7 +137,7 @@ bool PendingSources::attachToServer(QString *why) {
                             .arg(kFiscalMachineLockClass)
                             .arg(machine)) ||
             !query.next()) {
-            *why = query.lastError().text();
+            *why = failureOf(query, deadline);
             return false;
         }
         if (!query.value(0).toBool()) {
@@ -184,20 +189,24 @@ bool PendingSources::claimFiscalMachine(QString *refusal) {
 bool PendingSources::runInto(QString (Statements::*statement)(qint32) const,
                              QList<PendingDocument> &rows) {
     QList<PendingDocument> fresh;
+    std::optional<QString> failure;
     {
+        const ServerDeadline deadline(connection.database());
         QSqlQuery query(connection.database());
         query.setForwardOnly(true);
-        if (!query.exec((connection.statements().*statement)(machine)))
-            return fail(failureOf(query));
-        while (query.next()) {
-            const QVariant code = query.value(QStringLiteral("Código"));
-            const std::optional<qint64> codigo = documentCode(code);
-            fresh.append({codigo.value_or(0), codigo.has_value(), code.toString(),
-                          query.value(QStringLiteral("VistaEspecial")).toString()});
+        if (query.exec((connection.statements().*statement)(machine))) {
+            while (query.next()) {
+                const QVariant code = query.value(QStringLiteral("Código"));
+                const std::optional<qint64> codigo = documentCode(code);
+                fresh.append({codigo.value_or(0), codigo.has_value(), code.toString(),
+                              query.value(QStringLiteral("VistaEspecial")).toString()});
+            }
         }
         if (query.lastError().isValid())
-            return fail(failureOf(query));
+            failure = failureOf(query, deadline);
     }
+    if (failure) // the connection is closed only once nothing watches its socket
+        return fail(*failure);
     rows = std::move(fresh);
     return true;
 }
@@ -228,6 +237,7 @@ bool PendingSources::RefrescaListas() {
 ConfigurationRead PendingSources::configurationRecord() {
     if (!ensureOpen())
         return {ConfigurationRead::Outcome::Failed, {}, error};
+    const ServerDeadline deadline(connection.database());
     QSqlQuery query(connection.database());
     if (!query.exec(connection.statements().configuration()))
         return {ConfigurationRead::Outcome::Failed, {}, query.lastError().text()};

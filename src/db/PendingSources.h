@@ -13,6 +13,8 @@ class QSqlQuery;
 
 namespace robot {
 
+class ServerDeadline;
+
 // One line of a pending list: the document's key and the text the operator sees.
 struct PendingDocument {
     qint64 codigo = 0;
@@ -59,6 +61,8 @@ public:
     // only when another station holds it now; a server that does not answer yet is claimed as
     // soon as it does. On a file it does nothing (the station's lock file does that job).
     bool claimFiscalMachine(QString *refusal);
+    // The last refresh failed because another station holds this Caja on the server.
+    bool fiscalMachineTakenElsewhere() const { return claimedElsewhere; }
 
 signals:
     void listsChanged();
@@ -69,7 +73,7 @@ private:
     bool ensureOpen();
     bool connectToServer();
     QString connectionLost() const;
-    QString failureOf(const QSqlQuery &query) const;
+    QString failureOf(const QSqlQuery &query, const ServerDeadline &deadline) const;
     bool attachToServer(QString *why);
     bool runInto(QString (Statements::*statement)(qint32) const, QList<PendingDocument> &rows);
     bool fail(const QString &why);

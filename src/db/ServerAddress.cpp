@@ -11,11 +11,9 @@ namespace {
 
 const QString kPrefix = QStringLiteral("postgresql:");
 
+// Every value quoted, whatever it holds: a tab or a no-break space left bare would end it and
+// let the rest of it name another key (another host, to which the password would go).
 QString quoted(const QString &value) {
-    const bool plain = !value.isEmpty() && !value.contains(u' ') && !value.contains(u'\'') &&
-                       !value.contains(u'\\');
-    if (plain)
-        return value;
     QString escaped = value;
     escaped.replace(u'\\', QStringLiteral("\\\\")).replace(u'\'', QStringLiteral("\\'"));
     return u'\'' + escaped + u'\'';
@@ -37,7 +35,7 @@ std::optional<QMap<QString, QString>> parseKeywords(const QString &text, QString
         skipBlanks();
         if (key.isEmpty() || i >= n || text[i] != u'=') {
             if (error)
-                *error = QStringLiteral("falta «=» después de «%1»").arg(key);
+                *error = QStringLiteral("falta «=» en la posición %1").arg(keyStart + 1);
             return std::nullopt;
         }
         ++i;
@@ -58,8 +56,9 @@ std::optional<QMap<QString, QString>> parseKeywords(const QString &text, QString
             }
             if (!closed) {
                 if (error)
-                    *error =
-                        QStringLiteral("falta la comilla de cierre del valor de «%1»").arg(key);
+                    *error = QStringLiteral("falta la comilla de cierre del valor de la "
+                                            "posición %1")
+                                 .arg(keyStart + 1);
                 return std::nullopt;
             }
         } else {
@@ -77,8 +76,9 @@ std::optional<QMap<QString, QString>> parseKeywords(const QString &text, QString
 std::optional<QMap<QString, QString>> parseUri(const QString &text, QString *error) {
     const QUrl url(text, QUrl::StrictMode);
     if (!url.isValid()) {
+        // Qt's reason quotes the whole address, password included.
         if (error)
-            *error = url.errorString();
+            *error = QStringLiteral("la dirección postgresql:// está mal escrita");
         return std::nullopt;
     }
     QMap<QString, QString> values;

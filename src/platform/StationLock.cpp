@@ -13,7 +13,31 @@ QString StationLock::pathFor(const QString &dataDirectory, qint32 caja) {
 }
 
 bool StationLock::acquire(const QString &dataDirectory, qint32 caja, QString *error) {
-    return lockFile(pathFor(dataDirectory, caja), caja, error);
+    const QString path = pathFor(dataDirectory, caja);
+    return lockFile(path, stationLockRefusal(caja, path), error);
+}
+
+QString StationLock::printerPathFor(const QString &serial, const QString &port) {
+    QString key = serial.isEmpty() ? QStringLiteral("puerto-") + port.toUpper()
+                                   : QStringLiteral("serie-") + serial.toUpper();
+    for (QChar &c : key) {
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u'-' && c != u'.')
+            c = u'_';
+    }
+    return QDir(computerWideDirectory())
+        .filePath(QStringLiteral("robot-fiscal-impresora-%1.lock").arg(key));
+}
+
+bool StationLock::acquirePrinter(const QString &serial, const QString &port, QString *error) {
+    const QString path = printerPathFor(serial, port);
+    const QString printer = serial.isEmpty() ? QStringLiteral("del puerto %1").arg(port)
+                                             : QStringLiteral("de serie %1").arg(serial);
+    return lockFile(path,
+                    QStringLiteral("La impresora fiscal %1 la está usando otra estación o una "
+                                   "acción de un técnico en este equipo (bloqueo %2). Espere a "
+                                   "que termine, o cierre la otra estación.")
+                        .arg(printer, QDir::toNativeSeparators(path)),
+                    error);
 }
 
 QString stationLockRefusal(qint32 caja, const QString &path) {

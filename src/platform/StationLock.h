@@ -5,9 +5,10 @@
 
 namespace robot {
 
-// Keeps a second station with the same fiscal machine number off the same document database:
-// an exclusive advisory lock on a file in the data directory, held for the whole run and
-// released by the operating system if the station dies.
+// Keeps a second station with the same fiscal machine number off the same document database,
+// or (acquirePrinter) a second station or technician's action off the same fiscal printer on
+// this computer, whatever their data directories: an exclusive advisory lock on a file, held
+// for the whole run and released by the operating system if the program dies.
 class StationLock {
 public:
     StationLock() = default;
@@ -21,9 +22,16 @@ public:
 
     static QString pathFor(const QString &dataDirectory, qint32 caja);
 
+    // The printer is known by its serial number (Serial: of ImpresorFiscal.inf), else by its
+    // port; its lock file lies where every user of the computer finds it.
+    bool acquirePrinter(const QString &serial, const QString &port, QString *error);
+    static QString printerPathFor(const QString &serial, const QString &port);
+
 private:
-    // Per platform (StationLock_unix.cpp / _win.cpp): the open lock, or false with `error`.
-    bool lockFile(const QString &path, qint32 caja, QString *error);
+    // Per platform (StationLock_unix.cpp / _win.cpp): the open lock, or false with `error`
+    // (`refusal` when another program holds it).
+    bool lockFile(const QString &path, const QString &refusal, QString *error);
+    static QString computerWideDirectory();
     void release();
 
     qintptr handle = -1; // the file descriptor or the Windows HANDLE while held

@@ -40,13 +40,17 @@ bool heldByStationsBefore(int fd, const struct stat &info) {
 
 } // namespace
 
+QString StationLock::computerWideDirectory() {
+    return QDir::tempPath(); // /tmp unless TMPDIR says otherwise
+}
+
 void StationLock::release() {
     if (handle >= 0)
         ::close(int(handle));
     handle = -1;
 }
 
-bool StationLock::lockFile(const QString &path, qint32 caja, QString *error) {
+bool StationLock::lockFile(const QString &path, const QString &refusal, QString *error) {
     const QByteArray name = QFile::encodeName(path);
     // Never through a link: a link to the document database must not become the lock file.
     bool created = true;
@@ -84,7 +88,7 @@ bool StationLock::lockFile(const QString &path, qint32 caja, QString *error) {
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         if (error)
-            *error = stationLockRefusal(caja, path);
+            *error = refusal;
         return false;
     }
     // Who holds it, for a technician who finds the file.

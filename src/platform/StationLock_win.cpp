@@ -6,21 +6,28 @@
 
 namespace robot {
 
+QString StationLock::computerWideDirectory() {
+    // Shared by every user of the computer, unlike each user's temporary folder.
+    const QString common = qEnvironmentVariable("ProgramData");
+    return common.isEmpty() ? QDir::tempPath() : common;
+}
+
 void StationLock::release() {
     if (handle != -1)
         CloseHandle(reinterpret_cast<HANDLE>(handle));
     handle = -1;
 }
 
-bool StationLock::lockFile(const QString &path, qint32 caja, QString *error) {
+bool StationLock::lockFile(const QString &path, const QString &refusal, QString *error) {
     // No sharing: a second open fails until this handle is closed, by us or by process exit.
-    // The lock file is opened itself, never the target of a link, and is never written.
-    HANDLE h = CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()),
-                           GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    // The lock file is opened itself, never the target of a link, and is never written: read
+    // access is enough, so the printer's lock made by another user of the computer opens too.
+    HANDLE h =
+        CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), GENERIC_READ, 0, nullptr,
+                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         if (error)
-            *error = stationLockRefusal(caja, path);
+            *error = refusal;
         return false;
     }
     BY_HANDLE_FILE_INFORMATION info{};

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTimer>
+#include <algorithm>
 
 namespace robot {
 
@@ -17,7 +18,18 @@ BridgePrinter::BridgePrinter(const QStringList &command, const QString &libraryP
                              OperatorMessages *messages,
                              std::function<void(LogLevel, const QString &)> log)
     : command(command), libraryPath(libraryPath), messages(messages), log(std::move(log)),
-      timeoutMs(defaultTimeoutMs()) {
+      timeoutMs(kDefaultTimeoutMs) {
+    const QByteArray asked = qgetenv("FISCAL_PRINTER_BRIDGE_TIMEOUT_MS");
+    if (const std::optional<int> ms = timeoutFrom(asked))
+        timeoutMs = *ms;
+    else if (!asked.isEmpty() && this->log)
+        this->log(LogLevel::Aviso,
+                  QStringLiteral("FISCAL_PRINTER_BRIDGE_TIMEOUT_MS=«%1» no es válido: debe ser un "
+                                 "número de milisegundos, en decimal, de %2 o más. Se espera %3 "
+                                 "ms a cada llamada.")
+                      .arg(QString::fromLocal8Bit(asked))
+                      .arg(kMinimumTimeoutMs)
+                      .arg(kDefaultTimeoutMs));
     // What the library or the bridge says on standard error belongs in the station's output.
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     platform::prepareBridgeProcess(process);
@@ -46,10 +58,13 @@ BridgePrinter::~BridgePrinter() {
         stop();
 }
 
-int BridgePrinter::defaultTimeoutMs() {
-    bool ok = false;
-    const int ms = qEnvironmentVariableIntValue("FISCAL_PRINTER_BRIDGE_TIMEOUT_MS", &ok);
-    return ok && ms > 0 ? ms : 60000;
+std::optional<int> BridgePrinter::timeoutFrom(const QByteArray &text) {
+    // Decimal only: "010" is not 8 ms, nor "0x10" 16.
+    if (text.isEmpty() || text.size() > 9 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    const int ms = text.toInt();
+    return ms >= kMinimumTimeoutMs ? std::optional(ms) : std::nullopt;
 }
 
 void BridgePrinter::start() {
@@ -125,7 +140,10 @@ short BridgePrinter::call(robot::fiscal::RawCall &call) {
     if (process.state() == QProcess::NotRunning)
         start();
     busy = true;
-    const std::string request = bridge::encodeRequest(call);
+    if (++requests == 0) // 0 is the bridge's answer to a request it could not read
+        ++requests;
+    const std::uint32_t number = requests;
+    const std::string request = bridge::encodeRequest(number, call);
     process.write(request.data(), qint64(request.size()));
 
     // The window keeps working while the bridge answers.
@@ -160,6 +178,15 @@ short BridgePrinter::call(robot::fiscal::RawCall &call) {
         fail(QStringLiteral("El puente de la impresora fiscal respondió algo ilegible a %1 (%2); "
                             "se reinicia.")
                  .arg(name, QString::fromStdString(reason)));
+        stop();
+        return 0;
+    }
+    if (replied && reply.number != number) {
+        fail(QStringLiteral("El puente de la impresora fiscal respondió fuera de turno a %1 (la "
+                            "respuesta %2 a la petición %3); se reinicia.")
+                 .arg(name)
+                 .arg(reply.number)
+                 .arg(number));
         stop();
         return 0;
     }

@@ -5,7 +5,9 @@
 #include <QByteArray>
 #include <QProcess>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace robot {
 
@@ -25,8 +27,11 @@ public:
                   std::function<void(LogLevel, const QString &)> log = {});
     ~BridgePrinter() override;
 
-    // 60 s, or FISCAL_PRINTER_BRIDGE_TIMEOUT_MS.
-    static int defaultTimeoutMs();
+    // How long a call waits: 60 s, or FISCAL_PRINTER_BRIDGE_TIMEOUT_MS when it is a decimal
+    // number of at least a second (else the log says it was refused).
+    static constexpr int kDefaultTimeoutMs = 60000;
+    static constexpr int kMinimumTimeoutMs = 1000;
+    static std::optional<int> timeoutFrom(const QByteArray &text);
     void setTimeoutMs(int ms) { timeoutMs = ms; }
     // The last failure told to the operator; empty while the bridge answers.
     QString failure() const { return episode; }
@@ -48,7 +53,8 @@ private:
     QByteArray received;
     QString episode;
     bool busy = false;
-    bool stopping = false; // the station itself ends the bridge
+    bool stopping = false;      // the station itself ends the bridge
+    std::uint32_t requests = 0; // the last request's number
 };
 
 } // namespace robot

@@ -91,8 +91,9 @@ private:
 
 } // namespace
 
-std::string encodeRequest(const fiscal::RawCall &call) {
+std::string encodeRequest(std::uint32_t number, const fiscal::RawCall &call) {
     Writer w;
+    w.u32(number);
     w.u8(std::uint8_t(call.entryPoint));
     w.i16(call.decimals);
     w.i16(call.ack);
@@ -107,6 +108,7 @@ std::string encodeRequest(const fiscal::RawCall &call) {
 
 std::string encodeReply(const Reply &reply) {
     Writer w;
+    w.u32(reply.number);
     w.u8(std::uint8_t(reply.kind));
     if (reply.kind == ReplyKind::Done) {
         w.i16(reply.code);
@@ -127,10 +129,12 @@ std::uint32_t payloadLength(const char header[kHeaderSize]) {
     return length;
 }
 
-bool decodeRequest(std::string_view payload, fiscal::RawCall &call, std::string &reason) {
+bool decodeRequest(std::string_view payload, std::uint32_t &number, fiscal::RawCall &call,
+                   std::string &reason) {
     Reader r(payload);
     std::uint8_t entry = 0, texts = 0;
-    bool ok = r.u8(entry) &&
+    number = 0;
+    bool ok = r.u32(number) && r.u8(entry) &&
               (entry < fiscal::entryPointCount ||
                r.fail("punto de entrada desconocido (" + std::to_string(entry) + ")")) &&
               r.i16(call.decimals) && r.i16(call.ack) && r.i16(call.st1) && r.i16(call.st2) &&
@@ -152,8 +156,9 @@ bool decodeRequest(std::string_view payload, fiscal::RawCall &call, std::string 
 bool decodeReply(std::string_view payload, Reply &reply, std::string &reason) {
     Reader r(payload);
     std::uint8_t kind = 0;
-    bool ok = r.u8(kind) && (kind <= std::uint8_t(ReplyKind::Malformed) ||
-                             r.fail("respuesta desconocida (" + std::to_string(kind) + ")"));
+    bool ok = r.u32(reply.number) && r.u8(kind) &&
+              (kind <= std::uint8_t(ReplyKind::Malformed) ||
+               r.fail("respuesta desconocida (" + std::to_string(kind) + ")"));
     if (ok) {
         reply.kind = ReplyKind(kind);
         if (reply.kind == ReplyKind::Done)

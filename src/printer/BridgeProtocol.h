@@ -2,12 +2,15 @@
 
 // What the station and the bridge program say over the bridge's pipes. Every message is a
 // frame: its payload's length (4 bytes, little-endian) and the payload.
-//   request: entry point (1 byte), decimals, ack, st1, st2 (2 bytes each, signed), the buffer
-//            (4-byte length and its bytes), the number of texts (1 byte), each text (4-byte
-//            length and its Windows-1252 bytes).
-//   reply:   kind (1 byte); Done: return code, ack, st1, st2 (2 bytes each) and the buffer
-//            (4-byte length and bytes, exactly as the library left them); Unavailable or
-//            Malformed: the reason (4-byte length and UTF-8 text).
+//   request: its number (4 bytes), entry point (1 byte), decimals, ack, st1, st2 (2 bytes each,
+//            signed), the buffer (4-byte length and its bytes), the number of texts (1 byte),
+//            each text (4-byte length and its Windows-1252 bytes).
+//   reply:   the request's number (4 bytes; 0 when it could not be read), kind (1 byte); Done:
+//            return code, ack, st1, st2 (2 bytes each) and the buffer (4-byte length and bytes,
+//            exactly as the library left them); Unavailable or Malformed: the reason (4-byte
+//            length and UTF-8 text).
+// The station numbers its requests from 1 and takes a reply only with its own request's number:
+// one reply too many would otherwise answer every later call with the previous call's answer.
 // Qt-free: the bridge program is built without Qt.
 
 #include "printer/RawCall.h"
@@ -33,6 +36,7 @@ enum class ReplyKind : std::uint8_t {
 };
 
 struct Reply {
+    std::uint32_t number = 0;
     ReplyKind kind = ReplyKind::Done;
     short code = 0;
     short ack = 0, st1 = 0, st2 = 0;
@@ -41,14 +45,16 @@ struct Reply {
 };
 
 // Framed messages, ready to write.
-std::string encodeRequest(const fiscal::RawCall &call);
+std::string encodeRequest(std::uint32_t number, const fiscal::RawCall &call);
 std::string encodeReply(const Reply &reply);
 
 // The payload length a frame header announces.
 std::uint32_t payloadLength(const char header[kHeaderSize]);
 
 // Decode one payload (without its header). On false, reason says what was wrong.
-bool decodeRequest(std::string_view payload, fiscal::RawCall &call, std::string &reason);
+// decodeRequest reads the request's number first, so a refusal can carry it.
+bool decodeRequest(std::string_view payload, std::uint32_t &number, fiscal::RawCall &call,
+                   std::string &reason);
 bool decodeReply(std::string_view payload, Reply &reply, std::string &reason);
 
 } // namespace bridge

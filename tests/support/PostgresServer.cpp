@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <csignal>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -93,6 +94,29 @@ bool PostgresServer::stop() {
     return run(QStringLiteral("pg_ctl"),
                {QStringLiteral("-D"), dir.filePath(QStringLiteral("data")), QStringLiteral("-m"),
                 QStringLiteral("fast"), QStringLiteral("-w"), QStringLiteral("stop")});
+}
+
+bool PostgresServer::freeze(bool frozen) {
+    QFile pidFile(dir.filePath(QStringLiteral("data/postmaster.pid")));
+    if (!pidFile.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray postmaster = pidFile.readLine().trimmed();
+    // The postmaster and its children (the connections' backends among them).
+    QList<pid_t> pids{pid_t(postmaster.toInt())};
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        // pid (name) state ppid ...: the name may hold blanks, so read after its last ')'.
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1] == postmaster)
+            pids << pid_t(entry.toInt());
+    }
+    bool all = true;
+    for (const pid_t pid : pids)
+        all = ::kill(pid, frozen ? SIGSTOP : SIGCONT) == 0 && all;
+    return all;
 }
 
 QString PostgresServer::address(const QString &database) const {

@@ -26,6 +26,10 @@ public:
     bool stop();
     bool start();
 
+    // Stops (SIGSTOP) or resumes every process of the server: it keeps its connections and
+    // takes new ones, but answers nothing while stopped.
+    bool freeze(bool frozen);
+
     // Runs one statement as the superuser on `database`; false with the reason in problem().
     bool exec(const QString &database, const QString &sql);
 

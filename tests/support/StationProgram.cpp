@@ -17,6 +17,8 @@ StationProgram::StationProgram(const QString &dataDir, const QString &printerDir
     : dataDir(dataDir), printerDir(printerDir),
       environment(QProcessEnvironment::systemEnvironment()) {
     environment.insert(QStringLiteral("VIRTUAL_PRINTER_DIR"), printerDir);
+    // The printer's lock lies in the temporary folder: one virtual printer, one computer.
+    environment.insert(QStringLiteral("TMPDIR"), printerDir);
     environment.remove(QStringLiteral("FISCAL_PRINTER_LIBRARY"));
     // A platform that does not exist: a run that built a QApplication would abort.
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
@@ -27,6 +29,7 @@ StationProgram::StationProgram() : StationProgram(QString(), QString()) {
     dataDir = owned->filePath(QStringLiteral("datos"));
     printerDir = owned->filePath(QStringLiteral("impresora"));
     environment.insert(QStringLiteral("VIRTUAL_PRINTER_DIR"), printerDir);
+    environment.insert(QStringLiteral("TMPDIR"), printerDir);
     QString error;
     if (!QDir().mkpath(printerDir) || !QDir().mkpath(dataDir) ||
         !createDemoDirectory(dataDir, &error))
