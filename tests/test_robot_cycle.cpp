@@ -75,7 +75,7 @@ private slots:
         addSale(h, 20); // a new invoice still goes before the waiting credit note
         robot.tick();
         robot.tick(); // the credit note carries the code just taken: left alone
-        QVERIFY(robot.timerEnabled());
+        QVERIFY(robot.running());
         addSale(h, 21);
         robot.tick();
         robot.tick();
@@ -89,7 +89,6 @@ private slots:
                  Robot::TickOutcome::NothingPending);
         // Half a second at every tick; an invoice also pauses after opening the drawer.
         QCOMPARE(h.clock.pauses, (QList<int>{50, 10, 50, 10, 50, 10, 50, 50, 10, 50, 50}));
-        QCOMPARE(robot.Timer1.interval(), 1000);
     }
 
     void aFailedRefreshNeverPrintsIsReportedOnceAndRecovers() {
@@ -109,8 +108,8 @@ private slots:
         robot.tick();
         QVERIFY(h.paper().isEmpty());
         QCOMPARE(problems.size(), 1);
-        QVERIFY(robot.timerEnabled()); // keeps ticking
-        QCOMPARE(robot.status(), Robot::Status::DatabaseUnreachable);
+        QVERIFY(robot.running()); // keeps ticking
+        QCOMPARE(robot.state(), Robot::State::DatabaseUnreachable);
 
         QVERIFY(QFile::rename(away, h.docs.databasePath()));
         robot.tick();
@@ -213,7 +212,7 @@ private slots:
         QVERIFY(control(h, 1).isNull());
 
         // While the printer is silent nothing new is started.
-        h.station->robot.Command3_Click();
+        h.station->robot.startByOperator();
         h.runUntilIdle(3);
         QCOMPARE(couponsOpened(h.paper()), 1);
         QVERIFY(h.station->robot.statusText().contains(QStringLiteral("no responde")));

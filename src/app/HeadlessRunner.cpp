@@ -26,14 +26,14 @@ public:
         connect(&station.robot, &Robot::stateChanged, this, &FailureRecovery::schedule);
         connect(&station.robot, &Robot::tickFinished, this, [this](Robot::TickOutcome outcome) {
             if (outcome == Robot::TickOutcome::Printed &&
-                this->station.robot.status() == Robot::Status::Running)
+                this->station.robot.state() == Robot::State::Running)
                 failures = 0;
         });
     }
 
 private:
     void schedule() {
-        if (station.robot.status() != Robot::Status::StoppedAfterFailure || pause.isActive())
+        if (station.robot.state() != Robot::State::StoppedAfterFailure || pause.isActive())
             return;
         const int seconds = std::min(60, 2 << std::min(failures, 5));
         ++failures;
@@ -53,6 +53,7 @@ int runHeadless(Station &station, bool exitWhenIdle) {
         station.log.write(QStringLiteral("Sin ventana: ") +
                           titleWithRif(designTitle(), prep.rifDecorado));
     };
+    station.endOnTerminationRequest();
     const Preparation &prep = station.prepare();
     if (!prep.complete && !prep.waiting)
         return robot::exitStatus(robot::ExitCode::Stopped);
@@ -69,7 +70,7 @@ int runHeadless(Station &station, bool exitWhenIdle) {
     if (exitWhenIdle) {
         QObject::connect(&robot, &Robot::tickFinished, [&robot](Robot::TickOutcome outcome) {
             if (outcome == Robot::TickOutcome::RefreshFailed ||
-                outcome == Robot::TickOutcome::NothingTaken || !robot.timerEnabled() ||
+                outcome == Robot::TickOutcome::NothingTaken || !robot.running() ||
                 robot.printingHeld())
                 QCoreApplication::exit(robot::exitStatus(robot::ExitCode::Stopped));
             else if (outcome == Robot::TickOutcome::NothingPending)

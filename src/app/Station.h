@@ -45,6 +45,10 @@ public:
     std::function<void(const Preparation &)> whenPrepared;
     bool prepared() const { return firstActivationDone; }
 
+    // The system's request to end (systemctl stop, a shutdown) ends the program with status 0
+    // once the document in progress is finished, never in the middle of one.
+    void endOnTerminationRequest();
+
     // The print journal lives beside the configuration; without it nothing may be printed.
     bool journalReady() const { return journalError.isEmpty(); }
     QString journalProblem() const { return journalError; }

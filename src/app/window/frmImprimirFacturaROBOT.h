@@ -3,6 +3,7 @@
 #include "NotificationIcon.h"
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QGroupBox;
@@ -20,7 +21,7 @@ struct PendingDocument;
 
 // The station's one window: the two pending lists, the operator's button row, the hidden
 // options panel and the way to and from the notification area. The robot's state lives in
-// Station::robot; the window only mirrors it.
+// Station::robot; the window turns it into captions and enabled buttons.
 class frmImprimirFacturaROBOT : public QWidget {
     Q_OBJECT
 public:
@@ -44,8 +45,8 @@ public:
     void Minimizar();
     void restoreFromNotificationArea();
 
-    // The program may end only while the robot cannot print: stopped by the operator, or
-    // never prepared.
+    // The program may end only while the robot cannot print: stopped (by the operator, a
+    // failure or an incomplete preparation) with no document or command in progress.
     bool closeAllowed() const;
 
     // The controls by their object names (Command1, Command14, ...), for the operator commands.
@@ -78,13 +79,18 @@ private:
     void applyColours();
     void refillLists();
     void showRobotState();
+    // Runs an operator command that uses the printer, or keeps it for the end of the document
+    // in progress.
+    void usePrinter(const std::function<void()> &command);
+    void runDeferred();
     static void fill(QListWidget *list, const QList<PendingDocument> &documents);
 
     Station &station;
     std::unique_ptr<NotificationIcon> icon;
     bool activated = false;
     bool minimizeAtFirstActivation = true;
-    bool preparationIncomplete = false;
+    bool commandRunning = false;
+    std::function<void()> deferred; // a command clicked in the middle of a document
 
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
