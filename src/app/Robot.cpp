@@ -4,6 +4,8 @@
 #include "core/StationLog.h"
 #include "db/PendingSources.h"
 
+#include <utility>
+
 namespace robot {
 
 Robot::Robot(PendingSources &sources, Clock &clock, StationLog &log, QObject *parent)
@@ -39,7 +41,7 @@ void Robot::start() {
 }
 
 void Robot::startByOperator() {
-    if (started || !prepared)
+    if (started || !prepared || closing)
         return;
     start();
     log.write(QStringLiteral("Robot iniciado por el operador."));
@@ -59,6 +61,25 @@ void Robot::resumeAfterFailure() {
         return;
     log.write(QStringLiteral("El robot se reanuda tras la falla."));
     start();
+}
+
+void Robot::runCommand(const std::function<void()> &command) {
+    if (commandRunning || deferred)
+        return;
+    if (inProcedure) {
+        deferred = command;
+        return; // run when the tick ends
+    }
+    commandRunning = true;
+    command();
+    commandRunning = false;
+    becameFree();
+}
+
+void Robot::runDeferred() {
+    if (inTick || held || commandRunning || !deferred)
+        return;
+    runCommand(std::exchange(deferred, nullptr));
 }
 
 void Robot::holdForCommand(bool hold) {
@@ -189,7 +210,10 @@ void Robot::tick() {
     }
     inTick = false;
     emit tickFinished(outcome);
-    becameFree();
+    if (deferred)
+        QTimer::singleShot(0, this, &Robot::runDeferred);
+    else
+        becameFree();
 }
 
 Robot::TickOutcome Robot::printFirstPending() {

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <functional>
 
 namespace robot {
 
@@ -20,7 +21,7 @@ class StationLog;
 // A tick never runs inside another: printer calls and waits let events through, so a second
 // of the timer, a server's notice or a click can arrive in the middle of one. A notice is
 // noted and makes one tick once the current one ends; an operator command that needs the
-// printer holds the robot (holdForCommand) and waits for the document in progress.
+// printer (runCommand) waits for the document in progress and holds the robot meanwhile.
 class Robot : public QObject, public RobotControl {
     Q_OBJECT
 public:
@@ -44,10 +45,8 @@ public:
     State state() const;
     // Ticks will run: started and not stopped by the operator, a failure or the preparation.
     bool running() const { return started; }
-    // A printing procedure is using the printer: a command waits until it ends.
-    bool printing() const { return inProcedure; }
-    // A tick, or an operator command, is in progress.
-    bool busy() const { return inTick || held; }
+    // A tick, or an operator command, is in progress or waiting.
+    bool busy() const { return inTick || held || commandRunning || deferred; }
     // A few words for the operator; empty while simply running with nothing held back.
     QString statusText() const;
     bool printingHeld() const { return journalHolds; }
@@ -59,7 +58,11 @@ public:
     void stopByOperator();
     // Without an operator: starts a robot stopped by a failure again, the same way.
     void resumeAfterFailure();
-    // An operator command has the printer: no tick starts until it is released.
+    // An operator command that uses the printer: run now, or in the middle of a document
+    // right after it and before the next one; no tick starts while it runs. One asked for
+    // while another runs or waits is dropped: a second click is not a second report.
+    void runCommand(const std::function<void()> &command);
+    // No tick starts until released (the commands' HabilitaControles).
     void holdForCommand(bool hold);
     // The station is asked to end (the system's stop): no new tick; closed() once the tick or
     // command in progress is over.
@@ -92,6 +95,7 @@ private:
     void start();
     // The tick or command in progress is over: what was noted meanwhile runs now.
     void becameFree();
+    void runDeferred();
     TickOutcome printFirstPending();
     QString robotStateText() const;
 
@@ -105,6 +109,8 @@ private:
     bool inTick = false;
     bool inProcedure = false;
     bool held = false;
+    bool commandRunning = false;
+    std::function<void()> deferred; // a command asked for in the middle of a document
     bool wakeNoted = false;
     bool closing = false;
     QString databaseError;

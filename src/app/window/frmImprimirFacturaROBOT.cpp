@@ -215,9 +215,12 @@ void frmImprimirFacturaROBOT::connectOperatorCommands() {
     commands->recordCancellationsIn(&station.journal);
     queries = std::make_unique<InformationQueries>(*station.printer, station.messages);
 
+    // Never in the middle of a document: the robot runs them right after it.
     const auto onClick = [this](const QString &name, std::function<void()> command) {
-        connect(button(name), &QPushButton::clicked, this,
-                [this, command = std::move(command)] { usePrinter(command); });
+        connect(button(name), &QPushButton::clicked, this, [this, command = std::move(command)] {
+            station.robot.runCommand(command);
+            showRobotState();
+        });
     };
     onClick(QStringLiteral("Command6"), [this] { commands->CierreZ(); });
     onClick(QStringLiteral("Command21"), [this] { commands->CierreX(); });
@@ -230,10 +233,6 @@ void frmImprimirFacturaROBOT::connectOperatorCommands() {
                 Mostrar->setPlainText(*answer);
         });
     }
-    connect(&station.robot, &Robot::tickFinished, this, [this] {
-        if (deferred)
-            QTimer::singleShot(0, this, &frmImprimirFacturaROBOT::runDeferred);
-    });
     onClick(QStringLiteral("Diagnostico"), [this] {
         robot::StationCheck check(station.settings.RutaAplicacion, *station.printer);
         // This program took the lock at start-up.
@@ -281,33 +280,9 @@ void frmImprimirFacturaROBOT::HabilitaControles(bool Estado) {
     showRobotState();
 }
 
-void frmImprimirFacturaROBOT::usePrinter(const std::function<void()> &command) {
-    if (commandRunning || deferred)
-        return; // one command at a time: a second click meanwhile is not a second command
-    if (station.robot.printing()) {
-        // Never in the middle of a document: right after it, before the next one.
-        deferred = command;
-        station.robot.holdForCommand(true);
-        return;
-    }
-    commandRunning = true;
-    station.robot.holdForCommand(true);
-    command();
-    commandRunning = false;
-    station.robot.holdForCommand(false);
-    showRobotState();
-}
-
-void frmImprimirFacturaROBOT::runDeferred() {
-    if (!deferred || station.robot.printing())
-        return;
-    const std::function<void()> command = std::exchange(deferred, nullptr);
-    usePrinter(command);
-}
-
 bool frmImprimirFacturaROBOT::closeAllowed() const {
     const Robot &robot = station.robot;
-    return activated && !robot.running() && !robot.busy() && !commandRunning;
+    return activated && !robot.running() && !robot.busy();
 }
 
 void frmImprimirFacturaROBOT::showRobotState() {

@@ -3,7 +3,6 @@
 #include "NotificationIcon.h"
 
 #include <QWidget>
-#include <functional>
 #include <memory>
 
 class QGroupBox;
@@ -79,18 +78,12 @@ private:
     void applyColours();
     void refillLists();
     void showRobotState();
-    // Runs an operator command that uses the printer, or keeps it for the end of the document
-    // in progress.
-    void usePrinter(const std::function<void()> &command);
-    void runDeferred();
     static void fill(QListWidget *list, const QList<PendingDocument> &documents);
 
     Station &station;
     std::unique_ptr<NotificationIcon> icon;
     bool activated = false;
     bool minimizeAtFirstActivation = true;
-    bool commandRunning = false;
-    std::function<void()> deferred; // a command clicked in the middle of a document
 
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
