@@ -55,6 +55,8 @@ int runHeadless(Station &station, bool exitWhenIdle) {
     };
     station.endOnTerminationRequest();
     const Preparation &prep = station.prepare();
+    if (station.ended())
+        return robot::exitStatus(robot::ExitCode::Done);
     if (!prep.complete && !prep.waiting)
         return robot::exitStatus(robot::ExitCode::Stopped);
 

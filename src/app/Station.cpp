@@ -70,8 +70,10 @@ void Station::endOnTerminationRequest() {
                                  "termine el documento en curso."));
         robot.closeWhenIdle();
     });
-    QObject::connect(&robot, &Robot::closed, &robot,
-                     [] { QCoreApplication::exit(exitStatus(ExitCode::Done)); });
+    QObject::connect(&robot, &Robot::closed, &robot, [this] {
+        endDone = true;
+        QCoreApplication::exit(exitStatus(ExitCode::Done));
+    });
 }
 
 const Preparation &Station::prepare() {

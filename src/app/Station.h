@@ -48,6 +48,9 @@ public:
     // The system's request to end (systemctl stop, a shutdown) ends the program with status 0
     // once the document in progress is finished, never in the middle of one.
     void endOnTerminationRequest();
+    // The system's request to end was carried out. A request during start-up comes before
+    // the event loop runs, where asking the loop to end does nothing: the front end looks.
+    bool ended() const { return endDone; }
 
     // The print journal lives beside the configuration; without it nothing may be printed.
     bool journalReady() const { return journalError.isEmpty(); }
@@ -69,6 +72,7 @@ private:
     QString journalError;
     Preparation preparation;
     bool firstActivationDone = false;
+    bool endDone = false;
 };
 
 } // namespace robot
