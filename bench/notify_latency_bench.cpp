@@ -137,7 +137,7 @@ std::optional<Figures> measure(const QString &database, int documents) {
     QTimer check;
     QObject::connect(&check, &QTimer::timeout, [&] {
         if (int(printer.openings.size()) >= documents || backOffice.isFinished() ||
-            station.robot.status() == Robot::Status::StoppedAfterFailure)
+            station.robot.state() == Robot::State::StoppedAfterFailure)
             QCoreApplication::exit();
     });
     check.start(100);

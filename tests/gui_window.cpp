@@ -63,7 +63,7 @@ struct Fixture {
     }
     QPushButton *button(const char *name) const { return window->button(QLatin1String(name)); }
     void click(const char *name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
-    bool running() const { return h.station->robot.timerEnabled(); }
+    bool running() const { return h.station->robot.running(); }
     QString mostrar() const { return window->answerBox()->toPlainText(); }
     const RecordingMessages::Message &lastMessage() const { return h.messages.messages.last(); }
 };
@@ -135,16 +135,16 @@ private slots:
         QVERIFY(window.optionsPanel()->isVisible() && f.running());
         f.click("Command3");
         window.HabilitaControles(false);
-        QVERIFY(!f.running());
+        QVERIFY(!f.running() && f.h.station->robot.busy());
         for (const char *name : {"Command3", "Command4", "Command5", "Command6", "Command7"})
             QVERIFY2(!f.button(name)->isEnabled(), name);
-        for (const char *name : {"Command1", "Command10", "Command13", "Command21", "Command22"})
+        for (const char *name : {"Command1", "Command13", "Command21", "Command22"})
             QVERIFY2(f.button(name)->isEnabled(), name);
+        QVERIFY(!command10->isEnabled()); // not while a command has the printer
         f.click("Command9");
         QVERIFY(window.optionsPanel()->isHidden() && f.running());
-        for (const char *name : {"Command3", "Command4", "Command6", "Command10"})
+        for (const char *name : {"Command3", "Command4", "Command6"})
             QVERIFY2(f.button(name)->isEnabled(), name);
-        QCOMPARE(command3->text(), QStringLiteral("Iniciar"));
 
         f.click("Command3");
         f.click("Command10");
@@ -198,7 +198,7 @@ private slots:
         f.click("Command3"); // nothing starts it, neither the button nor a command's end
         f.window->HabilitaControles(true);
         QVERIFY(!f.running());
-        QCOMPARE(f.h.station->robot.status(), Robot::Status::NotPrepared);
+        QCOMPARE(f.h.station->robot.state(), Robot::State::NotPrepared);
 
         // Nothing can print, so the operator may close the program.
         f.click("Command10");
@@ -308,6 +308,10 @@ private slots:
         }
         const QString logged = readAll(w.h.log.path());
         QVERIFY2(logged.contains(log), qPrintable(logged));
+        // The caption and «Cerrar» say what the robot does, also after a command restarted it.
+        QCOMPARE(w.button("Command3")->text(),
+                 running ? QStringLiteral("Detener") : QStringLiteral("Iniciar"));
+        QCOMPARE(w.button("Command10")->isEnabled(), !running);
     }
 
     // "Cierre Z" with documents waiting asks first; "No" prints nothing and the robot runs
@@ -355,6 +359,74 @@ private slots:
         QCOMPARE(buttons, QStringList{QStringLiteral("Aceptar")});
         // Room for the caption beside the title bar's icon and buttons.
         QVERIFY2(room >= 150, qPrintable(QString::number(room)));
+    }
+
+    // After a failure the robot says it stopped; started again by the operator («Iniciar», or
+    // «Continuar» in the options panel) it takes the failed document again, then the rest.
+    void startedAgainAfterAFailureTakesTheFailedDocument() {
+        Fixture f;
+        for (const int codigo : {1, 2, 3}) {
+            f.h.docs.addInvoice(codigo);
+            f.h.docs.addInvoiceLine(codigo, 1, 1, 10);
+        }
+        f.open();
+        Robot &robot = f.h.station->robot;
+        f.h.setFaults(QStringLiteral("paper-out"));
+        robot.tick();
+        QVERIFY(!f.running());
+        QCOMPARE(f.window->statusLabel()->toolTip(),
+                 QStringLiteral("Robot detenido tras una falla: factura 1, etapa 2"));
+        QCOMPARE(f.button("Command3")->text(), QStringLiteral("Iniciar"));
+        f.h.setFaults({});
+        f.click("Command3");
+        robot.tick();
+        QCOMPARE(f.h.paper().count(QStringLiteral(" CERRADO")), 1);
+
+        f.h.setFaults(QStringLiteral("paper-out"));
+        robot.tick();
+        QVERIFY(!f.running());
+        f.h.setFaults({});
+        f.click("Command13");
+        f.click("Command9");
+        f.h.runUntilIdle();
+        QCOMPARE(f.h.paper().count(QStringLiteral(" CERRADO")), 3);
+        QCOMPARE(f.h.printer->callsTo(QStringLiteral("FinalizarCierreCupon")).size(), 3);
+    }
+
+    // A slow printer call lets the window answer: a click hides it at once. A command clicked
+    // in the middle of a document runs right after it, before the next one; a second of the
+    // timer starts no tick inside the one in progress.
+    void answersWhilePrintingAndCommandsWaitForTheDocument() {
+        Fixture f;
+        for (const int codigo : {1, 2}) {
+            f.h.docs.addInvoice(codigo);
+            f.h.docs.addInvoiceLine(codigo, 1, 1, 10);
+        }
+        f.open();
+        f.h.setFaults(QStringLiteral("delay 200"));
+        QStringList callsAtClick;
+        QTimer::singleShot(100, [&] {
+            callsAtClick = f.h.printer->calls;
+            f.click("Command4");
+            f.click("Command21");
+            f.h.station->robot.tick();
+        });
+        f.h.station->robot.tick();
+        QVERIFY(f.window->isHidden());
+        QVERIFY2(!callsAtClick.isEmpty() &&
+                     callsAtClick.filter(QStringLiteral("FinalizarCierreCupon")).isEmpty(),
+                 qPrintable(callsAtClick.join(u' ')));
+        QTRY_VERIFY(!f.h.printer->callsTo(QStringLiteral("LecturaX")).isEmpty());
+        f.h.runUntilIdle();
+        QStringList steps = f.h.printer->callsTo(
+            QStringLiteral("(?:AbreComprobanteDeVentaEx|FinalizarCierreCupon|LecturaX)"));
+        for (QString &step : steps)
+            step.truncate(step.indexOf(u'('));
+        QCOMPARE(steps,
+                 (QStringList{QStringLiteral("AbreComprobanteDeVentaEx"),
+                              QStringLiteral("FinalizarCierreCupon"), QStringLiteral("LecturaX"),
+                              QStringLiteral("AbreComprobanteDeVentaEx"),
+                              QStringLiteral("FinalizarCierreCupon")}));
     }
 
     void listsFollowTheSourcesAndDoubleClickSendsNothing() {

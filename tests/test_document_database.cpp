@@ -20,6 +20,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -89,6 +90,33 @@ void writeStation(const QString &dir, int caja, const QString &address,
                  writeServerSettings(dir, *serverAddress(address), password, &error),
              qPrintable(error));
 }
+
+// Notices on fiscal machine 1's channel, as fast as the server takes them, each in a
+// transaction of its own so none is merged with another.
+class NoticeFlood : public QThread {
+public:
+    explicit NoticeFlood(const QString &address) : address(address) {}
+    ~NoticeFlood() override {
+        stopped = true;
+        wait();
+    }
+    std::atomic<bool> stopped{false};
+    std::atomic<int> sent{0};
+
+protected:
+    void run() override {
+        DocumentConnection db;
+        QString error;
+        if (!db.open(address, QStringLiteral("avisos"), &error))
+            return;
+        QSqlQuery query(db.database());
+        while (!stopped && query.exec(QStringLiteral("NOTIFY robot_fiscal_caja_1")))
+            ++sent;
+    }
+
+private:
+    QString address;
+};
 
 } // namespace
 
@@ -385,8 +413,8 @@ private slots:
         QVERIFY2(!address.isEmpty(), qPrintable(server->problem()));
         StationHarness h(address);
         h.start();
-        QVERIFY(h.station->robot.timerEnabled());
-        h.station->robot.Timer1.setInterval(3600 * 1000);
+        QVERIFY(h.station->robot.running());
+        h.station->robot.setTickInterval(3600 * 1000);
 
         bool secondCommitted = false;
         h.printer->afterCall = [&](const QString &call) {
@@ -411,6 +439,39 @@ private slots:
                                      QStringLiteral("AbreComprobanteDeVentaEx"),
                                      QStringLiteral("FinalizarCierreCupon")}));
         QVERIFY2(h.messages.texts().isEmpty(), qPrintable(h.messages.texts().join(u'\n')));
+    }
+
+    // A flood of notices on the station's channel (any role of the server may send them) while
+    // documents arrive: a notice never starts a tick inside another, so printing goes on, each
+    // document once, and the station stays up.
+    void aFloodOfNoticesDoesNotHoldPrintingBack() {
+        const QString address = server->createDocumentDatabase(QStringLiteral("inundacion"));
+        QVERIFY2(!address.isEmpty(), qPrintable(server->problem()));
+        DocumentFixture docs(address);
+        docs.setConfiguration();
+        QTemporaryDir dir, printer;
+        writeStation(dir.path(), 1, address);
+        const auto station =
+            StationProgram(dir.path(), printer.path()).start({QStringLiteral("--headless")});
+        const QString logPath = dir.filePath(QStringLiteral("robot-fiscal.log"));
+        QTRY_VERIFY_WITH_TIMEOUT(readAll(logPath).contains(QStringLiteral("Configuración leída")),
+                                 30000);
+        NoticeFlood flood(address);
+        flood.start();
+        QMap<int, int> once;
+        for (int codigo = 1; codigo <= 4; ++codigo) {
+            docs.addInvoice(codigo);
+            docs.addInvoiceLine(codigo, 1, 1, 10);
+            once[codigo] = 1;
+            QTest::qWait(500);
+        }
+        QTRY_VERIFY2_WITH_TIMEOUT(unmarked(address) == QStringLiteral("0"),
+                                  qPrintable(readAll(logPath)), 60000);
+        QVERIFY(flood.sent > 100);
+        QCOMPARE(station->state(), QProcess::Running);
+        station->kill();
+        station->waitForFinished();
+        QCOMPARE(printedCustomers(readPaper(printer.path())), once);
     }
 };
 

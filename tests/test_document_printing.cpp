@@ -85,7 +85,7 @@ private slots:
                      .toString(),
                  QStringLiteral("000001 000001 -1 0 1"));
         QVERIFY(h.paper().contains(QStringLiteral("CUPÓN FISCAL N° 000001 CERRADO")));
-        QVERIFY(h.station->robot.timerEnabled());
+        QVERIFY(h.station->robot.running());
         QVERIFY(h.messages.messages.isEmpty());
     }
 
@@ -131,10 +131,8 @@ private slots:
 
         QCOMPARE(h.messages.texts().last(), stage(failedStage));
         QCOMPARE(h.printer->callsTo(QStringLiteral("VendeArticulo")).size(), linesSent);
-        // Stopped, but the caption still offers "Detener": one click starts it again.
-        QVERIFY(!h.station->robot.timerEnabled());
-        QCOMPARE(h.station->robot.command3Caption(), QStringLiteral("Detener"));
-        QCOMPARE(h.station->robot.status(), Robot::Status::StoppedAfterFailure);
+        QVERIFY(!h.station->robot.running());
+        QCOMPARE(h.station->robot.state(), Robot::State::StoppedAfterFailure);
         // The status line and the log give the printer's own words; the box keeps its text.
         QVERIFY2(h.station->robot.statusText().contains(
                      QStringLiteral("factura 3, etapa %1: Comando no ejecutado.").arg(failedStage)),
@@ -148,14 +146,6 @@ private slots:
         if (failedStage == 2) // the operator sees the printer's own answer first
             QVERIFY(
                 h.messages.texts().first().startsWith(QStringLiteral("Status de la Impresora")));
-
-        // Started again, the robot skips the invoice it took last while it heads the list.
-        h.setFaults({});
-        h.station->robot.Command3_Click();
-        QVERIFY(h.station->robot.timerEnabled());
-        h.station->robot.tick();
-        QCOMPARE(h.printer->callsTo(QStringLiteral("AbreComprobanteDeVentaEx")).size(), 1);
-        QCOMPARE(h.printer->callsTo(QStringLiteral("VendeArticulo")).size(), linesSent);
     }
 
     // VerCantidad, VerCantidadDecimal: the quantity printed is Cantidad (3) or CantDec (9); with
@@ -182,7 +172,7 @@ private slots:
         }
         h.start();
         h.runUntilIdle();
-        QCOMPARE(int(h.station->robot.ModoCantidad), mode);
+        QCOMPARE(int(h.station->prepare().ModoCantidad), mode);
         QCOMPARE(
             h.printer->callsTo(QStringLiteral("VendeArticulo")),
             QStringList(
@@ -201,7 +191,7 @@ private slots:
         QVERIFY(h.messages.texts().first().startsWith(stage(2) + u'\r'));
         QVERIFY(h.messages.texts().first().contains(QStringLiteral("/no/existe/libimpresora.so")));
         QVERIFY(h.field(kVentas, 8, QStringLiteral("Control")).isNull());
-        QVERIFY(!h.station->robot.timerEnabled());
+        QVERIFY(!h.station->robot.running());
     }
 
     // With the printer low on paper, so every analysis of its answer shows.
@@ -245,7 +235,7 @@ private slots:
                      .toString(),
                  QStringLiteral("21 21 -1 0 1"));
         QVERIFY(h.paper().contains(QStringLiteral("NOTA DE CRÉDITO N° 000001 CERRADA")));
-        QVERIFY(h.station->robot.timerEnabled());
+        QVERIFY(h.station->robot.running());
     }
 
     void lumpSumLinesWhenNoLineRecordIsPrintable_data() {
@@ -302,7 +292,7 @@ private slots:
                      QStringLiteral("\rLa impresora no aceptó Bematech_FI_%1 (código -27).")
                          .arg(entryPoint));
         QVERIFY(h.field(kNotas, 50, QStringLiteral("Control")).isNull());
-        QVERIFY(!h.station->robot.timerEnabled());
+        QVERIFY(!h.station->robot.running());
     }
 
     // A document stopped by its own data: the stage in the workstation's number format, and
@@ -317,7 +307,7 @@ private slots:
                  QStringList{stage(QStringLiteral("2,4")) + QStringLiteral("\rRIF")});
         QVERIFY(h.printer->calls.isEmpty());
         QVERIFY(h.field(kNotas, 60, QStringLiteral("Control")).isNull());
-        QVERIFY(!h.station->robot.timerEnabled());
+        QVERIFY(!h.station->robot.running());
     }
 };
 

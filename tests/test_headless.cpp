@@ -164,6 +164,30 @@ private slots:
                      qPrintable(readAll(log)));
     }
 
+    // The system's stop (systemctl stop, a shutdown) in the middle of a document: the document
+    // is finished and marked, nothing more is started, and the station says it closed.
+    void aStopFromTheSystemFinishesTheDocumentFirst() {
+        const StationProgram station;
+        station.setFaults(QStringLiteral("delay 200"));
+        const auto process = station.start({QStringLiteral("--headless")});
+        const QString log = station.file(QStringLiteral("robot-fiscal.log"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            readAll(log).contains(QStringLiteral("Factura 101 tomada para impresión")), 30000);
+        process->terminate();
+        QVERIFY(process->waitForFinished(30000));
+        QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process->exitCode(), 0);
+        const QString logged = readAll(log);
+        QVERIFY2(logged.contains(QStringLiteral("Factura 101 impresa")) &&
+                     logged.trimmed().endsWith(QStringLiteral("Estación cerrada.")),
+                 qPrintable(logged));
+        // One coupon opened (its heading) and closed (its last line), nothing after it.
+        const QString paper = station.paper();
+        QCOMPARE(paper.count(QStringLiteral("CUPÓN FISCAL N° ")), 2);
+        QCOMPARE(paper.count(QStringLiteral(" CERRADO")), 1);
+        QVERIFY(!paper.contains(QStringLiteral("NOTA DE CRÉDITO")));
+    }
+
     // The lock file's name made a link to the database, a file of someone else's, or files
     // created under a careless umask: the station never damages what it did not make.
     void filesTheStationDidNotMakeAreLeftAlone() {

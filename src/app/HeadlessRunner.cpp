@@ -26,14 +26,14 @@ public:
         connect(&station.robot, &Robot::stateChanged, this, &FailureRecovery::schedule);
         connect(&station.robot, &Robot::tickFinished, this, [this](Robot::TickOutcome outcome) {
             if (outcome == Robot::TickOutcome::Printed &&
-                this->station.robot.status() == Robot::Status::Running)
+                this->station.robot.state() == Robot::State::Running)
                 failures = 0;
         });
     }
 
 private:
     void schedule() {
-        if (station.robot.status() != Robot::Status::StoppedAfterFailure || pause.isActive())
+        if (station.robot.state() != Robot::State::StoppedAfterFailure || pause.isActive())
             return;
         const int seconds = std::min(60, 2 << std::min(failures, 5));
         ++failures;
@@ -55,7 +55,10 @@ int runHeadless(Station &station, bool exitWhenIdle) {
     };
     // Nobody is there to cancel a coupon that an interruption left open.
     station.robot.unattended = true;
+    station.endOnTerminationRequest();
     const Preparation &prep = station.prepare();
+    if (station.ended())
+        return robot::exitStatus(robot::ExitCode::Done);
     // A run that ends when idle does not wait for a print journal it cannot use; a station
     // that runs until stopped waits for it like for the database.
     if (!prep.complete && (!prep.waiting || (exitWhenIdle && !station.journalReady())))
@@ -81,7 +84,7 @@ int runHeadless(Station &station, bool exitWhenIdle) {
     if (exitWhenIdle) {
         QObject::connect(&robot, &Robot::tickFinished, [&robot](Robot::TickOutcome outcome) {
             if (outcome == Robot::TickOutcome::RefreshFailed ||
-                outcome == Robot::TickOutcome::NothingTaken || !robot.timerEnabled() ||
+                outcome == Robot::TickOutcome::NothingTaken || !robot.running() ||
                 robot.printingHeld())
                 QCoreApplication::exit(robot::exitStatus(robot::ExitCode::Stopped));
             else if (outcome == Robot::TickOutcome::NothingPending)

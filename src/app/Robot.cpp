@@ -8,35 +8,118 @@
 
 namespace robot {
 
-namespace {
-const QString kDetener = QStringLiteral("Detener");
-const QString kIniciar = QStringLiteral("Iniciar");
-} // namespace
-
 Robot::Robot(PendingSources &sources, Clock &clock, StationLog &log, QObject *parent)
-    : QObject(parent), sources(sources), clock(clock), log(log), caption(kDetener) {
-    Timer1.setInterval(1000);
-    connect(&Timer1, &QTimer::timeout, this, &Robot::tick);
+    : QObject(parent), sources(sources), clock(clock), log(log) {
+    timer.setInterval(1000);
+    connect(&timer, &QTimer::timeout, this, &Robot::tick);
 }
 
-void Robot::setTimerEnabled(bool enabled) {
-    if (enabled == Timer1.isActive())
-        return;
-    if (enabled) {
-        if (!holdReason.isEmpty())
-            return; // an incomplete preparation must never let the robot print
+Robot::State Robot::state() const {
+    if (!prepared)
+        return State::NotPrepared;
+    if (!databaseError.isEmpty())
+        return State::DatabaseUnreachable;
+    if (started)
+        return State::Running;
+    if (!failureSummary.isEmpty())
+        return State::StoppedAfterFailure;
+    return State::StoppedByOperator;
+}
+
+void Robot::start() {
+    if (started || !prepared || closing)
+        return; // an incomplete preparation must never let the robot print
+    if (!failureSummary.isEmpty()) {
         failureSummary.clear();
-        Timer1.start();
-        if (std::exchange(wokenWhileStopped, false))
-            QTimer::singleShot(0, this, &Robot::wake);
-    } else {
-        Timer1.stop();
+        if (procedures)
+            procedures->forgetLastTaken();
     }
+    started = true;
+    timer.start();
     emit stateChanged();
+    becameFree();
+}
+
+void Robot::startByOperator() {
+    if (started || !prepared || closing)
+        return;
+    start();
+    log.write(QStringLiteral("Robot iniciado por el operador."));
+}
+
+void Robot::stopByOperator() {
+    if (!started)
+        return;
+    started = false;
+    timer.stop();
+    log.write(QStringLiteral("Robot detenido por el operador."));
+    emit stateChanged();
+}
+
+void Robot::resumeAfterFailure() {
+    if (state() != State::StoppedAfterFailure)
+        return;
+    log.write(QStringLiteral("El robot se reanuda tras la falla."));
+    start();
+}
+
+void Robot::runCommand(const std::function<void()> &command) {
+    if (commandRunning || deferred)
+        return;
+    if (inProcedure) {
+        deferred = command;
+        return; // run when the tick ends
+    }
+    commandRunning = true;
+    command();
+    commandRunning = false;
+    becameFree();
+}
+
+void Robot::runDeferred() {
+    if (inTick || held || commandRunning || !deferred)
+        return;
+    runCommand(std::exchange(deferred, nullptr));
+}
+
+void Robot::holdForCommand(bool hold) {
+    if (hold == held)
+        return;
+    held = hold;
+    if (!held)
+        becameFree();
+}
+
+void Robot::closeWhenIdle() {
+    if (closing)
+        return;
+    closing = true;
+    started = false;
+    timer.stop();
+    emit stateChanged();
+    becameFree();
+}
+
+void Robot::becameFree() {
+    if (busy())
+        return;
+    if (closing) {
+        emit closed();
+        return;
+    }
+    if (!started) {
+        emit stateChanged(); // a stop asked for in the middle of a document has taken effect
+        return;
+    }
+    // From the event loop, never from inside the tick or command that just ended.
+    if (wakeNoted)
+        QTimer::singleShot(0, this, &Robot::wake);
 }
 
 void Robot::noteStoppedAfterFailure(const QString &summary) {
     failureSummary = summary;
+    started = false;
+    timer.stop();
     log.error(QStringLiteral("Robot detenido: ") + summary);
     emit stateChanged();
 }
@@ -52,75 +135,39 @@ void Robot::noteJournal(const QString &notice, bool holdsPrinting) {
 void Robot::holdStopped(const QString &reason, bool waitingForDatabase) {
     holdReason = reason;
     holdIsWait = waitingForDatabase;
-    Timer1.stop();
+    prepared = false;
+    started = false;
+    timer.stop();
     log.error(QStringLiteral("Robot detenido: ") + reason);
     emit stateChanged();
 }
 
-void Robot::resumeAfterFailure() {
-    if (status() != Status::StoppedAfterFailure)
-        return;
-    // As a restart of the program would: the document that failed is taken again, once the
-    // print journal has settled whether any of it reached the paper.
-    UltimoCodigo = 0;
-    log.write(QStringLiteral("El robot se reanuda tras la falla."));
-    setTimerEnabled(true);
-}
-
-void Robot::releaseHold() {
+void Robot::startPrepared() {
     holdReason.clear();
-    emit stateChanged();
-}
-
-void Robot::Command3_Click() {
-    if (Timer1.isActive()) {
-        Timer1.stop();
-        caption = kIniciar;
-        closeEnabled = true;
-        stoppedByOperator = true;
-        log.write(QStringLiteral("Robot detenido por el operador."));
-    } else {
-        if (!holdReason.isEmpty())
-            return;
-        setTimerEnabled(true);
-        caption = kDetener;
-        closeEnabled = false;
-        stoppedByOperator = false;
-        log.write(QStringLiteral("Robot iniciado por el operador."));
-    }
-    emit stateChanged();
-}
-
-Robot::Status Robot::status() const {
-    if (!holdReason.isEmpty())
-        return Status::NotPrepared;
-    if (!databaseError.isEmpty())
-        return Status::DatabaseUnreachable;
-    if (Timer1.isActive())
-        return Status::Running;
-    if (!failureSummary.isEmpty())
-        return Status::StoppedAfterFailure;
-    return Status::StoppedByOperator;
+    prepared = true;
+    start();
 }
 
 QString Robot::statusText() const {
-    const QString state = robotStateText();
+    const QString robotState = robotStateText();
     if (journalNotice.isEmpty())
-        return state;
-    return state.isEmpty() ? journalNotice : state + u' ' + journalNotice;
+        return robotState;
+    return robotState.isEmpty() ? journalNotice : robotState + u' ' + journalNotice;
 }
 
 QString Robot::robotStateText() const {
-    switch (status()) {
-    case Status::Running:
+    switch (state()) {
+    case State::Running:
         return {};
-    case Status::StoppedByOperator:
+    case State::StoppedByOperator:
         return QStringLiteral("Robot detenido.");
-    case Status::StoppedAfterFailure:
+    case State::StoppedAfterFailure:
         return QStringLiteral("Robot detenido tras una falla: ") + failureSummary;
-    case Status::DatabaseUnreachable:
+    case State::DatabaseUnreachable:
         return QStringLiteral("Sin acceso a la base de datos: ") + databaseError;
-    case Status::NotPrepared:
+    case State::NotPrepared:
+        if (holdReason.isEmpty())
+            return {}; // not prepared yet: the first activation comes
         return holdIsWait ? holdReason
                           : QStringLiteral("Robot detenido: configuración incompleta.");
     }
@@ -128,17 +175,21 @@ QString Robot::robotStateText() const {
 }
 
 void Robot::wake() {
-    if (!Timer1.isActive()) {
-        wokenWhileStopped = true;
+    if (!started || busy()) {
+        wakeNoted = true;
         return;
     }
-    // This tick stands for the next one: the timer counts its second again from now, so no
-    // timer tick starts inside this one's wait and holds its printing back.
-    Timer1.start();
+    wakeNoted = false;
+    // This tick stands for the next one: the timer counts its second again from now.
+    timer.start();
     tick();
 }
 
 void Robot::tick() {
+    if (!started || busy())
+        return;
+    inTick = true;
+    TickOutcome outcome = TickOutcome::RefreshFailed;
     if (!sources.RefrescaListas()) {
         // Reported once; the robot keeps ticking and says when the database answers again.
         // Another station that took this Caja meanwhile is worth its own line, once.
@@ -150,25 +201,37 @@ void Robot::tick() {
             emit databaseProblem(databaseError);
             emit stateChanged();
         }
-        emit tickFinished(TickOutcome::RefreshFailed);
-        return;
-    }
-    if (!databaseError.isEmpty()) {
-        databaseError.clear();
-        log.write(QStringLiteral("La base de datos responde de nuevo."));
-        emit databaseRecovered();
-        emit stateChanged();
-    }
-    clock.DelayMili(50);
-    if (!sources.invoices().isEmpty() && procedures) {
-        const bool taken = procedures->ImprimirFactura();
-        emit tickFinished(taken ? TickOutcome::Printed : TickOutcome::NothingTaken);
-    } else if (!sources.creditNotes().isEmpty() && procedures) {
-        const bool taken = procedures->ImprimirNotaCredito();
-        emit tickFinished(taken ? TickOutcome::Printed : TickOutcome::NothingTaken);
     } else {
-        emit tickFinished(TickOutcome::NothingPending);
+        if (!databaseError.isEmpty()) {
+            databaseError.clear();
+            log.write(QStringLiteral("La base de datos responde de nuevo."));
+            emit databaseRecovered();
+            emit stateChanged();
+        }
+        clock.DelayMili(50);
+        outcome = printFirstPending();
     }
+    inTick = false;
+    emit tickFinished(outcome);
+    if (deferred)
+        QTimer::singleShot(0, this, &Robot::runDeferred);
+    else
+        becameFree();
+}
+
+Robot::TickOutcome Robot::printFirstPending() {
+    const bool invoice = !sources.invoices().isEmpty();
+    if ((!invoice && sources.creditNotes().isEmpty()) || !procedures)
+        return TickOutcome::NothingPending;
+    // Stopped, or a command took the printer, during the wait: nothing is started.
+    if (!started || held)
+        return TickOutcome::NothingTaken;
+    inProcedure = true;
+    const bool taken = invoice ? procedures->ImprimirFactura() : procedures->ImprimirNotaCredito();
+    inProcedure = false;
+    if (taken && started)
+        timer.start(); // the next second counts from the document's end
+    return taken ? TickOutcome::Printed : TickOutcome::NothingTaken;
 }
 
 } // namespace robot

@@ -1,11 +1,14 @@
 #include "app/Station.h"
 
+#include "core/ExitCode.h"
 #include "core/OperatorMessages.h"
 #include "core/StationLog.h"
 #include "db/DatabaseSettings.h"
 #include "documents/PrintingProcedures.h"
+#include "platform/TerminationRequest.h"
 #include "printer/FiscalPrinter.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTimer>
 #include <algorithm>
@@ -59,11 +62,22 @@ Station::~Station() {
     log.write(QStringLiteral("Estación cerrada."));
 }
 
+void Station::endOnTerminationRequest() {
+    platform::onTerminationRequest(&robot, [this] {
+        log.write(QStringLiteral("El sistema pide cerrar la estación: se cierra en cuanto "
+                                 "termine el documento en curso."));
+        robot.closeWhenIdle();
+    });
+    QObject::connect(&robot, &Robot::closed, &robot, [this] {
+        endDone = true;
+        QCoreApplication::exit(exitStatus(ExitCode::Done));
+    });
+}
+
 const Preparation &Station::prepare() {
     if (firstActivationDone)
         return preparation;
     firstActivationDone = true;
-    robot.UltimoCodigo = 0;
     if (!journalReady()) {
         waitForJournal();
         return preparation;
@@ -113,11 +127,9 @@ void Station::readConfiguration() {
         QTimer::singleShot(delayMs, &robot, [this] { readConfiguration(); });
         return;
     }
-    if (configurationFailures > 0) {
+    if (configurationFailures > 0)
         log.write(QStringLiteral("La configuración de la compañía se leyó tras %1 intentos.")
                       .arg(configurationFailures + 1));
-        robot.releaseHold();
-    }
     preparation =
         prepareFromConfiguration(read.row, read.outcome == ConfigurationRead::Outcome::Read);
     if (!preparation.complete) {
@@ -125,7 +137,7 @@ void Station::readConfiguration() {
         messages.show(preparation.missing, MessageIcon::Critical);
         return;
     }
-    robot.ModoCantidad = preparation.ModoCantidad;
+    printing->ModoCantidad = preparation.ModoCantidad;
     log.write(QStringLiteral("Configuración leída: RIF %1, modo de cantidad %2.")
                   .arg(preparation.rifDecorado)
                   .arg(preparation.ModoCantidad));
@@ -133,7 +145,7 @@ void Station::readConfiguration() {
     printing->reconcile();
     sources.RefrescaListas();
     // The robot starts only once its preparation is complete.
-    robot.setTimerEnabled(true);
+    robot.startPrepared();
     if (whenPrepared)
         whenPrepared(preparation);
 }

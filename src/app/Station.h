@@ -45,6 +45,13 @@ public:
     std::function<void(const Preparation &)> whenPrepared;
     bool prepared() const { return firstActivationDone; }
 
+    // The system's request to end (systemctl stop, a shutdown) ends the program with status 0
+    // once the document in progress is finished, never in the middle of one.
+    void endOnTerminationRequest();
+    // The system's request to end was carried out. A request during start-up comes before
+    // the event loop runs, where asking the loop to end does nothing: the front end looks.
+    bool ended() const { return endDone; }
+
     // The print journal lives beside the configuration; without it nothing may be printed.
     bool journalReady() const { return journalError.isEmpty(); }
     QString journalProblem() const { return journalError; }
@@ -70,6 +77,7 @@ private:
     QString journalError;
     Preparation preparation;
     bool firstActivationDone = false;
+    bool endDone = false;
 };
 
 } // namespace robot

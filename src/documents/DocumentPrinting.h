@@ -9,6 +9,9 @@ public:
     virtual ~DocumentPrinting() = default;
     virtual bool ImprimirFactura() = 0;
     virtual bool ImprimirNotaCredito() = 0;
+    // The document taken last may be taken again: the robot starts again after a failure, and
+    // the print journal settles first what the failure left on paper.
+    virtual void forgetLastTaken() = 0;
 };
 
 } // namespace robot

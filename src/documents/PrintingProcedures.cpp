@@ -21,8 +21,8 @@ constexpr int kWriteBackAttempts = 4;
 } // namespace
 
 qint16 PrintingProcedures::quantityMode() {
-    if (ctx.robot.ModoCantidad != 0)
-        return ctx.robot.ModoCantidad;
+    if (ModoCantidad != 0)
+        return ModoCantidad;
     if (!modeZeroLogged) {
         ctx.log.warning(QStringLiteral("La configuración no indica qué cantidad imprimir "
                                        "(VerCantidad, VerCantidadDecimal): se imprimen las "
@@ -106,12 +106,11 @@ bool PrintingProcedures::run(DocumentJob &job) {
     if (!refreshed)
         return false; // a source that cannot be read never leads to printing
     const std::optional<qint64> taken = choose(kind, held);
-    if (!taken || *taken == ctx.robot.UltimoCodigo)
+    if (!taken || *taken == UltimoCodigo)
         return false;
     const qint64 codigo = *taken;
 
-    ctx.robot.UltimoCodigo = codigo;
-    ctx.robot.setTimerEnabled(false);
+    UltimoCodigo = codigo;
     const QString document = QStringLiteral("%1 %2").arg(job.title()).arg(codigo);
     ctx.log.write(QStringLiteral("%1 tomada para impresión.").arg(document));
     auto fail = [&](const StageFailure &failure) {
@@ -128,7 +127,6 @@ bool PrintingProcedures::run(DocumentJob &job) {
         return fail({3, error});
     case DocumentStore::ReadOutcome::NotFound:
         ctx.log.warning(QStringLiteral("%1: no se encontró su registro.").arg(document));
-        ctx.robot.setTimerEnabled(true);
         return true;
     case DocumentStore::ReadOutcome::Read:
         break;
@@ -154,7 +152,6 @@ bool PrintingProcedures::run(DocumentJob &job) {
     }
     if (job.isInvoice())
         ctx.clock.DelayMili(10); // the invoice's pause after opening the drawer
-    ctx.robot.setTimerEnabled(true);
     return true;
 }
 

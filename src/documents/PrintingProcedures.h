@@ -22,9 +22,17 @@ public:
 
     bool ImprimirFactura() override;
     bool ImprimirNotaCredito() override;
+    void forgetLastTaken() override { UltimoCodigo = 0; }
 
     // Settles what the journal left unfinished; true when a new document may be started.
     bool reconcile() { return reconciler.reconcile(); }
+
+    // Código of the last pending document taken, printed or not; 0 at start-up. It is not
+    // taken again while it heads its list. Full width: a code cut to 32 bits would stand for
+    // another document.
+    qint64 UltimoCodigo = 0;
+    // 1: whole quantities (Cantidad); 2 or 3: decimal quantities (CantDec); 0: neither.
+    qint16 ModoCantidad = 0;
 
 private:
     // Choose a document, read and check it, record it in the journal, print it, read its

@@ -44,7 +44,9 @@ void LibraryPrinter::load() {
 short LibraryPrinter::call(robot::fiscal::RawCall &call) {
     if (!loaded)
         throw PrinterUnavailable(error);
-    return robot::fiscal::invoke(table, call);
+    short result = 0;
+    calls.run([&] { result = robot::fiscal::invoke(table, call); });
+    return result;
 }
 
 } // namespace robot

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printer/FiscalPrinter.h"
+#include "printer/PrinterThread.h"
 #include "printer/RawCall.h"
 
 #include <QLibrary>
@@ -11,7 +12,8 @@ namespace robot {
 // The fiscal printer library, loaded in process at run time from one absolute path. All entry
 // points are resolved at construction, all or nothing; when that fails every call throws
 // PrinterUnavailable with the reason, so the station reports it instead of crashing.
-// The binding never touches CodigoRetorno: callers store what they need.
+// The binding never touches CodigoRetorno: callers store what they need. Calls run on a thread
+// of their own while the caller's events go on (PrinterThread).
 class LibraryPrinter : public FiscalPrinter {
 public:
     explicit LibraryPrinter(const QString &libraryPath = defaultLibraryPath());
@@ -34,6 +36,7 @@ private:
     robot::fiscal::FunctionTable table;
     bool loaded = false;
     QString error;
+    PrinterThread calls;
 };
 
 } // namespace robot

@@ -39,7 +39,7 @@ void StationHarness::runUntilIdle(int maxTicks) {
         QObject::connect(&station->robot, &Robot::tickFinished, [&](Robot::TickOutcome outcome) {
             idle = outcome != Robot::TickOutcome::Printed;
         });
-    for (int i = 0; i < maxTicks && !idle && station->robot.timerEnabled(); ++i)
+    for (int i = 0; i < maxTicks && !idle && station->robot.running(); ++i)
         station->robot.tick();
     QObject::disconnect(connection);
 }

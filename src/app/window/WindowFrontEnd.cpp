@@ -2,6 +2,8 @@
 
 #include "frmImprimirFacturaROBOT.h"
 
+#include "app/Station.h"
+
 #include <QApplication>
 #include <QTimer>
 
@@ -12,6 +14,7 @@ int runWindowedStation(Station &station) {
     // program. Only the window's own close does.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    station.endOnTerminationRequest();
     frmImprimirFacturaROBOT window(station);
     QApplication::setWindowIcon(window.windowIcon());
     // ROBOT_FISCAL_NO_MINIMIZE=1 keeps the window in view after the first activation, for

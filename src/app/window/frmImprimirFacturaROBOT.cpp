@@ -196,7 +196,11 @@ void frmImprimirFacturaROBOT::buildControls() {
     Frame1->hide();
 
     connect(Command3, &QPushButton::clicked, this, [this] {
-        station.robot.Command3_Click();
+        Robot &robot = station.robot;
+        if (robot.running())
+            robot.stopByOperator();
+        else
+            robot.startByOperator();
         showRobotState();
     });
     connect(Command13, &QPushButton::clicked, Frame1, &QWidget::show);
@@ -217,25 +221,28 @@ void frmImprimirFacturaROBOT::connectOperatorCommands() {
     queries = std::make_unique<InformationQueries>(*station.printer, station.messages);
     queries->logTo(&station.log);
 
-    connect(button(QStringLiteral("Command6")), &QPushButton::clicked, this, [this] {
+    // Never in the middle of a document: the robot runs them right after it.
+    const auto onClick = [this](const QString &name, std::function<void()> command) {
+        connect(button(name), &QPushButton::clicked, this, [this, command = std::move(command)] {
+            station.robot.runCommand(command);
+            showRobotState();
+        });
+    };
+    onClick(QStringLiteral("Command6"), [this] {
         commands->CierreZPreguntando(station.sources.invoices().size() +
                                      station.sources.creditNotes().size());
     });
-    connect(button(QStringLiteral("Command21")), &QPushButton::clicked, this,
-            [this] { commands->CierreX(); });
-    connect(button(QStringLiteral("Command22")), &QPushButton::clicked, this,
-            [this] { commands->AbrirGaveta(); });
-    connect(button(QStringLiteral("Command1")), &QPushButton::clicked, this,
-            [this] { commands->AnulaCupon(); });
+    onClick(QStringLiteral("Command21"), [this] { commands->CierreX(); });
+    onClick(QStringLiteral("Command22"), [this] { commands->AbrirGaveta(); });
+    onClick(QStringLiteral("Command1"), [this] { commands->AnulaCupon(); });
 
     for (int prueba = InformationQueries::kFirst; prueba <= InformationQueries::kLast; ++prueba) {
-        connect(button(InformationQueries::buttonName(prueba)), &QPushButton::clicked, this,
-                [this, prueba] {
-                    if (const std::optional<QString> answer = queries->Prueba(prueba))
-                        Mostrar->setPlainText(*answer);
-                });
+        onClick(InformationQueries::buttonName(prueba), [this, prueba] {
+            if (const std::optional<QString> answer = queries->Prueba(prueba))
+                Mostrar->setPlainText(*answer);
+        });
     }
-    connect(button(QStringLiteral("Diagnostico")), &QPushButton::clicked, this, [this] {
+    onClick(QStringLiteral("Diagnostico"), [this] {
         robot::StationCheck check(station.settings.RutaAplicacion, *station.printer);
         // This program took the lock at start-up.
         check.setLockHeldByThisStation(true);
@@ -273,21 +280,23 @@ QPushButton *frmImprimirFacturaROBOT::button(const QString &objectName) const {
 }
 
 void frmImprimirFacturaROBOT::HabilitaControles(bool Estado) {
-    station.robot.setTimerEnabled(Estado);
+    // The robot runs afterwards even if it was stopped before the command.
+    station.robot.holdForCommand(!Estado);
+    if (Estado)
+        station.robot.startByOperator();
     for (QPushButton *b : {Command3, Command4, Command5, Command6, Command7})
         b->setEnabled(Estado);
     showRobotState();
 }
 
 bool frmImprimirFacturaROBOT::closeAllowed() const {
-    return station.robot.command10Enabled() || preparationIncomplete;
+    const Robot &robot = station.robot;
+    return activated && !robot.running() && !robot.busy();
 }
 
 void frmImprimirFacturaROBOT::showRobotState() {
     const Robot &robot = station.robot;
-    const QString caption = robot.command3Caption();
-    if (!caption.isEmpty())
-        Command3->setText(caption);
+    Command3->setText(robot.running() ? QStringLiteral("Detener") : QStringLiteral("Iniciar"));
     Command10->setEnabled(closeAllowed());
 
     const QString status = robot.statusText();
@@ -333,12 +342,11 @@ void frmImprimirFacturaROBOT::firstActivation() {
     activated = true;
 
     station.whenPrepared = [this](const Preparation &preparation) {
-        preparationIncomplete = false;
         if (minimizeAtFirstActivation)
             Minimizar();
         setWindowTitle(titleWithRif(windowTitle(), preparation.rifDecorado));
     };
-    preparationIncomplete = !station.prepare().complete;
+    station.prepare();
     // An incomplete preparation leaves the window in view: the operator has to read why the
     // robot does not run and be able to close the program.
     showRobotState();

@@ -20,7 +20,7 @@ struct PendingDocument;
 
 // The station's one window: the two pending lists, the operator's button row, the hidden
 // options panel and the way to and from the notification area. The robot's state lives in
-// Station::robot; the window only mirrors it.
+// Station::robot; the window turns it into captions and enabled buttons.
 class frmImprimirFacturaROBOT : public QWidget {
     Q_OBJECT
 public:
@@ -44,8 +44,8 @@ public:
     void Minimizar();
     void restoreFromNotificationArea();
 
-    // The program may end only while the robot cannot print: stopped by the operator, or
-    // never prepared.
+    // The program may end only while the robot cannot print: stopped (by the operator, a
+    // failure or an incomplete preparation) with no document or command in progress.
     bool closeAllowed() const;
 
     // The controls by their object names (Command1, Command14, ...), for the operator commands.
@@ -84,7 +84,6 @@ private:
     std::unique_ptr<NotificationIcon> icon;
     bool activated = false;
     bool minimizeAtFirstActivation = true;
-    bool preparationIncomplete = false;
 
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
