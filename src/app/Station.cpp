@@ -108,7 +108,6 @@ void Station::waitForJournal() {
         journalError.clear();
         log.write(QStringLiteral("El diario de impresión se abrió tras %1 intentos.")
                       .arg(journalFailures + 1));
-        robot.releaseHold();
         readConfiguration();
     });
 }
