@@ -374,8 +374,9 @@ private slots:
         f.h.setFaults(QStringLiteral("paper-out"));
         robot.tick();
         QVERIFY(!f.running());
-        QCOMPARE(f.window->statusLabel()->toolTip(),
-                 QStringLiteral("Robot detenido tras una falla: factura 1, etapa 2"));
+        QCOMPARE(
+            f.window->statusLabel()->toolTip(),
+            QStringLiteral("Robot detenido tras una falla: factura 1, etapa 2: Fin de Papel."));
         QCOMPARE(f.button("Command3")->text(), QStringLiteral("Iniciar"));
         f.h.setFaults({});
         f.click("Command3");

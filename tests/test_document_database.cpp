@@ -326,6 +326,7 @@ private slots:
         StationLog log(dir.filePath(QStringLiteral("robot-fiscal.log")));
         InstantClock clock;
         Robot robot(first, clock, log);
+        robot.startPrepared();
         for (int tick = 0; tick < 4; ++tick)
             robot.tick();
         QVERIFY(first.invoices().isEmpty());

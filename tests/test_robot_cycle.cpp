@@ -178,7 +178,8 @@ private slots:
                  QStringLiteral("No se pudo realizar la tarea. Por favor verifique la etapa 4."));
         // The log has the printer's own words, not the stage alone.
         QVERIFY(readAll(h.log.path())
-                    .contains(QStringLiteral("etapa 4. La impresora respondió con el código")));
+                    .contains(QStringLiteral(
+                        "etapa 4: Comando no ejecutado. La impresora respondió con el código")));
         QVERIFY(readAll(h.log.path()).contains(QStringLiteral("(Comando no ejecutado).")));
         h.setFaults({});
 
