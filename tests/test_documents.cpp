@@ -52,48 +52,28 @@ class TestDocuments : public QObject {
     Q_OBJECT
 
 private slots:
-    void limpioCadenaReplacesTheTwelveLettersOnly() {
+    // The small text helpers of the documents, with the cases the printing tests do not reach.
+    void textHelpers() {
         QString text = QStringLiteral("ótimo ÑñÁáÉéÍíÓóÚú pingüino Ü à ¿¡\r\n\t€ á");
         const QString clean = QStringLiteral("otimo NnAaEeIiOoUu pingüino Ü à ¿¡\r\n\t€ a");
         QCOMPARE(LimpioCadena(text), clean);
         QCOMPARE(text, clean);
-    }
-
-    void cifras_data() {
-        QTest::addColumn<double>("amount");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("decimals");
-        QTest::addColumn<QString>("digits");
-        QTest::newRow("padded") << 1234.5 << 10 << 2 << "0000123450";
-        QTest::newRow("three decimals") << 0.125 << 8 << 3 << "00000125";
-        QTest::newRow("negative") << -7.1 << 4 << 2 << "0710";
-        QTest::newRow("wider than the width") << 12345.678 << 4 << 2 << "1234568";
-        QTest::newRow("zero") << 0.0 << 0 << 2 << "000";
-        QTest::newRow("other decimals") << 5.0 << 3 << 0 << "000";
-        // 0.29 * 100 is 28.999999999999996: the tax-rate code must read 2900.
-        QTest::newRow("0.29*100") << 0.29 * 100 << 2 << 2 << "2900";
-        QTest::newRow("carry") << 99.9996 << 0 << 3 << "100000";
-        QTest::newRow("tie") << 1.005 << 0 << 2 << "101";
-        QTest::newRow("negative tie") << -2.0005 << 0 << 3 << "2001";
-        QTest::newRow("below the tie") << 1.004999 << 0 << 2 << "100";
-        QTest::newRow("large") << 123456789012.34 << 0 << 2 << "12345678901234";
-    }
-
-    void cifras() {
-        QFETCH(double, amount);
-        QFETCH(int, width);
-        QFETCH(int, decimals);
-        double monto = amount;
-        QTEST(Cifras(monto, width, decimals), "digits");
-        QCOMPARE(monto, std::abs(amount));
-    }
-
-    void decoroRif() {
-        QCOMPARE(Decoro_RIF(QStringLiteral("J123456789")), QStringLiteral("J-12345678-9"));
-        QCOMPARE(Decoro_RIF(QString()), QStringLiteral("--"));
+        // Cifras makes the tax-rate code only: the rate times 100, to two decimals.
+        double monto = 0.29 * 100; // 28.999999999999996: the code must read 2900
+        QCOMPARE(Cifras(monto, 2, 2), QStringLiteral("2900"));
+        monto = -7.1;
+        QCOMPARE(Cifras(monto, 6, 2), QStringLiteral("000710"));
+        QCOMPARE(monto, 7.1);
+        // A usual RIF is in the window's title; here one too short and one too long.
         QCOMPARE(Decoro_RIF(QStringLiteral("J1234")), QStringLiteral("J-1234-"));
-        QCOMPARE(Decoro_RIF(QStringLiteral("J-1234567-8")), QStringLiteral("J--1234567--"));
         QCOMPARE(Decoro_RIF(QStringLiteral("V1234567890XYZ")), QStringLiteral("V-12345678-9"));
+        const QLocale ve(QLocale::Spanish, QLocale::Venezuela);
+        QCOMPARE(formatPlainNumber(1, QLocale::c()), QStringLiteral("1"));
+        QCOMPARE(formatPlainNumber(12.75, ve), QStringLiteral("12,75"));
+        QCOMPARE(formatPlainNumber(1234567, ve), QStringLiteral("1234567"));
+        QCOMPARE(formatPlainNumber(0.1 + 0.2, QLocale::c()), QStringLiteral("0.3"));
+        QCOMPARE(formatPlainNumber(0.0000001, QLocale::c()), QStringLiteral("0.0000001"));
+        QCOMPARE(zeroPad(800, 4), QStringLiteral("0800"));
     }
 
     void formatAmount_data() {
@@ -101,12 +81,9 @@ private slots:
         QTest::addColumn<QString>("venezuela");
         QTest::addColumn<QString>("point");
         // clang-format off
-        QTest::newRow("zero") << 0.0 << "0,00" << "0.00";
-        QTest::newRow("rounded") << 123.456 << "123,46" << "123.46";
         QTest::newRow("tie") << 1.005 << "1,01" << "1.01";
         QTest::newRow("carry into a group") << 999.995 << "1.000,00" << "1,000.00";
         QTest::newRow("millions") << 1234567.891 << "1.234.567,89" << "1,234,567.89";
-        QTest::newRow("eight digits") << 50000001.0 << "50.000.001,00" << "50,000,001.00";
         QTest::newRow("negative") << -1234.5 << "-1.234,50" << "-1,234.50";
         QTest::newRow("negative zero") << -0.001 << "0,00" << "0.00";
         // clang-format on
@@ -116,58 +93,23 @@ private slots:
         QFETCH(double, value);
         QTEST(::formatAmount(value, QLocale(QLocale::Spanish, QLocale::Venezuela)), "venezuela");
         QTEST(::formatAmount(value, QLocale::c()), "point");
-        QTEST(::formatAmount(value, QLocale(QLocale::English, QLocale::UnitedStates)), "point");
     }
 
     // Every byte comes back as itself, except the five the code page leaves undefined, which
-    // no text can carry.
-    void everyByteComesBack() {
+    // no text can carry. The printer binding's test has the usual letters both ways.
+    void windows1252() {
         for (int b = 1; b < 256; ++b) {
             const std::string byte(1, char(b));
             const bool undefined = b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
             QCOMPARE(cp1252::fromUtf8(cp1252::toUtf8(byte)), undefined ? "?" : byte);
         }
-    }
-
-    void decodes() {
-        QCOMPARE(cp1252::toUtf8("\x80\x8A\x92\x9F \xA0\xD1\xFF\x81"),
-                 std::string("€Š’Ÿ \u00A0Ñÿ\xC2\x81"));
-    }
-
-    void encodesWhatItCanAndMarksTheRest_data() {
-        QTest::addColumn<QByteArray>("utf8");
-        QTest::addColumn<QByteArray>("ansi");
-        QTest::newRow("plain") << QByteArray("RIF: J-1") << QByteArray("RIF: J-1");
-        QTest::newRow("accents, euro") << QByteArray("Piña 5€")
-                                       << QByteArray("Pi\xF1"
-                                                     "a 5\x80");
-        QTest::newRow("narrow no-break space") << QByteArray("1\u202F000")
-                                               << QByteArray("1\xA0"
-                                                             "000");
-        QTest::newRow("beyond the BMP: one mark")
-            << QByteArray("a\U0001F600b") << QByteArray("a?b");
-        QTest::newRow("C1 control") << QByteArray("\xC2\x81") << QByteArray("?");
-        QTest::newRow("stray continuation") << QByteArray("a\x80z") << QByteArray("a?z");
-        QTest::newRow("cut sequence") << QByteArray("a\xE2\x82") << QByteArray("a??");
-        QTest::newRow("overlong slash") << QByteArray("\xC0\xAF") << QByteArray("??");
-        QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << QByteArray("???");
-    }
-    void encodesWhatItCanAndMarksTheRest() {
-        QFETCH(QByteArray, utf8);
-        QTEST(QByteArray::fromStdString(cp1252::fromUtf8(utf8.toStdString())), "ansi");
-    }
-
-    void plainNumbersAndPadding() {
-        const QLocale ve(QLocale::Spanish, QLocale::Venezuela);
-        QCOMPARE(formatPlainNumber(1, QLocale::c()), QStringLiteral("1"));
-        QCOMPARE(formatPlainNumber(-3.25, QLocale::c()), QStringLiteral("-3.25"));
-        QCOMPARE(formatPlainNumber(12.75, ve), QStringLiteral("12,75"));
-        QCOMPARE(formatPlainNumber(1234567, ve), QStringLiteral("1234567"));
-        QCOMPARE(formatPlainNumber(0.1 + 0.2, QLocale::c()), QStringLiteral("0.3"));
-        QCOMPARE(formatPlainNumber(1.1 * 3, QLocale::c()), QStringLiteral("3.3"));
-        QCOMPARE(formatPlainNumber(0.0000001, QLocale::c()), QStringLiteral("0.0000001"));
-        QCOMPARE(zeroPad(800, 4), QStringLiteral("0800"));
-        QCOMPARE(zeroPad(12345, 4), QStringLiteral("12345"));
+        QCOMPARE(cp1252::toUtf8("\x80\x8A\x92\x9F"), std::string("€Š’Ÿ"));
+        // A narrow no-break space is a no-break space; malformed UTF-8 a mark per byte.
+        for (const auto &[utf8, ansi] : {std::pair{"1\u202F000", "1\xA0"
+                                                                 "000"},
+                                         std::pair{"a\xE2\x82", "a??"}, std::pair{"\xC0\xAF", "??"},
+                                         std::pair{"\xED\xA0\x80", "???"}})
+            QCOMPARE(cp1252::fromUtf8(utf8), std::string(ansi));
     }
 
     // Every numeric field, with a value that is not a number a receipt can carry or that the
@@ -175,41 +117,41 @@ private slots:
     // and its value.
     void badNumbersStopBeforeThePrinter_data() {
         QTest::addColumn<bool>("isInvoice");
-        QTest::addColumn<int>("line"); // -1: the header
+        QTest::addColumn<int>("line"); // -1: the header; -2: the header of a note without lines
         QTest::addColumn<QString>("field");
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<double>("stage");
-        const QVariant nan = std::numeric_limits<double>::quiet_NaN();
-        const QVariant inf = std::numeric_limits<double>::infinity();
-        for (const char *f :
-             {"PorcentImpuesto", "Descuento01", "Descuento02", "Descuento03", "MedioPago"}) {
-            QTest::addRow("factura %s texto", f) << true << -1 << f << QVariant("1.234,50") << 2.0;
-            QTest::addRow("factura %s vacío", f) << true << -1 << f << QVariant("") << 2.0;
-            QTest::addRow("factura %s NaN", f) << true << -1 << f << nan << 2.0;
-        }
-        QTest::newRow("factura PorcentImpuesto 1e300")
-            << true << -1 << "PorcentImpuesto" << QVariant(1e300) << 2.0;
-        for (const char *f : {"Cantidad", "Precio"}) {
-            QTest::addRow("línea %s texto", f) << true << 0 << f << QVariant("abc") << 4.0;
-            QTest::addRow("línea %s infinito", f) << true << 0 << f << inf << 4.0;
-        }
-        QTest::newRow("precio 1e16") << true << 0 << "Precio" << QVariant(1e16) << 4.0;
-        QTest::newRow("precio de mil millones") << true << 0 << "Precio" << QVariant(1.2e9) << 4.0;
-        for (const char *f : {"PorcentImpuesto", "Monto", "MontoExcento", "DescuentoFactura"})
-            QTest::addRow("nota %s texto", f) << false << -1 << f << QVariant("1,5") << 2.5;
-        QTest::newRow("nota primera Cantidad") << false << 0 << "Cantidad" << QVariant("x") << 3.0;
-        QTest::newRow("nota segunda Cantidad") << false << 1 << "Cantidad" << QVariant("x") << 4.0;
-        QTest::newRow("nota Precio") << false << 0 << "Precio" << nan << 4.0;
-        // NULL where a value is needed.
-        for (const char *f : {"RIF", "PorcentImpuesto", "Descuento02"})
-            QTest::addRow("factura %s NULL", f) << true << -1 << f << QVariant() << 2.0;
-        for (const char *f : {"Cantidad", "Precio", "Nombre"})
-            QTest::addRow("línea %s NULL", f) << true << 0 << f << QVariant() << 4.0;
+        // Each numeric field with each value no receipt can carry, and NULL where it is not 0.
+        const QVariant notNumbers[] = {QVariant("1.234,50"), QVariant(""),
+                                       std::numeric_limits<double>::quiet_NaN(),
+                                       std::numeric_limits<double>::infinity(), QVariant(1e16)};
+        const auto numeric = [&](bool invoice, int line, const char *field, double stage,
+                                 bool nullIsZero = false) {
+            const char *kind = invoice ? "factura" : "nota";
+            for (const QVariant &value : notNumbers)
+                QTest::addRow("%s %d %s «%s»", kind, line, field, qPrintable(value.toString()))
+                    << invoice << line << field << value << stage;
+            if (!nullIsZero)
+                QTest::addRow("%s %d %s NULL", kind, line, field)
+                    << invoice << line << field << QVariant() << stage;
+        };
+        for (const char *f : {"PorcentImpuesto", "Descuento01", "Descuento02", "Descuento03"})
+            numeric(true, -1, f, 2);
+        numeric(true, -1, "MedioPago", 2, true);
+        numeric(true, 0, "Cantidad", 4);
+        numeric(true, 0, "Precio", 4);
+        for (const char *f : {"PorcentImpuesto", "Monto", "MontoExcento"})
+            numeric(false, -1, f, 2.5);
+        numeric(false, -1, "DescuentoFactura", 2.5, true);
+        numeric(false, 0, "Cantidad", 3); // the first line's quantity, then the rest at 4
+        numeric(false, 1, "Cantidad", 4);
+        numeric(false, 0, "Precio", 4);
+        // Texts the printer cannot do without.
+        QTest::newRow("factura RIF NULL") << true << -1 << "RIF" << QVariant() << 2.0;
+        QTest::newRow("factura Nombre NULL") << true << 0 << "Nombre" << QVariant() << 4.0;
         QTest::newRow("nota NombreCliente NULL")
             << false << -1 << "NombreCliente" << QVariant() << 2.4;
-        QTest::newRow("nota Monto NULL") << false << -1 << "Monto" << QVariant() << 2.5;
-        QTest::newRow("nota Cantidad NULL") << false << 0 << "Cantidad" << QVariant() << 3.0;
-        QTest::newRow("nota Precio NULL") << false << 0 << "Precio" << QVariant() << 4.0;
+        QTest::newRow("precio de mil millones") << true << 0 << "Precio" << QVariant(1.2e9) << 4.0;
         // Values the printer would refuse with the document already open on it.
         QTest::newRow("factura tasa 12") << true << -1 << "PorcentImpuesto" << QVariant(12) << 2.0;
         QTest::newRow("factura tasa 1") << true << -1 << "PorcentImpuesto" << QVariant(1.0) << 2.0;
@@ -220,7 +162,7 @@ private slots:
         QTest::newRow("nota primera cantidad -1")
             << false << 0 << "Cantidad" << QVariant(-1) << 3.0;
         QTest::newRow("nota precio negativo") << false << 1 << "Precio" << QVariant(-5.0) << 4.0;
-        // -2: no line records, the amounts go as lump sums.
+        // No line records: the amounts go as lump sums.
         QTest::newRow("nota Monto negativo") << false << -2 << "Monto" << QVariant(-100.0) << 3.0;
         QTest::newRow("nota MontoExcento negativo")
             << false << -2 << "MontoExcento" << QVariant(-1.0) << 3.0;
@@ -281,14 +223,11 @@ private slots:
         using Pieces = QList<double>;
         QCOMPARE(splitPrice(99999998.99), Pieces{99999998.99});
         QCOMPARE(splitPrice(99999999.0), Pieces{99999999.0});
-        QCOMPARE(splitPrice(150000000.0), (Pieces{99999999.0, 50000001.0}));
+        // Two pieces: the invoice printing test. Amounts no receipt carries never come here.
         QCOMPARE(splitPrice(250000000.0), (Pieces{99999999.0, 99999999.0, 50000002.0}));
         QCOMPARE(splitPrice(-250000000.0), Pieces{-250000000.0}); // never split
         QCOMPARE(splitPrice(999999990.0), Pieces(10, 99999999.0));
         QVERIFY(!splitPrice(999999991.0)); // an eleventh piece
-        QVERIFY(!splitPrice(1e16));
-        QVERIFY(!splitPrice(std::numeric_limits<double>::infinity()));
-        QVERIFY(!splitPrice(std::numeric_limits<double>::quiet_NaN()));
     }
 
     void counterReplies() {

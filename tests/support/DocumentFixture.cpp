@@ -16,9 +16,7 @@ DocumentFixture::DocumentFixture(const QString &serverAddress) : server(serverAd
 }
 
 void DocumentFixture::exec(const QString &sql) {
-    QSqlQuery query(connection.database());
-    if (!query.exec(sql))
-        qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+    value(sql);
 }
 
 QVariant DocumentFixture::value(const QString &sql) {
