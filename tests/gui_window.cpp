@@ -467,6 +467,23 @@ private slots:
         QVERIFY(w.h.printer->calls.isEmpty());
         QVERIFY(w.h.messages.messages.isEmpty());
     }
+
+    // The options panel's technician tools: the reconciliation in the answer box, the support
+    // bundle beside the station's files.
+    void technicianTools() {
+        Fixture f;
+        f.h.docs.addInvoice(1);
+        f.open();
+        f.h.runUntilIdle();
+        f.click("Command13");
+        f.click("Conciliacion");
+        QVERIFY2(f.mostrar().contains(QStringLiteral("Caja 1: 1 documentos con número de cupón")),
+                 qPrintable(f.mostrar()));
+        f.click("PaqueteSoporte");
+        const QString told = f.lastMessage().text;
+        QVERIFY2(told.startsWith(QStringLiteral("Paquete de soporte escrito: ")), qPrintable(told));
+        QVERIFY(QFile::exists(told.section(QStringLiteral(": "), 1)));
+    }
 };
 
 QTEST_MAIN(GuiWindow)

@@ -19,25 +19,38 @@ QString versionLine() {
     return line;
 }
 
+ReconciliationSources reconciliationSources(const Settings &settings) {
+    return {settings.RutaBaseDatos,
+            QDir(settings.RutaAplicacion).filePath(QStringLiteral("robot-fiscal-diario.db")),
+            settings.Caja};
+}
+
 ExitCode reconcileStationAt(const QString &directory, const CommandLine &line, QTextStream &out) {
-    const StartupResult startup = startStation(directory);
+    StartupResult startup = startStation(directory);
     if (!startup.ok) {
         out << startup.message << Qt::endl;
         return ExitCode::Refused;
     }
-    const auto printer = makeStationPrinter();
-    const ReconciliationSources sources{
-        startup.settings.RutaBaseDatos,
-        QDir(directory).filePath(QStringLiteral("robot-fiscal-diario.db")), startup.settings.Caja};
-    return runReconciliation(sources, *printer, line.from, line.to, line.csv, out);
+    const std::unique_ptr<FiscalPrinter> printer = makeStationPrinter();
+    return runReconciliation(reconciliationSources(startup.settings), *printer, line.from, line.to,
+                             line.csv, out);
 }
 
-ExitCode writeSupportBundleOf(const QString &directory, const QString &archive, QTextStream &out) {
+ExitCode writeSupportBundleOf(const QString &directory, const QString &archive, QTextStream &out,
+                              Station *running) {
     SupportReports reports;
-    QTextStream check(&reports.check);
-    checkStation(directory, check);
     QTextStream reconciliation(&reports.reconciliation);
-    reconcileStationAt(directory, CommandLine{}, reconciliation);
+    if (running) {
+        StationCheck check(directory, *running->printer);
+        check.setLockHeldByThisStation(true);
+        reports.check = StationCheck::report(check.run());
+        runReconciliation(reconciliationSources(running->settings), *running->printer, {}, {}, {},
+                          reconciliation);
+    } else {
+        QTextStream check(&reports.check);
+        checkStation(directory, check);
+        reconcileStationAt(directory, CommandLine{}, reconciliation);
+    }
     reports.version = versionLine() + u'\n';
     QString error;
     if (!writeSupportBundle(directory, reports, archive, &error)) {

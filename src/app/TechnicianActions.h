@@ -9,13 +9,23 @@ class QTextStream;
 
 namespace robot {
 
+class Station;
+struct ReconciliationSources;
+struct Settings;
+
 // robot-fiscal --version's line.
 QString versionLine();
+
+// Where a station's reconciliation reads, from its settings.
+ReconciliationSources reconciliationSources(const Settings &settings);
 
 // robot-fiscal --conciliar on the station in `directory`: nothing printed.
 ExitCode reconcileStationAt(const QString &directory, const CommandLine &line, QTextStream &out);
 
 // robot-fiscal --paquete-soporte: also, and above all, for a station that does not start.
-ExitCode writeSupportBundleOf(const QString &directory, const QString &archive, QTextStream &out);
+// `running`: the station running in this process (its window), with the printer and the locks
+// it holds.
+ExitCode writeSupportBundleOf(const QString &directory, const QString &archive, QTextStream &out,
+                              Station *running = nullptr);
 
 } // namespace robot
