@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Takes the pictures of the guides in docs/ from the station's real window under a virtual X
-# display, each on a fresh demo directory with the virtual printer. The pictures are generated
-# for reading the guides, not kept in the repository.
+# display with a small window manager (title bars as on a desktop), each on a fresh demo station
+# with the virtual printer. The pictures are generated for reading the guides, not kept in the
+# repository.
 # Usage: scripts/screenshot.sh [OUTPUT_DIR] [BUILD_DIR]   (defaults: docs/capturas, build)
-# Needs xvfb (xvfb-run), imagemagick (import, convert), x11-utils (xwininfo, xprop) and xdotool.
+# Needs xvfb (xvfb-run), imagemagick (import, convert), x11-utils (xwininfo, xprop), xdotool and
+# openbox (installed here when missing). The demo station is always
+# /var/tmp/robot-fiscal-capturas/caja1, so the paths in the pictures are the same every time.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$root/docs/capturas}")
@@ -14,29 +17,55 @@ for tool in robot-fiscal robot-fiscal-demo printer-check; do
         exit 2
     fi
 done
+if ! command -v openbox >/dev/null 2>&1; then
+    SUDO=""
+    if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        openbox >/dev/null
+fi
 mkdir -p "$out"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+work=/var/tmp/robot-fiscal-capturas
+# Only a folder this script made is emptied.
+if [ -e "$work" ] && [ ! -f "$work/.capturas" ]; then
+    echo "$work existe y no lo creó este guion: muévalo antes de tomar las capturas." >&2
+    exit 2
+fi
+rm -rf "$work"
+mkdir -p "$work"
+touch "$work/.capturas"
 
-export SHOT_ROOT="$root" SHOT_BIN="$build/bin" SHOT_OUT="$out" SHOT_WORK="$work"
+export SHOT_BIN="$build/bin" SHOT_OUT="$out" SHOT_WORK="$work"
 xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
+    openbox >/dev/null 2>&1 &
+    sleep 1
+    window() { xdotool search --name "Veltrano - Robot" | head -1; }
     # The window is laid out in twips; at the 96 DPI of the virtual display 15 twips make a
     # pixel. Clicks go to the centre of a control, by its design position in the window.
     click() { # LEFT TOP WIDTH HEIGHT (twips, in the window)
-        local wid
-        wid=$(xdotool search --name "Veltrano - Robot" | head -1)
-        xdotool mousemove --window "$wid" $((($1 + $3 / 2) / 15)) $((($2 + $4 / 2) / 15)) \
+        xdotool mousemove --window "$(window)" $((($1 + $3 / 2) / 15)) $((($2 + $4 / 2) / 15)) \
             click 1
         sleep 0.5
     }
-    # Clicks OK on the message box in view (its button sits in the bottom right corner).
-    acknowledge() {
+    # Message boxes in view, placed below the window so that they cover none of its buttons.
+    dialogs() {
         local wid
         for wid in $(xdotool search --onlyvisible --name "."); do
-            if xprop -id "$wid" _NET_WM_WINDOW_TYPE | grep -q DIALOG; then
-                eval "$(xdotool getwindowgeometry --shell "$wid")"
-                xdotool mousemove --window "$wid" $((WIDTH - 52)) $((HEIGHT - 24)) click 1
+            if xprop -id "$wid" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q DIALOG; then
+                echo "$wid"
             fi
+        done
+    }
+    placeDialogs() {
+        local wid
+        for wid in $(dialogs); do xdotool windowmove "$wid" 60 380; done
+        sleep 0.5
+    }
+    # Clicks the default button of the message box in view (its bottom right corner).
+    acknowledge() {
+        local wid
+        for wid in $(dialogs); do
+            eval "$(xdotool getwindowgeometry --shell "$wid")"
+            xdotool mousemove --window "$wid" $((WIDTH - 52)) $((HEIGHT - 24)) click 1
         done
         sleep 0.5
     }
@@ -46,52 +75,67 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
         /usr/bin/convert "$SHOT_WORK/screen.png" -trim +repage "$SHOT_OUT/$1"
         echo "$SHOT_OUT/$1"
     }
-    # A fresh demo directory NAME with its own virtual printer; FAULTS go to that printer.
+    # A fresh demo station caja1 with its own virtual printer; FAULTS go to that printer.
+    station=$SHOT_WORK/caja1
+    printer=$SHOT_WORK/caja1/virtual-printer
     demo() {
-        "$SHOT_BIN/robot-fiscal-demo" "$SHOT_WORK/$1" >/dev/null
-        mkdir -p "$SHOT_WORK/$1-printer"
-        printf "%s" "${2:-}" >"$SHOT_WORK/$1-printer/faults"
+        rm -rf "$station"
+        "$SHOT_BIN/robot-fiscal-demo" "$station" >/dev/null
+        mkdir -p "$printer"
+        printf "%s" "${1:-}" >"$printer/faults"
     }
-    # Starts the window on demo NAME and waits for its first activation to end, which puts
-    # the RIF in the title (or SECONDS, when a message holds the activation). Plain Xvfb has no
-    # notification area: ROBOT_FISCAL_NO_MINIMIZE=1 keeps the window in view instead.
+    # Starts the window and waits for its first activation to end, which puts the RIF in the
+    # title (or SECONDS, when a message holds the activation). Plain Xvfb has no notification
+    # area: ROBOT_FISCAL_NO_MINIMIZE=1 keeps the window in view instead.
     start() {
-        VIRTUAL_PRINTER_DIR="$SHOT_WORK/$1-printer" ROBOT_FISCAL_NO_MINIMIZE=1 \
-            "$SHOT_BIN/robot-fiscal" --dir "$SHOT_WORK/$1" >/dev/null 2>&1 &
+        VIRTUAL_PRINTER_DIR="$printer" ROBOT_FISCAL_NO_MINIMIZE=1 \
+            "$SHOT_BIN/robot-fiscal" --dir "$station" >/dev/null 2>&1 &
         pid=$!
-        if [ -n "${2:-}" ]; then
-            sleep "$2"
+        if [ -n "${1:-}" ]; then
+            sleep "$1"
             return
         fi
         for _ in $(seq 100); do
             if xwininfo -root -tree | grep -q "RIF:"; then break; fi
             sleep 0.1
         done
+        xdotool windowmove "$(window)" 0 0
         sleep 0.5
     }
+    # The system stop: the station finishes what it does and ends by itself.
     stop() {
         kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     }
 
     # The window as the robot finds the demo documents: the robot prints the first one about
-    # two seconds later, so the lists are still full.
-    demo listas
-    start listas
+    # two seconds later, so the lists are still full. "Cierre Z" then asks first.
+    demo
+    start
     shot ventana.png
-    # The options panel with the answer of "Prueba 4", then the technician report.
+    click 120 4320 975 300   # Cierre Z
+    placeDialogs
+    shot cierre-z.png
+    acknowledge              # No
+    sleep 8                  # the demo printed
+    # The options panel with the answer of "Prueba 4", the reconciliation, the technician report.
     click 4680 4320 975 300  # Opciones
     click 360 1560 975 300   # Prueba 4 (in the panel, which starts at 120 twips)
     shot opciones.png
+    click 2760 840 1215 300  # Conciliación
+    shot conciliacion.png
     click 2760 480 1215 300  # Diagnóstico
     sleep 1
+    placeDialogs
     shot diagnostico.png
+    acknowledge
     stop
 
     # A printer that refuses the item lines: the robot stops at stage 4 and says why.
-    demo falla "refuse Bematech_FI_VendeArticulo"
-    start falla
+    demo "refuse Bematech_FI_VendeArticulo"
+    start
     sleep 3
+    placeDialogs
     shot falla.png
     acknowledge
     shot detenido.png
@@ -99,12 +143,15 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
 
     # A document held back: the station dies after closing an invoice and, before it comes
     # back, another coupon is printed, so the counters cannot tell what happened.
-    demo retenido "crash Bematech_FI_FinalizarCierreCupon"
-    VIRTUAL_PRINTER_DIR="$SHOT_WORK/retenido-printer" "$SHOT_BIN/robot-fiscal" \
-        --dir "$SHOT_WORK/retenido" --headless --exit-when-idle >/dev/null 2>&1 || true
-    : >"$SHOT_WORK/retenido-printer/faults"
-    VIRTUAL_PRINTER_DIR="$SHOT_WORK/retenido-printer" "$SHOT_BIN/printer-check" --print-coupon >/dev/null
-    start retenido 3
+    demo "crash Bematech_FI_FinalizarCierreCupon"
+    # In a subshell of its own, so that the shell does not report the crash.
+    (VIRTUAL_PRINTER_DIR="$printer" "$SHOT_BIN/robot-fiscal" --dir "$station" --headless \
+        --exit-when-idle >/dev/null 2>&1) 2>/dev/null || true
+    : >"$printer/faults"
+    VIRTUAL_PRINTER_DIR="$printer" "$SHOT_BIN/printer-check" --print-coupon >/dev/null
+    start 3
+    xdotool windowmove "$(window)" 0 0
+    placeDialogs
     shot retenido-mensaje.png
     # Once told, the robot prints the other documents and keeps this one back.
     acknowledge
