@@ -1,7 +1,7 @@
 #pragma once
 
 #include "documents/DocumentPrinting.h"
-#include "documents/RobotControl.h"
+#include "journal/RobotControl.h"
 
 #include <QObject>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "app/TechnicianActions.h"
 
 #include "app/Station.h"
-#include "commands/StationCheck.h"
+#include "app/StationCheck.h"
 #include "commands/StationReconciliation.h"
 #include "commands/SupportBundle.h"
 #include "core/Version.h"

@@ -9,7 +9,7 @@
 #include "app/window/WindowFrontEnd.h"
 #include "commands/CommandLine.h"
 #include "commands/CommandLineActions.h"
-#include "commands/StationCheck.h"
+#include "app/StationCheck.h"
 #include "core/ExitCode.h"
 #include "core/StationLog.h"
 #include "core/Version.h"

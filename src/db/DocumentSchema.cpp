@@ -3,7 +3,7 @@
 #include "db/DatabaseSettings.h"
 #include "db/DocumentDatabase.h"
 #include "db/ServerAddress.h"
-#include "printer/Ansi.h"
+#include "core/Ansi.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,7 @@
 #include "core/OperatorMessages.h"
 #include "core/StationLog.h"
 #include "documents/ItemLines.h"
-#include "documents/RobotControl.h"
+#include "journal/RobotControl.h"
 #include "documents/TextFormat.h"
 #include "journal/PrinterCounters.h"
 #include "printer/AnalizaRetorno.h"

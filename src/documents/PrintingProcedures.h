@@ -4,7 +4,7 @@
 #include "db/PendingSources.h"
 #include "documents/DocumentJob.h"
 #include "documents/DocumentPrinting.h"
-#include "documents/PrintingContext.h"
+#include "journal/PrintingContext.h"
 #include "journal/Reconciliation.h"
 
 #include <QSet>

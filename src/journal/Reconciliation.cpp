@@ -4,7 +4,7 @@
 #include "core/OperatorMessages.h"
 #include "core/StationLog.h"
 #include "db/DocumentStore.h"
-#include "documents/RobotControl.h"
+#include "journal/RobotControl.h"
 #include "journal/PrinterCounters.h"
 #include "printer/FiscalPrinter.h"
 

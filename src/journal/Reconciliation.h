@@ -1,7 +1,7 @@
 #pragma once
 
 #include "db/PrintJournal.h"
-#include "documents/PrintingContext.h"
+#include "journal/PrintingContext.h"
 
 #include <QHash>
 #include <QSet>

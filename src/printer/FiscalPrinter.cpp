@@ -1,6 +1,6 @@
 #include "printer/FiscalPrinter.h"
 
-#include "printer/Ansi.h"
+#include "core/Ansi.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #include "support/RecordingPrinter.h"
 
-#include "printer/Ansi.h"
+#include "core/Ansi.h"
 
 namespace robot {
 

@@ -5,7 +5,7 @@
 #include "app/Robot.h"
 #include "app/Station.h"
 #include "commands/InformationQueries.h"
-#include "commands/StationCheck.h"
+#include "app/StationCheck.h"
 #include "core/StationLog.h"
 
 #include <QGroupBox>

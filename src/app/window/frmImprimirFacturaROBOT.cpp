@@ -6,7 +6,7 @@
 #include "app/TechnicianActions.h"
 #include "commands/FiscalCommands.h"
 #include "commands/InformationQueries.h"
-#include "commands/StationCheck.h"
+#include "app/StationCheck.h"
 #include "commands/StationReconciliation.h"
 #include "core/OperatorMessages.h"
 #include "core/StationLog.h"

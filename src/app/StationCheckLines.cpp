@@ -1,4 +1,4 @@
-#include "commands/StationCheckLines.h"
+#include "app/StationCheckLines.h"
 
 #include "app/Configuration.h"
 #include "app/Preparation.h"

@@ -1,8 +1,8 @@
-#include "commands/StationCheck.h"
+#include "app/StationCheck.h"
 
 #include "app/Configuration.h"
 #include "commands/InformationQueries.h"
-#include "commands/StationCheckLines.h"
+#include "app/StationCheckLines.h"
 #include "core/ExitCode.h"
 #include "core/OperatorMessages.h"
 #include "db/DatabaseSettings.h"

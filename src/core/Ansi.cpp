@@ -1,4 +1,4 @@
-#include "printer/Ansi.h"
+#include "core/Ansi.h"
 
 #include "core/Cp1252.h"
 

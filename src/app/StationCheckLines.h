@@ -3,7 +3,7 @@
 // The checks of StationCheck on the configuration, the document database and the print
 // journal, each giving its line of the report (the printer and the lock are StationCheck.cpp's).
 
-#include "commands/StationCheck.h"
+#include "app/StationCheck.h"
 
 namespace robot {
 
