@@ -5,8 +5,7 @@
 #include <stdio.h>
 #include <unistd.h>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     if (argc < 3) {
         fprintf(stderr, "%s: meant to be started by binfmt_misc\n", argv[0]);
         return 127;

@@ -15,8 +15,7 @@
 #define MAP_FIXED_NOREPLACE 0x100000
 #endif
 
-static void *as_the_kernel_would(void *wanted, size_t length, int flags, void *got)
-{
+static void *as_the_kernel_would(void *wanted, size_t length, int flags, void *got) {
     if (got != MAP_FAILED && wanted != NULL && got != wanted && (flags & MAP_FIXED_NOREPLACE) &&
         !(flags & MAP_FIXED)) {
         munmap(got, length);
@@ -26,8 +25,7 @@ static void *as_the_kernel_would(void *wanted, size_t length, int flags, void *g
     return got;
 }
 
-void *mmap(void *address, size_t length, int protection, int flags, int fd, off_t offset)
-{
+void *mmap(void *address, size_t length, int protection, int flags, int fd, off_t offset) {
     static void *(*next)(void *, size_t, int, int, int, off_t);
     if (!next)
         next = (void *(*)(void *, size_t, int, int, int, off_t))dlsym(RTLD_NEXT, "mmap");
@@ -35,8 +33,7 @@ void *mmap(void *address, size_t length, int protection, int flags, int fd, off_
                                next(address, length, protection, flags, fd, offset));
 }
 
-void *mmap64(void *address, size_t length, int protection, int flags, int fd, off64_t offset)
-{
+void *mmap64(void *address, size_t length, int protection, int flags, int fd, off64_t offset) {
     static void *(*next)(void *, size_t, int, int, int, off64_t);
     if (!next)
         next = (void *(*)(void *, size_t, int, int, int, off64_t))dlsym(RTLD_NEXT, "mmap64");

@@ -28,7 +28,7 @@ missing() {
   done
 }
 
-install() {
+apt_install() {
   local need
   need=$(missing "$@")
   [ -z "$need" ] && return 0
@@ -36,7 +36,7 @@ install() {
   $SUDO apt-get -o DPkg::Lock::Timeout=900 update -qq && "${APT[@]}" install $need >/dev/null
 }
 
-install gcc-i686-linux-gnu libc6-dev-i386-cross ||
+apt_install gcc-i686-linux-gnu libc6-dev-i386-cross ||
   give_up "the 32-bit cross compiler could not be installed"
 
 # The smallest static 32-bit program: whether this machine already runs one decides the rest.
@@ -47,7 +47,7 @@ i686-linux-gnu-gcc -static -o "$probe/probe" "$probe/probe.c" ||
   give_up "i686-linux-gnu-gcc cannot build a static 32-bit program"
 
 if ! "$probe/probe" 2>/dev/null; then
-  install qemu-user-static || give_up "qemu-user-static could not be installed"
+  apt_install qemu-user-static || give_up "qemu-user-static could not be installed"
   [ -d "$binfmt" ] && [ -e "$binfmt/register" ] ||
     $SUDO mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null ||
     give_up "the kernel runs no 32-bit programs and binfmt_misc cannot be mounted (needs root)"
@@ -75,6 +75,6 @@ fi
 
 if [ -n "$(missing wine32:i386)" ]; then
   dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
-  install wine32:i386 || give_up "wine32 could not be installed"
+  apt_install wine32:i386 || give_up "wine32 could not be installed"
 fi
 echo "32-bit programs and wine32: ready"
