@@ -1,15 +1,21 @@
 #!/bin/sh
 # station-under-wine.sh win32|win64 TEST BRIDGE DLL: runs the station's TEST program with the
 # printer reached through the Windows BRIDGE under Wine, the bridge loading the Windows DLL of
-# the virtual printer. Exit 77 (skipped) when this Wine cannot start here: wine32 needs a
-# kernel that runs 32-bit programs.
+# the virtual printer. Exit 77 (skipped) when this Wine cannot start here, with the reason
+# scripts/install-deps.sh left when it could not set up 32-bit programs.
 set -u
 flavour=$1 test=$2 bridge=$3 dll=$4
 case $flavour in
 win32) loader=/usr/lib/wine/wine ;;
 *) loader=/usr/lib/wine/wine64 ;;
 esac
-[ -x "$loader" ] || { echo "$flavour: Wine is not installed ($loader)"; exit 77; }
+reason=${ROBOT_CACHE:-$HOME/.cache/robot-fiscal}/win32-unavailable
+if [ "$flavour" = win32 ] && [ -f "$reason" ]; then
+    cat "$reason"
+    exit 77
+fi
+[ -x "$loader" ] ||
+    { echo "$flavour: Wine is not installed ($loader): run scripts/install-deps.sh"; exit 77; }
 export WINELOADER="$loader"
 mkdir -p "$WINEPREFIX"
 (
