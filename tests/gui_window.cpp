@@ -235,26 +235,12 @@ private slots:
             "ReduccionZ(|) RetornoImpresora() "
             "NumeroReducciones(6)",
             QStringLiteral("Reducción Z|Reducción Z número 1 hecha."), before, 1);
-        log = QStringLiteral("INFO  Abrir G: hecho.");
-        row("drawer", "Command22", "AccionaGaveta() RetornoImpresora()", {}, before, 1);
-        log = QStringLiteral("AVISO Anula Cupon: no realizado");
-        row("cancel, nothing open", "Command1", "AnulaCupon() RetornoImpresora()",
-            QStringLiteral("Anula Cupon|Status de la Impresora: 6,0,4"), before, -27);
         row("Prueba 1", "Command14", "NumeroSerie(631)", QStringLiteral("|1:") + buffer(kSerial),
             before, 1);
         row("Prueba 2", "Command15", "LeerArchivoRetorno(631)", QStringLiteral("|"), before, 77);
         row("Prueba 3", "Command16", "DatosUltimaReduccion(631)", {}, QStringLiteral("0000,"), 1);
-        row("Prueba 4", "Command17", "NumeroSerie(631)", {}, buffer(kSerial), 1);
         row("Prueba 4, robot stopped", "Command17", "NumeroSerie(631)", {}, buffer(kSerial), 1,
             true, false);
-        row("Prueba 5", "Command18", "NumeroIntervenciones(631)", {}, QString(), 1);
-        row("Prueba 6", "Command19", "ContadoresTotalizadoresNoFiscales(631)", {}, QString(), 1);
-        row("Prueba 7", "Command20", "NumeroReducciones(631)", {}, buffer(QStringLiteral("000000")),
-            1);
-        row("Prueba 8", "Command23", "NumeroSustituicionesPropietario(631)", {},
-            buffer(QStringLiteral("0000")), 1);
-        log = QStringLiteral("INFO  Opciones cerradas con «Continuar»");
-        row("Continuar, robot stopped", "Command9", "", {}, before, 77, true);
         // Only queries reach the printer. The harness writes no ImpresorFiscal.inf, which the
         // report names first.
         log.clear();

@@ -107,32 +107,51 @@ private slots:
                  QStringLiteral("000001"));
     }
 
-    void invoiceRefusalsStopTheRobotAndLeaveItPending_data() {
+    // A refusal stops the robot at the refused call's stage and leaves the document pending; a
+    // credit note's message names the call.
+    void refusalsStopTheRobotAndLeaveTheDocumentPending_data() {
         QTest::addColumn<QString>("fault");
-        QTest::addColumn<int>("failedStage");
-        QTest::addColumn<int>("linesSent");
-        QTest::newRow("opening") << "refuse Bematech_FI_AbreComprobanteDeVentaEx" << 2 << 0;
-        QTest::newRow("third of five lines") << "refuse Bematech_FI_VendeArticulo 3" << 4 << 3;
-        QTest::newRow("closing") << "refuse Bematech_FI_IniciaCierreCupon" << 5 << 5;
-        QTest::newRow("payment") << "refuse Bematech_FI_EfectuaFormaPago" << 6 << 5;
-        QTest::newRow("closing text") << "refuse Bematech_FI_FinalizarCierreCupon" << 7 << 5;
+        QTest::addColumn<double>("failedStage");
+        QTest::addColumn<int>("linesSent"); // of an invoice's five; -1: a credit note
+        QTest::newRow("opening") << "AbreComprobanteDeVentaEx" << 2.0 << 0;
+        QTest::newRow("third of five lines") << "VendeArticulo 3" << 4.0 << 3;
+        QTest::newRow("closing") << "IniciaCierreCupon" << 5.0 << 5;
+        QTest::newRow("payment") << "EfectuaFormaPago" << 6.0 << 5;
+        QTest::newRow("closing text") << "FinalizarCierreCupon" << 7.0 << 5;
+        QTest::newRow("credit note opening") << "AbreNotaDeCredito" << 2.4 << -1;
+        QTest::newRow("credit note line") << "VendeArticulo" << 4.0 << -1;
+        QTest::newRow("credit note closing") << "CierraCuponReducido" << 7.0 << -1;
     }
-    void invoiceRefusalsStopTheRobotAndLeaveItPending() {
+    void refusalsStopTheRobotAndLeaveTheDocumentPending() {
         QFETCH(QString, fault);
-        QFETCH(int, failedStage);
+        QFETCH(double, failedStage);
         QFETCH(int, linesSent);
+        const bool credit = linesSent < 0;
         StationHarness h;
-        h.docs.addInvoice(3);
-        for (int line = 1; line <= 5; ++line)
-            h.docs.addInvoiceLine(3, line, 1, line);
-        h.setFaults(fault);
+        if (credit) {
+            h.docs.addCreditNote(3);
+            h.docs.addCreditNoteLine(3, 1, 1, 10);
+        } else {
+            h.docs.addInvoice(3);
+            for (int line = 1; line <= 5; ++line)
+                h.docs.addInvoiceLine(3, line, 1, line);
+        }
+        h.setFaults(QStringLiteral("refuse Bematech_FI_") + fault);
         h.start();
         h.runUntilIdle();
 
-        QCOMPARE(h.messages.texts().last(), stage(failedStage));
-        QCOMPARE(h.printer->callsTo(QStringLiteral("VendeArticulo")).size(), linesSent);
         QVERIFY(!h.station->robot.running());
         QCOMPARE(h.station->robot.state(), Robot::State::StoppedAfterFailure);
+        QVERIFY(h.field(credit ? kNotas : kVentas, 3, QStringLiteral("Control")).isNull());
+        if (credit) {
+            QCOMPARE(h.messages.texts().last(),
+                     stage(failedStage) +
+                         QStringLiteral("\rLa impresora no aceptó Bematech_FI_%1 (código -27).")
+                             .arg(fault));
+            return;
+        }
+        QCOMPARE(h.messages.texts().last(), stage(failedStage));
+        QCOMPARE(h.printer->callsTo(QStringLiteral("VendeArticulo")).size(), linesSent);
         // The status line and the log give the printer's own words; the box keeps its text.
         QVERIFY2(h.station->robot.statusText().contains(
                      QStringLiteral("factura 3, etapa %1: Comando no ejecutado.").arg(failedStage)),
@@ -141,7 +160,6 @@ private slots:
             readAll(h.log.path())
                 .contains(QStringLiteral("Factura 3 no impresa: etapa %1: Comando no ejecutado.")
                               .arg(failedStage)));
-        QVERIFY(h.field(kVentas, 3, QStringLiteral("Control")).isNull());
         QVERIFY(h.printer->callsTo(QStringLiteral("AccionaGaveta")).isEmpty());
         if (failedStage == 2) // the operator sees the printer's own answer first
             QVERIFY(
@@ -269,30 +287,6 @@ private slots:
         // Lump-sum lines are not analysed: the status is read for the journal's counters and
         // after the closing only.
         QCOMPARE(h.printer->calls.count(QStringLiteral("RetornoImpresora()")), 2);
-    }
-
-    void creditNoteRefusalsStopWithTheirStage_data() {
-        QTest::addColumn<QString>("entryPoint");
-        QTest::addColumn<double>("failedStage");
-        QTest::newRow("opening") << "AbreNotaDeCredito" << 2.4;
-        QTest::newRow("line") << "VendeArticulo" << 4.0;
-        QTest::newRow("closing") << "CierraCuponReducido" << 7.0;
-    }
-    void creditNoteRefusalsStopWithTheirStage() {
-        QFETCH(QString, entryPoint);
-        QFETCH(double, failedStage);
-        StationHarness h;
-        h.docs.addCreditNote(50);
-        h.docs.addCreditNoteLine(50, 1, 1, 10);
-        h.setFaults(QStringLiteral("refuse Bematech_FI_") + entryPoint);
-        h.start();
-        h.runUntilIdle();
-        QCOMPARE(h.messages.texts().last(),
-                 stage(failedStage) +
-                     QStringLiteral("\rLa impresora no aceptó Bematech_FI_%1 (código -27).")
-                         .arg(entryPoint));
-        QVERIFY(h.field(kNotas, 50, QStringLiteral("Control")).isNull());
-        QVERIFY(!h.station->robot.running());
     }
 
     // A document stopped by its own data: the stage in the workstation's number format, and

@@ -1,5 +1,5 @@
-// The station program itself, headless: the demo printed end to end, and one station per fiscal
-// machine.
+// The station program itself, headless: one station per fiscal machine, recovery without an
+// operator, the system's stop, and files it did not make.
 
 #include "platform/StationLock.h"
 #include "support/DocumentFixture.h"
@@ -44,20 +44,6 @@ class TestHeadless : public QObject {
     Q_OBJECT
 
 private slots:
-    void demoIsPrintedOnceAndThenIdle() {
-        const StationProgram station;
-        const ProgramRun first = station.run(StationProgram::untilIdle());
-        QVERIFY2(first.exitCode == 0, qPrintable(first.err));
-        const QString paper = station.paper();
-        QCOMPARE(paper.count(QStringLiteral(" CERRADO")), 2);
-        QCOMPARE(paper.count(QStringLiteral(" CERRADA")), 2);
-        QVERIFY(readAll(station.file(QStringLiteral("robot-fiscal.log")))
-                    .contains(QStringLiteral("Factura 101 impresa: cupón 000001")));
-
-        QCOMPARE(station.run(StationProgram::untilIdle()).exitCode, 0);
-        QCOMPARE(station.paper(), paper);
-    }
-
     void oneStationPerFiscalMachine() {
         const StationProgram station;
         QString error;
@@ -86,7 +72,7 @@ private slots:
 
     // No operator to press "Iniciar": after the printer went offline or out of paper the
     // station carries on by itself once the cause is gone, and every document ends printed once
-    // and marked. (A refused write-back, which does not stop the robot, is in test_robot_cycle.)
+    // and marked. (A refused write-back, which does not stop the robot, is test_robot_cycle's.)
     // A coupon left open by a refused line is cancelled by the station and printed again; a
     // print journal locked or read-only at start-up is waited for.
     void recoversWithoutAnOperator_data() {
@@ -97,8 +83,6 @@ private slots:
         QTest::newRow("paper out") << QStringLiteral("paper-out") << resumes;
         QTest::newRow("coupon left open")
             << QStringLiteral("refuse Bematech_FI_VendeArticulo 2") << resumes;
-        QTest::newRow("write-back refused")
-            << QStringLiteral("database") << QStringLiteral("se reintentará sin detener el robot");
         QTest::newRow("journal locked")
             << QStringLiteral("locked") << QStringLiteral("el diario de impresión");
         QTest::newRow("journal read-only")
@@ -110,7 +94,6 @@ private slots:
         const StationProgram station;
         DocumentFixture docs(station.file(QStringLiteral("Base de Datos.dba")));
         const QString journal = station.file(QStringLiteral("robot-fiscal-diario.db"));
-        const bool database = fault == QStringLiteral("database");
         const bool locked = fault == QStringLiteral("locked");
         const bool readOnly = fault == QStringLiteral("read-only");
         if (locked || readOnly) {
@@ -122,11 +105,7 @@ private slots:
                 setWritable(journal, true);
         });
         QSqlDatabase lock;
-        if (database) {
-            docs.exec(QStringLiteral("CREATE TRIGGER caida BEFORE UPDATE ON Ventas WHEN "
-                                     "NEW.Control IS NOT NULL BEGIN SELECT RAISE(ABORT, 'base de "
-                                     "datos ocupada'); END"));
-        } else if (locked) {
+        if (locked) {
             lock = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bloqueo"));
             lock.setDatabaseName(journal);
             QVERIFY(lock.open() && QSqlQuery(lock).exec(QStringLiteral("BEGIN EXCLUSIVE")));
@@ -139,9 +118,7 @@ private slots:
         const auto process = station.start({QStringLiteral("--headless")});
         const QString log = station.file(QStringLiteral("robot-fiscal.log"));
         QTRY_VERIFY2_WITH_TIMEOUT(readAll(log).contains(logged), qPrintable(readAll(log)), 30000);
-        if (database)
-            docs.exec(QStringLiteral("DROP TRIGGER caida"));
-        else if (locked)
+        if (locked)
             lock.close();
         else if (readOnly)
             QVERIFY(setWritable(journal, true));

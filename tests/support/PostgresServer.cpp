@@ -138,7 +138,7 @@ bool PostgresServer::exec(const QString &database, const QString &sql) {
 QString PostgresServer::createDocumentDatabase(const QString &name) {
     if (!exec(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE \"%1\"").arg(name)) ||
         !createServerSchema(address(name), &failure))
-        return {};
+        qFatal("base de datos %s: %s", qPrintable(name), qPrintable(failure));
     return address(name);
 }
 

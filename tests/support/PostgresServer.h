@@ -19,7 +19,7 @@ public:
     QString problem() const { return failure; }
 
     // A new database with the station's schema; returns its address as the station carries it
-    // (RutaBaseDatos).
+    // (RutaBaseDatos). A server that cannot make one ends the test program.
     QString createDocumentDatabase(const QString &name);
 
     // Stops the server at once (open connections are cut) and starts it again on the same data.
