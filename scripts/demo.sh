@@ -7,7 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 demo=${DEMO_DIR:-$root/demo}
 
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" demo
 # Only what the demo runs: the tests and the Windows builds are the test command's.
 BUILD_TARGETS="robot-fiscal robot-fiscal-demo virtual_fiscal_printer" "$root/scripts/build.sh" "$root/build"
 
