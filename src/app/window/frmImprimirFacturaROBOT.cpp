@@ -189,7 +189,7 @@ void frmImprimirFacturaROBOT::fill(QListWidget *list, const QList<PendingDocumen
     bool same = list->count() == documents.size();
     for (int i = 0; same && i < documents.size(); ++i) {
         const QListWidgetItem *item = list->item(i);
-        same = item->data(Qt::UserRole).toInt() == documents[i].codigo &&
+        same = item->data(Qt::UserRole).toLongLong() == documents[i].codigo &&
                item->text() == documents[i].vistaEspecial;
     }
     if (same)
@@ -201,7 +201,7 @@ void frmImprimirFacturaROBOT::fill(QListWidget *list, const QList<PendingDocumen
     for (const PendingDocument &document : documents) {
         auto *item = new QListWidgetItem(document.vistaEspecial, list);
         item->setData(Qt::UserRole, document.codigo);
-        if (selected.isValid() && selected.toInt() == document.codigo)
+        if (selected.isValid() && selected.toLongLong() == document.codigo)
             list->setCurrentItem(item);
     }
 }
