@@ -45,8 +45,8 @@ for file in /usr/bin/robot-fiscal /usr/bin/robot-fiscal-demo /usr/bin/printer-ch
     "$helpers/robot-fiscal-printer-bridge" /usr/share/applications/robot-fiscal.desktop \
     /etc/xdg/autostart/robot-fiscal.desktop /usr/lib/systemd/user/robot-fiscal.service \
     /usr/share/icons/hicolor/64x64/apps/robot-fiscal.png /usr/share/doc/robot-fiscal/copyright \
-    /usr/share/doc/robot-fiscal/operador.md /usr/share/man/es/man1/robot-fiscal.1.gz \
-    /usr/share/man/es/man1/printer-check.1.gz /usr/share/man/es/man1/robot-fiscal-demo.1.gz; do
+    /usr/share/doc/robot-fiscal/operador.md /usr/share/man/man1/robot-fiscal.1.gz \
+    /usr/share/man/man1/printer-check.1.gz /usr/share/man/man1/robot-fiscal-demo.1.gz; do
     expect_line "$station_files" "$file"
 done
 expect_line "$(dpkg-deb --ctrl-tarfile "$station" | tar -xO ./conffiles)" \
