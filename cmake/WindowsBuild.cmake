@@ -76,7 +76,7 @@ set(ROBOT_WINDOWS_BUILD ${CMAKE_SOURCE_DIR}/build-windows CACHE PATH
     "The folder scripts/windows-build.sh built the Windows station in")
 add_test(NAME windows_station
     COMMAND ${CMAKE_SOURCE_DIR}/tests/win32/windows-station.sh ${ROBOT_WINDOWS_BUILD}
-            ${CMAKE_BINARY_DIR}/windows-station)
+            ${CMAKE_BINARY_DIR}/windows-station ${CMAKE_SOURCE_DIR}/docs/capturas/windows.png)
 add_test(NAME windows_installer
     COMMAND ${CMAKE_SOURCE_DIR}/tests/win32/windows-installer.sh ${ROBOT_WINDOWS_BUILD}
             ${CMAKE_BINARY_DIR}/windows-installer)

@@ -14,7 +14,7 @@ if [ "${1:-}" != demo ]; then
   packages+=(
     postgresql
     unixodbc libsqliteodbc
-    xvfb xauth imagemagick x11-apps x11-utils xdotool
+    xvfb xauth imagemagick x11-apps x11-utils xdotool openbox
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
   )
 fi

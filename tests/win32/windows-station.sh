@@ -21,3 +21,29 @@ cmp -s "$WORK/paper-first.txt" "$WORK/paper-second.txt" || fail "the second run 
 echo "Paper roll of the Windows station under Wine:"
 cat "$WORK/paper-first.txt"
 
+
+# The window on a virtual display with a small window manager: it opens and, once its first
+# activation read the company, shows the RIF in its title. Its picture is kept for
+# docs/windows.md (PICTURE, the test's third argument).
+PICTURE=${3:-}
+[ -n "$PICTURE" ] || exit 0
+for tool in xvfb-run openbox xwininfo import; do
+    command -v "$tool" >/dev/null || fail "$tool is missing: run scripts/install-deps.sh."
+done
+/usr/lib/wine/wineserver -k >/dev/null 2>&1
+export station demo PICTURE WORK wine64
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    openbox >/dev/null 2>&1 &
+    ROBOT_FISCAL_NO_MINIMIZE=1 "$wine64" "$station/robot-fiscal.exe" --dir "Z:$demo" \
+        >"$WORK/window-out.txt" 2>&1 &
+    for _ in $(seq 120); do
+        xwininfo -root -tree | grep -q "Bematech ( RIF: J-12345678-9 )" && break
+        sleep 0.5
+    done
+    sleep 1
+    xwininfo -root -tree | grep -q "Bematech ( RIF: J-12345678-9 )" || exit 1
+    mkdir -p "$(dirname "$PICTURE")"
+    import -window root "$WORK/screen.png" && convert "$WORK/screen.png" -trim +repage "$PICTURE"
+    /usr/lib/wine/wineserver -k
+' >"$WORK/window.log" 2>&1 || fail "the window did not show the company's RIF; see $WORK/window.log"
+echo "The window under Wine: $PICTURE"
