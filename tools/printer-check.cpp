@@ -26,15 +26,10 @@ QString help() {
            wrappedText(QStringLiteral("Imprime además un cupón fiscal de prueba (queda en la "
                                       "memoria fiscal de la impresora)."),
                        6) +
-           QStringLiteral("  --version\n") +
-           wrappedText(QStringLiteral("Muestra la versión y termina."), 6) +
-           QStringLiteral("  --help\n") +
-           wrappedText(QStringLiteral("Muestra esta ayuda y termina (también -h)."), 6) +
-           QStringLiteral("\nEstados de salida:\n") +
-           wrappedText(QStringLiteral("0 la impresora hizo todo lo pedido; 2 argumentos que no "
-                                      "se entienden; 4 la impresora no hizo algo o no contestó, "
-                                      "o su librería no se pudo usar."),
-                       2);
+           versionHelpAndStatuses(
+               QStringLiteral("0 la impresora hizo todo lo pedido; 2 argumentos que no "
+                              "se entienden; 4 la impresora no hizo algo o no contestó, "
+                              "o su librería no se pudo usar."));
 }
 
 } // namespace

@@ -29,14 +29,9 @@ QString help() {
                                       "\"host=SERVIDOR dbname=tienda user=robot\") y escribe en "
                                       "DIRECTORIO el robot-fiscal.ini que lo nombra."),
                        6) +
-           QStringLiteral("  --version\n") +
-           wrappedText(QStringLiteral("Muestra la versión y termina."), 6) +
-           QStringLiteral("  --help\n") +
-           wrappedText(QStringLiteral("Muestra esta ayuda y termina (también -h)."), 6) +
-           QStringLiteral("\nEstados de salida:\n") +
-           wrappedText(QStringLiteral("0 demostración creada; 2 argumentos que no se entienden; "
-                                      "4 no se pudo crear."),
-                       2);
+           versionHelpAndStatuses(
+               QStringLiteral("0 demostración creada; 2 argumentos que no se entienden; "
+                              "4 no se pudo crear."));
 }
 
 } // namespace

@@ -63,4 +63,12 @@ QString wrappedText(const QString &text, int indent) {
     return result + current + u'\n';
 }
 
+QString versionHelpAndStatuses(const QString &statuses) {
+    return QStringLiteral("  --version\n") +
+           wrappedText(QStringLiteral("Muestra la versión y termina."), 6) +
+           QStringLiteral("  --help\n") +
+           wrappedText(QStringLiteral("Muestra esta ayuda y termina (también -h)."), 6) +
+           QStringLiteral("\nEstados de salida:\n") + wrappedText(statuses, 2);
+}
+
 } // namespace robot

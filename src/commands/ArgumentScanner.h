@@ -32,4 +32,7 @@ ScannedArguments scanArguments(const QStringList &arguments, const QList<KnownOp
 // `text` in lines of at most 80 columns, each after `indent` blanks.
 QString wrappedText(const QString &text, int indent);
 
+// The tools' closing lines of --help: --version, --help, then their exit statuses.
+QString versionHelpAndStatuses(const QString &statuses);
+
 } // namespace robot
