@@ -1,5 +1,6 @@
 #include "app/AllowReprint.h"
 
+#include "core/StationFiles.h"
 #include "db/PrintJournal.h"
 
 #include <QDir>
@@ -13,7 +14,7 @@ ExitCode allowReprint(const QString &directory, DocumentKind kind, qint64 codigo
                       QTextStream &out) {
     PrintJournal journal;
     QString error;
-    if (!journal.open(QDir(directory).filePath(QStringLiteral("robot-fiscal-diario.db")), &error)) {
+    if (!journal.open(StationFiles(directory).journal(), &error)) {
         out << error << Qt::endl;
         return ExitCode::NotDone;
     }

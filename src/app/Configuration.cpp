@@ -1,7 +1,7 @@
 #include "app/Configuration.h"
 
-#include "core/SystemErrors.h"
 #include "core/Ansi.h"
+#include "core/SystemErrors.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,6 +2,7 @@
 
 #include "core/ExitCode.h"
 #include "core/OperatorMessages.h"
+#include "core/StationFiles.h"
 #include "core/StationLog.h"
 #include "db/DatabaseSettings.h"
 #include "documents/PrintingProcedures.h"
@@ -17,8 +18,7 @@ namespace robot {
 
 StartupResult startStation(const QString &directory) {
     StartupResult result;
-    const ConfigurationReading reading =
-        LeeConfiguracion(QDir(directory).filePath(QStringLiteral("ImpresorFiscal.inf")));
+    const ConfigurationReading reading = LeeConfiguracion(StationFiles(directory).configuration());
     if (reading.outcome != ConfigurationReading::Outcome::Ok) {
         result.message = reading.message;
         return result;
@@ -87,7 +87,7 @@ const Preparation &Station::prepare() {
 }
 
 QString Station::journalPath() const {
-    return QDir(settings.RutaAplicacion).filePath(QStringLiteral("robot-fiscal-diario.db"));
+    return StationFiles(settings.RutaAplicacion).journal();
 }
 
 void Station::waitForJournal() {

@@ -1,10 +1,11 @@
 #include "app/StationCheck.h"
 
 #include "app/Configuration.h"
-#include "commands/InformationQueries.h"
 #include "app/StationCheckLines.h"
+#include "commands/InformationQueries.h"
 #include "core/ExitCode.h"
 #include "core/OperatorMessages.h"
+#include "core/StationFiles.h"
 #include "db/DatabaseSettings.h"
 #include "db/DocumentDatabase.h"
 #include "db/PendingSources.h"
@@ -198,7 +199,7 @@ StationCheck::StationCheck(const QString &directory, FiscalPrinter &printer)
 
 QList<CheckLine> StationCheck::run() {
     QList<CheckLine> lines;
-    const QString file = QDir(directory).filePath(QStringLiteral("ImpresorFiscal.inf"));
+    const QString file = StationFiles(directory).configuration();
     const ConfigurationReading reading = LeeConfiguracion(file);
     lines << configurationLine(file, reading);
     const bool configured = reading.outcome == ConfigurationReading::Outcome::Ok;

@@ -2,6 +2,7 @@
 
 #include "app/Configuration.h"
 #include "app/Preparation.h"
+#include "core/StationFiles.h"
 #include "core/SystemErrors.h"
 #include "db/DocumentDatabase.h"
 #include "db/PendingSources.h"
@@ -244,7 +245,7 @@ CheckLine companyLine(PendingSources &sources) {
 }
 
 CheckLine journalLine(const QString &directory) {
-    const QString path = QDir(directory).filePath(QStringLiteral("robot-fiscal-diario.db"));
+    const QString path = StationFiles(directory).journal();
     if (!QFileInfo::exists(path)) {
         if (PrintJournal::everCreated(path))
             return failed(kJournal,

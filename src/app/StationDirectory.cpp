@@ -1,5 +1,6 @@
 #include "app/StationDirectory.h"
 
+#include "core/StationFiles.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -18,7 +19,7 @@ QString stationDirectory(const QString &given) {
 }
 
 QString missingStationMessage(const QString &directory) {
-    const QString configuration = QDir(directory).filePath(QStringLiteral("ImpresorFiscal.inf"));
+    const QString configuration = StationFiles(directory).configuration();
     if (QFileInfo::exists(configuration))
         return {};
     return QStringLiteral("Esta computadora no tiene una estación de impresión fiscal "

@@ -4,6 +4,7 @@
 #include "app/StationCheck.h"
 #include "commands/StationReconciliation.h"
 #include "commands/SupportBundle.h"
+#include "core/StationFiles.h"
 #include "core/Version.h"
 #include "printer/StationPrinter.h"
 
@@ -20,9 +21,7 @@ QString versionLine() {
 }
 
 ReconciliationSources reconciliationSources(const Settings &settings) {
-    return {settings.RutaBaseDatos,
-            QDir(settings.RutaAplicacion).filePath(QStringLiteral("robot-fiscal-diario.db")),
-            settings.Caja};
+    return {settings.RutaBaseDatos, StationFiles(settings.RutaAplicacion).journal(), settings.Caja};
 }
 
 ExitCode reconcileStationAt(const QString &directory, const CommandLine &line, QTextStream &out) {

@@ -1,6 +1,7 @@
 #include "app/AllowReprint.h"
 #include "app/HeadlessRunner.h"
 #include "app/Station.h"
+#include "app/StationCheck.h"
 #include "app/StationDirectory.h"
 #include "app/StderrMessages.h"
 #include "app/SystemClock.h"
@@ -9,8 +10,8 @@
 #include "app/window/WindowFrontEnd.h"
 #include "commands/CommandLine.h"
 #include "commands/CommandLineActions.h"
-#include "app/StationCheck.h"
 #include "core/ExitCode.h"
+#include "core/StationFiles.h"
 #include "core/StationLog.h"
 #include "core/Version.h"
 #include "db/PrintJournal.h"
@@ -102,8 +103,7 @@ int main(int argc, char **argv) {
 
     if (line.action == Action::NewJournal) {
         QString error;
-        const bool started = PrintJournal::startAfresh(
-            QDir(directory).filePath(QStringLiteral("robot-fiscal-diario.db")), &error);
+        const bool started = PrintJournal::startAfresh(StationFiles(directory).journal(), &error);
         QTextStream(started ? stdout : stderr)
             << (started ? QStringLiteral("Diario de impresión nuevo creado.") : error) << Qt::endl;
         return robot::exitStatus(started ? ExitCode::Done : ExitCode::NotDone);
@@ -142,7 +142,7 @@ int main(int argc, char **argv) {
         }
     }
 
-    StationLog log(QDir(directory).filePath(QStringLiteral("robot-fiscal.log")));
+    StationLog log(StationFiles(directory).log());
     const StartupResult startup = startStation(directory);
     if (!startup.ok) {
         log.error(QStringLiteral("Inicio rechazado: ") + startup.message);
@@ -174,8 +174,7 @@ int main(int argc, char **argv) {
         // A cancellation is recorded in the station's journal so the document may print again.
         PrintJournal journal;
         QString journalError;
-        if (!journal.open(QDir(directory).filePath(QStringLiteral("robot-fiscal-diario.db")),
-                          &journalError))
+        if (!journal.open(StationFiles(directory).journal(), &journalError))
             log.warning(journalError);
         QTextStream out(stdout);
         return robot::exitStatus(

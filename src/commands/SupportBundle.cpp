@@ -1,5 +1,6 @@
 #include "commands/SupportBundle.h"
 
+#include "core/StationFiles.h"
 #include "db/DocumentDatabase.h"
 #include "platform/Archive.h"
 
@@ -72,23 +73,22 @@ bool writeSupportBundle(const QString &stationDirectory, const SupportReports &r
     const QDir station(stationDirectory);
     const QDir into(staging.path());
     for (const QString &name : station.entryList(
-             {QStringLiteral("robot-fiscal.log*"), QStringLiteral("ImpresorFiscal.inf")},
-             QDir::Files)) {
+             {StationFiles::logName() + u'*', StationFiles::configurationName()}, QDir::Files)) {
         if (!QFile::copy(station.filePath(name), into.filePath(name))) {
             *error = QStringLiteral("no se pudo copiar %1.").arg(name);
             return false;
         }
     }
-    if (QFile ini(station.filePath(QStringLiteral("robot-fiscal.ini")));
+    if (QFile ini(station.filePath(StationFiles::serverSettingsName()));
         ini.exists() && !(ini.open(QIODevice::ReadOnly) &&
-                          writeText(into.filePath(QStringLiteral("robot-fiscal.ini")),
+                          writeText(into.filePath(StationFiles::serverSettingsName()),
                                     withoutPasswords(decoded(ini.readAll()))))) {
         *error = QStringLiteral("no se pudo copiar robot-fiscal.ini.");
         return false;
     }
-    const QString journal = station.filePath(QStringLiteral("robot-fiscal-diario.db"));
+    const QString journal = station.filePath(StationFiles::journalName());
     if (QFile::exists(journal) &&
-        !copyJournal(journal, into.filePath(QStringLiteral("robot-fiscal-diario.db")), error))
+        !copyJournal(journal, into.filePath(StationFiles::journalName()), error))
         return false;
     if (!writeText(into.filePath(QStringLiteral("diagnostico.txt")), reports.check) ||
         !writeText(into.filePath(QStringLiteral("conciliacion.txt")), reports.reconciliation) ||

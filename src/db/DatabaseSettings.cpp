@@ -1,5 +1,6 @@
 #include "db/DatabaseSettings.h"
 
+#include "core/StationFiles.h"
 #include "db/StationIni.h"
 
 #include <QDir>
@@ -13,7 +14,7 @@ namespace robot {
 
 namespace {
 
-const QString kFileName = QStringLiteral("robot-fiscal.ini");
+const QString kFileName = StationFiles::serverSettingsName();
 const QString kGroup = QStringLiteral("BaseDeDatos");
 const QStringList kKeys = {QStringLiteral("Motor"),   QStringLiteral("Servidor"),
                            QStringLiteral("Puerto"),  QStringLiteral("Base"),

@@ -1,9 +1,10 @@
 #include "db/DocumentSchema.h"
 
+#include "core/Ansi.h"
+#include "core/StationFiles.h"
 #include "db/DatabaseSettings.h"
 #include "db/DocumentDatabase.h"
 #include "db/ServerAddress.h"
-#include "core/Ansi.h"
 
 #include <QDir>
 #include <QFile>
@@ -170,7 +171,7 @@ bool createDocumentDatabase(const QString &path, QString *error) {
 }
 
 bool writeStationFiles(const QString &data, int caja, QString *error) {
-    QFile config(data + QStringLiteral("ImpresorFiscal.inf"));
+    QFile config(data + StationFiles::configurationName());
     if (!config.open(QIODevice::WriteOnly))
         return fail(error, config.errorString());
     config.write(Ansi::encode(QStringLiteral("Datos:%1\r\nImpresora:BEMATECH\r\nPuerto:COM1\r\n"
