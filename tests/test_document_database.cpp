@@ -8,6 +8,7 @@
 #include "db/DatabaseSettings.h"
 #include "db/DocumentDatabase.h"
 #include "db/DocumentSchema.h"
+#include "db/DocumentStore.h"
 #include "db/PendingSources.h"
 #include "db/Statements.h"
 #include "support/InstantClock.h"
@@ -166,9 +167,9 @@ private slots:
 
     void configurationRecordAndUnknownFiles() {
         DocumentFixture f;
-        PendingSources sources(f.databasePath(), 1);
         // (A record that is there reaches the window's title: gui_window.)
-        QVERIFY(sources.configurationRecord().outcome == ConfigurationRead::Outcome::NoRecord);
+        QVERIFY(DocumentStore(f.databasePath()).configurationRecord().outcome ==
+                ConfigurationRead::Outcome::NoRecord);
 
         QFile garbage(f.directory() + QStringLiteral("otra.dba"));
         garbage.open(QIODevice::WriteOnly);
@@ -313,10 +314,10 @@ private slots:
         DocumentFixture(address).addInvoice(1);
         PendingSources first(address, 1), second(address, 1);
         QString refusal;
-        QVERIFY(first.claimFiscalMachine(&refusal));
+        QVERIFY(first.session().claimFiscalMachine(&refusal));
 
         QVERIFY(server->stop() && server->start());
-        QVERIFY(second.claimFiscalMachine(&refusal));
+        QVERIFY(second.session().claimFiscalMachine(&refusal));
         // The first robot's log tells the cut, then, once, that another station took the Caja.
         QTemporaryDir dir;
         StationLog log(dir.filePath(QStringLiteral("robot-fiscal.log")));
@@ -355,7 +356,7 @@ private slots:
         {
             PendingSources holder(address, 1);
             QString refusal;
-            QVERIFY(holder.claimFiscalMachine(&refusal));
+            QVERIFY(holder.session().claimFiscalMachine(&refusal));
             const QString lock = checked(QStringLiteral("Bloqueo de la caja"));
             QVERIFY2(lock.startsWith(QStringLiteral("AVISO ")) &&
                          lock.contains(QStringLiteral("bloqueo en el servidor")),

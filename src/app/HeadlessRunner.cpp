@@ -3,15 +3,17 @@
 #include "app/Station.h"
 #include "core/ExitCode.h"
 #include "core/OperatorMessages.h"
+#include "core/RetryDelay.h"
 #include "core/StationLog.h"
 
 #include <QCoreApplication>
 #include <QTimer>
-#include <algorithm>
 
 namespace robot {
 
 namespace {
+
+constexpr RetryDelay kResumeDelay{2000, 60000};
 
 // Nobody presses "Iniciar" on a station without a window: after a failure (printer offline, out
 // of paper, a document it could not finish) the robot starts again by itself, 2 seconds later
@@ -35,8 +37,7 @@ private:
     void schedule() {
         if (station.robot.state() != Robot::State::StoppedAfterFailure || pause.isActive())
             return;
-        const int seconds = std::min(60, 2 << std::min(failures, 5));
-        ++failures;
+        const int seconds = kResumeDelay.afterFailures(++failures) / 1000;
         station.log.warning(QStringLiteral("El robot se reanudará solo en %1 s.").arg(seconds));
         pause.start(seconds * 1000);
     }

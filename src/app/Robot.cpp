@@ -194,7 +194,7 @@ void Robot::tick() {
         // Reported once; the robot keeps ticking and says when the database answers again.
         // Another station that took this Caja meanwhile is worth its own line, once.
         const bool taken =
-            sources.fiscalMachineTakenElsewhere() && databaseError != sources.lastError();
+            sources.session().fiscalMachineTakenElsewhere() && databaseError != sources.lastError();
         if (databaseError.isEmpty() || taken) {
             databaseError = sources.lastError();
             log.error(QStringLiteral("No se pudo consultar la base de datos: ") + databaseError);

@@ -2,9 +2,11 @@
 
 #include "core/ExitCode.h"
 #include "core/OperatorMessages.h"
+#include "core/RetryDelay.h"
 #include "core/StationFiles.h"
 #include "core/StationLog.h"
 #include "db/DatabaseSettings.h"
+#include "db/DocumentStore.h"
 #include "documents/PrintingProcedures.h"
 #include "platform/TerminationRequest.h"
 #include "printer/FiscalPrinter.h"
@@ -12,9 +14,15 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QTimer>
-#include <algorithm>
 
 namespace robot {
+
+namespace {
+
+// A journal or a database that cannot be opened yet: 1 s, then twice as long, at most a minute.
+constexpr RetryDelay kOpenAgain{1000, 60000};
+
+} // namespace
 
 StartupResult startStation(const QString &directory) {
     StartupResult result;
@@ -51,7 +59,7 @@ Station::Station(const Settings &settings, OperatorMessages &messages, Clock &cl
         PrintingContext{settings.RutaBaseDatos, settings.Caja, sources, *this->printer, messages,
                         clock, robot, log, journal});
     robot.setPrinting(printing.get());
-    QObject::connect(&sources, &PendingSources::documentsAnnounced, &robot, &Robot::wake);
+    QObject::connect(&sources.session(), &ServerSession::documentsAnnounced, &robot, &Robot::wake);
     log.write(QStringLiteral("Estación iniciada: caja %1, base de datos %2.")
                   .arg(settings.Caja)
                   .arg(QDir::toNativeSeparators(settings.RutaBaseDatos)));
@@ -91,7 +99,7 @@ QString Station::journalPath() const {
 }
 
 void Station::waitForJournal() {
-    const int delayMs = std::min(60000, 1000 << std::min(journalFailures, 6));
+    const int delayMs = kOpenAgain.afterFailures(journalFailures + 1);
     if (journalFailures++ == 0) {
         preparation.waiting = true;
         preparation.missing =
@@ -113,10 +121,10 @@ void Station::waitForJournal() {
 }
 
 void Station::readConfiguration() {
-    const ConfigurationRead read = sources.configurationRecord();
+    const ConfigurationRead read = DocumentStore(settings.RutaBaseDatos).configurationRecord();
     if (read.outcome == ConfigurationRead::Outcome::Failed) {
         // Not incomplete: unreadable yet (a lock held by the back office, a share not back).
-        const int delayMs = std::min(60000, 1000 << std::min(configurationFailures, 6));
+        const int delayMs = kOpenAgain.afterFailures(configurationFailures + 1);
         preparation.waiting = true;
         preparation.missing = QStringLiteral("No se pudo leer la configuración de la compañía: "
                                              "%1. Se intentará de nuevo.")

@@ -174,7 +174,7 @@ CheckLine lockLine(const Settings &settings, bool heldHere, StationLock &lock,
         return failed(kLock, refusal,
                       QStringLiteral("Espere a que termine, o cierre la otra estación que usa "
                                      "esta impresora: dos estaciones no pueden compartirla."));
-    if (sources && !sources->claimFiscalMachine(&refusal))
+    if (sources && !sources->session().claimFiscalMachine(&refusal))
         return runningStation(refusal);
     return {kLock,
             Outcome::Ok,
@@ -229,7 +229,7 @@ QList<CheckLine> StationCheck::run() {
         }
         if (lines.last().outcome == Outcome::Ok) {
             sources = std::make_unique<PendingSources>(location.rutaBaseDatos, settings.Caja);
-            lines << pendingLine(*sources, connection) << companyLine(*sources);
+            lines << pendingLine(*sources, connection) << companyLine(location.rutaBaseDatos);
         } else {
             lines << notRun(kPending, why) << notRun(kCompany, why);
         }

@@ -5,6 +5,7 @@
 #include "core/StationFiles.h"
 #include "core/SystemErrors.h"
 #include "db/DocumentDatabase.h"
+#include "db/DocumentStore.h"
 #include "db/PendingSources.h"
 #include "db/PrintJournal.h"
 #include "db/ServerAddress.h"
@@ -228,8 +229,8 @@ CheckLine pendingLine(PendingSources &sources, DocumentConnection &connection) {
     return line;
 }
 
-CheckLine companyLine(PendingSources &sources) {
-    const ConfigurationRead read = sources.configurationRecord();
+CheckLine companyLine(const QString &databasePath) {
+    const ConfigurationRead read = DocumentStore(databasePath).configurationRecord();
     if (read.outcome == ConfigurationRead::Outcome::Failed)
         return failed(kCompany,
                       QStringLiteral("No se pudo leer la tabla Configuración: %1").arg(read.error));

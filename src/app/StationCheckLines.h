@@ -33,7 +33,8 @@ CheckLine dataDirectoryLine(const Settings &settings);
 CheckLine databaseLine(const QString &path, DocumentConnection &connection);
 // Through `connection`, already open, learns whether the Caja has any document at all.
 CheckLine pendingLine(PendingSources &sources, DocumentConnection &connection);
-CheckLine companyLine(PendingSources &sources);
+// The company record, read as the station reads it at start-up.
+CheckLine companyLine(const QString &databasePath);
 // Opened read-only: what the print journal in `directory` holds back.
 CheckLine journalLine(const QString &directory);
 

@@ -186,7 +186,7 @@ int main(int argc, char **argv) {
                     robot::makeStationPrinter({}, &messages, printerLog));
     // A lock file does not reach the other computers of a shared database server: there the
     // server itself keeps a second station with this Caja away.
-    if (QString refusal; !station.sources.claimFiscalMachine(&refusal)) {
+    if (QString refusal; !station.sources.session().claimFiscalMachine(&refusal)) {
         log.error(QStringLiteral("Inicio rechazado: ") + refusal);
         messages.show(refusal);
         return robot::exitStatus(ExitCode::Refused);

@@ -225,4 +225,29 @@ std::optional<QList<MarkedRecord>> DocumentStore::markedRecords(qint32 caja, QSt
     return records;
 }
 
+ConfigurationRead DocumentStore::configurationRecord() const {
+    using Outcome = ConfigurationRead::Outcome;
+    DocumentConnection fresh;
+    QString error;
+    DocumentConnection *db = connect(fresh, QStringLiteral("configuracion"), &error);
+    if (!db)
+        return {Outcome::Failed, {}, error};
+    ConfigurationRead read{Outcome::Failed, {}, {}};
+    {
+        const ServerDeadline deadline(db->database());
+        QSqlQuery query(db->database());
+        if (!query.exec(db->statements().configuration()))
+            read.error = query.lastError().text();
+        else if (query.next())
+            read = {Outcome::Read, toRow(query.record()), {}};
+        else if (query.lastError().isValid())
+            read.error = query.lastError().text();
+        else
+            read.outcome = Outcome::NoRecord;
+    }
+    if (read.outcome == Outcome::Failed)
+        failedOn(db);
+    return read;
+}
+
 } // namespace robot

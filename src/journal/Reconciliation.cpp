@@ -2,14 +2,14 @@
 
 #include "core/Clock.h"
 #include "core/OperatorMessages.h"
+#include "core/RetryDelay.h"
 #include "core/StationLog.h"
 #include "db/DocumentStore.h"
-#include "journal/RobotControl.h"
 #include "journal/PrinterCounters.h"
+#include "journal/RobotControl.h"
 #include "printer/FiscalPrinter.h"
 
 #include <QStringList>
-#include <algorithm>
 
 namespace robot {
 
@@ -39,7 +39,7 @@ bool Reconciler::writeBack(const PrintJournal::Entry &entry) {
                             .arg(PrintJournal::describe(entry), error));
     ++retry.failures;
     // One second, then twice as long each time, never more than a minute apart.
-    retry.nextAttemptMs = now + std::min<qint64>(60000, 1000LL << std::min(retry.failures - 1, 6));
+    retry.nextAttemptMs = now + RetryDelay{1000, 60000}.afterFailures(retry.failures);
     return false;
 }
 

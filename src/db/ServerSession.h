@@ -1,0 +1,65 @@
+#pragma once
+
+#include "db/DocumentDatabase.h"
+
+#include <QDeadlineTimer>
+#include <QObject>
+#include <QString>
+
+class QSqlQuery;
+
+namespace robot {
+
+class ServerDeadline;
+
+// The connection the pending lists are read through, for the whole run. On a file it is opened
+// again whenever it was closed (the share may have gone and come back). On a database server it
+// is the station's session: connected again after a cut, further apart each time; holding the
+// advisory lock that claims this station's fiscal machine; subscribed to the server's notices.
+class ServerSession : public QObject {
+    Q_OBJECT
+public:
+    ServerSession(const QString &rutaBaseDatos, qint32 caja, QObject *parent = nullptr);
+    ~ServerSession() override;
+
+    // The connection, opened when needed. False, with `why`, when it cannot be used now; it is
+    // then closed, and the next call opens it again.
+    bool open(QString *why);
+    void close() { connection.close(); }
+    DocumentConnection &documents() { return connection; }
+    // What a failed statement means, a statement left unanswered or cut with the connection
+    // told as the connection lost.
+    QString failureOf(const QSqlQuery &query, const ServerDeadline &deadline) const;
+
+    // On a database server, claims this station's fiscal machine for the whole run: an advisory
+    // lock keyed by the Caja, held by this connection and taken again after every reconnection
+    // before anything is listed. False, with the operator's `refusal`, only when another
+    // station holds it now; a server that does not answer yet is claimed as soon as it does.
+    // On a file it does nothing (the station's lock file does that job).
+    bool claimFiscalMachine(QString *refusal);
+    // The last connection failed because another station holds this Caja on the server.
+    bool fiscalMachineTakenElsewhere() const { return claimedElsewhere; }
+
+signals:
+    // The server announced that a document of this fiscal machine became pending.
+    void documentsAnnounced();
+
+private:
+    bool usable(QString *why);
+    bool connectToServer(QString *why);
+    bool attachToServer(QString *why);
+    QString connectionLost() const;
+
+    QString path;
+    qint32 machine;
+    DocumentConnection connection;
+    bool onServer = false;
+    bool claimWanted = false;
+    bool claimedElsewhere = false;
+    bool announcing = false;
+    int connectFailures = 0;
+    QString lastConnectFailure;
+    QDeadlineTimer nextConnect;
+};
+
+} // namespace robot
