@@ -9,7 +9,8 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
-#include <QListWidget>
+#include <QItemSelectionModel>
+#include <QListView>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -424,32 +425,35 @@ private slots:
         w.open();
         w.click("Command3"); // no tick may print meanwhile
 
-        const auto shows = [](const QListWidget *list, const QList<PendingDocument> &documents) {
+        const auto shows = [](const QListView *list, const QList<PendingDocument> &documents) {
             QStringList texts, wanted;
-            for (int i = 0; i < list->count(); ++i)
-                texts << list->item(i)->text();
+            for (int i = 0; i < list->model()->rowCount(); ++i)
+                texts << list->model()->index(i, 0).data().toString();
             for (const auto &d : documents)
                 wanted << d.vistaEspecial;
             return texts == wanted;
         };
         PendingSources &sources = w.h.station->sources;
-        QListWidget *invoices = w.window->invoiceList();
-        QCOMPARE(invoices->count(), 2);
+        QListView *invoices = w.window->invoiceList();
+        QCOMPARE(invoices->model()->rowCount(), 2);
         QVERIFY(shows(invoices, sources.invoices()));
         QVERIFY(shows(w.window->creditNoteList(), sources.creditNotes()));
 
-        // A refresh that changes the list keeps the operator's selection.
-        invoices->setCurrentRow(1);
-        const QString selected = invoices->currentItem()->text();
+        // A refresh that changes the list (one document gone, one new) keeps the operator's
+        // selection.
+        invoices->setCurrentIndex(invoices->model()->index(1, 0));
+        const QString selected = invoices->currentIndex().data().toString();
         w.h.docs.addInvoice(4);
+        w.h.docs.addInvoice(5);
+        w.h.docs.exec(QStringLiteral("DELETE FROM \"Ventas\" WHERE \"Código\" = 1"));
         QVERIFY(sources.RefrescaListas());
-        QCOMPARE(invoices->count(), 3);
-        QVERIFY(shows(invoices, sources.invoices()) && invoices->currentItem());
-        QCOMPARE(invoices->currentItem()->text(), selected);
+        QCOMPARE(invoices->model()->rowCount(), 3);
+        QVERIFY(shows(invoices, sources.invoices()));
+        QCOMPARE(invoices->selectionModel()->selectedRows().value(0).data().toString(), selected);
 
-        for (QListWidget *list : {invoices, w.window->creditNoteList()})
+        for (QListView *list : {invoices, w.window->creditNoteList()})
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
-                               list->visualItemRect(list->item(0)).center());
+                               list->visualRect(list->model()->index(0, 0)).center());
         QVERIFY(w.h.printer->calls.isEmpty());
         QVERIFY(w.h.messages.messages.isEmpty());
     }

@@ -3,8 +3,8 @@
 #include "app/Configuration.h"
 #include "app/Station.h"
 #include "db/DatabaseSettings.h"
-#include "db/DocumentSchema.h"
 #include "db/ServerAddress.h"
+#include "demo/DemoData.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -6,7 +6,7 @@
 #include "commands/ArgumentScanner.h"
 #include "core/ExitCode.h"
 #include "core/Version.h"
-#include "db/DocumentSchema.h"
+#include "demo/DemoData.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,7 @@
 #include "app/StationCheck.h"
 
 #include "app/Configuration.h"
+#include "app/Station.h"
 #include "app/StationCheckLines.h"
 #include "commands/InformationQueries.h"
 #include "core/ExitCode.h"
@@ -278,6 +279,17 @@ QString StationCheck::report(const QList<CheckLine> &lines) {
     else
         text << QStringLiteral("Todo en orden: la estación puede funcionar.");
     return text.join(u'\n');
+}
+
+void checkRunningStation(Station &station) {
+    StationCheck check(station.settings.RutaAplicacion, *station.printer);
+    // This program took the lock at start-up.
+    check.setLockHeldByThisStation(true);
+    const QList<CheckLine> lines = check.run();
+    station.messages.show(StationCheck::report(lines),
+                          StationCheck::passed(lines) ? MessageIcon::Information
+                                                      : MessageIcon::Critical,
+                          StationCheck::title());
 }
 
 int checkStation(const QString &directory, QTextStream &out) {

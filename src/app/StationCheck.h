@@ -8,6 +8,7 @@ class QTextStream;
 namespace robot {
 
 class FiscalPrinter;
+class Station;
 
 // One line of the technician's check.
 struct CheckLine {
@@ -46,6 +47,10 @@ private:
     FiscalPrinter &printer;
     bool lockHeld = false;
 };
+
+// The window's "Diagnóstico": the check of the station running in this process, its report
+// shown to the operator.
+void checkRunningStation(Station &station);
 
 // robot-fiscal --check: the check on the printer the station would use, its report on `out`.
 // Returns 0 when nothing failed, else 4.

@@ -1,28 +1,21 @@
 #pragma once
 
+#include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 namespace robot {
 
 // Creates an SQLite document database with the station's schema at `path` (which must not
-// exist yet). Used by the demo tool and the tests.
+// exist yet). Used by the demo data and the tests.
 bool createDocumentDatabase(const QString &path, QString *error);
-
-// Writes ImpresorFiscal.inf for fiscal machine `caja`, its data directory being `data` (which
-// ends with '/'), and the marker file there.
-bool writeStationFiles(const QString &data, int caja, QString *error);
-
-// Creates a ready demo data directory: configuration file, marker file and a document
-// database with a configuration row and a handful of pending documents for fiscal machine 1.
-bool createDemoDirectory(const QString &directory, QString *error);
 
 // Creates the station's tables, saved queries, indexes and notification triggers in the
 // (empty) PostgreSQL database at the server address `address` (see ServerAddress).
 bool createServerSchema(const QString &address, QString *error);
 
-// The demo on a server: the schema and the demo documents in the database that the libpq
-// connection string names, and a data directory in `directory` whose robot-fiscal.ini points
-// at it.
-bool createServerDemo(const QString &directory, const QString &connectionString, QString *error);
+// Runs `statements` in one transaction on `db`: all of them, or none and `error` names the
+// statement that failed.
+bool runInTransaction(QSqlDatabase db, const QStringList &statements, QString *error);
 
 } // namespace robot

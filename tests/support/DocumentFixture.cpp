@@ -1,6 +1,7 @@
 #include "support/DocumentFixture.h"
 
 #include "db/DocumentSchema.h"
+#include "demo/DemoData.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

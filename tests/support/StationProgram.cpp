@@ -1,6 +1,6 @@
 #include "support/StationProgram.h"
 
-#include "db/DocumentSchema.h"
+#include "demo/DemoData.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,15 +2,16 @@
 // and the colours of the design.
 #include "frmImprimirFacturaROBOT.h"
 
+#include "PendingListModel.h"
 #include "app/Robot.h"
 #include "app/Station.h"
-#include "commands/InformationQueries.h"
 #include "app/StationCheck.h"
+#include "commands/InformationQueries.h"
 #include "core/StationLog.h"
 
 #include <QGroupBox>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -56,7 +57,7 @@ void frmImprimirFacturaROBOT::buildControls() {
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(twips(120, 240, 9975, 255));
 
-    DBList2 = new QListWidget(this);
+    DBList2 = new QListView(this);
     DBList2->setObjectName(QStringLiteral("DBList2"));
     DBList2->setGeometry(twips(120, 480, 9975, 1620));
 
@@ -64,11 +65,15 @@ void frmImprimirFacturaROBOT::buildControls() {
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(twips(120, 2280, 9975, 255));
 
-    DBList1 = new QListWidget(this);
+    DBList1 = new QListView(this);
     DBList1->setObjectName(QStringLiteral("DBList1"));
     DBList1->setGeometry(twips(120, 2520, 9975, 1620));
 
-    for (QListWidget *list : {DBList1, DBList2}) {
+    invoiceRows = new PendingListModel(this);
+    DBList2->setModel(invoiceRows);
+    creditNoteRows = new PendingListModel(this);
+    DBList1->setModel(creditNoteRows);
+    for (QListView *list : {DBList1, DBList2}) {
         // The lists only show what is pending; nothing in them is edited or acted on.
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
         list->setSelectionMode(QAbstractItemView::SingleSelection);

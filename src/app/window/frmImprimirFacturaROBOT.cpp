@@ -1,12 +1,13 @@
 #include "frmImprimirFacturaROBOT.h"
 
 #include "NotificationIcon.h"
+#include "PendingListModel.h"
 #include "app/Preparation.h"
 #include "app/Station.h"
+#include "app/StationCheck.h"
 #include "app/TechnicianActions.h"
 #include "commands/FiscalCommands.h"
 #include "commands/InformationQueries.h"
-#include "app/StationCheck.h"
 #include "commands/StationReconciliation.h"
 #include "core/OperatorMessages.h"
 #include "core/StationLog.h"
@@ -19,7 +20,6 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextStream>
@@ -112,16 +112,7 @@ void frmImprimirFacturaROBOT::connectOperatorCommands() {
                 Mostrar->setPlainText(*answer);
         });
     }
-    onClick(QStringLiteral("Diagnostico"), [this] {
-        robot::StationCheck check(station.settings.RutaAplicacion, *station.printer);
-        // This program took the lock at start-up.
-        check.setLockHeldByThisStation(true);
-        const QList<robot::CheckLine> lines = check.run();
-        station.messages.show(robot::StationCheck::report(lines),
-                              robot::StationCheck::passed(lines) ? MessageIcon::Information
-                                                                 : MessageIcon::Critical,
-                              robot::StationCheck::title());
-    });
+    onClick(QStringLiteral("Diagnostico"), [this] { checkRunningStation(station); });
     onClick(QStringLiteral("Conciliacion"), [this] {
         QString report;
         QTextStream out(&report);
@@ -183,32 +174,9 @@ void frmImprimirFacturaROBOT::showRobotState() {
     icon->setToolTip(status.isEmpty() ? notificationTip() : notificationTip() + u'\n' + status);
 }
 
-void frmImprimirFacturaROBOT::fill(QListWidget *list, const QList<PendingDocument> &documents) {
-    // Refilled every second: leave an unchanged list alone so the operator's selection and
-    // scrolling survive the ticks.
-    bool same = list->count() == documents.size();
-    for (int i = 0; same && i < documents.size(); ++i) {
-        const QListWidgetItem *item = list->item(i);
-        same = item->data(Qt::UserRole).toLongLong() == documents[i].codigo &&
-               item->text() == documents[i].vistaEspecial;
-    }
-    if (same)
-        return;
-
-    const QListWidgetItem *current = list->currentItem();
-    const QVariant selected = current ? current->data(Qt::UserRole) : QVariant();
-    list->clear();
-    for (const PendingDocument &document : documents) {
-        auto *item = new QListWidgetItem(document.vistaEspecial, list);
-        item->setData(Qt::UserRole, document.codigo);
-        if (selected.isValid() && selected.toLongLong() == document.codigo)
-            list->setCurrentItem(item);
-    }
-}
-
 void frmImprimirFacturaROBOT::refillLists() {
-    fill(DBList2, station.sources.invoices());
-    fill(DBList1, station.sources.creditNotes());
+    invoiceRows->show(station.sources.invoices());
+    creditNoteRows->show(station.sources.creditNotes());
 }
 
 void frmImprimirFacturaROBOT::firstActivation() {

@@ -7,7 +7,7 @@
 
 class QGroupBox;
 class QLabel;
-class QListWidget;
+class QListView;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -15,8 +15,8 @@ namespace robot {
 
 class FiscalCommands;
 class InformationQueries;
+class PendingListModel;
 class Station;
-struct PendingDocument;
 
 // The station's one window: the two pending lists, the operator's button row, the hidden
 // options panel and the way to and from the notification area. The robot's state lives in
@@ -50,8 +50,8 @@ public:
 
     // The controls by their object names (Command1, Command14, ...), for the operator commands.
     QPushButton *button(const QString &objectName) const;
-    QListWidget *invoiceList() const { return DBList2; }
-    QListWidget *creditNoteList() const { return DBList1; }
+    QListView *invoiceList() const { return DBList2; }
+    QListView *creditNoteList() const { return DBList1; }
     QGroupBox *optionsPanel() const { return Frame1; }
     QPlainTextEdit *answerBox() const { return Mostrar; }
     QLabel *statusLabel() const { return Estado; }
@@ -78,7 +78,6 @@ private:
     void applyColours();
     void refillLists();
     void showRobotState();
-    static void fill(QListWidget *list, const QList<PendingDocument> &documents);
 
     Station &station;
     std::unique_ptr<NotificationIcon> icon;
@@ -88,8 +87,10 @@ private:
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
     QLabel *Estado = nullptr;
-    QListWidget *DBList1 = nullptr;
-    QListWidget *DBList2 = nullptr;
+    QListView *DBList1 = nullptr;
+    QListView *DBList2 = nullptr;
+    PendingListModel *creditNoteRows = nullptr;
+    PendingListModel *invoiceRows = nullptr;
     QPushButton *Command3 = nullptr;
     QPushButton *Command4 = nullptr;
     QPushButton *Command5 = nullptr;

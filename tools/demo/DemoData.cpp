@@ -1,0 +1,144 @@
+#include "demo/DemoData.h"
+
+#include "core/Ansi.h"
+#include "core/StationFiles.h"
+#include "db/DatabaseSettings.h"
+#include "db/DocumentDatabase.h"
+#include "db/DocumentSchema.h"
+#include "db/ServerAddress.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <optional>
+
+namespace robot {
+
+namespace {
+
+bool fail(QString *error, const QString &text) {
+    if (error)
+        *error = text;
+    return false;
+}
+
+const char *const kDemoRows[] = {
+    "INSERT INTO \"Configuración\" VALUES ('J123456789', -1, 0, 0)",
+    // A plain cash sale with an exempt line.
+    "INSERT INTO \"Ventas\" (\"Código\", \"Fecha\", \"NombreCliente\", \"RIF\", \"Dirección\", "
+    "\"PorcentImpuesto\", \"PlantillaAuxiliar\", \"MedioPago\", \"Descuento01\", "
+    "\"Descuento02\", \"Descuento03\", \"Imprimir\", \"MáquinaFiscal\") VALUES (101, '2026-12-06', "
+    "'José Peña', 'V123456789', 'Av. Bolívar 12, "
+    "Caracas', 0.12, 0, 0, 0, 0, 0, -1, 1)",
+    "INSERT INTO \"VentasDetalles\" VALUES (101, 1, 0, 2, 2, 12.5, 0, 'Café molido 500 g', NULL)",
+    "INSERT INTO \"VentasDetalles\" VALUES (101, 2, 0, 1, 1, 3.75, -1, 'Azúcar refinada 1 kg', "
+    "NULL)",
+    // A long customer name, a discount, payment by card and no address.
+    "INSERT INTO \"Ventas\" (\"Código\", \"Fecha\", \"NombreCliente\", \"RIF\", \"Dirección\", "
+    "\"PorcentImpuesto\", \"PlantillaAuxiliar\", \"MedioPago\", \"Descuento01\", "
+    "\"Descuento02\", \"Descuento03\", \"Imprimir\", \"MáquinaFiscal\") VALUES (102, '2026-12-06', "
+    "'Distribuidora Ñandú de Alimentos y Bebidas "
+    "Sucursal Este', 'J309876543', NULL, 0.12, -1, 1, 5, 0, 0, -1, 1)",
+    "INSERT INTO \"VentasDetalles\" VALUES (102, 1, 0, 3, 3, 45, 0, 'Aceite de oliva 1 l', "
+    "'Aceite de oliva extra virgen')",
+    "INSERT INTO \"VentasDetalles\" VALUES (102, 2, 0, 1, 1, 120, 0, 'Jamón serrano', NULL)",
+    "INSERT INTO \"VentasDetalles\" VALUES (102, 3, -1, 1, 1, 0, 0, 'Bolsa (no se muestra)', "
+    "NULL)",
+    // A sale of another fiscal machine: never printed here.
+    "INSERT INTO \"Ventas\" (\"Código\", \"Fecha\", \"NombreCliente\", \"RIF\", \"Dirección\", "
+    "\"PorcentImpuesto\", \"PlantillaAuxiliar\", \"MedioPago\", \"Descuento01\", "
+    "\"Descuento02\", \"Descuento03\", \"Imprimir\", \"MáquinaFiscal\") VALUES (103, '2026-12-06', "
+    "'Cliente de la caja 2', 'V111222333', "
+    "'Maracay', 0.12, 0, 0, 0, 0, 0, -1, 2)",
+    "INSERT INTO \"VentasDetalles\" VALUES (103, 1, 0, 1, 1, 10, 0, 'Pan de jamón', NULL)",
+    // A credit note with lines and one without (printed from its amounts).
+    "INSERT INTO \"NotaCréditoVenta\" (\"Código\", \"Fecha\", \"NombreCliente\", \"RIF\", "
+    "\"Dirección\", \"Factura\", \"PorcentImpuesto\", \"Monto\", \"MontoExcento\", "
+    "\"DescuentoFactura\", \"Imprimir\", \"MáquinaFiscal\") VALUES "
+    "(201, '2026-12-06', 'María Núñez', 'V987654321', 'Valencia', '000087', 0.12, 25, 0, NULL, "
+    "-1, 1)",
+    "INSERT INTO \"NotaCréditoVentaDetalles\" VALUES (201, 1, 0, 1, 1, 25, 0, 'Devolución café')",
+    "INSERT INTO \"NotaCréditoVenta\" (\"Código\", \"Fecha\", \"NombreCliente\", \"RIF\", "
+    "\"Dirección\", \"Factura\", \"PorcentImpuesto\", \"Monto\", \"MontoExcento\", "
+    "\"DescuentoFactura\", \"Imprimir\", \"MáquinaFiscal\") VALUES "
+    "(202, '2026-12-06', 'Óscar Ibáñez', 'V555666777', NULL, '000090', 0.12, 100, 50, 0, -1, "
+    "1)",
+};
+
+QStringList demoRows() {
+    QStringList rows;
+    for (const char *row : kDemoRows)
+        rows << QString::fromUtf8(row);
+    return rows;
+}
+
+std::optional<QString> demoDataDirectory(const QString &directory, QString *error) {
+    QDir dir(directory);
+    if (!dir.mkpath(QStringLiteral("."))) {
+        fail(error, QStringLiteral("No se pudo crear el directorio %1.").arg(directory));
+        return std::nullopt;
+    }
+    return dir.absolutePath() + u'/';
+}
+
+} // namespace
+
+bool writeStationFiles(const QString &data, int caja, QString *error) {
+    QFile config(data + StationFiles::configurationName());
+    if (!config.open(QIODevice::WriteOnly))
+        return fail(error, config.errorString());
+    config.write(Ansi::encode(QStringLiteral("Datos:%1\r\nImpresora:BEMATECH\r\nPuerto:COM1\r\n"
+                                             "80Columnas:-1\r\nSerial:BE0908ZZ12345\r\nCaja:%2\r\n")
+                                  .arg(data, QString::number(caja))));
+    QFile marker(data + QStringLiteral("ActualizadorAlmacoraTerminal.inf"));
+    if (!marker.open(QIODevice::WriteOnly))
+        return fail(error, marker.errorString());
+    return true;
+}
+
+bool createDemoDirectory(const QString &directory, QString *error) {
+    const std::optional<QString> data = demoDataDirectory(directory, error);
+    if (!data)
+        return false;
+    const QString database = *data + QStringLiteral("Base de Datos.dba");
+    if (!createDocumentDatabase(database, error))
+        return false;
+    DocumentConnection db;
+    if (!db.open(database, QStringLiteral("demo"), error) ||
+        !runInTransaction(db.database(), demoRows(), error))
+        return false;
+    return writeStationFiles(*data, 1, error);
+}
+
+bool createServerDemo(const QString &directory, const QString &connectionString, QString *error) {
+    QString why;
+    const auto values = parseConnectionString(connectionString, &why);
+    if (!values)
+        return fail(error, QStringLiteral("La cadena de conexión no es válida: %1.").arg(why));
+    static const QStringList known = {QStringLiteral("host"), QStringLiteral("port"),
+                                      QStringLiteral("dbname"), QStringLiteral("user"),
+                                      QStringLiteral("password")};
+    for (const QString &key : values->keys()) {
+        if (!known.contains(key))
+            // Not named: in a mistyped string it may be a piece of the password.
+            return fail(error, QStringLiteral("La cadena de conexión tiene una opción que la "
+                                              "estación no guarda: solo %1.")
+                                   .arg(known.join(QStringLiteral(", "))));
+    }
+    const ServerAddress address{
+        values->value(QStringLiteral("host")), values->value(QStringLiteral("port")),
+        values->value(QStringLiteral("dbname")), values->value(QStringLiteral("user"))};
+    const QString password = values->value(QStringLiteral("password"));
+    rememberPassword(address.text(), password);
+    const std::optional<QString> data = demoDataDirectory(directory, error);
+    if (!data || !createServerSchema(address.text(), error))
+        return false;
+    DocumentConnection db;
+    if (!db.open(address.text(), QStringLiteral("demo"), error) ||
+        !runInTransaction(db.database(), demoRows(), error))
+        return false;
+    return writeStationFiles(*data, 1, error) &&
+           writeServerSettings(*data, address, password, error);
+}
+
+} // namespace robot
