@@ -1,11 +1,9 @@
 #include "db/PrintJournal.h"
 
 #include "core/IsoDate.h"
-#include "db/DocumentDatabase.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -56,25 +54,7 @@ QString now() {
     return QDateTime::currentDateTime().toString(Qt::ISODate);
 }
 
-// Left beside the journal when it is created: a journal missing while this file is there was
-// lost, not never made.
-QString witnessPath(const QString &journal) {
-    return journal + QStringLiteral(".creado");
-}
-
 } // namespace
-
-PrintJournal::~PrintJournal() {
-    close();
-}
-
-void PrintJournal::close() {
-    if (connectionName.isEmpty())
-        return;
-    QSqlDatabase::database(connectionName, false).close();
-    QSqlDatabase::removeDatabase(connectionName);
-    connectionName.clear();
-}
 
 bool PrintJournal::fail(const QString &what, const QSqlQuery &query, QString *error) const {
     if (error)
@@ -83,98 +63,6 @@ bool PrintJournal::fail(const QString &what, const QSqlQuery &query, QString *er
                           QFileInfo::exists(file) ? query.lastError().text()
                                                   : QStringLiteral("el archivo desapareció"));
     return false;
-}
-
-bool PrintJournal::open(const QString &path, QString *error) {
-    file = path;
-    const bool exists = QFileInfo::exists(path);
-    if (!exists && QFileInfo::exists(witnessPath(path))) {
-        if (error)
-            *error = QStringLiteral("El diario de impresión %1 desapareció. Sin él, un documento "
-                                    "interrumpido podría imprimirse dos veces: el robot no "
-                                    "imprimirá hasta que un técnico lo revise y confirme un "
-                                    "diario nuevo (robot-fiscal --new-journal).")
-                         .arg(QDir::toNativeSeparators(path));
-        return false;
-    }
-    close(); // opened again after a failure: the connection that failed goes
-    connectionName = uniqueConnectionName(QStringLiteral("diario"));
-    QString problem;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        QSqlQuery query(db);
-        const bool ok =
-            db.open() && query.exec(QStringLiteral("PRAGMA synchronous = FULL")) &&
-            query.exec(QStringLiteral(
-                "CREATE TABLE IF NOT EXISTS Diario (Id INTEGER PRIMARY KEY, Tipo TEXT NOT NULL, "
-                "Código INTEGER NOT NULL, Caja INTEGER NOT NULL, CupónAntes INTEGER NOT NULL, "
-                "ReduccionesAntes INTEGER NOT NULL, Estado TEXT NOT NULL, Cupón TEXT, NúmeroZ "
-                "INTEGER, Inicio TEXT NOT NULL, Cambio TEXT NOT NULL)")) &&
-            query.exec(
-                QStringLiteral("CREATE INDEX IF NOT EXISTS DiarioPendiente ON Diario(Estado)"));
-        // SQLite opens a file it may not write read-only without a word, and the first document
-        // would fail: one harmless write tells now (the version number written as it was).
-        const bool writable =
-            ok && query.exec(QStringLiteral("PRAGMA user_version")) && query.next() &&
-            query.exec(QStringLiteral("PRAGMA user_version = %1").arg(query.value(0).toLongLong()));
-        if (!writable)
-            problem = QStringLiteral("No se pudo %1 el diario de impresión %2: %3. Revise que "
-                                     "ningún otro programa lo tenga abierto y que el archivo y "
-                                     "su carpeta admitan escritura.")
-                          .arg(ok ? QStringLiteral("escribir en") : QStringLiteral("abrir"),
-                               QDir::toNativeSeparators(path),
-                               query.lastError().isValid() ? query.lastError().text()
-                                                           : db.lastError().text());
-    }
-    if (!problem.isEmpty()) {
-        close();
-        if (error)
-            *error = problem;
-        return false;
-    }
-    QFile witness(witnessPath(path));
-    if (!witness.exists() && witness.open(QIODevice::WriteOnly))
-        witness.write(now().toUtf8() + '\n');
-    return true;
-}
-
-bool PrintJournal::startAfresh(const QString &path, QString *error) {
-    if (QFileInfo::exists(path)) {
-        if (error)
-            *error = QStringLiteral("El diario de impresión %1 existe: no hace falta uno nuevo.")
-                         .arg(QDir::toNativeSeparators(path));
-        return false;
-    }
-    QFile::remove(witnessPath(path));
-    PrintJournal journal;
-    return journal.open(path, error);
-}
-
-bool PrintJournal::everCreated(const QString &path) {
-    return QFileInfo::exists(witnessPath(path));
-}
-
-bool PrintJournal::openReadOnly(const QString &path, QString *error) {
-    file = path;
-    if (!QFileInfo::exists(path)) {
-        if (error)
-            *error = QStringLiteral("No existe el diario de impresión %1.")
-                         .arg(QDir::toNativeSeparators(path));
-        return false;
-    }
-    connectionName = uniqueConnectionName(QStringLiteral("diario-lectura"));
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
-    db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!db.open()) {
-        if (error)
-            *error = QStringLiteral("No se pudo abrir el diario de impresión %1: %2")
-                         .arg(QDir::toNativeSeparators(path), db.lastError().text());
-        return false;
-    }
-    return true;
 }
 
 qint64 PrintJournal::begin(DocumentKind kind, qint64 codigo, qint32 caja, qint64 couponBefore,
