@@ -8,8 +8,8 @@
 
 #include <QApplication>
 #include <QGroupBox>
-#include <QLabel>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QListView>
 #include <QMessageBox>
 #include <QPlainTextEdit>
