@@ -110,10 +110,10 @@ private slots:
         QVERIFY(printer.AbreComprobanteDeVentaEx(QStringLiteral("V1"), QStringLiteral("C"),
                                                  QStringLiteral("-")) == 1);
         QVERIFY(!commands.CierreZPreguntando(0)); // a coupon open is asked about; "no"
-        QVERIFY(journal.begin(DocumentKind::Factura, 7, 1, 0, 0, &error) > 0);
+        QVERIFY(journal.begin(DocumentKind::Factura, 7, 1, 0, 0).value() > 0);
         QVERIFY(commands.AnulaCupon().succeeded());
         QCOMPARE(journal.unfinished(nullptr).value().size(), 0); // cancelled: may print again
-        QVERIFY(journal.begin(DocumentKind::Factura, 8, 1, 0, 0, &error) > 0);
+        QVERIFY(journal.begin(DocumentKind::Factura, 8, 1, 0, 0).value() > 0);
         QCOMPARE(commands.AnulaCupon().code, short(-27));
         QCOMPARE(journal.unfinished(nullptr).value().size(), 1);
         QCOMPARE(journal.unfinished(nullptr).value().first().state, PrintJournal::State::Printing);

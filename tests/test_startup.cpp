@@ -302,7 +302,7 @@ private slots:
         } else if (setup.startsWith(QStringLiteral("journal"))) {
             PrintJournal journal;
             QVERIFY2(journal.open(journalPath, &error), qPrintable(error));
-            const qint64 id = journal.begin(DocumentKind::Factura, 101, 1, 0, 0, &error);
+            const qint64 id = journal.begin(DocumentKind::Factura, 101, 1, 0, 0).value();
             QVERIFY2(journal.setState(id, PrintJournal::State::Unknown, &error), qPrintable(error));
         } else if (setup == QStringLiteral("lock held")) {
             QVERIFY2(otherStation.acquire(station.dataDir + u'/', 1, &error), qPrintable(error));

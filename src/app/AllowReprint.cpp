@@ -18,12 +18,12 @@ ExitCode allowReprint(const QString &directory, DocumentKind kind, qint64 codigo
         out << error << Qt::endl;
         return ExitCode::NotDone;
     }
-    const int released = journal.allowReprint(kind, codigo, &error);
-    if (released < 0) {
-        out << error << Qt::endl;
+    const Result<int> released = journal.allowReprint(kind, codigo);
+    if (!released.ok()) {
+        out << released.error() << Qt::endl;
         return ExitCode::NotDone;
     }
-    if (released == 0) {
+    if (released.value() == 0) {
         out << QStringLiteral("El diario no retiene la %1.").arg(describeDocument(kind, codigo))
             << Qt::endl;
         return ExitCode::NotDone;

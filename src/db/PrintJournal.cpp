@@ -76,12 +76,16 @@ void PrintJournal::close() {
     connectionName.clear();
 }
 
+Failure PrintJournal::failure(const QString &what, const QSqlQuery &query) const {
+    return {QStringLiteral("No se pudo %1 el diario de impresión %2: %3")
+                .arg(what, QDir::toNativeSeparators(file),
+                     QFileInfo::exists(file) ? query.lastError().text()
+                                             : QStringLiteral("el archivo desapareció"))};
+}
+
 bool PrintJournal::fail(const QString &what, const QSqlQuery &query, QString *error) const {
     if (error)
-        *error = QStringLiteral("No se pudo %1 el diario de impresión %2: %3")
-                     .arg(what, QDir::toNativeSeparators(file),
-                          QFileInfo::exists(file) ? query.lastError().text()
-                                                  : QStringLiteral("el archivo desapareció"));
+        *error = failure(what, query).message;
     return false;
 }
 
@@ -177,8 +181,8 @@ bool PrintJournal::openReadOnly(const QString &path, QString *error) {
     return true;
 }
 
-qint64 PrintJournal::begin(DocumentKind kind, qint64 codigo, qint32 caja, qint64 couponBefore,
-                           qint64 reductionsBefore, QString *error) {
+Result<qint64> PrintJournal::begin(DocumentKind kind, qint64 codigo, qint32 caja,
+                                   qint64 couponBefore, qint64 reductionsBefore) {
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
     query.prepare(QStringLiteral("INSERT INTO Diario (Tipo, Código, Caja, CupónAntes, "
                                  "ReduccionesAntes, Estado, Inicio, Cambio) VALUES (?, ?, ?, ?, "
@@ -189,10 +193,8 @@ qint64 PrintJournal::begin(DocumentKind kind, qint64 codigo, qint32 caja, qint64
           QVariant(reductionsBefore), QVariant(QLatin1String(stateName(State::Printing))),
           QVariant(stamp), QVariant(stamp)})
         query.addBindValue(v);
-    if (!QFileInfo::exists(file) || !query.exec()) {
-        fail(QStringLiteral("escribir"), query, error);
-        return 0;
-    }
+    if (!QFileInfo::exists(file) || !query.exec())
+        return failure(QStringLiteral("escribir"), query);
     return query.lastInsertId().toLongLong();
 }
 
@@ -235,7 +237,7 @@ bool PrintJournal::restore(const QList<Entry> &entries, QString *error) {
     return ok;
 }
 
-int PrintJournal::allowReprint(DocumentKind kind, qint64 codigo, QString *error) {
+Result<int> PrintJournal::allowReprint(DocumentKind kind, qint64 codigo) {
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
     query.prepare(QStringLiteral("UPDATE Diario SET Estado = ?, Cambio = ? WHERE Tipo = ? AND "
                                  "Código = ? AND Estado = ?"));
@@ -244,10 +246,8 @@ int PrintJournal::allowReprint(DocumentKind kind, qint64 codigo, QString *error)
     query.addBindValue(kindName(kind));
     query.addBindValue(codigo);
     query.addBindValue(QLatin1String(stateName(State::Unknown)));
-    if (!query.exec()) {
-        fail(QStringLiteral("escribir"), query, error);
-        return -1;
-    }
+    if (!query.exec())
+        return failure(QStringLiteral("escribir"), query);
     return query.numRowsAffected();
 }
 

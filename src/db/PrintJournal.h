@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/DocumentKind.h"
+#include "core/Result.h"
 
 #include <QDateTime>
 #include <QList>
@@ -62,9 +63,9 @@ public:
     // technician's check).
     bool openReadOnly(const QString &path, QString *error);
 
-    // Records a document about to be printed; returns its id, or 0 with `error` set.
-    qint64 begin(DocumentKind kind, qint64 codigo, qint32 caja, qint64 couponBefore,
-                 qint64 reductionsBefore, QString *error);
+    // Records a document about to be printed; returns its id.
+    Result<qint64> begin(DocumentKind kind, qint64 codigo, qint32 caja, qint64 couponBefore,
+                         qint64 reductionsBefore);
     bool setState(qint64 id, State state, QString *error, const QString &coupon = {},
                   qint64 numeroZ = 0);
 
@@ -76,8 +77,8 @@ public:
     bool restore(const QList<Entry> &entries, QString *error);
 
     // The operator's decision on a document the counters could not explain: print it again.
-    // Returns how many held-back entries were released, or -1 with `error`.
-    int allowReprint(DocumentKind kind, qint64 codigo, QString *error);
+    // Returns how many held-back entries were released.
+    Result<int> allowReprint(DocumentKind kind, qint64 codigo);
 
     // Entries not finished (neither Done, Void nor Cancelled), oldest first; nothing, with
     // `error`, when the journal cannot be read (locked, gone): then nothing may be printed.
@@ -91,6 +92,7 @@ public:
 
 private:
     void close();
+    Failure failure(const QString &what, const QSqlQuery &query) const;
     bool fail(const QString &what, const QSqlQuery &query, QString *error) const;
     std::optional<QList<Entry>> select(const QString &where, QString *error) const;
     QString connectionName;

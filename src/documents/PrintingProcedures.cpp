@@ -4,9 +4,9 @@
 #include "core/OperatorMessages.h"
 #include "core/StationLog.h"
 #include "documents/ItemLines.h"
-#include "journal/RobotControl.h"
 #include "documents/TextFormat.h"
 #include "journal/PrinterCounters.h"
+#include "journal/RobotControl.h"
 #include "printer/AnalizaRetorno.h"
 #include "printer/FiscalPrinter.h"
 
@@ -63,18 +63,15 @@ std::optional<qint64> PrintingProcedures::choose(DocumentKind kind,
     return std::nullopt;
 }
 
-qint64 PrintingProcedures::startJournalEntry(DocumentKind kind, qint64 codigo, QString *error) {
+Result<qint64> PrintingProcedures::startJournalEntry(DocumentKind kind, qint64 codigo) {
     const PrinterCounters counters = readCounters(ctx.printer);
-    if (!counters.answered) {
-        *error = QStringLiteral("La impresora no responde: no se pudieron leer sus contadores.");
-        return 0;
-    }
-    if (counters.documentOpen) {
-        *error = QStringLiteral("Hay un documento abierto en la impresora: anúlelo con «Anula "
-                                "Cupon» antes de continuar.");
-        return 0;
-    }
-    return ctx.journal.begin(kind, codigo, ctx.Caja, counters.coupon, counters.reductions, error);
+    if (!counters.answered)
+        return Failure{
+            QStringLiteral("La impresora no responde: no se pudieron leer sus contadores.")};
+    if (counters.documentOpen)
+        return Failure{QStringLiteral("Hay un documento abierto en la impresora: anúlelo con "
+                                      "«Anula Cupon» antes de continuar.")};
+    return ctx.journal.begin(kind, codigo, ctx.Caja, counters.coupon, counters.reductions);
 }
 
 void PrintingProcedures::reportStageFailure(const QString &document, const StageFailure &failure) {
@@ -140,12 +137,12 @@ bool PrintingProcedures::run(DocumentJob &job) {
 
     try {
         double stage = job.openingStage();
-        const qint64 entry = startJournalEntry(kind, codigo, &error);
-        if (entry == 0)
-            return fail({stage, error});
+        const Result<qint64> entry = startJournalEntry(kind, codigo);
+        if (!entry.ok())
+            return fail({stage, entry.error()});
         if (const auto failure = job.print(stage))
             return fail(*failure);
-        if (const auto failure = finish(job, codigo, entry))
+        if (const auto failure = finish(job, codigo, entry.value()))
             return fail(*failure);
     } catch (const PrinterUnavailable &e) {
         return fail({job.openingStage(), e.text});

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+#include <utility>
+#include <variant>
+
+namespace robot {
+
+// Why a call failed, in words the operator or the technician reads (Spanish, saying what
+// happened and what to do). Returned in place of a value: `return Failure{text};`.
+struct Failure {
+    QString message;
+};
+
+// What a call that can fail for a reason worth telling returns: its value, or the reason.
+// The caller asks ok() before value(); nothing is thrown.
+template <typename T> class [[nodiscard]] Result {
+public:
+    Result(T value) : content(std::in_place_index<0>, std::move(value)) {}
+    Result(Failure failure) : content(std::in_place_index<1>, std::move(failure)) {}
+
+    bool ok() const { return content.index() == 0; }
+    const T &value() const & {
+        Q_ASSERT(ok());
+        return *std::get_if<0>(&content);
+    }
+    T &value() & {
+        Q_ASSERT(ok());
+        return *std::get_if<0>(&content);
+    }
+    T &&value() && {
+        Q_ASSERT(ok());
+        return std::move(*std::get_if<0>(&content));
+    }
+    const QString &error() const {
+        Q_ASSERT(!ok());
+        return std::get_if<1>(&content)->message;
+    }
+
+private:
+    std::variant<T, Failure> content;
+};
+
+// A call that gives nothing back but may fail: `return {};` when it went well.
+template <> class [[nodiscard]] Result<void> {
+public:
+    Result() = default;
+    Result(Failure failure) : failure(std::move(failure.message)) {}
+
+    bool ok() const { return !failure; }
+    const QString &error() const {
+        Q_ASSERT(!ok());
+        return *failure;
+    }
+
+private:
+    std::optional<QString> failure;
+};
+
+} // namespace robot
