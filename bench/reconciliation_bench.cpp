@@ -74,8 +74,12 @@ int main(int argc, char **argv) {
     const QString journalPath = dir.filePath(QStringLiteral("robot-fiscal-diario.db"));
     QString error;
     PrintJournal journal;
-    if (!createDocumentDatabase(database, &error) || !journal.open(journalPath, &error)) {
+    if (!createDocumentDatabase(database, &error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    if (const Result<void> opened = journal.open(journalPath); !opened.ok()) {
+        std::fprintf(stderr, "%s\n", qPrintable(opened.error()));
         return 1;
     }
     QElapsedTimer timer;

@@ -97,8 +97,8 @@ private slots:
         const bool locked = fault == QStringLiteral("locked");
         const bool readOnly = fault == QStringLiteral("read-only");
         if (locked || readOnly) {
-            QString error;
-            QVERIFY2(PrintJournal().open(journal, &error), qPrintable(error));
+            const Result<void> opened = PrintJournal().open(journal);
+            QVERIFY2(opened.ok(), qPrintable(opened.error()));
         }
         const auto writable = qScopeGuard([&] {
             if (readOnly)

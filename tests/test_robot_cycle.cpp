@@ -307,7 +307,7 @@ private slots:
         QCOMPARE(h.station->journal.allowReprint(DocumentKind::Factura, 1).value(), 1);
         h.runUntilIdle();
         QCOMPARE(control(h, 1), QStringLiteral("000002"));
-        QVERIFY(h.station->journal.unfinished(nullptr)->isEmpty());
+        QVERIFY(h.station->journal.unfinished().value().isEmpty());
         QVERIFY(h.station->robot.statusText().isEmpty());
     }
 

@@ -301,9 +301,10 @@ private slots:
                                        QStringLiteral("/no/existe/libimpresora.so"));
         } else if (setup.startsWith(QStringLiteral("journal"))) {
             PrintJournal journal;
-            QVERIFY2(journal.open(journalPath, &error), qPrintable(error));
+            const Result<void> opened = journal.open(journalPath);
+            QVERIFY2(opened.ok(), qPrintable(opened.error()));
             const qint64 id = journal.begin(DocumentKind::Factura, 101, 1, 0, 0).value();
-            QVERIFY2(journal.setState(id, PrintJournal::State::Unknown, &error), qPrintable(error));
+            QVERIFY(journal.setState(id, PrintJournal::State::Unknown).ok());
         } else if (setup == QStringLiteral("lock held")) {
             QVERIFY2(otherStation.acquire(station.dataDir + u'/', 1, &error), qPrintable(error));
         } else if (setup == QStringLiteral("printer in use")) {

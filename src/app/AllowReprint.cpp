@@ -13,9 +13,8 @@ using robot::ExitCode;
 ExitCode allowReprint(const QString &directory, DocumentKind kind, qint64 codigo,
                       QTextStream &out) {
     PrintJournal journal;
-    QString error;
-    if (!journal.open(StationFiles(directory).journal(), &error)) {
-        out << error << Qt::endl;
+    if (const Result<void> opened = journal.open(StationFiles(directory).journal()); !opened.ok()) {
+        out << opened.error() << Qt::endl;
         return ExitCode::NotDone;
     }
     const Result<int> released = journal.allowReprint(kind, codigo);

@@ -45,8 +45,10 @@ Station::Station(const Settings &settings, OperatorMessages &messages, Clock &cl
     : settings(settings), messages(messages), clock(clock), log(log),
       sources(settings.RutaBaseDatos, settings.Caja), printer(std::move(printer)),
       robot(sources, clock, log) {
-    if (!journal.open(journalPath(), &journalError))
+    if (const Result<void> opened = journal.open(journalPath()); !opened.ok()) {
+        journalError = opened.error();
         log.error(journalError);
+    }
     printing = std::make_unique<PrintingProcedures>(
         PrintingContext{settings.RutaBaseDatos, settings.Caja, sources, *this->printer, messages,
                         clock, robot, log, journal});
@@ -101,7 +103,8 @@ void Station::waitForJournal() {
         messages.show(preparation.missing, MessageIcon::Critical);
     }
     QTimer::singleShot(delayMs, &robot, [this] {
-        if (!journal.open(journalPath(), &journalError)) {
+        if (const Result<void> opened = journal.open(journalPath()); !opened.ok()) {
+            journalError = opened.error();
             waitForJournal();
             return;
         }

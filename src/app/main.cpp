@@ -102,11 +102,12 @@ int main(int argc, char **argv) {
     }
 
     if (line.action == Action::NewJournal) {
-        QString error;
-        const bool started = PrintJournal::startAfresh(StationFiles(directory).journal(), &error);
-        QTextStream(started ? stdout : stderr)
-            << (started ? QStringLiteral("Diario de impresión nuevo creado.") : error) << Qt::endl;
-        return robot::exitStatus(started ? ExitCode::Done : ExitCode::NotDone);
+        const Result<void> started = PrintJournal::startAfresh(StationFiles(directory).journal());
+        QTextStream(started.ok() ? stdout : stderr)
+            << (started.ok() ? QStringLiteral("Diario de impresión nuevo creado.")
+                             : started.error())
+            << Qt::endl;
+        return robot::exitStatus(started.ok() ? ExitCode::Done : ExitCode::NotDone);
     }
 
     if (line.action == Action::AllowReprint) {
@@ -173,9 +174,9 @@ int main(int argc, char **argv) {
         const auto printer = robot::makeStationPrinter({}, &messages, printerLog);
         // A cancellation is recorded in the station's journal so the document may print again.
         PrintJournal journal;
-        QString journalError;
-        if (!journal.open(StationFiles(directory).journal(), &journalError))
-            log.warning(journalError);
+        if (const Result<void> opened = journal.open(StationFiles(directory).journal());
+            !opened.ok())
+            log.warning(opened.error());
         QTextStream out(stdout);
         return robot::exitStatus(
             CommandLineActions::run(line, *printer, messages, out, &journal, &log));

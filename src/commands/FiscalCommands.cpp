@@ -160,14 +160,14 @@ CommandOutcome FiscalCommands::AnulaCupon() {
     // open look cancelled, so the printer's own words are shown instead.
     // A journal that cannot be written does not keep the operator from cancelling: the
     // document is then settled from the printer's counters, or held back for the operator.
-    std::optional<QList<PrintJournal::Entry>> cancelled;
+    std::optional<Result<QList<PrintJournal::Entry>>> cancelled;
     const CommandOutcome outcome = run(tituloAnulaCupon(), Analysis::OnRefusal, [&] {
         if (journal)
-            cancelled = journal->cancelOpen(nullptr);
+            cancelled = journal->cancelOpen();
         return printer.AnulaCupon();
     });
-    if (cancelled && !outcome.succeeded())
-        journal->restore(*cancelled, nullptr);
+    if (cancelled && cancelled->ok() && !outcome.succeeded())
+        (void)journal->restore(cancelled->value());
     if (outcome.succeeded())
         messages.show(QStringLiteral("Listo."));
     return outcome;

@@ -34,14 +34,14 @@ std::optional<ReconciliationReport> reconcileStation(const ReconciliationSources
     // A station that never printed has no journal yet: nothing it printed to compare.
     if (QFileInfo::exists(sources.journalPath)) {
         PrintJournal journal;
-        std::optional<QList<PrintJournal::Entry>> entries;
-        if (journal.openReadOnly(sources.journalPath, &reason))
-            entries = journal.history(&reason);
-        if (!entries) {
-            *error = reason;
+        const Result<void> opened = journal.openReadOnly(sources.journalPath);
+        const Result<QList<PrintJournal::Entry>> entries =
+            opened.ok() ? journal.history() : Failure{opened.error()};
+        if (!entries.ok()) {
+            *error = entries.error();
             return std::nullopt;
         }
-        input.journal = *entries;
+        input.journal = entries.value();
     }
 
     try {

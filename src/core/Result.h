@@ -34,10 +34,8 @@ public:
         Q_ASSERT(ok());
         return std::move(*std::get_if<0>(&content));
     }
-    const QString &error() const {
-        Q_ASSERT(!ok());
-        return std::get_if<1>(&content)->message;
-    }
+    // Empty when the call went well.
+    QString error() const { return ok() ? QString() : std::get_if<1>(&content)->message; }
 
 private:
     std::variant<T, Failure> content;
@@ -50,10 +48,7 @@ public:
     Result(Failure failure) : failure(std::move(failure.message)) {}
 
     bool ok() const { return !failure; }
-    const QString &error() const {
-        Q_ASSERT(!ok());
-        return *failure;
-    }
+    QString error() const { return failure.value_or(QString()); }
 
 private:
     std::optional<QString> failure;

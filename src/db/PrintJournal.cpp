@@ -83,23 +83,15 @@ Failure PrintJournal::failure(const QString &what, const QSqlQuery &query) const
                                              : QStringLiteral("el archivo desapareció"))};
 }
 
-bool PrintJournal::fail(const QString &what, const QSqlQuery &query, QString *error) const {
-    if (error)
-        *error = failure(what, query).message;
-    return false;
-}
-
-bool PrintJournal::open(const QString &path, QString *error) {
+Result<void> PrintJournal::open(const QString &path) {
     file = path;
     const bool exists = QFileInfo::exists(path);
     if (!exists && QFileInfo::exists(witnessPath(path))) {
-        if (error)
-            *error = QStringLiteral("El diario de impresión %1 desapareció. Sin él, un documento "
-                                    "interrumpido podría imprimirse dos veces: el robot no "
-                                    "imprimirá hasta que un técnico lo revise y confirme un "
-                                    "diario nuevo (robot-fiscal --new-journal).")
-                         .arg(QDir::toNativeSeparators(path));
-        return false;
+        return Failure{QStringLiteral("El diario de impresión %1 desapareció. Sin él, un documento "
+                                      "interrumpido podría imprimirse dos veces: el robot no "
+                                      "imprimirá hasta que un técnico lo revise y confirme un "
+                                      "diario nuevo (robot-fiscal --new-journal).")
+                           .arg(QDir::toNativeSeparators(path))};
     }
     close(); // opened again after a failure: the connection that failed goes
     connectionName = uniqueConnectionName(QStringLiteral("diario"));
@@ -134,51 +126,40 @@ bool PrintJournal::open(const QString &path, QString *error) {
     }
     if (!problem.isEmpty()) {
         close();
-        if (error)
-            *error = problem;
-        return false;
+        return Failure{problem};
     }
     QFile witness(witnessPath(path));
     if (!witness.exists() && witness.open(QIODevice::WriteOnly))
         witness.write(now().toUtf8() + '\n');
-    return true;
+    return {};
 }
 
-bool PrintJournal::startAfresh(const QString &path, QString *error) {
-    if (QFileInfo::exists(path)) {
-        if (error)
-            *error = QStringLiteral("El diario de impresión %1 existe: no hace falta uno nuevo.")
-                         .arg(QDir::toNativeSeparators(path));
-        return false;
-    }
+Result<void> PrintJournal::startAfresh(const QString &path) {
+    if (QFileInfo::exists(path))
+        return Failure{QStringLiteral("El diario de impresión %1 existe: no hace falta uno nuevo.")
+                           .arg(QDir::toNativeSeparators(path))};
     QFile::remove(witnessPath(path));
     PrintJournal journal;
-    return journal.open(path, error);
+    return journal.open(path);
 }
 
 bool PrintJournal::everCreated(const QString &path) {
     return QFileInfo::exists(witnessPath(path));
 }
 
-bool PrintJournal::openReadOnly(const QString &path, QString *error) {
+Result<void> PrintJournal::openReadOnly(const QString &path) {
     file = path;
-    if (!QFileInfo::exists(path)) {
-        if (error)
-            *error = QStringLiteral("No existe el diario de impresión %1.")
-                         .arg(QDir::toNativeSeparators(path));
-        return false;
-    }
+    if (!QFileInfo::exists(path))
+        return Failure{QStringLiteral("No existe el diario de impresión %1.")
+                           .arg(QDir::toNativeSeparators(path))};
     connectionName = uniqueConnectionName(QStringLiteral("diario-lectura"));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!db.open()) {
-        if (error)
-            *error = QStringLiteral("No se pudo abrir el diario de impresión %1: %2")
-                         .arg(QDir::toNativeSeparators(path), db.lastError().text());
-        return false;
-    }
-    return true;
+    if (!db.open())
+        return Failure{QStringLiteral("No se pudo abrir el diario de impresión %1: %2")
+                           .arg(QDir::toNativeSeparators(path), db.lastError().text())};
+    return {};
 }
 
 Result<qint64> PrintJournal::begin(DocumentKind kind, qint64 codigo, qint32 caja,
@@ -198,8 +179,7 @@ Result<qint64> PrintJournal::begin(DocumentKind kind, qint64 codigo, qint32 caja
     return query.lastInsertId().toLongLong();
 }
 
-bool PrintJournal::setState(qint64 id, State state, QString *error, const QString &coupon,
-                            qint64 numeroZ) {
+Result<void> PrintJournal::setState(qint64 id, State state, const QString &coupon, qint64 numeroZ) {
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
     query.prepare(QStringLiteral("UPDATE Diario SET Estado = ?, Cupón = COALESCE(?, Cupón), "
                                  "NúmeroZ = COALESCE(?, NúmeroZ), Cambio = ? WHERE Id = ?"));
@@ -208,33 +188,36 @@ bool PrintJournal::setState(qint64 id, State state, QString *error, const QStrin
     query.addBindValue(numeroZ == 0 ? QVariant() : QVariant(numeroZ));
     query.addBindValue(now());
     query.addBindValue(id);
-    return (QFileInfo::exists(file) && query.exec()) ||
-           fail(QStringLiteral("escribir"), query, error);
+    if (!QFileInfo::exists(file) || !query.exec())
+        return failure(QStringLiteral("escribir"), query);
+    return {};
 }
 
-std::optional<QList<PrintJournal::Entry>> PrintJournal::cancelOpen(QString *error) {
-    std::optional<QList<Entry>> entries = unfinished(error);
-    if (!entries)
-        return std::nullopt;
+Result<QList<PrintJournal::Entry>> PrintJournal::cancelOpen() {
+    const Result<QList<Entry>> entries = unfinished();
+    if (!entries.ok())
+        return Failure{entries.error()};
     QList<Entry> cancelled;
-    for (const Entry &entry : *entries) {
+    for (const Entry &entry : entries.value()) {
         if (entry.state != State::Printing && entry.state != State::Open &&
             entry.state != State::OpenNumbered)
             continue;
-        if (!setState(entry.id, State::Cancelled, error)) {
-            restore(cancelled, nullptr);
-            return std::nullopt;
+        if (const Result<void> set = setState(entry.id, State::Cancelled); !set.ok()) {
+            (void)restore(cancelled); // the failure to tell is the first one
+            return Failure{set.error()};
         }
         cancelled.append(entry);
     }
     return cancelled;
 }
 
-bool PrintJournal::restore(const QList<Entry> &entries, QString *error) {
-    bool ok = true;
-    for (const Entry &entry : entries)
-        ok = setState(entry.id, entry.state, error) && ok;
-    return ok;
+Result<void> PrintJournal::restore(const QList<Entry> &entries) {
+    Result<void> restored;
+    for (const Entry &entry : entries) {
+        if (Result<void> set = setState(entry.id, entry.state); !set.ok())
+            restored = std::move(set);
+    }
+    return restored;
 }
 
 Result<int> PrintJournal::allowReprint(DocumentKind kind, qint64 codigo) {
@@ -251,36 +234,31 @@ Result<int> PrintJournal::allowReprint(DocumentKind kind, qint64 codigo) {
     return query.numRowsAffected();
 }
 
-std::optional<QList<PrintJournal::Entry>> PrintJournal::unfinished(QString *error) const {
+Result<QList<PrintJournal::Entry>> PrintJournal::unfinished() const {
     // An open SQLite file keeps answering after it was deleted: look for it every time.
     if (!QFileInfo::exists(file)) {
-        if (error)
-            *error = QStringLiteral("El diario de impresión %1 desapareció: el robot no imprimirá "
-                                    "hasta que vuelva a su lugar o un técnico confirme un "
-                                    "diario nuevo (robot-fiscal --new-journal).")
-                         .arg(QDir::toNativeSeparators(file));
-        return std::nullopt;
+        return Failure{
+            QStringLiteral("El diario de impresión %1 desapareció: el robot no imprimirá "
+                           "hasta que vuelva a su lugar o un técnico confirme un "
+                           "diario nuevo (robot-fiscal --new-journal).")
+                .arg(QDir::toNativeSeparators(file))};
     }
-    return select(QStringLiteral("WHERE Estado NOT IN ('terminado', 'anulado', 'cancelado')"),
-                  error);
+    return select(QStringLiteral("WHERE Estado NOT IN ('terminado', 'anulado', 'cancelado')"));
 }
 
-std::optional<QList<PrintJournal::Entry>> PrintJournal::history(QString *error) const {
-    return select({}, error);
+Result<QList<PrintJournal::Entry>> PrintJournal::history() const {
+    return select({});
 }
 
-std::optional<QList<PrintJournal::Entry>> PrintJournal::select(const QString &where,
-                                                               QString *error) const {
+Result<QList<PrintJournal::Entry>> PrintJournal::select(const QString &where) const {
     QList<Entry> entries;
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
     query.setForwardOnly(true);
     if (!query.exec(
             QStringLiteral("SELECT Id, Tipo, Código, Caja, CupónAntes, "
                            "ReduccionesAntes, Estado, Cupón, NúmeroZ, Inicio FROM Diario ") +
-            where + QStringLiteral(" ORDER BY Id"))) {
-        fail(QStringLiteral("leer"), query, error);
-        return std::nullopt;
-    }
+            where + QStringLiteral(" ORDER BY Id")))
+        return failure(QStringLiteral("leer"), query);
     while (query.next()) {
         Entry e;
         e.id = query.value(0).toLongLong();
@@ -296,10 +274,8 @@ std::optional<QList<PrintJournal::Entry>> PrintJournal::select(const QString &wh
         e.started = isoDateTime(query.value(9).toString());
         entries.append(e);
     }
-    if (query.lastError().isValid()) {
-        fail(QStringLiteral("leer"), query, error);
-        return std::nullopt;
-    }
+    if (query.lastError().isValid())
+        return failure(QStringLiteral("leer"), query);
     return entries;
 }
 

@@ -176,9 +176,10 @@ std::optional<StageFailure> PrintingProcedures::finish(DocumentJob &job, qint64 
     if (failedRead != 1)
         return StageFailure{8, numbersMissing(failedRead)};
     const qint64 numeroZ = reductionCount(reducciones) + 1;
-    QString error;
-    if (!ctx.journal.setState(entry, PrintJournal::State::Printed, &error, number, numeroZ))
-        ctx.log.error(error);
+    if (const Result<void> set =
+            ctx.journal.setState(entry, PrintJournal::State::Printed, number, numeroZ);
+        !set.ok())
+        ctx.log.error(set.error());
 
     const QString document = describeDocument(job.kind(), codigo);
     const QString printed =
@@ -188,6 +189,7 @@ std::optional<StageFailure> PrintingProcedures::finish(DocumentJob &job, qint64 
                   .arg(document, number)
                   .arg(numeroZ)
             : QStringLiteral("La %1 SÍ fue impresa con el número Z %2").arg(document).arg(numeroZ);
+    QString error;
     if (!store.markPrinted(job.kind(), codigo, number, numeroZ, ctx.clock, kWriteBackAttempts,
                            &error)) {
         // On paper and in the journal: never printed again. The journal keeps trying to mark
@@ -215,8 +217,8 @@ std::optional<StageFailure> PrintingProcedures::finish(DocumentJob &job, qint64 
         ctx.printer.CodigoRetorno = ctx.printer.AccionaGaveta();
     // Done only now: should the station die at the drawer, the journal still knows the
     // coupon and writing it back again is harmless.
-    if (!ctx.journal.setState(entry, PrintJournal::State::Done, &error))
-        ctx.log.error(error);
+    if (const Result<void> set = ctx.journal.setState(entry, PrintJournal::State::Done); !set.ok())
+        ctx.log.error(set.error());
     return std::nullopt;
 }
 
