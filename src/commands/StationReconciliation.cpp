@@ -22,14 +22,13 @@ std::optional<ReconciliationReport> reconcileStation(const ReconciliationSources
     input.to = to;
     input.now = QDateTime::currentDateTime();
 
-    QString reason;
-    const std::optional<QList<MarkedRecord>> records =
-        DocumentStore(sources.databasePath).markedRecords(sources.caja, &reason);
-    if (!records) {
-        *error = QStringLiteral("No se pudo leer la base de datos: %1").arg(reason);
+    const Result<QList<MarkedRecord>> records =
+        DocumentStore(sources.databasePath).markedRecords(sources.caja);
+    if (!records.ok()) {
+        *error = QStringLiteral("No se pudo leer la base de datos: %1").arg(records.error());
         return std::nullopt;
     }
-    input.records = *records;
+    input.records = records.value();
 
     // A station that never printed has no journal yet: nothing it printed to compare.
     if (QFileInfo::exists(sources.journalPath)) {

@@ -131,9 +131,10 @@ bool PrintingProcedures::run(DocumentJob &job) {
     if (const auto failure = job.prepare(rows, quantityMode()))
         return fail(*failure);
     // A record that cannot be written would be printed and never marked.
-    if (!store.canWrite(kind, codigo, &error))
-        return fail({job.openingStage(),
-                     QStringLiteral("No se puede escribir en la base de datos: %1").arg(error)});
+    if (const Result<void> writable = store.canWrite(kind, codigo); !writable.ok())
+        return fail(
+            {job.openingStage(),
+             QStringLiteral("No se puede escribir en la base de datos: %1").arg(writable.error())});
 
     try {
         double stage = job.openingStage();
@@ -189,9 +190,10 @@ std::optional<StageFailure> PrintingProcedures::finish(DocumentJob &job, qint64 
                   .arg(document, number)
                   .arg(numeroZ)
             : QStringLiteral("La %1 SÍ fue impresa con el número Z %2").arg(document).arg(numeroZ);
-    QString error;
-    if (!store.markPrinted(job.kind(), codigo, number, numeroZ, ctx.clock, kWriteBackAttempts,
-                           &error)) {
+    if (const Result<void> marked =
+            store.markPrinted(job.kind(), codigo, number, numeroZ, ctx.clock, kWriteBackAttempts);
+        !marked.ok()) {
+        const QString error = marked.error();
         // On paper and in the journal: never printed again. The journal keeps trying to mark
         // it while the robot goes on with the next documents.
         ctx.messages.show(printed +

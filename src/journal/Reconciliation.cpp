@@ -26,8 +26,9 @@ bool Reconciler::writeBack(const PrintJournal::Entry &entry) {
         return false;
     const QString number =
         entry.kind == DocumentKind::Factura ? entry.coupon : QString::number(entry.codigo);
-    QString error;
-    if (store.markPrinted(entry.kind, entry.codigo, number, entry.numeroZ, ctx.clock, 1, &error)) {
+    const Result<void> marked =
+        store.markPrinted(entry.kind, entry.codigo, number, entry.numeroZ, ctx.clock, 1);
+    if (marked.ok()) {
         writeBackRetries.remove(entry.id);
         markDone(entry, QStringLiteral("La %1 quedó marcada como impresa."));
         return true;
@@ -35,7 +36,7 @@ bool Reconciler::writeBack(const PrintJournal::Entry &entry) {
     if (retry.failures == 0)
         ctx.log.warning(QStringLiteral("La %1 se imprimió pero no se pudo marcar en la base de "
                                        "datos (%2); se reintentará sin detener el robot.")
-                            .arg(PrintJournal::describe(entry), error));
+                            .arg(PrintJournal::describe(entry), marked.error()));
     ++retry.failures;
     // One second, then twice as long each time, never more than a minute apart.
     retry.nextAttemptMs = now + std::min<qint64>(60000, 1000LL << std::min(retry.failures - 1, 6));
