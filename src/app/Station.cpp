@@ -16,28 +16,19 @@
 
 namespace robot {
 
-StartupResult startStation(const QString &directory) {
-    StartupResult result;
+Result<Settings> startStation(const QString &directory) {
     const ConfigurationReading reading = LeeConfiguracion(StationFiles(directory).configuration());
-    if (reading.outcome != ConfigurationReading::Outcome::Ok) {
-        result.message = reading.message;
-        return result;
-    }
-    result.settings = reading.settings;
-    result.settings.RutaAplicacion = directory;
-    if (!ChequeoExistenciaArchivo(markerFilePath(result.settings))) {
-        result.message = maintenanceMessage();
-        return result;
-    }
-    const robot::DatabaseLocation location =
-        robot::documentDatabaseLocation(directory, result.settings.RutaBaseDatos);
-    if (!location.ok) {
-        result.message = location.message;
-        return result;
-    }
-    result.settings.RutaBaseDatos = location.rutaBaseDatos;
-    result.ok = true;
-    return result;
+    if (reading.outcome != ConfigurationReading::Outcome::Ok)
+        return Failure{reading.message};
+    Settings settings = reading.settings;
+    settings.RutaAplicacion = directory;
+    if (!ChequeoExistenciaArchivo(markerFilePath(settings)))
+        return Failure{maintenanceMessage()};
+    const Result<QString> location = documentDatabaseLocation(directory, settings.RutaBaseDatos);
+    if (!location.ok())
+        return Failure{location.error()};
+    settings.RutaBaseDatos = location.value();
+    return settings;
 }
 
 Station::Station(const Settings &settings, OperatorMessages &messages, Clock &clock,

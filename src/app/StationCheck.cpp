@@ -214,21 +214,20 @@ QList<CheckLine> StationCheck::run() {
         lines << dataDirectoryLine(settings);
         dataReachable = lines.last().outcome == Outcome::Ok;
         // The file in the data directory, or the server robot-fiscal.ini names.
-        const DatabaseLocation location =
+        const Result<QString> location =
             documentDatabaseLocation(directory, settings.RutaBaseDatos);
-        const bool inDataDirectory =
-            location.ok && !serverAddress(location.rutaBaseDatos).has_value();
+        const bool inDataDirectory = location.ok() && !serverAddress(location.value()).has_value();
         QString why = QStringLiteral("falla la base de datos");
         if (inDataDirectory && !dataReachable) {
             why = QStringLiteral("falla el directorio de datos, donde está");
             lines << notRun(kDatabase, why);
         } else {
-            lines << (location.ok ? databaseLine(location.rutaBaseDatos, connection)
-                                  : failed(kDatabase, location.message,
-                                           QStringLiteral("Corrija robot-fiscal.ini.")));
+            lines << (location.ok() ? databaseLine(location.value(), connection)
+                                    : failed(kDatabase, location.error(),
+                                             QStringLiteral("Corrija robot-fiscal.ini.")));
         }
         if (lines.last().outcome == Outcome::Ok) {
-            sources = std::make_unique<PendingSources>(location.rutaBaseDatos, settings.Caja);
+            sources = std::make_unique<PendingSources>(location.value(), settings.Caja);
             lines << pendingLine(*sources, connection) << companyLine(*sources);
         } else {
             lines << notRun(kPending, why) << notRun(kCompany, why);

@@ -25,13 +25,13 @@ ReconciliationSources reconciliationSources(const Settings &settings) {
 }
 
 ExitCode reconcileStationAt(const QString &directory, const CommandLine &line, QTextStream &out) {
-    StartupResult startup = startStation(directory);
-    if (!startup.ok) {
-        out << startup.message << Qt::endl;
+    const Result<Settings> startup = startStation(directory);
+    if (!startup.ok()) {
+        out << startup.error() << Qt::endl;
         return ExitCode::Refused;
     }
     const std::unique_ptr<FiscalPrinter> printer = makeStationPrinter();
-    return runReconciliation(reconciliationSources(startup.settings), *printer, line.from, line.to,
+    return runReconciliation(reconciliationSources(startup.value()), *printer, line.from, line.to,
                              line.csv, out);
 }
 

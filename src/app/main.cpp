@@ -144,10 +144,10 @@ int main(int argc, char **argv) {
     }
 
     StationLog log(StationFiles(directory).log());
-    const StartupResult startup = startStation(directory);
-    if (!startup.ok) {
-        log.error(QStringLiteral("Inicio rechazado: ") + startup.message);
-        messages.show(startup.message);
+    const Result<Settings> startup = startStation(directory);
+    if (!startup.ok()) {
+        log.error(QStringLiteral("Inicio rechazado: ") + startup.error());
+        messages.show(startup.error());
         return robot::exitStatus(ExitCode::Refused);
     }
 
@@ -159,9 +159,9 @@ int main(int argc, char **argv) {
         QString refusal;
         const bool stationFree =
             !(line.action == Action::Station || robot::changesPrinter(line.action)) ||
-            lock.acquire(startup.settings.RutaDatos, startup.settings.Caja, &refusal);
-        if (!stationFree || !printerLock.acquirePrinter(startup.settings.SerialImpresora,
-                                                        startup.settings.Puerto, &refusal)) {
+            lock.acquire(startup.value().RutaDatos, startup.value().Caja, &refusal);
+        if (!stationFree || !printerLock.acquirePrinter(startup.value().SerialImpresora,
+                                                        startup.value().Puerto, &refusal)) {
             log.error(QStringLiteral("Inicio rechazado: ") + refusal);
             messages.show(refusal);
             return robot::exitStatus(ExitCode::Refused);
@@ -183,7 +183,7 @@ int main(int argc, char **argv) {
     }
 
     SystemClock clock;
-    Station station(startup.settings, messages, clock, log,
+    Station station(startup.value(), messages, clock, log,
                     robot::makeStationPrinter({}, &messages, printerLog));
     // A lock file does not reach the other computers of a shared database server: there the
     // server itself keeps a second station with this Caja away.
