@@ -92,14 +92,15 @@ int main(int argc, char **argv) {
     LibraryPrinter printer(QCoreApplication::applicationDirPath() +
                            QStringLiteral("/libvirtual-fiscal-printer.so"));
     timer.restart();
-    const std::optional<ReconciliationReport> report =
-        reconcileStation({database, journalPath, 1}, printer, {}, {}, &error);
+    const Result<ReconciliationReport> report =
+        reconcileStation({database, journalPath, 1}, printer, {}, {});
     const double seconds = timer.elapsed() / 1000.0;
-    if (!report) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    if (!report.ok()) {
+        std::fprintf(stderr, "%s\n", qPrintable(report.error()));
         return 1;
     }
     std::printf("Conciliación: %.2f s (%lld hallazgos)\n%s\n", seconds,
-                static_cast<long long>(report->findings.size()), qPrintable(report->summary));
+                static_cast<long long>(report.value().findings.size()),
+                qPrintable(report.value().summary));
     return 0;
 }

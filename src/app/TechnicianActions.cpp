@@ -51,10 +51,10 @@ ExitCode writeSupportBundleOf(const QString &directory, const QString &archive, 
         reconcileStationAt(directory, CommandLine{}, reconciliation);
     }
     reports.version = versionLine() + u'\n';
-    QString error;
-    if (!writeSupportBundle(directory, reports, archive, &error)) {
+    if (const Result<void> written = writeSupportBundle(directory, reports, archive);
+        !written.ok()) {
         out << QStringLiteral("No se pudo escribir el paquete de soporte %1: %2")
-                   .arg(QDir::toNativeSeparators(archive), error)
+                   .arg(QDir::toNativeSeparators(archive), written.error())
             << Qt::endl;
         return ExitCode::NotDone;
     }
