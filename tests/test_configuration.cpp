@@ -255,12 +255,12 @@ private slots:
                      qPrintable(error));
             return;
         }
-        const auto values = parseConnectionString(text, &error);
-        QVERIFY2(values, qPrintable(error));
-        QCOMPARE(values->value(QStringLiteral("dbname")), dbname);
-        QCOMPARE(values->value(QStringLiteral("password")), password);
+        const Result<QMap<QString, QString>> values = parseConnectionString(text);
+        QVERIFY2(values.ok(), qPrintable(values.error()));
+        QCOMPARE(values.value().value(QStringLiteral("dbname")), dbname);
+        QCOMPARE(values.value().value(QStringLiteral("password")), password);
         // The address carried through the station round-trips and leaves the password out.
-        const ServerAddress address{values->value(QStringLiteral("host")), {}, dbname, {}};
+        const ServerAddress address{values.value().value(QStringLiteral("host")), {}, dbname, {}};
         QCOMPARE(serverAddress(address.text())->database, dbname);
     }
 };

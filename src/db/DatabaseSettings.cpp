@@ -100,8 +100,8 @@ Result<QString> documentDatabaseLocation(const QString &directory, const QString
     return text;
 }
 
-bool writeServerSettings(const QString &directory, const ServerAddress &address,
-                         const QString &password, QString *error) {
+Result<void> writeServerSettings(const QString &directory, const ServerAddress &address,
+                                 const QString &password) {
     IniSection section{kGroup,
                        {{QStringLiteral("Motor"), QStringLiteral("postgresql")},
                         {QStringLiteral("Servidor"), address.host},
@@ -113,16 +113,13 @@ bool writeServerSettings(const QString &directory, const ServerAddress &address,
     QSaveFile file(QDir(directory).filePath(kFileName));
     const std::optional<QByteArray> text = iniText(section);
     if (!text || !file.open(QIODevice::WriteOnly) || file.write(*text) != text->size() ||
-        !file.commit()) {
-        if (error)
-            *error = text ? QStringLiteral("No se pudo escribir %1.")
-                                .arg(QDir::toNativeSeparators(file.fileName()))
-                          : QStringLiteral("Un valor de la conexión tiene un salto de línea: no "
-                                           "puede guardarse en %1.")
-                                .arg(kFileName);
-        return false;
-    }
-    return true;
+        !file.commit())
+        return Failure{text ? QStringLiteral("No se pudo escribir %1.")
+                                  .arg(QDir::toNativeSeparators(file.fileName()))
+                            : QStringLiteral("Un valor de la conexión tiene un salto de línea: no "
+                                             "puede guardarse en %1.")
+                                  .arg(kFileName)};
+    return {};
 }
 
 } // namespace robot

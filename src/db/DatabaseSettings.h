@@ -14,7 +14,7 @@ namespace robot {
 Result<QString> documentDatabaseLocation(const QString &directory, const QString &fileDatabase);
 
 // Writes robot-fiscal.ini in `directory` for `address`; the password only when one is given.
-bool writeServerSettings(const QString &directory, const ServerAddress &address,
-                         const QString &password, QString *error);
+Result<void> writeServerSettings(const QString &directory, const ServerAddress &address,
+                                 const QString &password);
 
 } // namespace robot
