@@ -160,8 +160,8 @@ CheckLine lockLine(const Settings &settings, bool heldHere, StationLock &lock,
                 Outcome::Ok,
                 QStringLiteral("la tiene esta estación (caja %1).").arg(settings.Caja),
                 {}};
-    QString refusal;
-    if (!lock.acquire(settings.RutaDatos, settings.Caja, &refusal)) {
+    if (const Result<void> locked = lock.acquire(settings.RutaDatos, settings.Caja); !locked.ok()) {
+        const QString refusal = locked.error();
         if (refusal == stationLockRefusal(settings.Caja,
                                           StationLock::pathFor(settings.RutaDatos, settings.Caja)))
             return runningStation(refusal);
@@ -170,10 +170,13 @@ CheckLine lockLine(const Settings &settings, bool heldHere, StationLock &lock,
                                      "datos."));
     }
     // Another station directory, or a technician's action, on the same printer.
-    if (!printerLock.acquirePrinter(settings.SerialImpresora, settings.Puerto, &refusal))
-        return failed(kLock, refusal,
+    if (const Result<void> locked =
+            printerLock.acquirePrinter(settings.SerialImpresora, settings.Puerto);
+        !locked.ok())
+        return failed(kLock, locked.error(),
                       QStringLiteral("Espere a que termine, o cierre la otra estación que usa "
                                      "esta impresora: dos estaciones no pueden compartirla."));
+    QString refusal;
     if (sources && !sources->claimFiscalMachine(&refusal))
         return runningStation(refusal);
     return {kLock,

@@ -156,14 +156,15 @@ int main(int argc, char **argv) {
     // that drives the same printer.
     StationLock lock, printerLock;
     if (line.action == Action::Station || robot::isPrinterAction(line.action)) {
-        QString refusal;
-        const bool stationFree =
-            !(line.action == Action::Station || robot::changesPrinter(line.action)) ||
-            lock.acquire(startup.value().RutaDatos, startup.value().Caja, &refusal);
-        if (!stationFree || !printerLock.acquirePrinter(startup.value().SerialImpresora,
-                                                        startup.value().Puerto, &refusal)) {
-            log.error(QStringLiteral("Inicio rechazado: ") + refusal);
-            messages.show(refusal);
+        Result<void> locked;
+        if (line.action == Action::Station || robot::changesPrinter(line.action))
+            locked = lock.acquire(startup.value().RutaDatos, startup.value().Caja);
+        if (locked.ok())
+            locked =
+                printerLock.acquirePrinter(startup.value().SerialImpresora, startup.value().Puerto);
+        if (!locked.ok()) {
+            log.error(QStringLiteral("Inicio rechazado: ") + locked.error());
+            messages.show(locked.error());
             return robot::exitStatus(ExitCode::Refused);
         }
     }
