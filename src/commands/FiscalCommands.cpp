@@ -160,14 +160,16 @@ CommandOutcome FiscalCommands::AnulaCupon() {
     // open look cancelled, so the printer's own words are shown instead.
     // A journal that cannot be written does not keep the operator from cancelling: the
     // document is then settled from the printer's counters, or held back for the operator.
-    std::optional<Result<QList<PrintJournal::Entry>>> cancelled;
+    std::optional<QList<PrintJournal::Entry>> cancelled;
     const CommandOutcome outcome = run(tituloAnulaCupon(), Analysis::OnRefusal, [&] {
-        if (journal)
-            cancelled = journal->cancelOpen();
+        if (journal) {
+            if (const auto recorded = journal->cancelOpen(); recorded.ok())
+                cancelled = recorded.value();
+        }
         return printer.AnulaCupon();
     });
-    if (cancelled && cancelled->ok() && !outcome.succeeded())
-        (void)journal->restore(cancelled->value());
+    if (cancelled && !outcome.succeeded())
+        (void)journal->restore(*cancelled);
     if (outcome.succeeded())
         messages.show(QStringLiteral("Listo."));
     return outcome;

@@ -19,20 +19,12 @@ struct Failure {
 template <typename T> class [[nodiscard]] Result {
 public:
     Result(T value) : content(std::in_place_index<0>, std::move(value)) {}
-    Result(Failure failure) : content(std::in_place_index<1>, std::move(failure)) {}
+    Result(Failure why) : content(std::in_place_index<1>, std::move(why)) {}
 
     bool ok() const { return content.index() == 0; }
-    const T &value() const & {
+    const T &value() const {
         Q_ASSERT(ok());
         return *std::get_if<0>(&content);
-    }
-    T &value() & {
-        Q_ASSERT(ok());
-        return *std::get_if<0>(&content);
-    }
-    T &&value() && {
-        Q_ASSERT(ok());
-        return std::move(*std::get_if<0>(&content));
     }
     // Empty when the call went well.
     QString error() const { return ok() ? QString() : std::get_if<1>(&content)->message; }
@@ -45,7 +37,7 @@ private:
 template <> class [[nodiscard]] Result<void> {
 public:
     Result() = default;
-    Result(Failure failure) : failure(std::move(failure.message)) {}
+    Result(Failure why) : failure(std::move(why.message)) {}
 
     bool ok() const { return !failure; }
     QString error() const { return failure.value_or(QString()); }

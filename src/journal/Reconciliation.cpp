@@ -123,6 +123,7 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
                 : PrintJournal::State::Open;
         if (entry.state != seen) {
             const bool firstSeen = entry.state == PrintJournal::State::Printing;
+            // Here and below, a state the journal could not take is settled again next time.
             (void)journal.setState(entry.id, seen);
             if (firstSeen) {
                 ctx.log.error(text);
@@ -182,7 +183,7 @@ bool Reconciler::reconcile(QList<PrintJournal::Entry> *held) {
     const Result<QList<PrintJournal::Entry>> entries = journal.unfinished();
     if (!entries.ok()) {
         // What the journal holds back is unknown: nothing may be printed until it reads again.
-        const QString &error = entries.error();
+        const QString error = entries.error();
         if (journalProblem != error) {
             journalProblem = error;
             ctx.log.error(error);
