@@ -56,8 +56,7 @@ double idleLoad(const QString &address, int stations, int seconds) {
                          .toLatin1());
         config.close();
         QFile(dir + QStringLiteral("/ActualizadorAlmacoraTerminal.inf")).open(QIODevice::WriteOnly);
-        QString error;
-        writeServerSettings(dir, *serverAddress(address), {}, &error);
+        (void)writeServerSettings(dir, *serverAddress(address), {});
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("VIRTUAL_PRINTER_DIR"), dir + QStringLiteral("/papel"));

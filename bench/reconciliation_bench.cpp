@@ -74,8 +74,12 @@ int main(int argc, char **argv) {
     const QString journalPath = dir.filePath(QStringLiteral("robot-fiscal-diario.db"));
     QString error;
     PrintJournal journal;
-    if (!createDocumentDatabase(database, &error) || !journal.open(journalPath, &error)) {
+    if (!createDocumentDatabase(database, &error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    if (const Result<void> opened = journal.open(journalPath); !opened.ok()) {
+        std::fprintf(stderr, "%s\n", qPrintable(opened.error()));
         return 1;
     }
     QElapsedTimer timer;
@@ -88,14 +92,15 @@ int main(int argc, char **argv) {
     LibraryPrinter printer(QCoreApplication::applicationDirPath() +
                            QStringLiteral("/libvirtual-fiscal-printer.so"));
     timer.restart();
-    const std::optional<ReconciliationReport> report =
-        reconcileStation({database, journalPath, 1}, printer, {}, {}, &error);
+    const Result<ReconciliationReport> report =
+        reconcileStation({database, journalPath, 1}, printer, {}, {});
     const double seconds = timer.elapsed() / 1000.0;
-    if (!report) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    if (!report.ok()) {
+        std::fprintf(stderr, "%s\n", qPrintable(report.error()));
         return 1;
     }
     std::printf("Conciliación: %.2f s (%lld hallazgos)\n%s\n", seconds,
-                static_cast<long long>(report->findings.size()), qPrintable(report->summary));
+                static_cast<long long>(report.value().findings.size()),
+                qPrintable(report.value().summary));
     return 0;
 }

@@ -100,9 +100,8 @@ private slots:
 
         // A cancellation is recorded in the journal first, and put back when the printer refuses.
         PrintJournal journal;
-        QString error;
-        QVERIFY2(journal.open(printerDir->filePath(QStringLiteral("diario.db")), &error),
-                 qPrintable(error));
+        const Result<void> opened = journal.open(printerDir->filePath(QStringLiteral("diario.db")));
+        QVERIFY2(opened.ok(), qPrintable(opened.error()));
         commands.recordCancellationsIn(&journal);
 
         // Nothing pending, no coupon open: no question (pending documents: gui_window).
@@ -110,13 +109,13 @@ private slots:
         QVERIFY(printer.AbreComprobanteDeVentaEx(QStringLiteral("V1"), QStringLiteral("C"),
                                                  QStringLiteral("-")) == 1);
         QVERIFY(!commands.CierreZPreguntando(0)); // a coupon open is asked about; "no"
-        QVERIFY(journal.begin(DocumentKind::Factura, 7, 1, 0, 0, &error) > 0);
+        QVERIFY(journal.begin(DocumentKind::Factura, 7, 1, 0, 0).value() > 0);
         QVERIFY(commands.AnulaCupon().succeeded());
-        QCOMPARE(journal.unfinished(nullptr).value().size(), 0); // cancelled: may print again
-        QVERIFY(journal.begin(DocumentKind::Factura, 8, 1, 0, 0, &error) > 0);
+        QCOMPARE(journal.unfinished().value().size(), 0); // cancelled: may print again
+        QVERIFY(journal.begin(DocumentKind::Factura, 8, 1, 0, 0).value() > 0);
         QCOMPARE(commands.AnulaCupon().code, short(-27));
-        QCOMPARE(journal.unfinished(nullptr).value().size(), 1);
-        QCOMPARE(journal.unfinished(nullptr).value().first().state, PrintJournal::State::Printing);
+        QCOMPARE(journal.unfinished().value().size(), 1);
+        QCOMPARE(journal.unfinished().value().first().state, PrintJournal::State::Printing);
         // The status and counter queries aside (their order: gui_window's buttons).
         static const QRegularExpression step(
             QStringLiteral("^(?!(NumeroCupon|NumeroReducciones|RetornoImpresora)\\()"));

@@ -130,8 +130,8 @@ private slots:
         QFile(data.filePath(QStringLiteral("ActualizadorAlmacoraTerminal.inf")))
             .open(QIODevice::WriteOnly);
         const auto result = startStation(dir.path());
-        QVERIFY2(result.ok, qPrintable(result.message));
-        QCOMPARE(result.settings.RutaBaseDatos, data.path() + QStringLiteral("/Base de Datos.dba"));
+        QVERIFY2(result.ok(), qPrintable(result.error()));
+        QCOMPARE(result.value().RutaBaseDatos, data.path() + QStringLiteral("/Base de Datos.dba"));
     }
 
     void fileExistenceCheck() {
@@ -210,21 +210,21 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(ini);
         }
-        const DatabaseLocation location =
+        const Result<QString> location =
             documentDatabaseLocation(dir.path(), QStringLiteral("/datos/Base.dba"));
-        QCOMPARE(location.ok, ok);
+        QCOMPARE(location.ok(), ok);
         if (!ok) {
-            QVERIFY2(location.message.contains(database) &&
-                         location.message.contains(QStringLiteral("robot-fiscal.ini")),
-                     qPrintable(location.message));
+            QVERIFY2(location.error().contains(database) &&
+                         location.error().contains(QStringLiteral("robot-fiscal.ini")),
+                     qPrintable(location.error()));
             return;
         }
-        QCOMPARE(location.rutaBaseDatos, database);
+        QCOMPARE(location.value(), database);
         // The address carried through the station reads back as the same keys.
         if (const auto address = serverAddress(database))
             QCOMPARE(address->text(), database);
-        QCOMPARE(rememberedPassword(location.rutaBaseDatos), password);
-        QVERIFY(password.isEmpty() || !location.rutaBaseDatos.contains(password));
+        QCOMPARE(rememberedPassword(location.value()), password);
+        QVERIFY(password.isEmpty() || !location.value().contains(password));
     }
 
     void connectionStrings_data() {
@@ -255,12 +255,12 @@ private slots:
                      qPrintable(error));
             return;
         }
-        const auto values = parseConnectionString(text, &error);
-        QVERIFY2(values, qPrintable(error));
-        QCOMPARE(values->value(QStringLiteral("dbname")), dbname);
-        QCOMPARE(values->value(QStringLiteral("password")), password);
+        const Result<QMap<QString, QString>> values = parseConnectionString(text);
+        QVERIFY2(values.ok(), qPrintable(values.error()));
+        QCOMPARE(values.value().value(QStringLiteral("dbname")), dbname);
+        QCOMPARE(values.value().value(QStringLiteral("password")), password);
         // The address carried through the station round-trips and leaves the password out.
-        const ServerAddress address{values->value(QStringLiteral("host")), {}, dbname, {}};
+        const ServerAddress address{values.value().value(QStringLiteral("host")), {}, dbname, {}};
         QCOMPARE(serverAddress(address.text())->database, dbname);
     }
 };

@@ -87,9 +87,9 @@ QString unmarked(const QString &address) {
 void writeStation(const QString &dir, int caja, const QString &address,
                   const QString &password = {}) {
     QString error;
-    QVERIFY2(writeStationFiles(dir + u'/', caja, &error) &&
-                 writeServerSettings(dir, *serverAddress(address), password, &error),
-             qPrintable(error));
+    QVERIFY2(writeStationFiles(dir + u'/', caja, &error), qPrintable(error));
+    const Result<void> written = writeServerSettings(dir, *serverAddress(address), password);
+    QVERIFY2(written.ok(), qPrintable(written.error()));
 }
 
 // Notices on fiscal machine 1's channel, as fast as the server takes them, each in a

@@ -46,7 +46,6 @@ class TestHeadless : public QObject {
 private slots:
     void oneStationPerFiscalMachine() {
         const StationProgram station;
-        QString error;
         const auto first = station.start({QStringLiteral("--headless")});
         // The first station holds its lock once its log says it started.
         QTRY_VERIFY(readAll(station.file(QStringLiteral("robot-fiscal.log")))
@@ -58,13 +57,13 @@ private slots:
         const ProgramRun cancel = technician.run({QStringLiteral("--cancel-coupon")});
         // Another fiscal machine on the same data is not held back.
         StationLock otherMachine;
-        const bool otherAcquired = otherMachine.acquire(station.dataDir + u'/', 2, &error);
+        const Result<void> otherAcquired = otherMachine.acquire(station.dataDir + u'/', 2);
         first->kill();
         first->waitForFinished();
         QCOMPARE(second.exitCode, 2);
         QVERIFY(
             second.err.contains(QStringLiteral("Ya hay una estación funcionando con la caja 1")));
-        QVERIFY2(otherAcquired, qPrintable(error));
+        QVERIFY2(otherAcquired.ok(), qPrintable(otherAcquired.error()));
         QCOMPARE(cancel.exitCode, 2);
         QVERIFY2(cancel.err.contains(QStringLiteral("La impresora fiscal de serie")),
                  qPrintable(cancel.err));
@@ -97,8 +96,8 @@ private slots:
         const bool locked = fault == QStringLiteral("locked");
         const bool readOnly = fault == QStringLiteral("read-only");
         if (locked || readOnly) {
-            QString error;
-            QVERIFY2(PrintJournal().open(journal, &error), qPrintable(error));
+            const Result<void> opened = PrintJournal().open(journal);
+            QVERIFY2(opened.ok(), qPrintable(opened.error()));
         }
         const auto writable = qScopeGuard([&] {
             if (readOnly)

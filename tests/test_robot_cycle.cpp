@@ -290,9 +290,9 @@ private slots:
         addSale(h, 1);
         addSale(h, 2);
         h.start();
-        QString error;
-        QVERIFY(h.station->journal.begin(DocumentKind::Factura, 1, 1, couponBefore,
-                                         reductionsBefore, &error));
+        QVERIFY(
+            h.station->journal.begin(DocumentKind::Factura, 1, 1, couponBefore, reductionsBefore)
+                .ok());
         restart(h);
         QVERIFY2(h.messages.texts().last().contains(notice), qPrintable(h.messages.texts().last()));
         h.runUntilIdle();
@@ -302,12 +302,12 @@ private slots:
 
         // The operator decides: printed after all (marked in the back office) or print it.
         h.docs.addInvoice(3, 1, QStringLiteral("Control = 'a mano'"));
-        QVERIFY(h.station->journal.begin(DocumentKind::Factura, 3, 1, -5, 0, &error));
+        QVERIFY(h.station->journal.begin(DocumentKind::Factura, 3, 1, -5, 0).ok());
         h.station->robot.tick();
-        QCOMPARE(h.station->journal.allowReprint(DocumentKind::Factura, 1, &error), 1);
+        QCOMPARE(h.station->journal.allowReprint(DocumentKind::Factura, 1).value(), 1);
         h.runUntilIdle();
         QCOMPARE(control(h, 1), QStringLiteral("000002"));
-        QVERIFY(h.station->journal.unfinished(nullptr)->isEmpty());
+        QVERIFY(h.station->journal.unfinished().value().isEmpty());
         QVERIFY(h.station->robot.statusText().isEmpty());
     }
 

@@ -277,7 +277,6 @@ private slots:
         QFETCH(QString, found);
         QFETCH(QString, inf);
         StationProgram station;
-        QString error;
         const QString journalPath = station.file(QStringLiteral("robot-fiscal-diario.db"));
         StationLock otherStation;
 
@@ -301,22 +300,24 @@ private slots:
                                        QStringLiteral("/no/existe/libimpresora.so"));
         } else if (setup.startsWith(QStringLiteral("journal"))) {
             PrintJournal journal;
-            QVERIFY2(journal.open(journalPath, &error), qPrintable(error));
-            const qint64 id = journal.begin(DocumentKind::Factura, 101, 1, 0, 0, &error);
-            QVERIFY2(journal.setState(id, PrintJournal::State::Unknown, &error), qPrintable(error));
+            const Result<void> opened = journal.open(journalPath);
+            QVERIFY2(opened.ok(), qPrintable(opened.error()));
+            const qint64 id = journal.begin(DocumentKind::Factura, 101, 1, 0, 0).value();
+            QVERIFY(journal.setState(id, PrintJournal::State::Unknown).ok());
         } else if (setup == QStringLiteral("lock held")) {
-            QVERIFY2(otherStation.acquire(station.dataDir + u'/', 1, &error), qPrintable(error));
+            const Result<void> held = otherStation.acquire(station.dataDir + u'/', 1);
+            QVERIFY2(held.ok(), qPrintable(held.error()));
         } else if (setup == QStringLiteral("printer in use")) {
             // Another station directory on this printer: its lock lies in the program's TMPDIR.
             const QByteArray tmp = qgetenv("TMPDIR");
             qputenv("TMPDIR", station.printerDir.toUtf8());
-            const bool held = otherStation.acquirePrinter(QStringLiteral("BE0908ZZ12345"),
-                                                          QStringLiteral("COM1"), &error);
+            const Result<void> held = otherStation.acquirePrinter(QStringLiteral("BE0908ZZ12345"),
+                                                                  QStringLiteral("COM1"));
             if (tmp.isEmpty())
                 qunsetenv("TMPDIR");
             else
                 qputenv("TMPDIR", tmp);
-            QVERIFY2(held, qPrintable(error));
+            QVERIFY2(held.ok(), qPrintable(held.error()));
         }
         if (setup == QStringLiteral("journal lost"))
             QVERIFY(QFile::remove(journalPath));

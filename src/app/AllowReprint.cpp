@@ -13,17 +13,16 @@ using robot::ExitCode;
 ExitCode allowReprint(const QString &directory, DocumentKind kind, qint64 codigo,
                       QTextStream &out) {
     PrintJournal journal;
-    QString error;
-    if (!journal.open(StationFiles(directory).journal(), &error)) {
-        out << error << Qt::endl;
+    if (const Result<void> opened = journal.open(StationFiles(directory).journal()); !opened.ok()) {
+        out << opened.error() << Qt::endl;
         return ExitCode::NotDone;
     }
-    const int released = journal.allowReprint(kind, codigo, &error);
-    if (released < 0) {
-        out << error << Qt::endl;
+    const Result<int> released = journal.allowReprint(kind, codigo);
+    if (!released.ok()) {
+        out << released.error() << Qt::endl;
         return ExitCode::NotDone;
     }
-    if (released == 0) {
+    if (released.value() == 0) {
         out << QStringLiteral("El diario no retiene la %1.").arg(describeDocument(kind, codigo))
             << Qt::endl;
         return ExitCode::NotDone;

@@ -24,28 +24,19 @@ constexpr RetryDelay kOpenAgain{1000, 60000};
 
 } // namespace
 
-StartupResult startStation(const QString &directory) {
-    StartupResult result;
+Result<Settings> startStation(const QString &directory) {
     const ConfigurationReading reading = LeeConfiguracion(StationFiles(directory).configuration());
-    if (reading.outcome != ConfigurationReading::Outcome::Ok) {
-        result.message = reading.message;
-        return result;
-    }
-    result.settings = reading.settings;
-    result.settings.RutaAplicacion = directory;
-    if (!ChequeoExistenciaArchivo(markerFilePath(result.settings))) {
-        result.message = maintenanceMessage();
-        return result;
-    }
-    const robot::DatabaseLocation location =
-        robot::documentDatabaseLocation(directory, result.settings.RutaBaseDatos);
-    if (!location.ok) {
-        result.message = location.message;
-        return result;
-    }
-    result.settings.RutaBaseDatos = location.rutaBaseDatos;
-    result.ok = true;
-    return result;
+    if (reading.outcome != ConfigurationReading::Outcome::Ok)
+        return Failure{reading.message};
+    Settings settings = reading.settings;
+    settings.RutaAplicacion = directory;
+    if (!ChequeoExistenciaArchivo(markerFilePath(settings)))
+        return Failure{maintenanceMessage()};
+    const Result<QString> location = documentDatabaseLocation(directory, settings.RutaBaseDatos);
+    if (!location.ok())
+        return Failure{location.error()};
+    settings.RutaBaseDatos = location.value();
+    return settings;
 }
 
 Station::Station(const Settings &settings, OperatorMessages &messages, Clock &clock,
@@ -53,8 +44,10 @@ Station::Station(const Settings &settings, OperatorMessages &messages, Clock &cl
     : settings(settings), messages(messages), clock(clock), log(log),
       sources(settings.RutaBaseDatos, settings.Caja), printer(std::move(printer)),
       robot(sources, clock, log) {
-    if (!journal.open(journalPath(), &journalError))
+    if (const Result<void> opened = journal.open(journalPath()); !opened.ok()) {
+        journalError = opened.error();
         log.error(journalError);
+    }
     printing = std::make_unique<PrintingProcedures>(
         PrintingContext{settings.RutaBaseDatos, settings.Caja, sources, *this->printer, messages,
                         clock, robot, log, journal});
@@ -109,7 +102,8 @@ void Station::waitForJournal() {
         messages.show(preparation.missing, MessageIcon::Critical);
     }
     QTimer::singleShot(delayMs, &robot, [this] {
-        if (!journal.open(journalPath(), &journalError)) {
+        if (const Result<void> opened = journal.open(journalPath()); !opened.ok()) {
+            journalError = opened.error();
             waitForJournal();
             return;
         }

@@ -3,6 +3,7 @@
 #include "app/Configuration.h"
 #include "app/Preparation.h"
 #include "app/Robot.h"
+#include "core/Result.h"
 #include "db/PendingSources.h"
 #include "db/PrintJournal.h"
 
@@ -19,13 +20,8 @@ class FiscalPrinter;
 class PrintingProcedures;
 
 // Start-up: reads the configuration in `directory` and checks the data directory. On refusal
-// `message` holds the operator text and the program must end.
-struct StartupResult {
-    bool ok = false;
-    QString message;
-    Settings settings;
-};
-StartupResult startStation(const QString &directory);
+// the error is the operator's text and the program must end.
+Result<Settings> startStation(const QString &directory);
 
 // Everything one run of the station owns: the settings, the data sources, the printer, the
 // robot and its printing procedures. Both front ends (window, headless) build one.

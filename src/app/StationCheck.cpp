@@ -161,8 +161,8 @@ CheckLine lockLine(const Settings &settings, bool heldHere, StationLock &lock,
                 Outcome::Ok,
                 QStringLiteral("la tiene esta estación (caja %1).").arg(settings.Caja),
                 {}};
-    QString refusal;
-    if (!lock.acquire(settings.RutaDatos, settings.Caja, &refusal)) {
+    if (const Result<void> locked = lock.acquire(settings.RutaDatos, settings.Caja); !locked.ok()) {
+        const QString refusal = locked.error();
         if (refusal == stationLockRefusal(settings.Caja,
                                           StationLock::pathFor(settings.RutaDatos, settings.Caja)))
             return runningStation(refusal);
@@ -171,10 +171,13 @@ CheckLine lockLine(const Settings &settings, bool heldHere, StationLock &lock,
                                      "datos."));
     }
     // Another station directory, or a technician's action, on the same printer.
-    if (!printerLock.acquirePrinter(settings.SerialImpresora, settings.Puerto, &refusal))
-        return failed(kLock, refusal,
+    if (const Result<void> locked =
+            printerLock.acquirePrinter(settings.SerialImpresora, settings.Puerto);
+        !locked.ok())
+        return failed(kLock, locked.error(),
                       QStringLiteral("Espere a que termine, o cierre la otra estación que usa "
                                      "esta impresora: dos estaciones no pueden compartirla."));
+    QString refusal;
     if (sources && !sources->session().claimFiscalMachine(&refusal))
         return runningStation(refusal);
     return {kLock,
@@ -215,22 +218,21 @@ QList<CheckLine> StationCheck::run() {
         lines << dataDirectoryLine(settings);
         dataReachable = lines.last().outcome == Outcome::Ok;
         // The file in the data directory, or the server robot-fiscal.ini names.
-        const DatabaseLocation location =
+        const Result<QString> location =
             documentDatabaseLocation(directory, settings.RutaBaseDatos);
-        const bool inDataDirectory =
-            location.ok && !serverAddress(location.rutaBaseDatos).has_value();
+        const bool inDataDirectory = location.ok() && !serverAddress(location.value()).has_value();
         QString why = QStringLiteral("falla la base de datos");
         if (inDataDirectory && !dataReachable) {
             why = QStringLiteral("falla el directorio de datos, donde está");
             lines << notRun(kDatabase, why);
         } else {
-            lines << (location.ok ? databaseLine(location.rutaBaseDatos, connection)
-                                  : failed(kDatabase, location.message,
-                                           QStringLiteral("Corrija robot-fiscal.ini.")));
+            lines << (location.ok() ? databaseLine(location.value(), connection)
+                                    : failed(kDatabase, location.error(),
+                                             QStringLiteral("Corrija robot-fiscal.ini.")));
         }
         if (lines.last().outcome == Outcome::Ok) {
-            sources = std::make_unique<PendingSources>(location.rutaBaseDatos, settings.Caja);
-            lines << pendingLine(*sources, connection) << companyLine(location.rutaBaseDatos);
+            sources = std::make_unique<PendingSources>(location.value(), settings.Caja);
+            lines << pendingLine(*sources, connection) << companyLine(location.value());
         } else {
             lines << notRun(kPending, why) << notRun(kCompany, why);
         }

@@ -266,12 +266,12 @@ CheckLine journalLine(const QString &directory) {
                                "la primera venta.")};
     }
     PrintJournal journal;
-    QString error;
-    const std::optional<QList<PrintJournal::Entry>> entries =
-        journal.openReadOnly(path, &error) ? journal.unfinished(&error) : std::nullopt;
-    if (!entries)
-        return failed(kJournal, error, journalRemedy(error, path, directory));
-    if (entries->isEmpty())
+    const Result<void> opened = journal.openReadOnly(path);
+    const Result<QList<PrintJournal::Entry>> entries =
+        opened.ok() ? journal.unfinished() : Failure{opened.error()};
+    if (!entries.ok())
+        return failed(kJournal, entries.error(), journalRemedy(entries.error(), path, directory));
+    if (entries.value().isEmpty())
         return {kJournal,
                 Outcome::Ok,
                 QStringLiteral("%1 no retiene ningún documento.").arg(shown(path)),
@@ -279,7 +279,7 @@ CheckLine journalLine(const QString &directory) {
 
     CheckLine line{kJournal, Outcome::Warning, {}, {}};
     QStringList held, remedies;
-    for (const PrintJournal::Entry &entry : *entries) {
+    for (const PrintJournal::Entry &entry : entries.value()) {
         const QString document = PrintJournal::describe(entry);
         switch (entry.state) {
         case PrintJournal::State::Unknown:
@@ -316,7 +316,7 @@ CheckLine journalLine(const QString &directory) {
         }
     }
     line.detail = QStringLiteral("%1 retiene %2: %3.")
-                      .arg(shown(path), counted(entries->size(), "documento", "documentos"),
+                      .arg(shown(path), counted(entries.value().size(), "documento", "documentos"),
                            held.join(QStringLiteral("; ")));
     if (!remedies.isEmpty()) {
         QString remedy = remedies.join(QStringLiteral("; ")) + u'.';

@@ -25,13 +25,13 @@ ReconciliationSources reconciliationSources(const Settings &settings) {
 }
 
 ExitCode reconcileStationAt(const QString &directory, const CommandLine &line, QTextStream &out) {
-    StartupResult startup = startStation(directory);
-    if (!startup.ok) {
-        out << startup.message << Qt::endl;
+    const Result<Settings> startup = startStation(directory);
+    if (!startup.ok()) {
+        out << startup.error() << Qt::endl;
         return ExitCode::Refused;
     }
     const std::unique_ptr<FiscalPrinter> printer = makeStationPrinter();
-    return runReconciliation(reconciliationSources(startup.settings), *printer, line.from, line.to,
+    return runReconciliation(reconciliationSources(startup.value()), *printer, line.from, line.to,
                              line.csv, out);
 }
 
@@ -51,10 +51,10 @@ ExitCode writeSupportBundleOf(const QString &directory, const QString &archive, 
         reconcileStationAt(directory, CommandLine{}, reconciliation);
     }
     reports.version = versionLine() + u'\n';
-    QString error;
-    if (!writeSupportBundle(directory, reports, archive, &error)) {
+    if (const Result<void> written = writeSupportBundle(directory, reports, archive);
+        !written.ok()) {
         out << QStringLiteral("No se pudo escribir el paquete de soporte %1: %2")
-                   .arg(QDir::toNativeSeparators(archive), error)
+                   .arg(QDir::toNativeSeparators(archive), written.error())
             << Qt::endl;
         return ExitCode::NotDone;
     }

@@ -102,11 +102,12 @@ int main(int argc, char **argv) {
     }
 
     if (line.action == Action::NewJournal) {
-        QString error;
-        const bool started = PrintJournal::startAfresh(StationFiles(directory).journal(), &error);
-        QTextStream(started ? stdout : stderr)
-            << (started ? QStringLiteral("Diario de impresión nuevo creado.") : error) << Qt::endl;
-        return robot::exitStatus(started ? ExitCode::Done : ExitCode::NotDone);
+        const Result<void> started = PrintJournal::startAfresh(StationFiles(directory).journal());
+        QTextStream(started.ok() ? stdout : stderr)
+            << (started.ok() ? QStringLiteral("Diario de impresión nuevo creado.")
+                             : started.error())
+            << Qt::endl;
+        return robot::exitStatus(started.ok() ? ExitCode::Done : ExitCode::NotDone);
     }
 
     if (line.action == Action::AllowReprint) {
@@ -143,10 +144,10 @@ int main(int argc, char **argv) {
     }
 
     StationLog log(StationFiles(directory).log());
-    const StartupResult startup = startStation(directory);
-    if (!startup.ok) {
-        log.error(QStringLiteral("Inicio rechazado: ") + startup.message);
-        messages.show(startup.message);
+    const Result<Settings> startup = startStation(directory);
+    if (!startup.ok()) {
+        log.error(QStringLiteral("Inicio rechazado: ") + startup.error());
+        messages.show(startup.error());
         return robot::exitStatus(ExitCode::Refused);
     }
 
@@ -155,14 +156,15 @@ int main(int argc, char **argv) {
     // that drives the same printer.
     StationLock lock, printerLock;
     if (line.action == Action::Station || robot::isPrinterAction(line.action)) {
-        QString refusal;
-        const bool stationFree =
-            !(line.action == Action::Station || robot::changesPrinter(line.action)) ||
-            lock.acquire(startup.settings.RutaDatos, startup.settings.Caja, &refusal);
-        if (!stationFree || !printerLock.acquirePrinter(startup.settings.SerialImpresora,
-                                                        startup.settings.Puerto, &refusal)) {
-            log.error(QStringLiteral("Inicio rechazado: ") + refusal);
-            messages.show(refusal);
+        Result<void> locked;
+        if (line.action == Action::Station || robot::changesPrinter(line.action))
+            locked = lock.acquire(startup.value().RutaDatos, startup.value().Caja);
+        if (locked.ok())
+            locked =
+                printerLock.acquirePrinter(startup.value().SerialImpresora, startup.value().Puerto);
+        if (!locked.ok()) {
+            log.error(QStringLiteral("Inicio rechazado: ") + locked.error());
+            messages.show(locked.error());
             return robot::exitStatus(ExitCode::Refused);
         }
     }
@@ -173,16 +175,16 @@ int main(int argc, char **argv) {
         const auto printer = robot::makeStationPrinter({}, &messages, printerLog);
         // A cancellation is recorded in the station's journal so the document may print again.
         PrintJournal journal;
-        QString journalError;
-        if (!journal.open(StationFiles(directory).journal(), &journalError))
-            log.warning(journalError);
+        if (const Result<void> opened = journal.open(StationFiles(directory).journal());
+            !opened.ok())
+            log.warning(opened.error());
         QTextStream out(stdout);
         return robot::exitStatus(
             CommandLineActions::run(line, *printer, messages, out, &journal, &log));
     }
 
     SystemClock clock;
-    Station station(startup.settings, messages, clock, log,
+    Station station(startup.value(), messages, clock, log,
                     robot::makeStationPrinter({}, &messages, printerLog));
     // A lock file does not reach the other computers of a shared database server: there the
     // server itself keeps a second station with this Caja away.

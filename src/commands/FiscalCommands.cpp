@@ -162,12 +162,14 @@ CommandOutcome FiscalCommands::AnulaCupon() {
     // document is then settled from the printer's counters, or held back for the operator.
     std::optional<QList<PrintJournal::Entry>> cancelled;
     const CommandOutcome outcome = run(tituloAnulaCupon(), Analysis::OnRefusal, [&] {
-        if (journal)
-            cancelled = journal->cancelOpen(nullptr);
+        if (journal) {
+            if (const auto recorded = journal->cancelOpen(); recorded.ok())
+                cancelled = recorded.value();
+        }
         return printer.AnulaCupon();
     });
     if (cancelled && !outcome.succeeded())
-        journal->restore(*cancelled, nullptr);
+        (void)journal->restore(*cancelled);
     if (outcome.succeeded())
         messages.show(QStringLiteral("Listo."));
     return outcome;

@@ -13,35 +13,30 @@
 
 namespace robot {
 
-std::optional<ReconciliationReport> reconcileStation(const ReconciliationSources &sources,
-                                                     FiscalPrinter &printer, const QDate &from,
-                                                     const QDate &to, QString *error) {
+Result<ReconciliationReport> reconcileStation(const ReconciliationSources &sources,
+                                              FiscalPrinter &printer, const QDate &from,
+                                              const QDate &to) {
     ReconciliationInput input;
     input.caja = sources.caja;
     input.from = from;
     input.to = to;
     input.now = QDateTime::currentDateTime();
 
-    QString reason;
-    const std::optional<QList<MarkedRecord>> records =
-        DocumentStore(sources.databasePath).markedRecords(sources.caja, &reason);
-    if (!records) {
-        *error = QStringLiteral("No se pudo leer la base de datos: %1").arg(reason);
-        return std::nullopt;
-    }
-    input.records = *records;
+    const Result<QList<MarkedRecord>> records =
+        DocumentStore(sources.databasePath).markedRecords(sources.caja);
+    if (!records.ok())
+        return Failure{QStringLiteral("No se pudo leer la base de datos: %1").arg(records.error())};
+    input.records = records.value();
 
     // A station that never printed has no journal yet: nothing it printed to compare.
     if (QFileInfo::exists(sources.journalPath)) {
         PrintJournal journal;
-        std::optional<QList<PrintJournal::Entry>> entries;
-        if (journal.openReadOnly(sources.journalPath, &reason))
-            entries = journal.history(&reason);
-        if (!entries) {
-            *error = reason;
-            return std::nullopt;
-        }
-        input.journal = *entries;
+        const Result<void> opened = journal.openReadOnly(sources.journalPath);
+        const Result<QList<PrintJournal::Entry>> entries =
+            opened.ok() ? journal.history() : Failure{opened.error()};
+        if (!entries.ok())
+            return Failure{entries.error()};
+        input.journal = entries.value();
     }
 
     try {
@@ -57,19 +52,18 @@ std::optional<ReconciliationReport> reconcileStation(const ReconciliationSources
 ExitCode runReconciliation(const ReconciliationSources &sources, FiscalPrinter &printer,
                            const QDate &from, const QDate &to, const QString &csvPath,
                            QTextStream &out) {
-    QString error;
-    const std::optional<ReconciliationReport> report =
-        reconcileStation(sources, printer, from, to, &error);
-    if (!report) {
-        out << error << Qt::endl;
+    const Result<ReconciliationReport> reconciled = reconcileStation(sources, printer, from, to);
+    if (!reconciled.ok()) {
+        out << reconciled.error() << Qt::endl;
         return ExitCode::NotDone;
     }
-    for (const Finding &finding : report->findings)
+    const ReconciliationReport &report = reconciled.value();
+    for (const Finding &finding : report.findings)
         out << finding.text << u'\n';
-    out << report->summary << Qt::endl;
+    out << report.summary << Qt::endl;
     if (!csvPath.isEmpty()) {
         QSaveFile csv(csvPath);
-        if (!csv.open(QIODevice::WriteOnly) || csv.write(reconciliationCsv(*report).toUtf8()) < 0 ||
+        if (!csv.open(QIODevice::WriteOnly) || csv.write(reconciliationCsv(report).toUtf8()) < 0 ||
             !csv.commit()) {
             out << QStringLiteral("No se pudo escribir %1: %2")
                        .arg(QDir::toNativeSeparators(csvPath), csv.errorString())
@@ -77,7 +71,7 @@ ExitCode runReconciliation(const ReconciliationSources &sources, FiscalPrinter &
             return ExitCode::NotDone;
         }
     }
-    return report->clean() ? ExitCode::Done : ExitCode::NotDone;
+    return report.clean() ? ExitCode::Done : ExitCode::NotDone;
 }
 
 } // namespace robot

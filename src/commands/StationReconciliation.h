@@ -2,10 +2,10 @@
 
 #include "commands/ReconciliationReport.h"
 #include "core/ExitCode.h"
+#include "core/Result.h"
 
 #include <QDate>
 #include <QString>
-#include <optional>
 
 class QTextStream;
 
@@ -22,11 +22,11 @@ struct ReconciliationSources {
 };
 
 // Reads the records, the journal and the printer's coupon counter (information queries only)
-// and compares them. Nothing, with `error`, when the database or the journal cannot be read;
-// a printer that does not answer only narrows the report.
-std::optional<ReconciliationReport> reconcileStation(const ReconciliationSources &sources,
-                                                     FiscalPrinter &printer, const QDate &from,
-                                                     const QDate &to, QString *error);
+// and compares them. Why not, when the database or the journal cannot be read; a printer
+// that does not answer only narrows the report.
+Result<ReconciliationReport> reconcileStation(const ReconciliationSources &sources,
+                                              FiscalPrinter &printer, const QDate &from,
+                                              const QDate &to);
 
 // robot-fiscal --conciliar: one line per finding and the summary on `out`, the same as CSV
 // in `csvPath` when given. Done when nothing needs a person.

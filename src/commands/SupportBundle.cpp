@@ -23,20 +23,19 @@ bool writeText(const QString &path, const QString &text) {
 
 // A consistent copy even while a station writes the journal: SQLite copies it in one read
 // transaction.
-bool copyJournal(const QString &journal, const QString &copy, QString *error) {
+Result<void> copyJournal(const QString &journal, const QString &copy) {
     const QString name = uniqueConnectionName(QStringLiteral("paquete"));
-    bool copied = false;
+    Result<void> copied;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(journal);
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
         QSqlQuery query(db);
-        copied = db.open() && query.prepare(QStringLiteral("VACUUM INTO ?")) &&
-                 (query.addBindValue(copy), query.exec());
-        if (!copied)
-            *error = QStringLiteral("no se pudo copiar el diario de impresión: %1")
-                         .arg(query.lastError().isValid() ? query.lastError().text()
-                                                          : db.lastError().text());
+        if (!(db.open() && query.prepare(QStringLiteral("VACUUM INTO ?")) &&
+              (query.addBindValue(copy), query.exec())))
+            copied = Failure{QStringLiteral("no se pudo copiar el diario de impresión: %1")
+                                 .arg(query.lastError().isValid() ? query.lastError().text()
+                                                                  : db.lastError().text())};
     }
     QSqlDatabase::removeDatabase(name);
     return copied;
@@ -62,43 +61,38 @@ QString withoutPasswords(const QString &ini) {
     return kept.join(u'\n');
 }
 
-bool writeSupportBundle(const QString &stationDirectory, const SupportReports &reports,
-                        const QString &archive, QString *error) {
+Result<void> writeSupportBundle(const QString &stationDirectory, const SupportReports &reports,
+                                const QString &archive) {
     QTemporaryDir staging;
-    if (!staging.isValid()) {
-        *error =
-            QStringLiteral("no se pudo crear una carpeta temporal: %1").arg(staging.errorString());
-        return false;
-    }
+    if (!staging.isValid())
+        return Failure{
+            QStringLiteral("no se pudo crear una carpeta temporal: %1").arg(staging.errorString())};
     const QDir station(stationDirectory);
     const QDir into(staging.path());
     for (const QString &name : station.entryList(
              {StationFiles::logName() + u'*', StationFiles::configurationName()}, QDir::Files)) {
-        if (!QFile::copy(station.filePath(name), into.filePath(name))) {
-            *error = QStringLiteral("no se pudo copiar %1.").arg(name);
-            return false;
-        }
+        if (!QFile::copy(station.filePath(name), into.filePath(name)))
+            return Failure{QStringLiteral("no se pudo copiar %1.").arg(name)};
     }
     if (QFile ini(station.filePath(StationFiles::serverSettingsName()));
         ini.exists() && !(ini.open(QIODevice::ReadOnly) &&
                           writeText(into.filePath(StationFiles::serverSettingsName()),
                                     withoutPasswords(decoded(ini.readAll()))))) {
-        *error = QStringLiteral("no se pudo copiar robot-fiscal.ini.");
-        return false;
+        return Failure{QStringLiteral("no se pudo copiar robot-fiscal.ini.")};
     }
     const QString journal = station.filePath(StationFiles::journalName());
-    if (QFile::exists(journal) &&
-        !copyJournal(journal, into.filePath(StationFiles::journalName()), error))
-        return false;
+    if (QFile::exists(journal)) {
+        if (Result<void> copied = copyJournal(journal, into.filePath(StationFiles::journalName()));
+            !copied.ok())
+            return copied;
+    }
     if (!writeText(into.filePath(QStringLiteral("diagnostico.txt")), reports.check) ||
         !writeText(into.filePath(QStringLiteral("conciliacion.txt")), reports.reconciliation) ||
-        !writeText(into.filePath(QStringLiteral("version.txt")), reports.version)) {
-        *error = QStringLiteral("no se pudieron escribir los informes en %1.")
-                     .arg(QDir::toNativeSeparators(staging.path()));
-        return false;
-    }
+        !writeText(into.filePath(QStringLiteral("version.txt")), reports.version))
+        return Failure{QStringLiteral("no se pudieron escribir los informes en %1.")
+                           .arg(QDir::toNativeSeparators(staging.path()))};
     QFile::remove(archive);
-    return platform::packDirectory(staging.path(), archive, error);
+    return platform::packDirectory(staging.path(), archive);
 }
 
 } // namespace robot

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QString>
 
 namespace robot {
@@ -14,9 +16,9 @@ struct SupportReports {
 
 // Writes one archive a technician can send to support: the station's logs (the rotated ones
 // too), ImpresorFiscal.inf, robot-fiscal.ini without its Clave, the three reports and a copy
-// of the print journal. False with the reason when it cannot be written.
-bool writeSupportBundle(const QString &stationDirectory, const SupportReports &reports,
-                        const QString &archive, QString *error);
+// of the print journal. The reason when it cannot be written.
+Result<void> writeSupportBundle(const QString &stationDirectory, const SupportReports &reports,
+                                const QString &archive);
 
 // robot-fiscal.ini as it can be sent: every Clave line left out, whatever its section or case.
 QString withoutPasswords(const QString &ini);

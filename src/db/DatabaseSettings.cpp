@@ -29,43 +29,38 @@ QString unusable(const QString &shown, const QString &problem) {
 }
 
 // The [BaseDeDatos] section, or why the file does not give one.
-std::optional<IniSection> databaseSection(const QString &path, QString *problem) {
+Result<IniSection> databaseSection(const QString &path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *problem = QStringLiteral("no se puede leer (%1)").arg(file.errorString());
-        return std::nullopt;
-    }
-    const std::optional<QList<IniSection>> sections = parseIni(file.readAll(), problem);
-    if (!sections)
-        return std::nullopt;
-    for (const IniSection &section : *sections) {
+    if (!file.open(QIODevice::ReadOnly))
+        return Failure{QStringLiteral("no se puede leer (%1)").arg(file.errorString())};
+    const Result<QList<IniSection>> sections = parseIni(file.readAll());
+    if (!sections.ok())
+        return Failure{sections.error()};
+    for (const IniSection &section : sections.value()) {
         if (section.name == kGroup)
             return section;
-        if (section.name.compare(kGroup, Qt::CaseInsensitive) == 0) {
-            *problem = QStringLiteral("la sección se llama [%1]; escríbala [%2], con esas "
-                                      "mayúsculas")
-                           .arg(section.name, kGroup);
-            return std::nullopt;
-        }
+        if (section.name.compare(kGroup, Qt::CaseInsensitive) == 0)
+            return Failure{QStringLiteral("la sección se llama [%1]; escríbala [%2], con esas "
+                                          "mayúsculas")
+                               .arg(section.name, kGroup)};
     }
-    *problem = sections->isEmpty() ? QStringLiteral("el archivo está vacío")
-                                   : QStringLiteral("no tiene la sección [%1]").arg(kGroup);
-    return std::nullopt;
+    return Failure{sections.value().isEmpty()
+                       ? QStringLiteral("el archivo está vacío")
+                       : QStringLiteral("no tiene la sección [%1]").arg(kGroup)};
 }
 
 } // namespace
 
-DatabaseLocation documentDatabaseLocation(const QString &directory, const QString &fileDatabase) {
+Result<QString> documentDatabaseLocation(const QString &directory, const QString &fileDatabase) {
     const QString path = QDir(directory).filePath(kFileName);
     if (!QFileInfo::exists(path))
-        return {true, fileDatabase, {}};
+        return fileDatabase;
     const QString shown = QDir::toNativeSeparators(path);
-    QString problem;
-    const std::optional<IniSection> section = databaseSection(path, &problem);
-    if (!section)
-        return {false, {}, unusable(shown, problem)};
+    const Result<IniSection> section = databaseSection(path);
+    if (!section.ok())
+        return Failure{unusable(shown, section.error())};
     QMap<QString, QString> values;
-    for (const auto &[key, value] : section->values) {
+    for (const auto &[key, value] : section.value().values) {
         const auto known = std::find_if(kKeys.begin(), kKeys.end(), [&key](const QString &k) {
             return k.compare(key, Qt::CaseInsensitive) == 0;
         });
@@ -76,18 +71,17 @@ DatabaseLocation documentDatabaseLocation(const QString &directory, const QStrin
                           .arg(key, kGroup, kKeys.join(QStringLiteral(", ")))
                 : *known != key ? QStringLiteral("la clave «%1» se escribe «%2»").arg(key, *known)
                                 : QStringLiteral("la clave «%1» aparece dos veces").arg(key);
-            return {false, {}, unusable(shown, why)};
+            return Failure{unusable(shown, why)};
         }
         values.insert(key, value);
     }
     const QString motor = values.value(QStringLiteral("Motor"));
     if (motor.compare(QStringLiteral("postgresql"), Qt::CaseInsensitive) != 0) {
-        return {false,
-                {},
-                QStringLiteral("El motor de base de datos «%1» de %2 no es válido: escriba "
-                               "Motor=postgresql en la sección [%3], o quite el archivo para usar "
-                               "la base de datos del directorio de datos.")
-                    .arg(motor, shown, kGroup)};
+        return Failure{
+            QStringLiteral("El motor de base de datos «%1» de %2 no es válido: escriba "
+                           "Motor=postgresql en la sección [%3], o quite el archivo para usar "
+                           "la base de datos del directorio de datos.")
+                .arg(motor, shown, kGroup)};
     }
     ServerAddress address{
         values.value(QStringLiteral("Servidor")), values.value(QStringLiteral("Puerto")),
@@ -96,20 +90,18 @@ DatabaseLocation documentDatabaseLocation(const QString &directory, const QStrin
         bool number = false;
         const int port = address.port.toInt(&number);
         if (!number || port < 1 || port > 65535) {
-            return {false,
-                    {},
-                    QStringLiteral("El puerto «%1» de %2 no es válido: debe ser un número entre 1 "
-                                   "y 65535.")
-                        .arg(address.port, shown)};
+            return Failure{QStringLiteral("El puerto «%1» de %2 no es válido: debe ser un número "
+                                          "entre 1 y 65535.")
+                               .arg(address.port, shown)};
         }
     }
     const QString text = address.text();
     rememberPassword(text, values.value(QStringLiteral("Clave")));
-    return {true, text, {}};
+    return text;
 }
 
-bool writeServerSettings(const QString &directory, const ServerAddress &address,
-                         const QString &password, QString *error) {
+Result<void> writeServerSettings(const QString &directory, const ServerAddress &address,
+                                 const QString &password) {
     IniSection section{kGroup,
                        {{QStringLiteral("Motor"), QStringLiteral("postgresql")},
                         {QStringLiteral("Servidor"), address.host},
@@ -121,16 +113,13 @@ bool writeServerSettings(const QString &directory, const ServerAddress &address,
     QSaveFile file(QDir(directory).filePath(kFileName));
     const std::optional<QByteArray> text = iniText(section);
     if (!text || !file.open(QIODevice::WriteOnly) || file.write(*text) != text->size() ||
-        !file.commit()) {
-        if (error)
-            *error = text ? QStringLiteral("No se pudo escribir %1.")
-                                .arg(QDir::toNativeSeparators(file.fileName()))
-                          : QStringLiteral("Un valor de la conexión tiene un salto de línea: no "
-                                           "puede guardarse en %1.")
-                                .arg(kFileName);
-        return false;
-    }
-    return true;
+        !file.commit())
+        return Failure{text ? QStringLiteral("No se pudo escribir %1.")
+                                  .arg(QDir::toNativeSeparators(file.fileName()))
+                            : QStringLiteral("Un valor de la conexión tiene un salto de línea: no "
+                                             "puede guardarse en %1.")
+                                  .arg(kFileName)};
+    return {};
 }
 
 } // namespace robot

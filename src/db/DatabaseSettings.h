@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Result.h"
 #include "db/ServerAddress.h"
 
 #include <QString>
@@ -8,17 +9,12 @@ namespace robot {
 
 // Where the document database is: the file in the data directory, unless robot-fiscal.ini
 // beside ImpresorFiscal.inf names a server ([BaseDeDatos] Motor=postgresql, Servidor, Puerto,
-// Base, Usuario, Clave).
-struct DatabaseLocation {
-    bool ok = true;
-    QString rutaBaseDatos; // the file's path, or the server's address text (ServerAddress)
-    QString message;       // why the settings were refused, for the operator
-};
-
-DatabaseLocation documentDatabaseLocation(const QString &directory, const QString &fileDatabase);
+// Base, Usuario, Clave). The file's path, or the server's address text (ServerAddress); why
+// the settings were refused, for the operator.
+Result<QString> documentDatabaseLocation(const QString &directory, const QString &fileDatabase);
 
 // Writes robot-fiscal.ini in `directory` for `address`; the password only when one is given.
-bool writeServerSettings(const QString &directory, const ServerAddress &address,
-                         const QString &password, QString *error);
+Result<void> writeServerSettings(const QString &directory, const ServerAddress &address,
+                                 const QString &password);
 
 } // namespace robot

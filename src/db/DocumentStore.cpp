@@ -28,6 +28,10 @@ bool failed(const QSqlQuery &query, QString *error) {
     return false;
 }
 
+Failure failure(const QSqlQuery &query) {
+    return {query.lastError().text()};
+}
+
 constexpr int kPauseBetweenAttempts = 100; // hundredths of a second
 constexpr int kServerConnectionIdleMs = 10000;
 
@@ -63,24 +67,20 @@ DocumentStore::ReadOutcome readRows(DocumentConnection &db, DocumentKind kind, q
 }
 
 // An update that changes nothing, rolled back.
-bool writeCheck(DocumentConnection &db, DocumentKind kind, qint64 codigo, QString *error) {
+Result<void> writeCheck(DocumentConnection &db, DocumentKind kind, qint64 codigo) {
     QSqlDatabase database = db.database();
     const ServerDeadline deadline(database);
-    if (!database.transaction()) {
-        if (error)
-            *error = database.lastError().text();
-        return false;
-    }
+    if (!database.transaction())
+        return Failure{database.lastError().text()};
     QSqlQuery query(database);
     const bool written =
         query.prepare(kind == DocumentKind::Factura ? db.statements().invoiceWriteCheck()
                                                     : db.statements().creditNoteWriteCheck()) &&
         (query.addBindValue(codigo), query.exec());
-    if (!written)
-        failed(query, error);
+    const Result<void> checked = written ? Result<void>() : failure(query);
     query.finish();
     database.rollback();
-    return written;
+    return checked;
 }
 
 } // namespace
@@ -94,10 +94,14 @@ DocumentStore::DocumentStore(const QString &databasePath)
 
 DocumentStore::~DocumentStore() = default;
 
-DocumentConnection *DocumentStore::connect(DocumentConnection &fresh, const QString &purpose,
-                                           QString *error) const {
-    if (!onServer)
-        return fresh.open(path, purpose, error) ? &fresh : nullptr;
+Result<DocumentConnection *> DocumentStore::connect(DocumentConnection &fresh,
+                                                    const QString &purpose) const {
+    QString error;
+    if (!onServer) {
+        if (fresh.open(path, purpose, &error))
+            return &fresh;
+        return Failure{error};
+    }
     idle.start();
     // A server restarted since the last call leaves a connection that only a statement finds out.
     const auto answers = [](const QSqlDatabase &db) {
@@ -107,10 +111,10 @@ DocumentConnection *DocumentStore::connect(DocumentConnection &fresh, const QStr
     if (kept && kept->isOpen() && kept->database().isOpen() && answers(kept->database()))
         return kept.get();
     kept = std::make_unique<DocumentConnection>();
-    if (kept->open(path, QStringLiteral("documentos"), error))
+    if (kept->open(path, QStringLiteral("documentos"), &error))
         return kept.get();
     kept.reset();
-    return nullptr;
+    return Failure{error};
 }
 
 void DocumentStore::failedOn(DocumentConnection *db) const {
@@ -121,35 +125,42 @@ void DocumentStore::failedOn(DocumentConnection *db) const {
 DocumentStore::ReadOutcome DocumentStore::read(DocumentKind kind, qint64 codigo, DocumentRows *rows,
                                                QString *error) const {
     DocumentConnection fresh;
-    DocumentConnection *db = connect(fresh, QStringLiteral("documento"), error);
-    if (!db)
+    const Result<DocumentConnection *> db = connect(fresh, QStringLiteral("documento"));
+    if (!db.ok()) {
+        if (error)
+            *error = db.error();
         return ReadOutcome::HeaderFailed;
-    const ReadOutcome outcome = readRows(*db, kind, codigo, rows, error);
+    }
+    const ReadOutcome outcome = readRows(*db.value(), kind, codigo, rows, error);
     if (outcome == ReadOutcome::HeaderFailed || outcome == ReadOutcome::LinesFailed)
-        failedOn(db);
+        failedOn(db.value());
     return outcome;
 }
 
-bool DocumentStore::canWrite(DocumentKind kind, qint64 codigo, QString *error) const {
+Result<void> DocumentStore::canWrite(DocumentKind kind, qint64 codigo) const {
     DocumentConnection fresh;
-    DocumentConnection *db = connect(fresh, QStringLiteral("escritura"), error);
-    if (!db)
-        return false;
-    const bool written = writeCheck(*db, kind, codigo, error);
-    if (!written)
-        failedOn(db);
+    const Result<DocumentConnection *> db = connect(fresh, QStringLiteral("escritura"));
+    if (!db.ok())
+        return Failure{db.error()};
+    Result<void> written = writeCheck(*db.value(), kind, codigo);
+    if (!written.ok())
+        failedOn(db.value());
     return written;
 }
 
-bool DocumentStore::markPrinted(DocumentKind kind, qint64 codigo, const QString &number,
-                                qint64 numeroZ, Clock &clock, int attempts, QString *error) const {
+Result<void> DocumentStore::markPrinted(DocumentKind kind, qint64 codigo, const QString &number,
+                                        qint64 numeroZ, Clock &clock, int attempts) const {
+    Failure last;
     for (int attempt = 1; attempt <= attempts; ++attempt) {
         if (attempt > 1)
             clock.DelayMili(kPauseBetweenAttempts);
         DocumentConnection fresh;
-        DocumentConnection *db = connect(fresh, QStringLiteral("marca"), error);
-        if (!db)
+        const Result<DocumentConnection *> connected = connect(fresh, QStringLiteral("marca"));
+        if (!connected.ok()) {
+            last = {connected.error()};
             continue;
+        }
+        DocumentConnection *db = connected.value();
         {
             const ServerDeadline deadline(db->database());
             QSqlQuery query(db->database());
@@ -160,21 +171,21 @@ bool DocumentStore::markPrinted(DocumentKind kind, qint64 codigo, const QString 
                      {QVariant(number), QVariant(number), QVariant(numeroZ), QVariant(codigo)})
                     query.addBindValue(value);
                 if (query.exec())
-                    return true;
+                    return {};
             }
-            failed(query, error);
+            last = failure(query);
         }
         failedOn(db);
     }
-    return false;
+    return last;
 }
 
 std::optional<bool> DocumentStore::isMarked(DocumentKind kind, qint64 codigo) const {
     DocumentConnection fresh;
-    QString error;
-    DocumentConnection *db = connect(fresh, QStringLiteral("consulta"), &error);
-    if (!db)
+    const Result<DocumentConnection *> connected = connect(fresh, QStringLiteral("consulta"));
+    if (!connected.ok())
         return std::nullopt;
+    DocumentConnection *db = connected.value();
     const Statements &sql = db->statements();
     std::optional<bool> marked;
     {
@@ -189,12 +200,14 @@ std::optional<bool> DocumentStore::isMarked(DocumentKind kind, qint64 codigo) co
     return marked;
 }
 
-std::optional<QList<MarkedRecord>> DocumentStore::markedRecords(qint32 caja, QString *error) const {
+Result<QList<MarkedRecord>> DocumentStore::markedRecords(qint32 caja) const {
     DocumentConnection fresh;
-    DocumentConnection *db = connect(fresh, QStringLiteral("conciliacion"), error);
-    if (!db)
-        return std::nullopt;
+    const Result<DocumentConnection *> connected = connect(fresh, QStringLiteral("conciliacion"));
+    if (!connected.ok())
+        return Failure{connected.error()};
+    DocumentConnection *db = connected.value();
     QList<MarkedRecord> records;
+    Failure why;
     bool read = false;
     {
         QSqlQuery query(db->database());
@@ -216,11 +229,11 @@ std::optional<QList<MarkedRecord>> DocumentStore::markedRecords(qint32 caja, QSt
             read = !query.lastError().isValid();
         }
         if (!read)
-            failed(query, error);
+            why = failure(query);
     }
     if (!read) {
         failedOn(db);
-        return std::nullopt;
+        return why;
     }
     return records;
 }
@@ -228,10 +241,10 @@ std::optional<QList<MarkedRecord>> DocumentStore::markedRecords(qint32 caja, QSt
 ConfigurationRead DocumentStore::configurationRecord() const {
     using Outcome = ConfigurationRead::Outcome;
     DocumentConnection fresh;
-    QString error;
-    DocumentConnection *db = connect(fresh, QStringLiteral("configuracion"), &error);
-    if (!db)
-        return {Outcome::Failed, {}, error};
+    const Result<DocumentConnection *> connected = connect(fresh, QStringLiteral("configuracion"));
+    if (!connected.ok())
+        return {Outcome::Failed, {}, connected.error()};
+    DocumentConnection *db = connected.value();
     ConfigurationRead read{Outcome::Failed, {}, {}};
     {
         const ServerDeadline deadline(db->database());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/DocumentKind.h"
+#include "core/Result.h"
 #include "db/Row.h"
 
 #include <QDate>
@@ -53,31 +54,29 @@ public:
 
     // Whether the record can be written right now (a database opened read-only, a full disk):
     // an update that changes nothing, rolled back.
-    bool canWrite(DocumentKind kind, qint64 codigo, QString *error) const;
+    Result<void> canWrite(DocumentKind kind, qint64 codigo) const;
 
     // Writes the printer's numbers into the record: `number` into Factura and Control (an
     // invoice) or Número and Control (a credit note), Impresa, Imprimir and NúmeroZ. Tried
     // `attempts` times a second apart: the document is on paper already, and a lock held by
     // the back office or a share that blinks usually passes.
-    bool markPrinted(DocumentKind kind, qint64 codigo, const QString &number, qint64 numeroZ,
-                     Clock &clock, int attempts, QString *error) const;
+    Result<void> markPrinted(DocumentKind kind, qint64 codigo, const QString &number,
+                             qint64 numeroZ, Clock &clock, int attempts) const;
 
     // Whether the record has a control number (printed, or marked by the back office);
     // nothing when the database cannot be read.
     std::optional<bool> isMarked(DocumentKind kind, qint64 codigo) const;
 
-    // Every record of `caja` with a control number; nothing, with `error`, when the database
-    // cannot be read.
-    std::optional<QList<MarkedRecord>> markedRecords(qint32 caja, QString *error) const;
+    // Every record of `caja` with a control number; why not, when the database cannot be read.
+    Result<QList<MarkedRecord>> markedRecords(qint32 caja) const;
 
     // First record of "Select * from [Configuración];".
     ConfigurationRead configurationRecord() const;
 
 private:
     // The connection a call works through: `fresh` itself on a file, the kept one on a server;
-    // nothing when it cannot be opened.
-    DocumentConnection *connect(DocumentConnection &fresh, const QString &purpose,
-                                QString *error) const;
+    // why not, when it cannot be opened.
+    Result<DocumentConnection *> connect(DocumentConnection &fresh, const QString &purpose) const;
     // After a failed statement: a kept connection is opened again by the next call.
     void failedOn(DocumentConnection *db) const;
 

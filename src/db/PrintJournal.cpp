@@ -56,17 +56,15 @@ QString now() {
 
 } // namespace
 
-bool PrintJournal::fail(const QString &what, const QSqlQuery &query, QString *error) const {
-    if (error)
-        *error = QStringLiteral("No se pudo %1 el diario de impresión %2: %3")
-                     .arg(what, QDir::toNativeSeparators(file),
-                          QFileInfo::exists(file) ? query.lastError().text()
-                                                  : QStringLiteral("el archivo desapareció"));
-    return false;
+Failure PrintJournal::failure(const QString &what, const QSqlQuery &query) const {
+    return {QStringLiteral("No se pudo %1 el diario de impresión %2: %3")
+                .arg(what, QDir::toNativeSeparators(file),
+                     QFileInfo::exists(file) ? query.lastError().text()
+                                             : QStringLiteral("el archivo desapareció"))};
 }
 
-qint64 PrintJournal::begin(DocumentKind kind, qint64 codigo, qint32 caja, qint64 couponBefore,
-                           qint64 reductionsBefore, QString *error) {
+Result<qint64> PrintJournal::begin(DocumentKind kind, qint64 codigo, qint32 caja,
+                                   qint64 couponBefore, qint64 reductionsBefore) {
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
     query.prepare(QStringLiteral("INSERT INTO Diario (Tipo, Código, Caja, CupónAntes, "
                                  "ReduccionesAntes, Estado, Inicio, Cambio) VALUES (?, ?, ?, ?, "
@@ -77,15 +75,12 @@ qint64 PrintJournal::begin(DocumentKind kind, qint64 codigo, qint32 caja, qint64
           QVariant(reductionsBefore), QVariant(QLatin1String(stateName(State::Printing))),
           QVariant(stamp), QVariant(stamp)})
         query.addBindValue(v);
-    if (!QFileInfo::exists(file) || !query.exec()) {
-        fail(QStringLiteral("escribir"), query, error);
-        return 0;
-    }
+    if (!QFileInfo::exists(file) || !query.exec())
+        return failure(QStringLiteral("escribir"), query);
     return query.lastInsertId().toLongLong();
 }
 
-bool PrintJournal::setState(qint64 id, State state, QString *error, const QString &coupon,
-                            qint64 numeroZ) {
+Result<void> PrintJournal::setState(qint64 id, State state, const QString &coupon, qint64 numeroZ) {
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
     query.prepare(QStringLiteral("UPDATE Diario SET Estado = ?, Cupón = COALESCE(?, Cupón), "
                                  "NúmeroZ = COALESCE(?, NúmeroZ), Cambio = ? WHERE Id = ?"));
@@ -94,36 +89,39 @@ bool PrintJournal::setState(qint64 id, State state, QString *error, const QStrin
     query.addBindValue(numeroZ == 0 ? QVariant() : QVariant(numeroZ));
     query.addBindValue(now());
     query.addBindValue(id);
-    return (QFileInfo::exists(file) && query.exec()) ||
-           fail(QStringLiteral("escribir"), query, error);
+    if (!QFileInfo::exists(file) || !query.exec())
+        return failure(QStringLiteral("escribir"), query);
+    return {};
 }
 
-std::optional<QList<PrintJournal::Entry>> PrintJournal::cancelOpen(QString *error) {
-    std::optional<QList<Entry>> entries = unfinished(error);
-    if (!entries)
-        return std::nullopt;
+Result<QList<PrintJournal::Entry>> PrintJournal::cancelOpen() {
+    const Result<QList<Entry>> entries = unfinished();
+    if (!entries.ok())
+        return Failure{entries.error()};
     QList<Entry> cancelled;
-    for (const Entry &entry : *entries) {
+    for (const Entry &entry : entries.value()) {
         if (entry.state != State::Printing && entry.state != State::Open &&
             entry.state != State::OpenNumbered)
             continue;
-        if (!setState(entry.id, State::Cancelled, error)) {
-            restore(cancelled, nullptr);
-            return std::nullopt;
+        if (const Result<void> set = setState(entry.id, State::Cancelled); !set.ok()) {
+            (void)restore(cancelled); // the failure to tell is the first one
+            return Failure{set.error()};
         }
         cancelled.append(entry);
     }
     return cancelled;
 }
 
-bool PrintJournal::restore(const QList<Entry> &entries, QString *error) {
-    bool ok = true;
-    for (const Entry &entry : entries)
-        ok = setState(entry.id, entry.state, error) && ok;
-    return ok;
+Result<void> PrintJournal::restore(const QList<Entry> &entries) {
+    Result<void> restored;
+    for (const Entry &entry : entries) {
+        if (Result<void> set = setState(entry.id, entry.state); !set.ok())
+            restored = std::move(set);
+    }
+    return restored;
 }
 
-int PrintJournal::allowReprint(DocumentKind kind, qint64 codigo, QString *error) {
+Result<int> PrintJournal::allowReprint(DocumentKind kind, qint64 codigo) {
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
     query.prepare(QStringLiteral("UPDATE Diario SET Estado = ?, Cambio = ? WHERE Tipo = ? AND "
                                  "Código = ? AND Estado = ?"));
@@ -132,43 +130,36 @@ int PrintJournal::allowReprint(DocumentKind kind, qint64 codigo, QString *error)
     query.addBindValue(kindName(kind));
     query.addBindValue(codigo);
     query.addBindValue(QLatin1String(stateName(State::Unknown)));
-    if (!query.exec()) {
-        fail(QStringLiteral("escribir"), query, error);
-        return -1;
-    }
+    if (!query.exec())
+        return failure(QStringLiteral("escribir"), query);
     return query.numRowsAffected();
 }
 
-std::optional<QList<PrintJournal::Entry>> PrintJournal::unfinished(QString *error) const {
+Result<QList<PrintJournal::Entry>> PrintJournal::unfinished() const {
     // An open SQLite file keeps answering after it was deleted: look for it every time.
     if (!QFileInfo::exists(file)) {
-        if (error)
-            *error = QStringLiteral("El diario de impresión %1 desapareció: el robot no imprimirá "
-                                    "hasta que vuelva a su lugar o un técnico confirme un "
-                                    "diario nuevo (robot-fiscal --new-journal).")
-                         .arg(QDir::toNativeSeparators(file));
-        return std::nullopt;
+        return Failure{
+            QStringLiteral("El diario de impresión %1 desapareció: el robot no imprimirá "
+                           "hasta que vuelva a su lugar o un técnico confirme un "
+                           "diario nuevo (robot-fiscal --new-journal).")
+                .arg(QDir::toNativeSeparators(file))};
     }
-    return select(QStringLiteral("WHERE Estado NOT IN ('terminado', 'anulado', 'cancelado')"),
-                  error);
+    return select(QStringLiteral("WHERE Estado NOT IN ('terminado', 'anulado', 'cancelado')"));
 }
 
-std::optional<QList<PrintJournal::Entry>> PrintJournal::history(QString *error) const {
-    return select({}, error);
+Result<QList<PrintJournal::Entry>> PrintJournal::history() const {
+    return select({});
 }
 
-std::optional<QList<PrintJournal::Entry>> PrintJournal::select(const QString &where,
-                                                               QString *error) const {
+Result<QList<PrintJournal::Entry>> PrintJournal::select(const QString &where) const {
     QList<Entry> entries;
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
     query.setForwardOnly(true);
     if (!query.exec(
             QStringLiteral("SELECT Id, Tipo, Código, Caja, CupónAntes, "
                            "ReduccionesAntes, Estado, Cupón, NúmeroZ, Inicio FROM Diario ") +
-            where + QStringLiteral(" ORDER BY Id"))) {
-        fail(QStringLiteral("leer"), query, error);
-        return std::nullopt;
-    }
+            where + QStringLiteral(" ORDER BY Id")))
+        return failure(QStringLiteral("leer"), query);
     while (query.next()) {
         Entry e;
         e.id = query.value(0).toLongLong();
@@ -184,10 +175,8 @@ std::optional<QList<PrintJournal::Entry>> PrintJournal::select(const QString &wh
         e.started = isoDateTime(query.value(9).toString());
         entries.append(e);
     }
-    if (query.lastError().isValid()) {
-        fail(QStringLiteral("leer"), query, error);
-        return std::nullopt;
-    }
+    if (query.lastError().isValid())
+        return failure(QStringLiteral("leer"), query);
     return entries;
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "core/DocumentKind.h"
+#include "core/Result.h"
 
 #include <QDateTime>
 #include <QList>
 #include <QString>
-#include <optional>
 
 class QSqlQuery;
 
@@ -52,38 +52,37 @@ public:
     // it cannot be written. May be called again after a failure. A journal that
     // existed once and is gone is not created again: without it a document half printed
     // before a crash could be printed twice, so a technician must confirm (startAfresh).
-    bool open(const QString &path, QString *error);
+    Result<void> open(const QString &path);
     QString path() const { return file; }
     // The technician's confirmation that a lost journal may be started empty.
-    static bool startAfresh(const QString &path, QString *error);
+    static Result<void> startAfresh(const QString &path);
     // Whether a journal was ever created at `path`: one missing now was then lost.
     static bool everCreated(const QString &path);
     // Opens an existing journal only to read it: nothing is created or changed (the
     // technician's check).
-    bool openReadOnly(const QString &path, QString *error);
+    Result<void> openReadOnly(const QString &path);
 
-    // Records a document about to be printed; returns its id, or 0 with `error` set.
-    qint64 begin(DocumentKind kind, qint64 codigo, qint32 caja, qint64 couponBefore,
-                 qint64 reductionsBefore, QString *error);
-    bool setState(qint64 id, State state, QString *error, const QString &coupon = {},
-                  qint64 numeroZ = 0);
+    // Records a document about to be printed; returns its id.
+    Result<qint64> begin(DocumentKind kind, qint64 codigo, qint32 caja, qint64 couponBefore,
+                         qint64 reductionsBefore);
+    Result<void> setState(qint64 id, State state, const QString &coupon = {}, qint64 numeroZ = 0);
 
     // Before the operator cancels the document open on the printer: every entry that may be
     // that document (being printed, or seen open) is recorded as cancelled, so it may be
     // printed again. Returns those entries as they were, for restore() when the printer
-    // refused the cancellation; nothing, with `error`, when the journal cannot be written.
-    std::optional<QList<Entry>> cancelOpen(QString *error);
-    bool restore(const QList<Entry> &entries, QString *error);
+    // refused the cancellation; why not, when the journal cannot be written.
+    Result<QList<Entry>> cancelOpen();
+    Result<void> restore(const QList<Entry> &entries);
 
     // The operator's decision on a document the counters could not explain: print it again.
-    // Returns how many held-back entries were released, or -1 with `error`.
-    int allowReprint(DocumentKind kind, qint64 codigo, QString *error);
+    // Returns how many held-back entries were released.
+    Result<int> allowReprint(DocumentKind kind, qint64 codigo);
 
-    // Entries not finished (neither Done, Void nor Cancelled), oldest first; nothing, with
-    // `error`, when the journal cannot be read (locked, gone): then nothing may be printed.
-    std::optional<QList<Entry>> unfinished(QString *error) const;
+    // Entries not finished (neither Done, Void nor Cancelled), oldest first; why not, when the
+    // journal cannot be read (locked, gone): then nothing may be printed.
+    Result<QList<Entry>> unfinished() const;
     // Every entry, oldest first (the reconciliation report).
-    std::optional<QList<Entry>> history(QString *error) const;
+    Result<QList<Entry>> history() const;
 
     static QString describe(const Entry &entry) {
         return describeDocument(entry.kind, entry.codigo);
@@ -91,8 +90,8 @@ public:
 
 private:
     void close();
-    bool fail(const QString &what, const QSqlQuery &query, QString *error) const;
-    std::optional<QList<Entry>> select(const QString &where, QString *error) const;
+    Failure failure(const QString &what, const QSqlQuery &query) const;
+    Result<QList<Entry>> select(const QString &where) const;
     QString connectionName;
     QString file;
 };

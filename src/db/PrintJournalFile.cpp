@@ -36,17 +36,15 @@ void PrintJournal::close() {
     connectionName.clear();
 }
 
-bool PrintJournal::open(const QString &path, QString *error) {
+Result<void> PrintJournal::open(const QString &path) {
     file = path;
     const bool exists = QFileInfo::exists(path);
     if (!exists && QFileInfo::exists(witnessPath(path))) {
-        if (error)
-            *error = QStringLiteral("El diario de impresión %1 desapareció. Sin él, un documento "
-                                    "interrumpido podría imprimirse dos veces: el robot no "
-                                    "imprimirá hasta que un técnico lo revise y confirme un "
-                                    "diario nuevo (robot-fiscal --new-journal).")
-                         .arg(QDir::toNativeSeparators(path));
-        return false;
+        return Failure{QStringLiteral("El diario de impresión %1 desapareció. Sin él, un documento "
+                                      "interrumpido podría imprimirse dos veces: el robot no "
+                                      "imprimirá hasta que un técnico lo revise y confirme un "
+                                      "diario nuevo (robot-fiscal --new-journal).")
+                           .arg(QDir::toNativeSeparators(path))};
     }
     close(); // opened again after a failure: the connection that failed goes
     connectionName = uniqueConnectionName(QStringLiteral("diario"));
@@ -81,51 +79,40 @@ bool PrintJournal::open(const QString &path, QString *error) {
     }
     if (!problem.isEmpty()) {
         close();
-        if (error)
-            *error = problem;
-        return false;
+        return Failure{problem};
     }
     QFile witness(witnessPath(path));
     if (!witness.exists() && witness.open(QIODevice::WriteOnly))
         witness.write(QDateTime::currentDateTime().toString(Qt::ISODate).toUtf8() + '\n');
-    return true;
+    return {};
 }
 
-bool PrintJournal::startAfresh(const QString &path, QString *error) {
-    if (QFileInfo::exists(path)) {
-        if (error)
-            *error = QStringLiteral("El diario de impresión %1 existe: no hace falta uno nuevo.")
-                         .arg(QDir::toNativeSeparators(path));
-        return false;
-    }
+Result<void> PrintJournal::startAfresh(const QString &path) {
+    if (QFileInfo::exists(path))
+        return Failure{QStringLiteral("El diario de impresión %1 existe: no hace falta uno nuevo.")
+                           .arg(QDir::toNativeSeparators(path))};
     QFile::remove(witnessPath(path));
     PrintJournal journal;
-    return journal.open(path, error);
+    return journal.open(path);
 }
 
 bool PrintJournal::everCreated(const QString &path) {
     return QFileInfo::exists(witnessPath(path));
 }
 
-bool PrintJournal::openReadOnly(const QString &path, QString *error) {
+Result<void> PrintJournal::openReadOnly(const QString &path) {
     file = path;
-    if (!QFileInfo::exists(path)) {
-        if (error)
-            *error = QStringLiteral("No existe el diario de impresión %1.")
-                         .arg(QDir::toNativeSeparators(path));
-        return false;
-    }
+    if (!QFileInfo::exists(path))
+        return Failure{QStringLiteral("No existe el diario de impresión %1.")
+                           .arg(QDir::toNativeSeparators(path))};
     connectionName = uniqueConnectionName(QStringLiteral("diario-lectura"));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!db.open()) {
-        if (error)
-            *error = QStringLiteral("No se pudo abrir el diario de impresión %1: %2")
-                         .arg(QDir::toNativeSeparators(path), db.lastError().text());
-        return false;
-    }
-    return true;
+    if (!db.open())
+        return Failure{QStringLiteral("No se pudo abrir el diario de impresión %1: %2")
+                           .arg(QDir::toNativeSeparators(path), db.lastError().text())};
+    return {};
 }
 
 } // namespace robot

@@ -19,7 +19,7 @@ QString quoted(const QString &value) {
     return u'\'' + escaped + u'\'';
 }
 
-std::optional<QMap<QString, QString>> parseKeywords(const QString &text, QString *error) {
+Result<QMap<QString, QString>> parseKeywords(const QString &text) {
     QMap<QString, QString> values;
     qsizetype i = 0;
     const qsizetype n = text.size();
@@ -33,11 +33,8 @@ std::optional<QMap<QString, QString>> parseKeywords(const QString &text, QString
             ++i;
         const QString key = text.mid(keyStart, i - keyStart);
         skipBlanks();
-        if (key.isEmpty() || i >= n || text[i] != u'=') {
-            if (error)
-                *error = QStringLiteral("falta «=» en la posición %1").arg(keyStart + 1);
-            return std::nullopt;
-        }
+        if (key.isEmpty() || i >= n || text[i] != u'=')
+            return Failure{QStringLiteral("falta «=» en la posición %1").arg(keyStart + 1)};
         ++i;
         skipBlanks();
         QString value;
@@ -54,13 +51,10 @@ std::optional<QMap<QString, QString>> parseKeywords(const QString &text, QString
                     value += text[i];
                 }
             }
-            if (!closed) {
-                if (error)
-                    *error = QStringLiteral("falta la comilla de cierre del valor de la "
-                                            "posición %1")
-                                 .arg(keyStart + 1);
-                return std::nullopt;
-            }
+            if (!closed)
+                return Failure{QStringLiteral("falta la comilla de cierre del valor de la "
+                                              "posición %1")
+                                   .arg(keyStart + 1)};
         } else {
             while (i < n && !text[i].isSpace()) {
                 if (text[i] == u'\\' && i + 1 < n)
@@ -73,14 +67,11 @@ std::optional<QMap<QString, QString>> parseKeywords(const QString &text, QString
     return values;
 }
 
-std::optional<QMap<QString, QString>> parseUri(const QString &text, QString *error) {
+Result<QMap<QString, QString>> parseUri(const QString &text) {
     const QUrl url(text, QUrl::StrictMode);
-    if (!url.isValid()) {
-        // Qt's reason quotes the whole address, password included.
-        if (error)
-            *error = QStringLiteral("la dirección postgresql:// está mal escrita");
-        return std::nullopt;
-    }
+    // Qt's reason quotes the whole address, password included.
+    if (!url.isValid())
+        return Failure{QStringLiteral("la dirección postgresql:// está mal escrita")};
     QMap<QString, QString> values;
     auto put = [&values](const char *key, const QString &value) {
         if (!value.isEmpty())
@@ -131,20 +122,21 @@ QString ServerAddress::shown() const {
 std::optional<ServerAddress> serverAddress(const QString &rutaBaseDatos) {
     if (!rutaBaseDatos.startsWith(kPrefix))
         return std::nullopt;
-    const auto values = parseKeywords(rutaBaseDatos.mid(kPrefix.size()), nullptr);
-    if (!values)
+    const Result<QMap<QString, QString>> parsed = parseKeywords(rutaBaseDatos.mid(kPrefix.size()));
+    if (!parsed.ok())
         return std::nullopt;
-    return ServerAddress{
-        values->value(QStringLiteral("host")), values->value(QStringLiteral("port")),
-        values->value(QStringLiteral("dbname")), values->value(QStringLiteral("user"))};
+    const QMap<QString, QString> &values = parsed.value();
+    return ServerAddress{values.value(QStringLiteral("host")), values.value(QStringLiteral("port")),
+                         values.value(QStringLiteral("dbname")),
+                         values.value(QStringLiteral("user"))};
 }
 
-std::optional<QMap<QString, QString>> parseConnectionString(const QString &text, QString *error) {
+Result<QMap<QString, QString>> parseConnectionString(const QString &text) {
     const QString trimmed = text.trimmed();
     if (trimmed.startsWith(QStringLiteral("postgresql://")) ||
         trimmed.startsWith(QStringLiteral("postgres://")))
-        return parseUri(trimmed, error);
-    return parseKeywords(trimmed, error);
+        return parseUri(trimmed);
+    return parseKeywords(trimmed);
 }
 
 void rememberPassword(const QString &addressText, const QString &password) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QMap>
 #include <QString>
 #include <optional>
@@ -25,8 +27,8 @@ struct ServerAddress {
 std::optional<ServerAddress> serverAddress(const QString &rutaBaseDatos);
 
 // A libpq connection string, keyword=value pairs (a value in single quotes may hold blanks, \'
-// and \\) or a postgresql:// URI. On a malformed string returns nothing and says why.
-std::optional<QMap<QString, QString>> parseConnectionString(const QString &text, QString *error);
+// and \\) or a postgresql:// URI. On a malformed string, why.
+Result<QMap<QString, QString>> parseConnectionString(const QString &text);
 
 // The password given in the station's own settings for the address `addressText`. It stays in
 // this process's memory, out of every text that is logged or shown.

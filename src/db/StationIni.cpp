@@ -6,7 +6,7 @@ namespace robot {
 
 namespace {
 
-std::optional<QString> decoded(const QByteArray &bytes, QString *problem) {
+Result<QString> decoded(const QByteArray &bytes) {
     if (bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff")) {
         QStringDecoder utf16(bytes.startsWith("\xff\xfe") ? QStringConverter::Utf16LE
                                                           : QStringConverter::Utf16BE);
@@ -14,9 +14,8 @@ std::optional<QString> decoded(const QByteArray &bytes, QString *problem) {
         if (!utf16.hasError())
             return text;
     } else if (bytes.contains('\0')) {
-        *problem = QStringLiteral("parece guardado en UTF-16 sin marca de orden de bytes; "
-                                  "guárdelo como UTF-8");
-        return std::nullopt;
+        return Failure{QStringLiteral("parece guardado en UTF-16 sin marca de orden de bytes; "
+                                      "guárdelo como UTF-8")};
     } else {
         const bool marked = bytes.startsWith("\xef\xbb\xbf");
         QStringDecoder utf8(QStringConverter::Utf8);
@@ -24,8 +23,7 @@ std::optional<QString> decoded(const QByteArray &bytes, QString *problem) {
         if (!utf8.hasError())
             return text;
     }
-    *problem = QStringLiteral("su texto no es UTF-8 ni UTF-16 válido; guárdelo como UTF-8");
-    return std::nullopt;
+    return Failure{QStringLiteral("su texto no es UTF-8 ni UTF-16 válido; guárdelo como UTF-8")};
 }
 
 bool isBlank(QChar c) {
@@ -43,12 +41,12 @@ QString trimmedBlanks(QString text) {
 
 } // namespace
 
-std::optional<QList<IniSection>> parseIni(const QByteArray &bytes, QString *problem) {
-    const std::optional<QString> text = decoded(bytes, problem);
-    if (!text)
-        return std::nullopt;
+Result<QList<IniSection>> parseIni(const QByteArray &bytes) {
+    const Result<QString> text = decoded(bytes);
+    if (!text.ok())
+        return Failure{text.error()};
     QList<IniSection> sections;
-    const QStringList lines = text->split(u'\n');
+    const QStringList lines = text.value().split(u'\n');
     for (qsizetype n = 0; n < lines.size(); ++n) {
         QString line = lines[n];
         if (line.endsWith(u'\r'))
@@ -65,10 +63,9 @@ std::optional<QList<IniSection>> parseIni(const QByteArray &bytes, QString *prob
                 value = value.mid(1, value.size() - 2);
             sections.last().values.append({trimmedBlanks(line.left(equals)), value});
         } else {
-            *problem = QStringLiteral("la línea %1 no es una sección [Nombre] ni una línea "
-                                      "Clave=valor de una sección")
-                           .arg(n + 1);
-            return std::nullopt;
+            return Failure{QStringLiteral("la línea %1 no es una sección [Nombre] ni una línea "
+                                          "Clave=valor de una sección")
+                               .arg(n + 1)};
         }
     }
     return sections;

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+
+#include "core/Result.h"
 #include <optional>
 #include <utility>
 
@@ -19,8 +21,8 @@ struct IniSection {
     QList<std::pair<QString, QString>> values; // in the file's order
 };
 
-// The sections of `bytes`; on text that cannot be read, nothing and why (Spanish, lower case).
-std::optional<QList<IniSection>> parseIni(const QByteArray &bytes, QString *problem);
+// The sections of `bytes`; on text that cannot be read, why (Spanish, lower case).
+Result<QList<IniSection>> parseIni(const QByteArray &bytes);
 
 // The file for one section, UTF-8; nothing when a value cannot be written on one line.
 std::optional<QByteArray> iniText(const IniSection &section);

@@ -4,9 +4,9 @@
 #include "core/OperatorMessages.h"
 #include "core/StationLog.h"
 #include "documents/ItemLines.h"
-#include "journal/RobotControl.h"
 #include "documents/TextFormat.h"
 #include "journal/PrinterCounters.h"
+#include "journal/RobotControl.h"
 #include "printer/AnalizaRetorno.h"
 #include "printer/FiscalPrinter.h"
 
@@ -63,18 +63,15 @@ std::optional<qint64> PrintingProcedures::choose(DocumentKind kind,
     return std::nullopt;
 }
 
-qint64 PrintingProcedures::startJournalEntry(DocumentKind kind, qint64 codigo, QString *error) {
+Result<qint64> PrintingProcedures::startJournalEntry(DocumentKind kind, qint64 codigo) {
     const PrinterCounters counters = readCounters(ctx.printer);
-    if (!counters.answered) {
-        *error = QStringLiteral("La impresora no responde: no se pudieron leer sus contadores.");
-        return 0;
-    }
-    if (counters.documentOpen) {
-        *error = QStringLiteral("Hay un documento abierto en la impresora: anúlelo con «Anula "
-                                "Cupon» antes de continuar.");
-        return 0;
-    }
-    return ctx.journal.begin(kind, codigo, ctx.Caja, counters.coupon, counters.reductions, error);
+    if (!counters.answered)
+        return Failure{
+            QStringLiteral("La impresora no responde: no se pudieron leer sus contadores.")};
+    if (counters.documentOpen)
+        return Failure{QStringLiteral("Hay un documento abierto en la impresora: anúlelo con "
+                                      "«Anula Cupon» antes de continuar.")};
+    return ctx.journal.begin(kind, codigo, ctx.Caja, counters.coupon, counters.reductions);
 }
 
 void PrintingProcedures::reportStageFailure(const QString &document, const StageFailure &failure) {
@@ -134,18 +131,19 @@ bool PrintingProcedures::run(DocumentJob &job) {
     if (const auto failure = job.prepare(rows, quantityMode()))
         return fail(*failure);
     // A record that cannot be written would be printed and never marked.
-    if (!store.canWrite(kind, codigo, &error))
-        return fail({job.openingStage(),
-                     QStringLiteral("No se puede escribir en la base de datos: %1").arg(error)});
+    if (const Result<void> writable = store.canWrite(kind, codigo); !writable.ok())
+        return fail(
+            {job.openingStage(),
+             QStringLiteral("No se puede escribir en la base de datos: %1").arg(writable.error())});
 
     try {
         double stage = job.openingStage();
-        const qint64 entry = startJournalEntry(kind, codigo, &error);
-        if (entry == 0)
-            return fail({stage, error});
+        const Result<qint64> entry = startJournalEntry(kind, codigo);
+        if (!entry.ok())
+            return fail({stage, entry.error()});
         if (const auto failure = job.print(stage))
             return fail(*failure);
-        if (const auto failure = finish(job, codigo, entry))
+        if (const auto failure = finish(job, codigo, entry.value()))
             return fail(*failure);
     } catch (const PrinterUnavailable &e) {
         return fail({job.openingStage(), e.text});
@@ -179,9 +177,10 @@ std::optional<StageFailure> PrintingProcedures::finish(DocumentJob &job, qint64 
     if (failedRead != 1)
         return StageFailure{8, numbersMissing(failedRead)};
     const qint64 numeroZ = reductionCount(reducciones) + 1;
-    QString error;
-    if (!ctx.journal.setState(entry, PrintJournal::State::Printed, &error, number, numeroZ))
-        ctx.log.error(error);
+    if (const Result<void> set =
+            ctx.journal.setState(entry, PrintJournal::State::Printed, number, numeroZ);
+        !set.ok())
+        ctx.log.error(set.error());
 
     const QString document = describeDocument(job.kind(), codigo);
     const QString printed =
@@ -191,8 +190,10 @@ std::optional<StageFailure> PrintingProcedures::finish(DocumentJob &job, qint64 
                   .arg(document, number)
                   .arg(numeroZ)
             : QStringLiteral("La %1 SÍ fue impresa con el número Z %2").arg(document).arg(numeroZ);
-    if (!store.markPrinted(job.kind(), codigo, number, numeroZ, ctx.clock, kWriteBackAttempts,
-                           &error)) {
+    if (const Result<void> marked =
+            store.markPrinted(job.kind(), codigo, number, numeroZ, ctx.clock, kWriteBackAttempts);
+        !marked.ok()) {
+        const QString error = marked.error();
         // On paper and in the journal: never printed again. The journal keeps trying to mark
         // it while the robot goes on with the next documents.
         ctx.messages.show(printed +
@@ -218,8 +219,8 @@ std::optional<StageFailure> PrintingProcedures::finish(DocumentJob &job, qint64 
         ctx.printer.CodigoRetorno = ctx.printer.AccionaGaveta();
     // Done only now: should the station die at the drawer, the journal still knows the
     // coupon and writing it back again is harmless.
-    if (!ctx.journal.setState(entry, PrintJournal::State::Done, &error))
-        ctx.log.error(error);
+    if (const Result<void> set = ctx.journal.setState(entry, PrintJournal::State::Done); !set.ok())
+        ctx.log.error(set.error());
     return std::nullopt;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Result.h"
 #include "db/DocumentStore.h"
 #include "db/PendingSources.h"
 #include "documents/DocumentJob.h"
@@ -43,8 +44,8 @@ private:
     // The first pending document of the job's kind that may be taken now.
     std::optional<qint64> choose(DocumentKind kind, const QList<PrintJournal::Entry> &held);
     // Reads the printer's counters and records the document in the journal before its first
-    // printer call; returns the entry, or 0 with the reason it must not be printed.
-    qint64 startJournalEntry(DocumentKind kind, qint64 codigo, QString *error);
+    // printer call; returns the entry, or the reason it must not be printed.
+    Result<qint64> startJournalEntry(DocumentKind kind, qint64 codigo);
     // After the closing: the Z number and, for an invoice, the coupon number; marks the record.
     std::optional<StageFailure> finish(DocumentJob &job, qint64 codigo, qint64 entry);
     // A document stopped at `stage`: the operator's message, the robot left stopped, the log.

@@ -14,9 +14,8 @@
 namespace robot {
 
 void Reconciler::markDone(const PrintJournal::Entry &entry, const QString &event) {
-    QString error;
-    if (!journal.setState(entry.id, PrintJournal::State::Done, &error))
-        ctx.log.error(error);
+    if (const Result<void> set = journal.setState(entry.id, PrintJournal::State::Done); !set.ok())
+        ctx.log.error(set.error());
     ctx.log.write(event.arg(PrintJournal::describe(entry)));
 }
 
@@ -27,8 +26,9 @@ bool Reconciler::writeBack(const PrintJournal::Entry &entry) {
         return false;
     const QString number =
         entry.kind == DocumentKind::Factura ? entry.coupon : QString::number(entry.codigo);
-    QString error;
-    if (store.markPrinted(entry.kind, entry.codigo, number, entry.numeroZ, ctx.clock, 1, &error)) {
+    const Result<void> marked =
+        store.markPrinted(entry.kind, entry.codigo, number, entry.numeroZ, ctx.clock, 1);
+    if (marked.ok()) {
         writeBackRetries.remove(entry.id);
         markDone(entry, QStringLiteral("La %1 quedó marcada como impresa."));
         return true;
@@ -36,7 +36,7 @@ bool Reconciler::writeBack(const PrintJournal::Entry &entry) {
     if (retry.failures == 0)
         ctx.log.warning(QStringLiteral("La %1 se imprimió pero no se pudo marcar en la base de "
                                        "datos (%2); se reintentará sin detener el robot.")
-                            .arg(PrintJournal::describe(entry), error));
+                            .arg(PrintJournal::describe(entry), marked.error()));
     ++retry.failures;
     // One second, then twice as long each time, never more than a minute apart.
     retry.nextAttemptMs = now + RetryDelay{1000, 60000}.afterFailures(retry.failures);
@@ -44,11 +44,10 @@ bool Reconciler::writeBack(const PrintJournal::Entry &entry) {
 }
 
 bool Reconciler::cancelInterrupted(const QString &document) {
-    QString error;
     // Recorded before the printer is asked, as the operator's cancellation is.
-    const std::optional<QList<PrintJournal::Entry>> cancelled = journal.cancelOpen(&error);
-    if (!cancelled) {
-        ctx.log.error(error);
+    const Result<QList<PrintJournal::Entry>> cancelled = journal.cancelOpen();
+    if (!cancelled.ok()) {
+        ctx.log.error(cancelled.error());
         return false;
     }
     short code = 0;
@@ -60,14 +59,14 @@ bool Reconciler::cancelInterrupted(const QString &document) {
         ctx.log.error(e.text);
     }
     if (code != 1 || !after.answered || after.documentOpen) {
-        journal.restore(*cancelled, nullptr);
+        (void)journal.restore(cancelled.value());
         ctx.log.error(QStringLiteral("La estación no pudo anular el documento que la %1 dejó "
                                      "abierto en la impresora (código %2).")
                           .arg(document)
                           .arg(code));
         return false;
     }
-    for (const PrintJournal::Entry &entry : *cancelled)
+    for (const PrintJournal::Entry &entry : cancelled.value())
         cancelledHere.insert(entry.id);
     const QString text = QStringLiteral("La %1 quedó abierta en la impresora por una "
                                         "interrupción: la estación anuló el documento y la "
@@ -88,7 +87,6 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
         counters.answered = false;
         ctx.log.error(e.text);
     }
-    QString error;
     if (!counters.answered) {
         mayPrint = false;
         notices << QStringLiteral("La impresora no responde: aún no se sabe si la %1 se imprimió.")
@@ -125,7 +123,8 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
                 : PrintJournal::State::Open;
         if (entry.state != seen) {
             const bool firstSeen = entry.state == PrintJournal::State::Printing;
-            journal.setState(entry.id, seen, &error);
+            // Here and below, a state the journal could not take is settled again next time.
+            (void)journal.setState(entry.id, seen);
             if (firstSeen) {
                 ctx.log.error(text);
                 ctx.messages.show(text, MessageIcon::Critical);
@@ -135,7 +134,7 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
         return;
     }
     if (entry.state == PrintJournal::State::OpenNumbered && moved == 1 && !reductionSince) {
-        journal.setState(entry.id, PrintJournal::State::Unknown, &error);
+        (void)journal.setState(entry.id, PrintJournal::State::Unknown);
         const QString text =
             QStringLiteral("La %1 quedó abierta en la impresora y se cerró fuera de la estación. "
                            "Esta impresora numera el documento al abrirlo, así que no se sabe si "
@@ -151,8 +150,8 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
         PrintJournal::Entry printed = entry;
         printed.coupon = counters.couponText;
         printed.numeroZ = entry.reductionsBefore + 1;
-        journal.setState(entry.id, PrintJournal::State::Printed, &error, printed.coupon,
-                         printed.numeroZ);
+        (void)journal.setState(entry.id, PrintJournal::State::Printed, printed.coupon,
+                               printed.numeroZ);
         ctx.log.write(QStringLiteral("La %1 se imprimió (documento %2 de la impresora, número Z "
                                      "%3); no se imprimirá de nuevo.")
                           .arg(document, counters.couponText)
@@ -162,11 +161,11 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
                                       "datos.")
                            .arg(document);
     } else if (moved == 0) {
-        journal.setState(entry.id, PrintJournal::State::Void, &error);
+        (void)journal.setState(entry.id, PrintJournal::State::Void);
         ctx.log.write(
             QStringLiteral("La %1 no llegó a emitirse; puede imprimirse de nuevo.").arg(document));
     } else {
-        journal.setState(entry.id, PrintJournal::State::Unknown, &error);
+        (void)journal.setState(entry.id, PrintJournal::State::Unknown);
         const QString text =
             QStringLiteral("No se puede saber si la %1 se imprimió: el contador de documentos de "
                            "la impresora pasó de %2 a %3%4. No se imprimirá automáticamente; "
@@ -181,10 +180,10 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
 }
 
 bool Reconciler::reconcile(QList<PrintJournal::Entry> *held) {
-    QString error;
-    const std::optional<QList<PrintJournal::Entry>> entries = journal.unfinished(&error);
-    if (!entries) {
+    const Result<QList<PrintJournal::Entry>> entries = journal.unfinished();
+    if (!entries.ok()) {
         // What the journal holds back is unknown: nothing may be printed until it reads again.
+        const QString error = entries.error();
         if (journalProblem != error) {
             journalProblem = error;
             ctx.log.error(error);
@@ -199,7 +198,7 @@ bool Reconciler::reconcile(QList<PrintJournal::Entry> *held) {
     bool mayPrint = true;
     QStringList notices;
     cancelledHere.clear();
-    for (const PrintJournal::Entry &entry : *entries) {
+    for (const PrintJournal::Entry &entry : entries.value()) {
         if (cancelledHere.contains(entry.id))
             continue; // cancelled with the open document: printed again like it
         const QString document = PrintJournal::describe(entry);
@@ -231,7 +230,8 @@ bool Reconciler::reconcile(QList<PrintJournal::Entry> *held) {
     }
     if (held) {
         // Read again: settling above finished some of them.
-        *held = journal.unfinished(&error).value_or(*entries);
+        const Result<QList<PrintJournal::Entry>> again = journal.unfinished();
+        *held = again.ok() ? again.value() : entries.value();
     }
     ctx.robot.noteJournal(notices.join(u' '), !mayPrint);
     return mayPrint;

@@ -8,12 +8,10 @@ namespace robot {
 
 namespace platform {
 
-bool packDirectory(const QString &directory, const QString &archive, QString *error) {
+Result<void> packDirectory(const QString &directory, const QString &archive) {
     const QString tar = QStandardPaths::findExecutable(QStringLiteral("tar"));
-    if (tar.isEmpty()) {
-        *error = QStringLiteral("no se encontró el programa tar, que arma el paquete.");
-        return false;
-    }
+    if (tar.isEmpty())
+        return Failure{QStringLiteral("no se encontró el programa tar, que arma el paquete.")};
     QStringList arguments = archive.endsWith(QStringLiteral(".zip"))
                                 ? QStringList{QStringLiteral("--format"), QStringLiteral("zip")}
                                 : QStringList{QStringLiteral("-z")};
@@ -24,12 +22,10 @@ bool packDirectory(const QString &directory, const QString &archive, QString *er
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(tar, arguments);
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0) {
-        *error = QStringLiteral("tar no pudo armar el paquete: %1")
-                     .arg(QString::fromLocal8Bit(process.readAll()).trimmed());
-        return false;
-    }
-    return true;
+        process.exitCode() != 0)
+        return Failure{QStringLiteral("tar no pudo armar el paquete: %1")
+                           .arg(QString::fromLocal8Bit(process.readAll()).trimmed())};
+    return {};
 }
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QString>
 
 namespace robot {
@@ -11,9 +13,9 @@ namespace platform {
 // ".zip" on Windows, where Explorer opens it; ".tar.gz" elsewhere.
 QString archiveSuffix();
 
-// Packs the files of `directory` (not the directory itself) into `archive`; false with the
-// reason when tar is missing or fails.
-bool packDirectory(const QString &directory, const QString &archive, QString *error);
+// Packs the files of `directory` (not the directory itself) into `archive`; the reason when
+// tar is missing or fails.
+Result<void> packDirectory(const QString &directory, const QString &archive);
 
 } // namespace platform
 

@@ -12,9 +12,9 @@ QString StationLock::pathFor(const QString &dataDirectory, qint32 caja) {
     return QDir(dataDirectory).filePath(QStringLiteral("robot-fiscal-caja-%1.lock").arg(caja));
 }
 
-bool StationLock::acquire(const QString &dataDirectory, qint32 caja, QString *error) {
+Result<void> StationLock::acquire(const QString &dataDirectory, qint32 caja) {
     const QString path = pathFor(dataDirectory, caja);
-    return lockFile(path, stationLockRefusal(caja, path), error);
+    return lockFile(path, stationLockRefusal(caja, path));
 }
 
 QString StationLock::printerPathFor(const QString &serial, const QString &port) {
@@ -28,7 +28,7 @@ QString StationLock::printerPathFor(const QString &serial, const QString &port) 
         .filePath(QStringLiteral("robot-fiscal-impresora-%1.lock").arg(key));
 }
 
-bool StationLock::acquirePrinter(const QString &serial, const QString &port, QString *error) {
+Result<void> StationLock::acquirePrinter(const QString &serial, const QString &port) {
     const QString path = printerPathFor(serial, port);
     const QString printer = serial.isEmpty() ? QStringLiteral("del puerto %1").arg(port)
                                              : QStringLiteral("de serie %1").arg(serial);
@@ -36,8 +36,7 @@ bool StationLock::acquirePrinter(const QString &serial, const QString &port, QSt
                     QStringLiteral("La impresora fiscal %1 la está usando otra estación o una "
                                    "acción de un técnico en este equipo (bloqueo %2). Espere a "
                                    "que termine, o cierre la otra estación.")
-                        .arg(printer, QDir::toNativeSeparators(path)),
-                    error);
+                        .arg(printer, QDir::toNativeSeparators(path)));
 }
 
 QString stationLockRefusal(qint32 caja, const QString &path) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -16,21 +18,21 @@ public:
     StationLock &operator=(const StationLock &) = delete;
     ~StationLock();
 
-    // On refusal `error` holds the operator message. The lock file is never followed through a
+    // On refusal the error is the operator message. The lock file is never followed through a
     // link, and a file the station did not make is never written.
-    bool acquire(const QString &dataDirectory, qint32 caja, QString *error);
+    Result<void> acquire(const QString &dataDirectory, qint32 caja);
 
     static QString pathFor(const QString &dataDirectory, qint32 caja);
 
     // The printer is known by its serial number (Serial: of ImpresorFiscal.inf), else by its
     // port; its lock file lies where every user of the computer finds it.
-    bool acquirePrinter(const QString &serial, const QString &port, QString *error);
+    Result<void> acquirePrinter(const QString &serial, const QString &port);
     static QString printerPathFor(const QString &serial, const QString &port);
 
 private:
-    // Per platform (StationLock_unix.cpp / _win.cpp): the open lock, or false with `error`
-    // (`refusal` when another program holds it).
-    bool lockFile(const QString &path, const QString &refusal, QString *error);
+    // Per platform (StationLock_unix.cpp / _win.cpp): the open lock, or why not (`refusal`
+    // when another program holds it).
+    Result<void> lockFile(const QString &path, const QString &refusal);
     static QString computerWideDirectory();
     void release();
 

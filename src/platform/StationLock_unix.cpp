@@ -50,7 +50,7 @@ void StationLock::release() {
     handle = -1;
 }
 
-bool StationLock::lockFile(const QString &path, const QString &refusal, QString *error) {
+Result<void> StationLock::lockFile(const QString &path, const QString &refusal) {
     const QByteArray name = QFile::encodeName(path);
     // Never through a link: a link to the document database must not become the lock file.
     bool created = true;
@@ -59,14 +59,11 @@ bool StationLock::lockFile(const QString &path, const QString &refusal, QString 
         created = false;
         fd = ::open(name.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     }
-    if (fd < 0) {
-        if (error)
-            *error = errno == ELOOP ? notALockFile(path, QStringLiteral("es un enlace"))
-                                    : QStringLiteral("No se pudo crear el bloqueo de la estación "
-                                                     "%1: %2")
-                                          .arg(QDir::toNativeSeparators(path), systemError());
-        return false;
-    }
+    if (fd < 0)
+        return Failure{errno == ELOOP ? notALockFile(path, QStringLiteral("es un enlace"))
+                                      : QStringLiteral("No se pudo crear el bloqueo de la estación "
+                                                       "%1: %2")
+                                            .arg(QDir::toNativeSeparators(path), systemError())};
     struct stat info {};
     QString foreign;
     if (::fstat(fd, &info) != 0)
@@ -81,15 +78,11 @@ bool StationLock::lockFile(const QString &path, const QString &refusal, QString 
         foreign = QStringLiteral("tiene un contenido que no es de la estación");
     if (!foreign.isEmpty()) {
         ::close(fd);
-        if (error)
-            *error = notALockFile(path, foreign);
-        return false;
+        return Failure{notALockFile(path, foreign)};
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
-        if (error)
-            *error = refusal;
-        return false;
+        return Failure{refusal};
     }
     // Who holds it, for a technician who finds the file.
     const QByteArray owner = (QSysInfo::machineHostName() + QStringLiteral(" pid ") +
@@ -99,7 +92,7 @@ bool StationLock::lockFile(const QString &path, const QString &refusal, QString 
         [[maybe_unused]] const auto written = ::pwrite(fd, owner.constData(), owner.size(), 0);
     }
     handle = fd;
-    return true;
+    return {};
 }
 
 } // namespace robot

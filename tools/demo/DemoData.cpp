@@ -111,14 +111,15 @@ bool createDemoDirectory(const QString &directory, QString *error) {
 }
 
 bool createServerDemo(const QString &directory, const QString &connectionString, QString *error) {
-    QString why;
-    const auto values = parseConnectionString(connectionString, &why);
-    if (!values)
-        return fail(error, QStringLiteral("La cadena de conexión no es válida: %1.").arg(why));
+    const Result<QMap<QString, QString>> parsed = parseConnectionString(connectionString);
+    if (!parsed.ok())
+        return fail(error,
+                    QStringLiteral("La cadena de conexión no es válida: %1.").arg(parsed.error()));
+    const QMap<QString, QString> &values = parsed.value();
     static const QStringList known = {QStringLiteral("host"), QStringLiteral("port"),
                                       QStringLiteral("dbname"), QStringLiteral("user"),
                                       QStringLiteral("password")};
-    for (const QString &key : values->keys()) {
+    for (const QString &key : values.keys()) {
         if (!known.contains(key))
             // Not named: in a mistyped string it may be a piece of the password.
             return fail(error, QStringLiteral("La cadena de conexión tiene una opción que la "
@@ -126,9 +127,9 @@ bool createServerDemo(const QString &directory, const QString &connectionString,
                                    .arg(known.join(QStringLiteral(", "))));
     }
     const ServerAddress address{
-        values->value(QStringLiteral("host")), values->value(QStringLiteral("port")),
-        values->value(QStringLiteral("dbname")), values->value(QStringLiteral("user"))};
-    const QString password = values->value(QStringLiteral("password"));
+        values.value(QStringLiteral("host")), values.value(QStringLiteral("port")),
+        values.value(QStringLiteral("dbname")), values.value(QStringLiteral("user"))};
+    const QString password = values.value(QStringLiteral("password"));
     rememberPassword(address.text(), password);
     const std::optional<QString> data = demoDataDirectory(directory, error);
     if (!data || !createServerSchema(address.text(), error))
@@ -137,8 +138,10 @@ bool createServerDemo(const QString &directory, const QString &connectionString,
     if (!db.open(address.text(), QStringLiteral("demo"), error) ||
         !runInTransaction(db.database(), demoRows(), error))
         return false;
-    return writeStationFiles(*data, 1, error) &&
-           writeServerSettings(*data, address, password, error);
+    if (!writeStationFiles(*data, 1, error))
+        return false;
+    const Result<void> written = writeServerSettings(*data, address, password);
+    return written.ok() || fail(error, written.error());
 }
 
 } // namespace robot
