@@ -28,8 +28,10 @@ public:
     bool isVisible() const override { return shown; }
     void setToolTip(const QString &tip) override { text = tip; }
     QString toolTip() const override { return text; }
+    void showMessage(const QString &title, const QString &) override { balloons << title; }
     bool shown = false;
     QString text;
+    QStringList balloons;
 };
 
 const QString rifTitle = designTitle() + QStringLiteral(" ( RIF: J-12345678-9 )");
@@ -378,6 +380,9 @@ private slots:
         f.h.runUntilIdle();
         QCOMPARE(f.h.paper().count(QStringLiteral(" CERRADO")), 3);
         QCOMPARE(f.h.printer->callsTo(QStringLiteral("FinalizarCierreCupon")).size(), 3);
+        // One balloon by the icon for each time the paper ran out.
+        QCOMPARE(f.icon->balloons,
+                 QStringList(2, StationAlerts::title(StationAlerts::Kind::Paper)));
     }
 
     // A slow printer call lets the window answer: a click hides it at once. A command clicked

@@ -8,6 +8,7 @@
 #include "documents/PrintingProcedures.h"
 #include "platform/TerminationRequest.h"
 #include "printer/FiscalPrinter.h"
+#include "printer/WatchedPrinter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -36,6 +37,10 @@ StartupResult startStation(const QString &directory) {
         return result;
     }
     result.settings.RutaBaseDatos = location.rutaBaseDatos;
+    const std::optional<AlertSettings> alerts = readAlertSettings(directory, &result.message);
+    if (!alerts)
+        return result;
+    result.settings.alerts = *alerts;
     result.ok = true;
     return result;
 }
@@ -43,8 +48,12 @@ StartupResult startStation(const QString &directory) {
 Station::Station(const Settings &settings, OperatorMessages &messages, Clock &clock,
                  StationLog &log, std::unique_ptr<FiscalPrinter> printer)
     : settings(settings), messages(messages), clock(clock), log(log),
-      sources(settings.RutaBaseDatos, settings.Caja), printer(std::move(printer)),
-      robot(sources, clock, log) {
+      sources(settings.RutaBaseDatos, settings.Caja),
+      printer(std::make_unique<WatchedPrinter>(
+          std::move(printer),
+          [this](const PrinterObservation &seen) { alerts.notePrinter(seen); })),
+      robot(sources, clock, log), alerts(robot, sources, clock, log, settings.alerts.waitMinutes),
+      alertCommand(settings.alerts, settings.Caja, log) {
     if (!journal.open(journalPath(), &journalError))
         log.error(journalError);
     printing = std::make_unique<PrintingProcedures>(
@@ -52,6 +61,10 @@ Station::Station(const Settings &settings, OperatorMessages &messages, Clock &cl
                         clock, robot, log, journal});
     robot.setPrinting(printing.get());
     QObject::connect(&sources, &PendingSources::documentsAnnounced, &robot, &Robot::wake);
+    QObject::connect(&alerts, &StationAlerts::episode, &alertCommand,
+                     [this](StationAlerts::Kind kind, bool starts, const QString &message) {
+                         alertCommand.run(StationAlerts::name(kind), starts, message);
+                     });
     log.write(QStringLiteral("Estación iniciada: caja %1, base de datos %2.")
                   .arg(settings.Caja)
                   .arg(QDir::toNativeSeparators(settings.RutaBaseDatos)));

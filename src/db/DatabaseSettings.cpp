@@ -28,7 +28,8 @@ QString unusable(const QString &shown, const QString &problem) {
         .arg(shown, problem);
 }
 
-// The [BaseDeDatos] section, or why the file does not give one.
+// The [BaseDeDatos] section; nothing, with `problem` empty, when the file holds only the
+// station's other sections ([Avisos]); else why the file does not give one.
 std::optional<IniSection> databaseSection(const QString &path, QString *problem) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -48,6 +49,11 @@ std::optional<IniSection> databaseSection(const QString &path, QString *problem)
             return std::nullopt;
         }
     }
+    const bool alertsOnly = std::any_of(sections->begin(), sections->end(), [](const auto &s) {
+        return s.name == QStringLiteral("Avisos");
+    });
+    if (alertsOnly)
+        return std::nullopt;
     *problem = sections->isEmpty() ? QStringLiteral("el archivo está vacío")
                                    : QStringLiteral("no tiene la sección [%1]").arg(kGroup);
     return std::nullopt;
@@ -62,6 +68,8 @@ DatabaseLocation documentDatabaseLocation(const QString &directory, const QStrin
     const QString shown = QDir::toNativeSeparators(path);
     QString problem;
     const std::optional<IniSection> section = databaseSection(path, &problem);
+    if (!section && problem.isEmpty())
+        return {true, fileDatabase, {}};
     if (!section)
         return {false, {}, unusable(shown, problem)};
     QMap<QString, QString> values;

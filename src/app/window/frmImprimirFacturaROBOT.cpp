@@ -3,10 +3,10 @@
 #include "NotificationIcon.h"
 #include "app/Preparation.h"
 #include "app/Station.h"
+#include "app/StationCheck.h"
 #include "app/TechnicianActions.h"
 #include "commands/FiscalCommands.h"
 #include "commands/InformationQueries.h"
-#include "app/StationCheck.h"
 #include "commands/StationReconciliation.h"
 #include "core/OperatorMessages.h"
 #include "core/StationLog.h"
@@ -73,6 +73,12 @@ frmImprimirFacturaROBOT::frmImprimirFacturaROBOT(Station &station,
     connect(&robot, &Robot::databaseRecovered, this, &frmImprimirFacturaROBOT::showRobotState);
     connect(&station.sources, &PendingSources::listsChanged, this,
             &frmImprimirFacturaROBOT::refillLists);
+    // Once per episode, at its start: the window is usually hidden in the notification area.
+    connect(&station.alerts, &StationAlerts::episode, this,
+            [this](StationAlerts::Kind kind, bool starts, const QString &message) {
+                if (starts)
+                    icon->showMessage(StationAlerts::title(kind), message);
+            });
     refillLists();
     showRobotState();
 }
