@@ -268,7 +268,7 @@ private slots:
             w.click("Command13");
         w.window->answerBox()->setPlainText(QStringLiteral("antes"));
         w.h.printer->calls.clear();
-        w.h.printer->CodigoRetorno = 77;
+        w.h.station->printer->CodigoRetorno = 77;
 
         w.click(name.constData());
         QCOMPARE(w.h.printer->calls.join(u' '), calls);
@@ -284,7 +284,7 @@ private slots:
         QVERIFY2(answer.isEmpty() || w.mostrar().startsWith(answer), qPrintable(w.mostrar()));
         if (answer != QStringLiteral("antes"))
             QCOMPARE(w.mostrar().size(), 631);
-        QCOMPARE(w.h.printer->CodigoRetorno, short(code));
+        QCOMPARE(w.h.station->printer->CodigoRetorno, short(code));
         QCOMPARE(w.running(), running);
         // Each query button says what it asks the printer, and leaves its line in the log.
         const QPushButton *clicked = w.button(name.constData());

@@ -13,6 +13,19 @@ AlertCommand::AlertCommand(const AlertSettings &settings, qint32 caja, StationLo
                            QObject *parent)
     : QObject(parent), settings(settings), caja(caja), log(log) {}
 
+AlertCommand::~AlertCommand() {
+    for (QProcess *process : findChildren<QProcess *>(Qt::FindDirectChildrenOnly)) {
+        auto *limit = process->findChild<QTimer *>();
+        const int left = limit && limit->isActive() ? limit->remainingTime() : 0;
+        if (process->state() != QProcess::NotRunning && !process->waitForFinished(left)) {
+            if (limit)
+                limit->stop(); // logged as ended at its limit
+            process->kill();
+            process->waitForFinished();
+        }
+    }
+}
+
 void AlertCommand::run(const QString &kind, bool starts, const QString &message) {
     const QStringList words = platform::commandWords(settings.command);
     if (words.isEmpty())

@@ -18,6 +18,9 @@ class AlertCommand : public QObject {
 public:
     AlertCommand(const AlertSettings &settings, qint32 caja, StationLog &log,
                  QObject *parent = nullptr);
+    // Lets the commands still running finish within their limit: the end of an episode is
+    // often the last thing a station that ends has to tell.
+    ~AlertCommand() override;
 
     // `kind` as StationAlerts::name gives it.
     void run(const QString &kind, bool starts, const QString &message);
