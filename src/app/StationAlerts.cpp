@@ -68,21 +68,24 @@ void StationAlerts::notePrinter(const PrinterObservation &seen) {
                                        "con papel y conectada a la computadora."));
     if (!seen.statusRead)
         return;
-    paperOut = seen.paperOut;
+    const bool wasOpen = open[std::size_t(Kind::Paper)];
     set(Kind::Paper, seen.paperLow || seen.paperOut,
         seen.paperOut   ? QStringLiteral("La impresora no tiene papel: coloque un rollo nuevo y "
                                            "cierre la tapa.")
         : seen.paperLow ? QStringLiteral("A la impresora le queda poco papel: tenga a mano un "
                                          "rollo nuevo y cámbielo pronto.")
                         : QStringLiteral("La impresora tiene papel de nuevo."));
+    if (open[std::size_t(Kind::Paper)] != wasOpen)
+        paperOutTold = seen.paperOut;
 }
 
 void StationAlerts::robotChanged() {
     const QString held = robot.heldNotice();
     set(Kind::HeldDocument, !held.isEmpty(),
         held.isEmpty() ? QStringLiteral("El diario de impresión ya no retiene documentos.") : held);
-    // A failure whose cause is already told (no paper, no answer) is not a second episode.
-    if (robot.state() == Robot::State::StoppedAfterFailure && !paperOut &&
+    // A failure whose cause is already told (no paper, no answer) is not a second episode;
+    // paper told as low and now out is.
+    if (robot.state() == Robot::State::StoppedAfterFailure && !paperOutTold &&
         !open[std::size_t(Kind::PrinterSilent)])
         set(Kind::Failure, true,
             robot.statusText() +

@@ -48,8 +48,8 @@ private:
     StationLog &log;
     const qint64 waitMs;
     QTimer queueCheck;
-    qint64 progressAt = 0; // the last time a document printed or none waited
-    bool paperOut = false;
+    qint64 progressAt = 0;     // the last time a document printed or none waited
+    bool paperOutTold = false; // the paper episode started with no paper at all
     std::array<bool, 5> open{};
 };
 
