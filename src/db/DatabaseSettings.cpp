@@ -28,8 +28,8 @@ QString unusable(const QString &shown, const QString &problem) {
         .arg(shown, problem);
 }
 
-// The [BaseDeDatos] section; nothing, with `problem` empty, when the file holds only the
-// station's other sections ([Avisos]); else why the file does not give one.
+// The [BaseDeDatos] section; nothing, with `problem` empty, when the file has [Avisos] instead
+// (the database stays the file in the data directory); else why the file gives none.
 std::optional<IniSection> databaseSection(const QString &path, QString *problem) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -49,10 +49,10 @@ std::optional<IniSection> databaseSection(const QString &path, QString *problem)
             return std::nullopt;
         }
     }
-    const bool alertsOnly = std::any_of(sections->begin(), sections->end(), [](const auto &s) {
+    const bool hasAlerts = std::any_of(sections->begin(), sections->end(), [](const auto &s) {
         return s.name == QStringLiteral("Avisos");
     });
-    if (alertsOnly)
+    if (hasAlerts)
         return std::nullopt;
     *problem = sections->isEmpty() ? QStringLiteral("el archivo está vacío")
                                    : QStringLiteral("no tiene la sección [%1]").arg(kGroup);
