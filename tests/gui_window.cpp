@@ -29,8 +29,10 @@ public:
     bool isVisible() const override { return shown; }
     void setToolTip(const QString &tip) override { text = tip; }
     QString toolTip() const override { return text; }
+    void showMessage(const QString &title, const QString &) override { balloons << title; }
     bool shown = false;
     QString text;
+    QStringList balloons;
 };
 
 const QString rifTitle = designTitle() + QStringLiteral(" ( RIF: J-12345678-9 )");
@@ -267,7 +269,7 @@ private slots:
             w.click("Command13");
         w.window->answerBox()->setPlainText(QStringLiteral("antes"));
         w.h.printer->calls.clear();
-        w.h.printer->CodigoRetorno = 77;
+        w.h.station->printer->CodigoRetorno = 77;
 
         w.click(name.constData());
         QCOMPARE(w.h.printer->calls.join(u' '), calls);
@@ -283,7 +285,7 @@ private slots:
         QVERIFY2(answer.isEmpty() || w.mostrar().startsWith(answer), qPrintable(w.mostrar()));
         if (answer != QStringLiteral("antes"))
             QCOMPARE(w.mostrar().size(), 631);
-        QCOMPARE(w.h.printer->CodigoRetorno, short(code));
+        QCOMPARE(w.h.station->printer->CodigoRetorno, short(code));
         QCOMPARE(w.running(), running);
         // Each query button says what it asks the printer, and leaves its line in the log.
         const QPushButton *clicked = w.button(name.constData());
@@ -379,6 +381,9 @@ private slots:
         f.h.runUntilIdle();
         QCOMPARE(f.h.paper().count(QStringLiteral(" CERRADO")), 3);
         QCOMPARE(f.h.printer->callsTo(QStringLiteral("FinalizarCierreCupon")).size(), 3);
+        // One balloon by the icon for each time the paper ran out.
+        QCOMPARE(f.icon->balloons,
+                 QStringList(2, StationAlerts::title(StationAlerts::Kind::Paper)));
     }
 
     // A slow printer call lets the window answer: a click hides it at once. A command clicked

@@ -114,6 +114,15 @@ private slots:
         } else {
             station.setFaults(fault);
         }
+        // The technician's alert command: once when the paper ran out, once when it came back.
+        const QString sent = station.file(QStringLiteral("avisos.txt"));
+        if (fault == QStringLiteral("paper-out")) {
+            QFile script(station.file(QStringLiteral("aviso.sh")));
+            QFile ini(station.file(QStringLiteral("robot-fiscal.ini")));
+            QVERIFY(script.open(QIODevice::WriteOnly) && ini.open(QIODevice::WriteOnly));
+            script.write("echo $ROBOT_FISCAL_AVISO $ROBOT_FISCAL_ESTADO >> " + sent.toUtf8());
+            ini.write("[Avisos]\nComando=sh " + script.fileName().toUtf8() + '\n');
+        }
         const auto process = station.start({QStringLiteral("--headless")});
         const QString log = station.file(QStringLiteral("robot-fiscal.log"));
         QTRY_VERIFY2_WITH_TIMEOUT(readAll(log).contains(logged), qPrintable(readAll(log)), 30000);
@@ -134,6 +143,8 @@ private slots:
         process->waitForFinished();
         QCOMPARE(station.paper().count(QStringLiteral(" CERRADO")), 2);
         QCOMPARE(station.paper().count(QStringLiteral(" CERRADA")), 2);
+        if (fault == QStringLiteral("paper-out"))
+            QTRY_COMPARE(readAll(sent), QStringLiteral("papel inicio\npapel fin\n"));
         if (fault.startsWith(QStringLiteral("refuse")))
             QVERIFY2(readAll(log).contains(QStringLiteral("la estación anuló el documento y la "
                                                           "imprimirá de nuevo")),

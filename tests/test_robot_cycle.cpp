@@ -5,6 +5,7 @@
 #include "support/StationHarness.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLocale>
 #include <QSignalSpy>
 #include <QSqlDatabase>
@@ -309,6 +310,79 @@ private slots:
         QCOMPARE(control(h, 1), QStringLiteral("000002"));
         QVERIFY(h.station->journal.unfinished().value().isEmpty());
         QVERIFY(h.station->robot.statusText().isEmpty());
+    }
+
+    // Each episode that needs a person runs the technician's command once at its start and once
+    // at its end, however often the robot retries meanwhile; a stop the paper or the silence
+    // explains is not a second episode. A command that hangs is ended at its limit while the
+    // station goes on printing.
+    void theAlertCommandRunsOnceAtEachEpisodesStartAndEnd_data() {
+        QTest::addColumn<QString>("faults");  // the printer's, until the operator starts again
+        QTest::addColumn<QString>("command"); // empty: a script that appends to a file
+        QTest::addColumn<QStringList>("expected");
+        const auto episode = [](const char *kind) {
+            return QStringList{QStringLiteral("%1 fin 1").arg(kind),
+                               QStringLiteral("%1 inicio 1").arg(kind)};
+        };
+        const QString paperOut = QStringLiteral("paper-out");
+        QTest::newRow("paper out") << paperOut << QString() << episode("papel");
+        QTest::newRow("offline") << QStringLiteral("offline") << QString()
+                                 << episode("impresora-sin-respuesta");
+        QTest::newRow("refused opening")
+            << QStringLiteral("refuse Bematech_FI_AbreComprobanteDeVentaEx") << QString()
+            << episode("falla");
+        QTest::newRow("held") << QString() << QString() << episode("documento-retenido");
+        QTest::newRow("stalled") << QString() << QString() << episode("cola-detenida");
+        QTest::newRow("hanging command") << paperOut << QStringLiteral("sleep 30") << QStringList();
+    }
+    void theAlertCommandRunsOnceAtEachEpisodesStartAndEnd() {
+        QFETCH(QString, faults);
+        QFETCH(QString, command);
+        QFETCH(QStringList, expected);
+        const QString scenario = QString::fromLatin1(QTest::currentDataTag());
+        StationHarness h;
+        const QString script = h.docs.directory() + QStringLiteral("aviso.sh");
+        const QString sent = h.docs.directory() + QStringLiteral("avisos.txt");
+        QFile file(script);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("echo \"$ROBOT_FISCAL_AVISO $ROBOT_FISCAL_ESTADO $ROBOT_FISCAL_CAJA\" >> " +
+                   sent.toUtf8());
+        file.close();
+        h.alerts = {command.isEmpty() ? QStringLiteral("sh ") + script : command, 5, 1};
+        addSale(h, 1);
+        if (scenario == QStringLiteral("held")) {
+            h.start();
+            QVERIFY(h.station->journal.begin(DocumentKind::Factura, 1, 1, -2, 0).ok());
+            restart(h);
+            h.station->robot.tick();
+            QCOMPARE(h.station->journal.allowReprint(DocumentKind::Factura, 1).value(), 1);
+        } else if (scenario == QStringLiteral("stalled")) {
+            h.start();
+            h.station->robot.stopByOperator();
+            h.clock.now += 5 * 60000 + 1;
+            QTRY_VERIFY(QFile::exists(sent));
+            h.station->robot.startByOperator();
+        } else {
+            h.setFaults(faults);
+            h.start();
+            h.runUntilIdle();
+            QVERIFY(!h.station->robot.running());
+            h.setFaults({});
+            h.station->robot.startByOperator();
+        }
+        h.runUntilIdle();
+        QCOMPARE(control(h, 1), QStringLiteral("000001"));
+        if (expected.isEmpty()) {
+            QTRY_VERIFY(readAll(h.docs.directory() + QStringLiteral("robot-fiscal.log"))
+                            .contains(QStringLiteral("(«papel», inicio) no terminó en 1 s")));
+            return;
+        }
+        const auto lines = [&] {
+            QStringList all = readAll(sent).split(u'\n', Qt::SkipEmptyParts);
+            all.sort();
+            return all;
+        };
+        QTRY_COMPARE(lines(), expected);
     }
 
     // Codes beyond 32 bits, 0 and a date-style code next to small ones: each printed once

@@ -135,6 +135,9 @@ private slots:
         row("unreachable server", "", StationProgram::untilIdle(), "unreachable-server", 3, "",
             "El servidor de la base de datos no acepta conexiones",
             "INFO  Texto original del error: ");
+        // [Avisos] alone names no server; a value of it that cannot be used refuses the start.
+        row("bad alerts", "", {"--headless"}, "bad-alerts", 2, "",
+            "«Minutos=cinco» de [Avisos] no es válido", "Minutos=cinco");
         // A computer that is no station: quiet at login, a plain refusal by hand.
         row("autostart without station", "", {"--autostart"}, "no-station", 0, "",
             "no tiene una estación de impresión fiscal configurada", "");
@@ -173,11 +176,14 @@ private slots:
         if (setup == QStringLiteral("no-display"))
             for (const char *variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
                 station.environment.remove(QLatin1String(variable));
-        if (setup == QStringLiteral("unreachable-server")) {
+        if (setup == QStringLiteral("unreachable-server") ||
+            setup == QStringLiteral("bad-alerts")) {
             QFile ini(station.file(QStringLiteral("robot-fiscal.ini")));
             QVERIFY(ini.open(QIODevice::WriteOnly));
-            ini.write("[BaseDeDatos]\nMotor=postgresql\nServidor=127.0.0.1\nPuerto=1\n"
-                      "Base=tienda\nUsuario=robot\n");
+            ini.write(setup == QStringLiteral("bad-alerts")
+                          ? "[Avisos]\nMinutos=cinco\n"
+                          : "[BaseDeDatos]\nMotor=postgresql\nServidor=127.0.0.1\nPuerto=1\n"
+                            "Base=tienda\nUsuario=robot\n");
         }
         if (setup == QStringLiteral("no-station")) {
             QVERIFY(QFile::remove(station.file(QStringLiteral("ImpresorFiscal.inf"))));

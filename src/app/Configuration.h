@@ -1,11 +1,13 @@
 #pragma once
 
+#include "db/AlertSettings.h"
+
 #include <QString>
 #include <QtGlobal>
 
 namespace robot {
 
-// Settings read once from ImpresorFiscal.inf.
+// Settings read once from ImpresorFiscal.inf (and the alerts from robot-fiscal.ini).
 struct Settings {
     QString RutaAplicacion;
     QString RutaDatos;
@@ -15,6 +17,7 @@ struct Settings {
     bool Columnas80 = false;
     QString SerialImpresora;
     qint32 Caja = 0;
+    AlertSettings alerts; // robot-fiscal.ini's [Avisos]
 };
 
 struct ConfigurationReading {

@@ -50,6 +50,8 @@ public:
     // A few words for the operator; empty while simply running with nothing held back.
     QString statusText() const;
     bool printingHeld() const { return journalHolds; }
+    // What the print journal holds back, in a line for the operator; empty when nothing.
+    QString heldNotice() const { return journalNotice; }
 
     // The operator's start and stop. A start after a failure takes the document that failed
     // again: the print journal settles first what the failure left on paper. A stop never

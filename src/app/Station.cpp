@@ -10,6 +10,7 @@
 #include "documents/PrintingProcedures.h"
 #include "platform/TerminationRequest.h"
 #include "printer/FiscalPrinter.h"
+#include "printer/WatchedPrinter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -36,14 +37,22 @@ Result<Settings> startStation(const QString &directory) {
     if (!location.ok())
         return Failure{location.error()};
     settings.RutaBaseDatos = location.value();
+    const Result<AlertSettings> alerts = readAlertSettings(directory);
+    if (!alerts.ok())
+        return Failure{alerts.error()};
+    settings.alerts = alerts.value();
     return settings;
 }
 
 Station::Station(const Settings &settings, OperatorMessages &messages, Clock &clock,
                  StationLog &log, std::unique_ptr<FiscalPrinter> printer)
     : settings(settings), messages(messages), clock(clock), log(log),
-      sources(settings.RutaBaseDatos, settings.Caja), printer(std::move(printer)),
-      robot(sources, clock, log) {
+      sources(settings.RutaBaseDatos, settings.Caja),
+      printer(std::make_unique<WatchedPrinter>(
+          std::move(printer),
+          [this](const PrinterObservation &seen) { alerts.notePrinter(seen); })),
+      robot(sources, clock, log), alerts(robot, sources, clock, log, settings.alerts.waitMinutes),
+      alertCommand(settings.alerts, settings.Caja, log) {
     if (const Result<void> opened = journal.open(journalPath()); !opened.ok()) {
         journalError = opened.error();
         log.error(journalError);
@@ -53,6 +62,10 @@ Station::Station(const Settings &settings, OperatorMessages &messages, Clock &cl
                         clock, robot, log, journal});
     robot.setPrinting(printing.get());
     QObject::connect(&sources.session(), &ServerSession::documentsAnnounced, &robot, &Robot::wake);
+    QObject::connect(&alerts, &StationAlerts::episode, &alertCommand,
+                     [this](StationAlerts::Kind kind, bool starts, const QString &message) {
+                         alertCommand.run(StationAlerts::name(kind), starts, message);
+                     });
     log.write(QStringLiteral("Estación iniciada: caja %1, base de datos %2.")
                   .arg(settings.Caja)
                   .arg(QDir::toNativeSeparators(settings.RutaBaseDatos)));

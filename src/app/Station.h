@@ -1,8 +1,10 @@
 #pragma once
 
+#include "app/AlertCommand.h"
 #include "app/Configuration.h"
 #include "app/Preparation.h"
 #include "app/Robot.h"
+#include "app/StationAlerts.h"
 #include "core/Result.h"
 #include "db/PendingSources.h"
 #include "db/PrintJournal.h"
@@ -58,8 +60,9 @@ public:
     StationLog &log;
     PendingSources sources;
     PrintJournal journal;
-    std::unique_ptr<FiscalPrinter> printer;
+    std::unique_ptr<FiscalPrinter> printer; // watched for the alerts
     Robot robot;
+    StationAlerts alerts;
 
 private:
     void readConfiguration();
@@ -68,6 +71,7 @@ private:
     void waitForJournal();
     QString journalPath() const;
     std::unique_ptr<PrintingProcedures> printing;
+    AlertCommand alertCommand;
     int configurationFailures = 0;
     int journalFailures = 0;
     QString journalError;

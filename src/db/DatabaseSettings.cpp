@@ -19,6 +19,8 @@ const QString kGroup = QStringLiteral("BaseDeDatos");
 const QStringList kKeys = {QStringLiteral("Motor"),   QStringLiteral("Servidor"),
                            QStringLiteral("Puerto"),  QStringLiteral("Base"),
                            QStringLiteral("Usuario"), QStringLiteral("Clave")};
+// Sections robot-fiscal.ini may hold for other settings of the station.
+const QStringList kOtherSections = {QStringLiteral("Avisos")};
 
 // A file that is there but says nothing usable must not fall back to the data directory's
 // database: that may be another database altogether.
@@ -28,8 +30,9 @@ QString unusable(const QString &shown, const QString &problem) {
         .arg(shown, problem);
 }
 
-// The [BaseDeDatos] section, or why the file does not give one.
-Result<IniSection> databaseSection(const QString &path) {
+// The [BaseDeDatos] section; nothing when the file only holds the station's other sections (the
+// database stays the file in the data directory); else why the file gives none.
+Result<std::optional<IniSection>> databaseSection(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return Failure{QStringLiteral("no se puede leer (%1)").arg(file.errorString())};
@@ -38,12 +41,17 @@ Result<IniSection> databaseSection(const QString &path) {
         return Failure{sections.error()};
     for (const IniSection &section : sections.value()) {
         if (section.name == kGroup)
-            return section;
+            return std::optional<IniSection>(section);
         if (section.name.compare(kGroup, Qt::CaseInsensitive) == 0)
             return Failure{QStringLiteral("la sección se llama [%1]; escríbala [%2], con esas "
                                           "mayúsculas")
                                .arg(section.name, kGroup)};
     }
+    const bool otherSectionsOnly =
+        std::any_of(sections.value().begin(), sections.value().end(),
+                    [](const IniSection &s) { return kOtherSections.contains(s.name); });
+    if (otherSectionsOnly)
+        return std::optional<IniSection>();
     return Failure{sections.value().isEmpty()
                        ? QStringLiteral("el archivo está vacío")
                        : QStringLiteral("no tiene la sección [%1]").arg(kGroup)};
@@ -56,11 +64,13 @@ Result<QString> documentDatabaseLocation(const QString &directory, const QString
     if (!QFileInfo::exists(path))
         return fileDatabase;
     const QString shown = QDir::toNativeSeparators(path);
-    const Result<IniSection> section = databaseSection(path);
+    const Result<std::optional<IniSection>> section = databaseSection(path);
     if (!section.ok())
         return Failure{unusable(shown, section.error())};
+    if (!section.value())
+        return fileDatabase;
     QMap<QString, QString> values;
-    for (const auto &[key, value] : section.value().values) {
+    for (const auto &[key, value] : section.value()->values) {
         const auto known = std::find_if(kKeys.begin(), kKeys.end(), [&key](const QString &k) {
             return k.compare(key, Qt::CaseInsensitive) == 0;
         });

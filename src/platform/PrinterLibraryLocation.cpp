@@ -1,7 +1,8 @@
 #include "platform/PrinterLibraryLocation.h"
 
+#include "platform/CommandWords.h"
+
 #include <QDir>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <filesystem>
 
@@ -36,10 +37,9 @@ QString printerLibraryPath() {
 }
 
 QStringList printerBridgeCommand() {
-    const QString command = qEnvironmentVariable("FISCAL_PRINTER_BRIDGE").trimmed();
-    if (command.isEmpty())
+    QStringList words = commandWords(qEnvironmentVariable("FISCAL_PRINTER_BRIDGE"));
+    if (words.isEmpty())
         return defaultPrinterBridge();
-    QStringList words = command.split(QRegularExpression(QStringLiteral("\\s+")));
     // A path is the user's, from where they started; a bare name is the station's own bridge
     // or a program on PATH (wine).
     if (words.first().contains(u'/') || words.first().contains(u'\\'))

@@ -21,6 +21,7 @@ void StationHarness::create(int caja, const QString &library) {
     settings.RutaDatos = docs.directory();
     settings.RutaAplicacion = docs.directory();
     settings.Caja = caja;
+    settings.alerts = alerts;
     // In process, or through the bridge when FISCAL_PRINTER_BRIDGE names it.
     auto recording = std::make_unique<RecordingPrinter>(
         robot::makeStationPrinter(library.isEmpty() ? virtualPrinterPath() : library, &messages));

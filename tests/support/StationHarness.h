@@ -37,6 +37,7 @@ public:
     RecordingMessages messages;
     InstantClock clock;
     StationLog log;
+    AlertSettings alerts;                // robot-fiscal.ini's [Avisos], for the next create()
     RecordingPrinter *printer = nullptr; // owned by the station
     std::unique_ptr<Station> station;
 };

@@ -31,4 +31,8 @@ QString SystemNotificationIcon::toolTip() const {
     return tray->toolTip();
 }
 
+void SystemNotificationIcon::showMessage(const QString &title, const QString &text) {
+    tray->showMessage(title, text, QSystemTrayIcon::Warning);
+}
+
 } // namespace robot

@@ -22,6 +22,8 @@ public:
     virtual bool isVisible() const = 0;
     virtual void setToolTip(const QString &tip) = 0;
     virtual QString toolTip() const = 0;
+    // A balloon by the icon: something at the station needs a person.
+    virtual void showMessage(const QString &title, const QString &text) = 0;
 
 signals:
     // Any click, double click or menu request on the icon.
@@ -39,6 +41,7 @@ public:
     bool isVisible() const override;
     void setToolTip(const QString &tip) override;
     QString toolTip() const override;
+    void showMessage(const QString &title, const QString &text) override;
 
 private:
     QSystemTrayIcon *tray;

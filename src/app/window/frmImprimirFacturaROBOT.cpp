@@ -73,6 +73,12 @@ frmImprimirFacturaROBOT::frmImprimirFacturaROBOT(Station &station,
     connect(&robot, &Robot::databaseRecovered, this, &frmImprimirFacturaROBOT::showRobotState);
     connect(&station.sources, &PendingSources::listsChanged, this,
             &frmImprimirFacturaROBOT::refillLists);
+    // Once per episode, at its start: the window is usually hidden in the notification area.
+    connect(&station.alerts, &StationAlerts::episode, this,
+            [this](StationAlerts::Kind kind, bool starts, const QString &message) {
+                if (starts)
+                    icon->showMessage(StationAlerts::title(kind), message);
+            });
     refillLists();
     showRobotState();
 }

@@ -1,0 +1,88 @@
+#include "db/AlertSettings.h"
+
+#include "core/StationFiles.h"
+#include "db/StationIni.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace robot {
+
+namespace {
+
+const QString kGroup = QStringLiteral("Avisos");
+
+// A whole number from `low` to `high`, or nothing.
+std::optional<int> wholeNumber(const QString &text, int low, int high) {
+    bool number = false;
+    const int value = text.toInt(&number);
+    if (!number || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+// Why the section cannot be used, or empty; `settings` filled as it is read.
+QString readSection(const IniSection &section, AlertSettings &settings) {
+    QStringList seen;
+    for (const auto &[key, value] : section.values) {
+        if (seen.contains(key))
+            return QStringLiteral("la clave «%1» de [%2] aparece dos veces").arg(key, kGroup);
+        seen << key;
+        if (key == QStringLiteral("Comando")) {
+            settings.command = value;
+        } else if (key == QStringLiteral("Minutos")) {
+            const auto minutes = wholeNumber(value, 1, 1440);
+            if (!minutes)
+                return QStringLiteral("«Minutos=%1» de [%2] no es válido: escriba los minutos "
+                                      "que los documentos pueden esperar, de 1 a 1440")
+                    .arg(value, kGroup);
+            settings.waitMinutes = *minutes;
+        } else if (key == QStringLiteral("Limite")) {
+            const auto seconds = wholeNumber(value, 1, 3600);
+            if (!seconds)
+                return QStringLiteral("«Limite=%1» de [%2] no es válido: escriba los segundos "
+                                      "que puede durar el comando, de 1 a 3600")
+                    .arg(value, kGroup);
+            settings.limitSeconds = *seconds;
+        } else {
+            return QStringLiteral("la clave «%1» de [%2] no se conoce (las claves son Comando, "
+                                  "Minutos y Limite, con esas mayúsculas)")
+                .arg(key, kGroup);
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+Result<AlertSettings> readAlertSettings(const QString &directory) {
+    const QString path = StationFiles(directory).serverSettings();
+    AlertSettings settings;
+    if (!QFileInfo::exists(path))
+        return settings;
+    QString problem;
+    QFile file(path);
+    Result<QList<IniSection>> sections = QList<IniSection>{};
+    if (!file.open(QIODevice::ReadOnly))
+        problem = QStringLiteral("no se puede leer (%1)").arg(file.errorString());
+    else if (sections = parseIni(file.readAll()); !sections.ok())
+        problem = sections.error();
+    for (const IniSection &section : sections.ok() ? sections.value() : QList<IniSection>{}) {
+        if (section.name == kGroup)
+            problem = readSection(section, settings);
+        else if (section.name.compare(kGroup, Qt::CaseInsensitive) == 0)
+            problem = QStringLiteral("la sección se llama [%1]; escríbala [%2], con esas "
+                                     "mayúsculas")
+                          .arg(section.name, kGroup);
+        if (!problem.isEmpty())
+            break;
+    }
+    if (problem.isEmpty())
+        return settings;
+    return Failure{QStringLiteral("No se pueden usar los avisos de %1: %2. Corríjalo y abra la "
+                                  "estación de nuevo.")
+                       .arg(QDir::toNativeSeparators(path), problem)};
+}
+
+} // namespace robot
