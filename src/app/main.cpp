@@ -168,20 +168,21 @@ int main(int argc, char **argv) {
     }
 
     const auto printerLog = [&log](LogLevel level, const QString &event) { log.add(level, event); };
+    SystemClock clock;
     if (robot::isPrinterAction(line.action)) {
         // One printer action for a support technician: no station, no robot, no database.
         const auto printer = robot::makeStationPrinter({}, &messages, printerLog);
-        // A cancellation is recorded in the station's journal so the document may print again.
+        // A cancellation is recorded in the station's journal so the document may print again,
+        // and a report so the coupon number it took is explained.
         PrintJournal journal;
         QString journalError;
         if (!journal.open(StationFiles(directory).journal(), &journalError))
             log.warning(journalError);
         QTextStream out(stdout);
-        return robot::exitStatus(
-            CommandLineActions::run(line, *printer, messages, out, &journal, &log));
+        return robot::exitStatus(CommandLineActions::run(line, *printer, messages, out, &journal,
+                                                         &log, startup.settings.Caja, &clock));
     }
 
-    SystemClock clock;
     Station station(startup.settings, messages, clock, log,
                     robot::makeStationPrinter({}, &messages, printerLog));
     // A lock file does not reach the other computers of a shared database server: there the

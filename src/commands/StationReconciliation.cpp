@@ -35,13 +35,16 @@ std::optional<ReconciliationReport> reconcileStation(const ReconciliationSources
     if (QFileInfo::exists(sources.journalPath)) {
         PrintJournal journal;
         std::optional<QList<PrintJournal::Entry>> entries;
-        if (journal.openReadOnly(sources.journalPath, &reason))
-            entries = journal.history(&reason);
-        if (!entries) {
+        std::optional<QList<JournalReport>> reports;
+        if (journal.openReadOnly(sources.journalPath, &reason) &&
+            (entries = journal.history(&reason)))
+            reports = journalReports(journal, &reason);
+        if (!reports) {
             *error = reason;
             return std::nullopt;
         }
         input.journal = *entries;
+        input.reports = *reports;
     }
 
     try {
