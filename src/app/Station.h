@@ -17,6 +17,7 @@ class Clock;
 class StationLog;
 class FiscalPrinter;
 class PrintingProcedures;
+class ScheduledZReport;
 
 // Start-up: reads the configuration in `directory` and checks the data directory. On refusal
 // `message` holds the operator text and the program must end.
@@ -64,6 +65,10 @@ public:
     PrintJournal journal;
     std::unique_ptr<FiscalPrinter> printer;
     Robot robot;
+    // The day's Z report at the time robot-fiscal.ini gives ([ReporteZ] Hora); off without it.
+    std::unique_ptr<ScheduledZReport> zReport;
+    // The robot's state and the scheduled Z's, in a line for the operator.
+    QString statusText() const;
 
 private:
     void readConfiguration();

@@ -28,7 +28,11 @@ QString unusable(const QString &shown, const QString &problem) {
         .arg(shown, problem);
 }
 
-// The [BaseDeDatos] section, or why the file does not give one.
+// The station's other settings: a file with only these keeps the data directory's database.
+const QStringList kOtherGroups = {QStringLiteral("ReporteZ")};
+
+// The [BaseDeDatos] section, or why the file does not give one (nothing, and no problem, when
+// the file holds only the station's other settings).
 std::optional<IniSection> databaseSection(const QString &path, QString *problem) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -48,8 +52,12 @@ std::optional<IniSection> databaseSection(const QString &path, QString *problem)
             return std::nullopt;
         }
     }
-    *problem = sections->isEmpty() ? QStringLiteral("el archivo está vacío")
-                                   : QStringLiteral("no tiene la sección [%1]").arg(kGroup);
+    const bool othersOnly = std::all_of(sections->cbegin(), sections->cend(), [](const auto &s) {
+        return kOtherGroups.contains(s.name);
+    });
+    if (sections->isEmpty() || !othersOnly)
+        *problem = sections->isEmpty() ? QStringLiteral("el archivo está vacío")
+                                       : QStringLiteral("no tiene la sección [%1]").arg(kGroup);
     return std::nullopt;
 }
 
@@ -62,6 +70,8 @@ DatabaseLocation documentDatabaseLocation(const QString &directory, const QStrin
     const QString shown = QDir::toNativeSeparators(path);
     QString problem;
     const std::optional<IniSection> section = databaseSection(path, &problem);
+    if (!section && problem.isEmpty())
+        return {true, fileDatabase, {}};
     if (!section)
         return {false, {}, unusable(shown, problem)};
     QMap<QString, QString> values;
