@@ -27,7 +27,6 @@ ScheduledZReport::ScheduledZReport(Station &station, QTime hora)
     : station(station), hora(hora), commands(*station.printer, station.messages, [this](bool on) {
           this->station.robot.holdForCommand(!on);
       }) {
-    commands.recordCancellationsIn(&station.journal);
     commands.recordReportsIn(&station.journal, station.settings.Caja, station.clock);
     commands.logTo(&station.log);
     if (!hora.isValid())
