@@ -230,13 +230,14 @@ private slots:
         const QString before = QStringLiteral("antes");
         // A command gives the controls back and starts the robot, even one the operator stopped.
         log = QStringLiteral("INFO  Lectura X: hecho.");
-        row("X, robot stopped", "Command21", "LecturaX() RetornoImpresora()", {}, before, 1, true);
+        // The coupon counter around each report, for the print journal.
+        row("X, robot stopped", "Command21",
+            "NumeroCupon(6) LecturaX() RetornoImpresora() NumeroCupon(6)", {}, before, 1, true);
         // Nothing pending, no coupon open: no question, and the report's number when done.
         log = QStringLiteral("INFO  Reducción Z: hecha, número 1.");
         row("Z", "Command6",
             "NumeroCupon(6) RetornoImpresora() NumeroReducciones(6) NumeroReducciones(6) "
-            "ReduccionZ(|) RetornoImpresora() "
-            "NumeroReducciones(6)",
+            "NumeroCupon(6) ReduccionZ(|) RetornoImpresora() NumeroReducciones(6) NumeroCupon(6)",
             QStringLiteral("Reducción Z|Reducción Z número 1 hecha."), before, 1);
         row("Prueba 1", "Command14", "NumeroSerie(631)", QStringLiteral("|1:") + buffer(kSerial),
             before, 1);

@@ -6,6 +6,7 @@
 #include "db/PrintJournal.h"
 #include "printer/AnalizaRetorno.h"
 #include "printer/LibraryPrinter.h"
+#include "support/InstantClock.h"
 #include "support/RecordingMessages.h"
 #include "support/RecordingPrinter.h"
 #include "support/StationProgram.h"
@@ -103,6 +104,9 @@ private slots:
         const Result<void> opened = journal.open(printerDir->filePath(QStringLiteral("diario.db")));
         QVERIFY2(opened.ok(), qPrintable(opened.error()));
         commands.recordCancellationsIn(&journal);
+        InstantClock clock;
+        commands.recordReportsIn(&journal, 1, clock);
+        QVERIFY(commands.CierreX().succeeded());
 
         // Nothing pending, no coupon open: no question (pending documents: gui_window).
         QVERIFY(commands.CierreZPreguntando(0)->succeeded());
@@ -120,16 +124,36 @@ private slots:
         static const QRegularExpression step(
             QStringLiteral("^(?!(NumeroCupon|NumeroReducciones|RetornoImpresora)\\()"));
         QCOMPARE(printer.calls.filter(step),
-                 (QStringList{"disable", "disable", "ReduccionZ(|)", "enable",
+                 (QStringList{"disable",
+                              "LecturaX()",
+                              "enable",
+                              "disable",
+                              "disable",
+                              "ReduccionZ(|)",
+                              "enable",
                               "message[Reducción Z] Reducción Z número 1 hecha.",
-                              "AbreComprobanteDeVentaEx(V1|C|-)", "disable",
+                              "AbreComprobanteDeVentaEx(V1|C|-)",
+                              "disable",
                               "ask[Reducción Z] Hay un cupón abierto en la impresora. ¿Emitir la "
                               "reducción Z de todos modos?",
-                              "enable", "disable", "AnulaCupon()", "enable", "message[] Listo.",
-                              "disable", "AnulaCupon()",
+                              "enable",
+                              "disable",
+                              "AnulaCupon()",
+                              "enable",
+                              "message[] Listo.",
+                              "disable",
+                              "AnulaCupon()",
                               "message[Anula Cupon] Status de la Impresora: 6,0,4\r\nCancelamiento "
                               "no permitido\r",
                               "enable"}));
+        // Each report made is in the journal with the printer's coupon counter around it (this
+        // printer does not count reports as documents: neither took a number).
+        const QList<JournalReport> reports = journalReports(journal).value();
+        QCOMPARE(reports.size(), 2);
+        QCOMPARE(reports[0].describe() + u'|' + reports[1].describe(),
+                 QStringLiteral("lectura X|reducción Z número 1"));
+        QVERIFY(reports[0].couponBefore == 0 && reports[1].couponAfter == 0);
+        QCOMPARE(reports[1].at, clock.currentDateTime());
 
         // Every command leaves its outcome in the log, a refusal with the printer's words.
         const QString logged = readAll(log.path());

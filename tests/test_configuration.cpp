@@ -4,6 +4,7 @@
 #include "app/Station.h"
 #include "db/DatabaseSettings.h"
 #include "db/ServerAddress.h"
+#include "db/ZReportSettings.h"
 #include "demo/DemoData.h"
 
 #include <QFile>
@@ -181,6 +182,8 @@ private slots:
                                << QString();
         QTest::newRow("other sections only") << QByteArray("[Otra]\nClave=x\n") << false
                                              << QStringLiteral("no tiene la sección") << QString();
+        QTest::newRow("the Z report's time only") << QByteArray("[ReporteZ]\nHora=23:30\n") << true
+                                                  << QStringLiteral("/datos/Base.dba") << QString();
         QTest::newRow("section in other letters")
             << QByteArray("[basededatos]\nMotor=postgresql\n") << false
             << QStringLiteral("[basededatos]") << QString();
@@ -225,6 +228,30 @@ private slots:
             QCOMPARE(address->text(), database);
         QCOMPARE(rememberedPassword(location.value()), password);
         QVERIFY(password.isEmpty() || !location.value().contains(password));
+    }
+
+    // [ReporteZ] Hora as written, any hour of 24; a time that is not one refused with what to
+    // write, the automatic Z then off.
+    void zReportTime() {
+        QTemporaryDir dir;
+        const auto read = [&dir](const QByteArray &text) {
+            QFile file(dir.filePath(QStringLiteral("robot-fiscal.ini")));
+            file.open(QIODevice::WriteOnly);
+            file.write(text);
+            file.close();
+            return scheduledZReport(dir.path());
+        };
+        QCOMPARE(read("[ReporteZ]\nHora=7:05\n").hora, QTime(7, 5));
+        QVERIFY(!read("[BaseDeDatos]\nMotor=postgresql\n").hora.isValid());
+        for (const QByteArray &bad :
+             {QByteArray("[ReporteZ]\nHora=24:00\n"), QByteArray("[ReporteZ]\nHora=23.30\n"),
+              QByteArray("[ReporteZ]\nhora=23:30\n")}) {
+            const ZReportSchedule schedule = read(bad);
+            QVERIFY2(!schedule.hora.isValid() &&
+                         schedule.message.contains(QStringLiteral("Hora=23:30")) &&
+                         schedule.message.contains(QStringLiteral("robot-fiscal.ini")),
+                     qPrintable(schedule.message));
+        }
     }
 
     void connectionStrings_data() {

@@ -1,6 +1,7 @@
 // The robot cycle on a real station (temporary SQLite database, virtual printer): which
 // document each tick takes, each printed exactly once through refusals, silences and restarts
 // (the print journal), and a database that cannot be read; the clock and the log apart.
+#include "app/ScheduledZReport.h"
 #include "app/SystemClock.h"
 #include "support/StationHarness.h"
 
@@ -448,6 +449,47 @@ private slots:
         h.runUntilIdle();
         QVERIFY(h.paper().isEmpty());
         QVERIFY(h.messages.texts().last().contains(QStringLiteral("No se puede escribir")));
+    }
+
+    // [ReporteZ] Hora=23:30: nothing before its time; at it, waits while a document is pending,
+    // then prints the Z once, not again after a restart. A Z made in the hour of waiting is the
+    // day before's: the next day has its own, and a document still pending an hour after it
+    // leaves the Z to the operator, told once.
+    void theDayZReportOnItsOwn() {
+        StationHarness h;
+        addSale(h, 1);
+        QFile ini(h.docs.directory() + QStringLiteral("robot-fiscal.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write("[ReporteZ]\nHora=23:30\n") > 0);
+        ini.close();
+        h.clock.time = QTime(23, 29);
+        h.start();
+        const auto checkAt = [&h](QTime time) {
+            h.clock.time = time;
+            h.station->zReport->check();
+            return int(h.paper().count(QStringLiteral("REDUCCIÓN Z N° ")));
+        };
+        QCOMPARE(checkAt(QTime(23, 29)), 0);
+        QCOMPARE(checkAt(QTime(23, 30)), 0); // factura 1 pending
+        h.runUntilIdle();
+        h.clock.date = h.clock.date.addDays(1);
+        QCOMPARE(checkAt(QTime(0, 10)), 1);
+        QVERIFY(
+            h.station->statusText().contains(QStringLiteral("Reducción Z automática número 1")));
+        restart(h);
+        QCOMPARE(checkAt(QTime(0, 20)), 1);
+
+        addSale(h, 2);
+        restart(h);
+        QSignalSpy told(h.station->zReport.get(), &ScheduledZReport::zReportPending);
+        QCOMPARE(checkAt(QTime(23, 30)), 1);
+        h.clock.date = h.clock.date.addDays(1);
+        QCOMPARE(checkAt(QTime(0, 29)), 1);
+        QCOMPARE(checkAt(QTime(0, 30)), 1);
+        QCOMPARE(checkAt(QTime(0, 31)), 1);
+        QCOMPARE(told.count(), 1);
+        QVERIFY(h.messages.texts().last().startsWith(
+            QStringLiteral("La reducción Z automática de las 23:30 no se emitió: tras una hora "
+                           "de espera hay 1 documento pendiente de impresión.")));
     }
 };
 

@@ -1,5 +1,6 @@
 #include "app/Station.h"
 
+#include "app/ScheduledZReport.h"
 #include "core/ExitCode.h"
 #include "core/OperatorMessages.h"
 #include "core/RetryDelay.h"
@@ -7,6 +8,7 @@
 #include "core/StationLog.h"
 #include "db/DatabaseSettings.h"
 #include "db/DocumentStore.h"
+#include "db/ZReportSettings.h"
 #include "documents/PrintingProcedures.h"
 #include "platform/TerminationRequest.h"
 #include "printer/FiscalPrinter.h"
@@ -66,6 +68,12 @@ Station::Station(const Settings &settings, OperatorMessages &messages, Clock &cl
                      [this](StationAlerts::Kind kind, bool starts, const QString &message) {
                          alertCommand.run(StationAlerts::name(kind), starts, message);
                      });
+    const ZReportSchedule schedule = scheduledZReport(settings.RutaAplicacion);
+    if (!schedule.message.isEmpty()) {
+        log.error(schedule.message);
+        messages.show(schedule.message, MessageIcon::Warning);
+    }
+    zReport = std::make_unique<ScheduledZReport>(*this, schedule.hora);
     log.write(QStringLiteral("Estación iniciada: caja %1, base de datos %2.")
                   .arg(settings.Caja)
                   .arg(QDir::toNativeSeparators(settings.RutaBaseDatos)));
@@ -74,6 +82,14 @@ Station::Station(const Settings &settings, OperatorMessages &messages, Clock &cl
 Station::~Station() {
     robot.setPrinting(nullptr);
     log.write(QStringLiteral("Estación cerrada."));
+}
+
+QString Station::statusText() const {
+    const QString robotStatus = robot.statusText();
+    const QString zStatus = zReport->statusText();
+    if (robotStatus.isEmpty() || zStatus.isEmpty())
+        return robotStatus + zStatus;
+    return robotStatus + u' ' + zStatus;
 }
 
 void Station::endOnTerminationRequest() {

@@ -20,6 +20,7 @@ class Clock;
 class StationLog;
 class FiscalPrinter;
 class PrintingProcedures;
+class ScheduledZReport;
 
 // Start-up: reads the configuration in `directory` and checks the data directory. On refusal
 // the error is the operator's text and the program must end.
@@ -63,6 +64,10 @@ public:
     std::unique_ptr<FiscalPrinter> printer; // watched for the alerts
     Robot robot;
     StationAlerts alerts;
+    // The day's Z report at the time robot-fiscal.ini gives ([ReporteZ] Hora); off without it.
+    std::unique_ptr<ScheduledZReport> zReport;
+    // The robot's state and the scheduled Z's, in a line for the operator.
+    QString statusText() const;
 
 private:
     void readConfiguration();

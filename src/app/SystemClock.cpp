@@ -10,6 +10,10 @@ QDate SystemClock::today() const {
     return QDate::currentDate();
 }
 
+QDateTime SystemClock::currentDateTime() const {
+    return QDateTime::currentDateTime();
+}
+
 void SystemClock::DelayMili(int hundredths) {
     if (hundredths <= 0)
         return;

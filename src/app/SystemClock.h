@@ -9,6 +9,7 @@ namespace robot {
 class SystemClock : public Clock {
 public:
     QDate today() const override;
+    QDateTime currentDateTime() const override;
     void DelayMili(int hundredths) override;
     qint64 elapsedMs() const override;
 };

@@ -170,20 +170,21 @@ int main(int argc, char **argv) {
     }
 
     const auto printerLog = [&log](LogLevel level, const QString &event) { log.add(level, event); };
+    SystemClock clock;
     if (robot::isPrinterAction(line.action)) {
         // One printer action for a support technician: no station, no robot, no database.
         const auto printer = robot::makeStationPrinter({}, &messages, printerLog);
-        // A cancellation is recorded in the station's journal so the document may print again.
+        // A cancellation is recorded in the station's journal so the document may print again,
+        // and a report so the coupon number it took is explained.
         PrintJournal journal;
         if (const Result<void> opened = journal.open(StationFiles(directory).journal());
             !opened.ok())
             log.warning(opened.error());
         QTextStream out(stdout);
-        return robot::exitStatus(
-            CommandLineActions::run(line, *printer, messages, out, &journal, &log));
+        return robot::exitStatus(CommandLineActions::run(line, *printer, messages, out, &journal,
+                                                         &log, startup.value().Caja, &clock));
     }
 
-    SystemClock clock;
     Station station(startup.value(), messages, clock, log,
                     robot::makeStationPrinter({}, &messages, printerLog));
     // A lock file does not reach the other computers of a shared database server: there the

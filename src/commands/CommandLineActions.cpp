@@ -21,7 +21,8 @@ ExitCode exitCode(bool succeeded) {
 
 ExitCode CommandLineActions::run(const robot::CommandLine &line, FiscalPrinter &printer,
                                  OperatorMessages &messages, QTextStream &out,
-                                 PrintJournal *journal, StationLog *log) {
+                                 PrintJournal *journal, StationLog *log, qint32 caja,
+                                 const Clock *clock) {
     if (line.action == Action::Query) {
         InformationQueries queries(printer, messages);
         queries.logTo(log);
@@ -44,6 +45,8 @@ ExitCode CommandLineActions::run(const robot::CommandLine &line, FiscalPrinter &
     // Nothing runs the robot here, so there are no controls to hold.
     FiscalCommands commands(printer, messages);
     commands.recordCancellationsIn(journal);
+    if (journal && clock)
+        commands.recordReportsIn(journal, caja, *clock);
     commands.logTo(log);
     CommandOutcome outcome;
     switch (line.action) {

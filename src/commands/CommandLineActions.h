@@ -7,6 +7,7 @@ class QTextStream;
 
 namespace robot {
 
+class Clock;
 class FiscalPrinter;
 class OperatorMessages;
 class PrintJournal;
@@ -22,10 +23,13 @@ public:
     // the printer did what it was asked (its status checked, not only the return code), else
     // NotDone. A cancellation is recorded in `journal` first
     // (FiscalCommands::recordCancellationsIn). A Z report that may have printed although its
-    // call failed is Unknown. Each report, cancellation and drawer leaves a line in `log`.
+    // call failed is Unknown. Each report, cancellation and drawer leaves a line in `log`. With
+    // a `clock`, each X and Z report is recorded in `journal` for `caja`
+    // (FiscalCommands::recordReportsIn).
     static robot::ExitCode run(const robot::CommandLine &line, FiscalPrinter &printer,
                                OperatorMessages &messages, QTextStream &out,
-                               PrintJournal *journal = nullptr, StationLog *log = nullptr);
+                               PrintJournal *journal = nullptr, StationLog *log = nullptr,
+                               qint32 caja = 0, const Clock *clock = nullptr);
 };
 
 } // namespace robot

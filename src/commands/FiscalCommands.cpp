@@ -1,5 +1,6 @@
 #include "commands/FiscalCommands.h"
 
+#include "core/Clock.h"
 #include "core/OperatorMessages.h"
 #include "core/StationLog.h"
 #include "db/PrintJournal.h"
@@ -104,18 +105,47 @@ std::optional<qint64> FiscalCommands::reductionCounter() {
     return documentCounter(reply);
 }
 
+void FiscalCommands::recordReportsIn(PrintJournal *printJournal, qint32 caja,
+                                     const Clock &reportClock) {
+    reportJournal = printJournal;
+    reportCaja = caja;
+    clock = &reportClock;
+}
+
+std::optional<qint64> FiscalCommands::couponWhileRecording() {
+    if (!reportJournal)
+        return std::nullopt;
+    QString reply(6, u' ');
+    if (printer.NumeroCupon(reply) != 1)
+        return std::nullopt;
+    return documentCounter(reply);
+}
+
+void FiscalCommands::keepReport(JournalReport::Kind kind, const CommandOutcome &outcome,
+                                std::optional<qint64> couponBefore,
+                                std::optional<qint64> couponAfter) {
+    if (!reportJournal || !outcome.succeeded())
+        return;
+    const JournalReport report{kind,        reportCaja,        couponBefore,
+                               couponAfter, outcome.reduction, clock->currentDateTime()};
+    if (const Result<void> kept = recordReport(*reportJournal, report); !kept.ok() && log)
+        log->error(kept.error());
+}
+
 CommandOutcome FiscalCommands::CierreZ() {
     const QString titulo = tituloReduccionZ();
-    std::optional<qint64> before;
+    std::optional<qint64> before, couponBefore, couponAfter;
     QString done;
     const CommandOutcome outcome = run(
         titulo, Analysis::Always,
         [&] {
             before = reductionCounter();
+            couponBefore = couponWhileRecording();
             return printer.ReduccionZ(QString(), QString());
         },
         [&](CommandOutcome &result) {
             const std::optional<qint64> after = reductionCounter();
+            couponAfter = couponWhileRecording();
             if (result.code != 0) {
                 result.reduction = after.value_or(0);
                 return true;
@@ -137,6 +167,7 @@ CommandOutcome FiscalCommands::CierreZ() {
             }
             return true;
         });
+    keepReport(JournalReport::Kind::Z, outcome, couponBefore, couponAfter);
     // Told once the robot may run again, as "Listo." is.
     if (outcome.succeeded())
         messages.show(!done.isEmpty() ? done
@@ -148,7 +179,19 @@ CommandOutcome FiscalCommands::CierreZ() {
 }
 
 CommandOutcome FiscalCommands::CierreX() {
-    return run(tituloLecturaX(), Analysis::Always, [this] { return printer.LecturaX(); });
+    std::optional<qint64> couponBefore, couponAfter;
+    const CommandOutcome outcome = run(
+        tituloLecturaX(), Analysis::Always,
+        [&] {
+            couponBefore = couponWhileRecording();
+            return printer.LecturaX();
+        },
+        [&](CommandOutcome &) {
+            couponAfter = couponWhileRecording();
+            return false; // the analysis settles the outcome
+        });
+    keepReport(JournalReport::Kind::X, outcome, couponBefore, couponAfter);
+    return outcome;
 }
 
 CommandOutcome FiscalCommands::AbrirGaveta() {

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "db/ReportJournal.h"
+
 #include <QString>
 #include <functional>
 #include <optional>
 
 namespace robot {
 
+class Clock;
 class FiscalPrinter;
 class OperatorMessages;
 class PrintJournal;
@@ -59,6 +62,10 @@ public:
     // A cancellation is recorded in this journal before the printer is asked, so the document
     // it cancels may be printed again (see PrintJournal::cancelOpen).
     void recordCancellationsIn(PrintJournal *printJournal) { journal = printJournal; }
+    // Each X and Z report made is recorded in this journal, for `caja`, at `clock`'s time, with
+    // the printer's coupon counter before and after it: a printer that counts reports as
+    // documents leaves holes the reconciliation then explains.
+    void recordReportsIn(PrintJournal *printJournal, qint32 caja, const Clock &clock);
     // Every command's outcome becomes a line of this log.
     void logTo(StationLog *stationLog) { log = stationLog; }
 
@@ -75,12 +82,19 @@ private:
     CommandOutcome run(const QString &titulo, Analysis analysis, const std::function<short()> &call,
                        const std::function<bool(CommandOutcome &)> &settle = {});
     std::optional<qint64> reductionCounter();
+    // The coupon counter, read only while reports are recorded.
+    std::optional<qint64> couponWhileRecording();
+    void keepReport(JournalReport::Kind kind, const CommandOutcome &outcome,
+                    std::optional<qint64> couponBefore, std::optional<qint64> couponAfter);
     void record(const QString &titulo, CommandOutcome &outcome, const QString &told);
 
     FiscalPrinter &printer;
     OperatorMessages &messages;
     HabilitaControles habilitaControles;
     PrintJournal *journal = nullptr;
+    PrintJournal *reportJournal = nullptr;
+    qint32 reportCaja = 0;
+    const Clock *clock = nullptr;
     StationLog *log = nullptr;
 };
 

@@ -125,6 +125,10 @@ private:
                 cancelledAt.insert(number, &entry);
             }
         }
+        for (const JournalReport &report : input.reports)
+            if (const std::optional<qint64> taken = report.couponTaken();
+                taken && report.caja == input.caja)
+                reportAt.insert(*taken, &report);
     }
 
     void duplicates() {
@@ -170,6 +174,15 @@ private:
         for (qint64 n = first + 1; n <= last; ++n) {
             if (held.contains(n)) {
                 closeRun(n - 1);
+                continue;
+            }
+            if (const JournalReport *report = reportAt.value(n)) {
+                closeRun(n - 1);
+                add(Kind::ExplainedHole,
+                    QStringLiteral("El cupón %1 no está en ningún registro: %2 de la estación "
+                                   "(%3).")
+                        .arg(coupon(n), report->describe(),
+                             report->at.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
                 continue;
             }
             const PrintJournal::Entry *cancelled = cancelledAt.value(n);
@@ -262,6 +275,7 @@ private:
     QHash<quint64, const PrintJournal::Entry *> printed;
     QHash<qint64, const PrintJournal::Entry *> unmarkedAt;
     QHash<qint64, const PrintJournal::Entry *> cancelledAt;
+    QHash<qint64, const JournalReport *> reportAt; // the number each report took
     QDateTime firstStarted;
     qint64 journalFloor = std::numeric_limits<qint64>::max();
 };

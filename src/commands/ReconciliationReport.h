@@ -2,6 +2,7 @@
 
 #include "db/DocumentStore.h"
 #include "db/PrintJournal.h"
+#include "db/ReportJournal.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -12,11 +13,13 @@
 namespace robot {
 
 // What the reconciliation compares: the records of one Caja that carry a control number, the
-// print journal, and the printer's coupon counter (nothing when the printer did not answer).
+// print journal with the reports the station printed, and the printer's coupon counter
+// (nothing when the printer did not answer).
 struct ReconciliationInput {
     qint32 caja = 0;
     QList<MarkedRecord> records;
     QList<PrintJournal::Entry> journal;
+    QList<JournalReport> reports;
     std::optional<qint64> printerCoupon;
     QDate from; // invalid: no lower limit
     QDate to;   // invalid: up to the printer's counter

@@ -36,7 +36,11 @@ Result<ReconciliationReport> reconcileStation(const ReconciliationSources &sourc
             opened.ok() ? journal.history() : Failure{opened.error()};
         if (!entries.ok())
             return Failure{entries.error()};
+        const Result<QList<JournalReport>> reports = journalReports(journal);
+        if (!reports.ok())
+            return Failure{reports.error()};
         input.journal = entries.value();
+        input.reports = reports.value();
     }
 
     try {

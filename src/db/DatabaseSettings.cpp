@@ -20,7 +20,7 @@ const QStringList kKeys = {QStringLiteral("Motor"),   QStringLiteral("Servidor")
                            QStringLiteral("Puerto"),  QStringLiteral("Base"),
                            QStringLiteral("Usuario"), QStringLiteral("Clave")};
 // Sections robot-fiscal.ini may hold for other settings of the station.
-const QStringList kOtherSections = {QStringLiteral("Avisos")};
+const QStringList kOtherSections = {QStringLiteral("Avisos"), QStringLiteral("ReporteZ")};
 
 // A file that is there but says nothing usable must not fall back to the data directory's
 // database: that may be another database altogether.
@@ -48,9 +48,9 @@ Result<std::optional<IniSection>> databaseSection(const QString &path) {
                                .arg(section.name, kGroup)};
     }
     const bool otherSectionsOnly =
-        std::any_of(sections.value().begin(), sections.value().end(),
+        std::all_of(sections.value().begin(), sections.value().end(),
                     [](const IniSection &s) { return kOtherSections.contains(s.name); });
-    if (otherSectionsOnly)
+    if (otherSectionsOnly && !sections.value().isEmpty())
         return std::optional<IniSection>();
     return Failure{sections.value().isEmpty()
                        ? QStringLiteral("el archivo está vacío")

@@ -54,6 +54,8 @@ public:
     // before a crash could be printed twice, so a technician must confirm (startAfresh).
     Result<void> open(const QString &path);
     QString path() const { return file; }
+    // The file's connection, for the reports kept beside the documents (ReportJournal).
+    QString connection() const { return connectionName; }
     // The technician's confirmation that a lost journal may be started empty.
     static Result<void> startAfresh(const QString &path);
     // Whether a journal was ever created at `path`: one missing now was then lost.

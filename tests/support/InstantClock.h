@@ -6,10 +6,11 @@
 
 namespace robot {
 
-// A fixed date and pauses that only let queued events run, so tests never wait.
+// A fixed date and time, and pauses that only let queued events run, so tests never wait.
 class InstantClock : public Clock {
 public:
     QDate today() const override { return date; }
+    QDateTime currentDateTime() const override { return QDateTime(date, time); }
     void DelayMili(int hundredths) override {
         pauses.append(hundredths);
         now += hundredths * 10;
@@ -17,6 +18,7 @@ public:
     }
     qint64 elapsedMs() const override { return now; }
     QDate date{2026, 12, 6};
+    QTime time{12, 0};
     qint64 now = 0; // advanced by every pause
     QList<int> pauses;
 };

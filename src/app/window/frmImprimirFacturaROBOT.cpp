@@ -3,6 +3,7 @@
 #include "NotificationIcon.h"
 #include "PendingListModel.h"
 #include "app/Preparation.h"
+#include "app/ScheduledZReport.h"
 #include "app/Station.h"
 #include "app/StationCheck.h"
 #include "app/TechnicianActions.h"
@@ -71,6 +72,8 @@ frmImprimirFacturaROBOT::frmImprimirFacturaROBOT(Station &station,
     connect(&robot, &Robot::stateChanged, this, &frmImprimirFacturaROBOT::showRobotState);
     connect(&robot, &Robot::databaseProblem, this, &frmImprimirFacturaROBOT::showRobotState);
     connect(&robot, &Robot::databaseRecovered, this, &frmImprimirFacturaROBOT::showRobotState);
+    connect(station.zReport.get(), &ScheduledZReport::stateChanged, this,
+            &frmImprimirFacturaROBOT::showRobotState);
     connect(&station.sources, &PendingSources::listsChanged, this,
             &frmImprimirFacturaROBOT::refillLists);
     // Once per episode, at its start: the window is usually hidden in the notification area.
@@ -93,6 +96,7 @@ void frmImprimirFacturaROBOT::connectOperatorCommands() {
     commands = std::make_unique<FiscalCommands>(*station.printer, station.messages,
                                                 [this](bool Estado) { HabilitaControles(Estado); });
     commands->recordCancellationsIn(&station.journal);
+    commands->recordReportsIn(&station.journal, station.settings.Caja, station.clock);
     commands->logTo(&station.log);
     queries = std::make_unique<InformationQueries>(*station.printer, station.messages);
     queries->logTo(&station.log);
@@ -171,7 +175,7 @@ void frmImprimirFacturaROBOT::showRobotState() {
     Command3->setText(robot.running() ? QStringLiteral("Detener") : QStringLiteral("Iniciar"));
     Command10->setEnabled(closeAllowed());
 
-    const QString status = robot.statusText();
+    const QString status = station.statusText();
     // A failure summary or a database error can be long: the label shows what fits, its
     // tooltip and the icon's tip the whole text.
     Estado->setText(Estado->fontMetrics().elidedText(status, Qt::ElideRight, Estado->width()));
