@@ -50,6 +50,10 @@ public:
     // A few words for the operator; empty while simply running with nothing held back.
     QString statusText() const;
     bool printingHeld() const { return journalHolds; }
+    // The print journal holds documents back for a person.
+    bool documentsHeldBack() const { return !journalNotice.isEmpty(); }
+    // The document being printed ("Factura 12"); empty between documents.
+    QString documentInProgress() const { return inProgress; }
 
     // The operator's start and stop. A start after a failure takes the document that failed
     // again: the print journal settles first what the failure left on paper. A stop never
@@ -76,6 +80,7 @@ public:
 
     void noteStoppedAfterFailure(const QString &summary) override;
     void noteJournal(const QString &notice, bool holdsPrinting) override;
+    void noteDocumentTaken(const QString &document) override;
 
     // One cycle: refresh, half a second, at most one document. Does nothing while the robot
     // is stopped or busy.
@@ -119,6 +124,7 @@ private:
     QString failureSummary;
     QString journalNotice;
     bool journalHolds = false;
+    QString inProgress;
 };
 
 } // namespace robot

@@ -1,13 +1,15 @@
 #include "app/Station.h"
 
+#include "app/StatusPublisher.h"
 #include "core/ExitCode.h"
 #include "core/OperatorMessages.h"
 #include "core/StationFiles.h"
 #include "core/StationLog.h"
 #include "db/DatabaseSettings.h"
+#include "db/ServerAddress.h"
 #include "documents/PrintingProcedures.h"
 #include "platform/TerminationRequest.h"
-#include "printer/FiscalPrinter.h"
+#include "printer/PaperWatch.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -43,8 +45,8 @@ StartupResult startStation(const QString &directory) {
 Station::Station(const Settings &settings, OperatorMessages &messages, Clock &clock,
                  StationLog &log, std::unique_ptr<FiscalPrinter> printer)
     : settings(settings), messages(messages), clock(clock), log(log),
-      sources(settings.RutaBaseDatos, settings.Caja), printer(std::move(printer)),
-      robot(sources, clock, log) {
+      sources(settings.RutaBaseDatos, settings.Caja),
+      printer(std::make_unique<PaperWatch>(std::move(printer))), robot(sources, clock, log) {
     if (!journal.open(journalPath(), &journalError))
         log.error(journalError);
     printing = std::make_unique<PrintingProcedures>(
@@ -52,6 +54,9 @@ Station::Station(const Settings &settings, OperatorMessages &messages, Clock &cl
                         clock, robot, log, journal});
     robot.setPrinting(printing.get());
     QObject::connect(&sources, &PendingSources::documentsAnnounced, &robot, &Robot::wake);
+    if (serverAddress(settings.RutaBaseDatos))
+        status =
+            std::make_unique<StatusPublisher>(*this, static_cast<PaperWatch &>(*this->printer));
     log.write(QStringLiteral("Estación iniciada: caja %1, base de datos %2.")
                   .arg(settings.Caja)
                   .arg(QDir::toNativeSeparators(settings.RutaBaseDatos)));

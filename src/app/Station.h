@@ -17,6 +17,7 @@ class Clock;
 class StationLog;
 class FiscalPrinter;
 class PrintingProcedures;
+class StatusPublisher;
 
 // Start-up: reads the configuration in `directory` and checks the data directory. On refusal
 // `message` holds the operator text and the program must end.
@@ -78,6 +79,8 @@ private:
     Preparation preparation;
     bool firstActivationDone = false;
     bool endDone = false;
+    // On a database server only: this station's row there.
+    std::unique_ptr<StatusPublisher> status;
 };
 
 } // namespace robot

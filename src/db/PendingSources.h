@@ -53,6 +53,11 @@ public:
     ConfigurationRead configurationRecord();
 
     QString databasePath() const { return path; }
+    // On a server, the connection the lists are read through (the station's status row rides
+    // on it: one connection per station); closed on a file or while disconnected.
+    QSqlDatabase serverConnection() const {
+        return onServer && connection.isOpen() ? connection.database() : QSqlDatabase();
+    }
     qint32 caja() const { return machine; }
 
     // On a database server, claims this station's fiscal machine for the whole run: an advisory

@@ -4,9 +4,9 @@
 #include "core/OperatorMessages.h"
 #include "core/StationLog.h"
 #include "documents/ItemLines.h"
-#include "journal/RobotControl.h"
 #include "documents/TextFormat.h"
 #include "journal/PrinterCounters.h"
+#include "journal/RobotControl.h"
 #include "printer/AnalizaRetorno.h"
 #include "printer/FiscalPrinter.h"
 
@@ -113,6 +113,7 @@ bool PrintingProcedures::run(DocumentJob &job) {
     UltimoCodigo = codigo;
     const QString document = QStringLiteral("%1 %2").arg(job.title()).arg(codigo);
     ctx.log.write(QStringLiteral("%1 tomada para impresión.").arg(document));
+    ctx.robot.noteDocumentTaken(document);
     auto fail = [&](const StageFailure &failure) {
         reportStageFailure(document, failure);
         return true;
