@@ -9,7 +9,7 @@
 #include "db/ServerAddress.h"
 #include "documents/PrintingProcedures.h"
 #include "platform/TerminationRequest.h"
-#include "printer/PaperWatch.h"
+#include "printer/FiscalPrinter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -45,8 +45,8 @@ StartupResult startStation(const QString &directory) {
 Station::Station(const Settings &settings, OperatorMessages &messages, Clock &clock,
                  StationLog &log, std::unique_ptr<FiscalPrinter> printer)
     : settings(settings), messages(messages), clock(clock), log(log),
-      sources(settings.RutaBaseDatos, settings.Caja),
-      printer(std::make_unique<PaperWatch>(std::move(printer))), robot(sources, clock, log) {
+      sources(settings.RutaBaseDatos, settings.Caja), printer(std::move(printer)),
+      robot(sources, clock, log) {
     if (!journal.open(journalPath(), &journalError))
         log.error(journalError);
     printing = std::make_unique<PrintingProcedures>(
@@ -55,8 +55,7 @@ Station::Station(const Settings &settings, OperatorMessages &messages, Clock &cl
     robot.setPrinting(printing.get());
     QObject::connect(&sources, &PendingSources::documentsAnnounced, &robot, &Robot::wake);
     if (serverAddress(settings.RutaBaseDatos))
-        status =
-            std::make_unique<StatusPublisher>(*this, static_cast<PaperWatch &>(*this->printer));
+        status = std::make_unique<StatusPublisher>(*this);
     log.write(QStringLiteral("Estación iniciada: caja %1, base de datos %2.")
                   .arg(settings.Caja)
                   .arg(QDir::toNativeSeparators(settings.RutaBaseDatos)));

@@ -3,7 +3,8 @@
 #include "app/Station.h"
 #include "core/StationLog.h"
 #include "core/Version.h"
-#include "printer/PaperWatch.h"
+#include "printer/AnalizaRetorno.h"
+#include "printer/FiscalPrinter.h"
 
 #include <QSysInfo>
 
@@ -25,18 +26,23 @@ QString stateWord(const Robot &robot) {
 
 } // namespace
 
-StatusPublisher::StatusPublisher(Station &station, PaperWatch &paper)
-    : station(station), paper(paper) {
+StatusPublisher::StatusPublisher(Station &station) : station(station) {
     signOfLife.setInterval(kSignOfLifeMs);
     connect(&signOfLife, &QTimer::timeout, this, [this] { publish(true); });
     signOfLife.start();
     connect(&station.robot, &Robot::stateChanged, this, &StatusPublisher::schedule);
     connect(&station.sources, &PendingSources::listsChanged, this, &StatusPublisher::schedule);
-    paper.paperChanged = [this] { schedule(); };
+    station.printer->statusRead = [this](short ack, short st1, short) {
+        const QString seen = paperState(ack, st1);
+        if (seen.isEmpty() || seen == paper)
+            return;
+        paper = seen;
+        schedule();
+    };
 }
 
 StatusPublisher::~StatusPublisher() {
-    paper.paperChanged = nullptr;
+    station.printer->statusRead = nullptr;
     lastMessage = QStringLiteral("Estación cerrada.");
     publish(true);
 }
@@ -51,7 +57,7 @@ StationStatus StatusPublisher::current() const {
     status.document = robot.documentInProgress();
     status.message = lastMessage;
     status.pending = int(station.sources.invoices().size() + station.sources.creditNotes().size());
-    status.paper = paper.paper();
+    status.paper = paper;
     return status;
 }
 

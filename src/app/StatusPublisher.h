@@ -8,14 +8,13 @@
 namespace robot {
 
 class Station;
-class PaperWatch;
 
 // Keeps this station's row on its database server: written when what it shows changes and at
 // least every 30 s as a sign of life, on the connection the pending lists are read through. A
 // row that cannot be written is logged once and tried again; printing never waits for it.
 class StatusPublisher : public QObject {
 public:
-    StatusPublisher(Station &station, PaperWatch &paper);
+    explicit StatusPublisher(Station &station);
     // A station closed in order says so in its row.
     ~StatusPublisher() override;
 
@@ -28,7 +27,7 @@ private:
     void publish(bool signOfLife);
 
     Station &station;
-    PaperWatch &paper;
+    QString paper = QStringLiteral("desconocido"); // until the printer's status is read
     QTimer signOfLife;
     bool scheduled = false;
     bool written = false;
