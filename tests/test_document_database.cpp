@@ -16,6 +16,7 @@
 #include "support/StationHarness.h"
 #include "support/StationProgram.h"
 
+#include <QDeadlineTimer>
 #include <QMap>
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -256,6 +257,56 @@ private slots:
                                            "AND \"Imprimir\" = 0 AND \"Factura\" = \"Control\""))
                      .toInt(),
                  240);
+    }
+
+    // Every till from one place: one station waiting, one stopped by a fault, one killed whose
+    // last sign of life is five minutes old (set back rather than waited for).
+    void statusOfEveryStation() {
+        const QString address = server->createDocumentDatabase(QStringLiteral("estado"));
+        DocumentFixture docs(address);
+        docs.setConfiguration();
+        docs.addInvoice(2001, 2);
+        docs.addInvoiceLine(2001, 1, 1, 10);
+        QTemporaryDir dirs[3], printers[3];
+        std::unique_ptr<QProcess> running[3];
+        for (int i = 0; i < 3; ++i) {
+            writeStation(dirs[i].path(), i + 1, address);
+            writeFaults(printers[i].path(), i == 1 ? QStringLiteral("paper-out") : QString());
+            running[i] = StationProgram(dirs[i].path(), printers[i].path())
+                             .start({QStringLiteral("--headless")});
+        }
+        const StationProgram technician(dirs[0].path(), printers[0].path());
+        ProgramRun shown;
+        // Asked again until it shows `pattern`, for 30 s of the clock (each run is a program).
+        const auto shows = [&](const QString &pattern) {
+            const QDeadlineTimer limit(30000);
+            do {
+                shown = technician.run({QStringLiteral("--estado")});
+                if (QRegularExpression(pattern).match(shown.out).hasMatch())
+                    return true;
+                QTest::qWait(200);
+            } while (!limit.hasExpired());
+            return false;
+        };
+        QVERIFY2(shows(QStringLiteral("Caja 3 .*en espera")), qPrintable(shown.out));
+        running[2]->kill();
+        QVERIFY(running[2]->waitForFinished() &&
+                server->exec(QStringLiteral("estado"),
+                             QStringLiteral("UPDATE robot_fiscal.\"Estaciones\" SET \"Señal\" = "
+                                            "now() - interval '5 minutes' WHERE \"Caja\" = 3")));
+        // The failing station tries again by itself now and then: its row is read between.
+        QVERIFY2(
+            shows(QStringLiteral("^OK    Caja 1 \\(.*\\): en espera; pendientes: 0;.*\n"
+                                 "AVISO Caja 2 .*: detenido por falla; pendientes: 1; papel: sin "
+                                 "papel; último mensaje: «Robot detenido tras una falla: .*\n"
+                                 "AVISO Caja 3 .*: sin señal desde .* \\(hace 5 min\\); último "
+                                 "estado: en espera;.*\n.*necesitan atención: 2\\.")),
+            qPrintable(shown.out));
+        QCOMPARE(shown.exitCode, 4);
+        for (int i : {0, 1}) {
+            running[i]->terminate();
+            QVERIFY(running[i]->waitForFinished());
+        }
     }
 
     // The server goes away twice while a station prints: once between documents, once while a

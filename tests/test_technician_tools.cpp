@@ -128,6 +128,11 @@ private slots:
     void supportBundle() {
         StationProgram station;
         QVERIFY(station.run(StationProgram::untilIdle()).exitCode == 0);
+        // On a file database --estado reads the station's own print journal.
+        const ProgramRun status = station.run({QStringLiteral("--estado")});
+        QVERIFY2(status.exitCode == 0 && status.out.contains(QStringLiteral("cupón 0000")) &&
+                     status.out.contains(QStringLiteral("Ningún documento retenido.")),
+                 qPrintable(status.out + status.err));
         QFile::copy(station.file(QStringLiteral("robot-fiscal.log")),
                     station.file(QStringLiteral("robot-fiscal.log.1")));
         // Notepad's "Unicode": UTF-16 with a byte-order mark.

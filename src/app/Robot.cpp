@@ -132,6 +132,11 @@ void Robot::noteJournal(const QString &notice, bool holdsPrinting) {
     emit stateChanged();
 }
 
+void Robot::noteDocumentTaken(const QString &document) {
+    inProgress = document;
+    emit stateChanged();
+}
+
 void Robot::holdStopped(const QString &reason, bool waitingForDatabase) {
     holdReason = reason;
     holdIsWait = waitingForDatabase;
@@ -229,6 +234,10 @@ Robot::TickOutcome Robot::printFirstPending() {
     inProcedure = true;
     const bool taken = invoice ? procedures->ImprimirFactura() : procedures->ImprimirNotaCredito();
     inProcedure = false;
+    if (!inProgress.isEmpty()) {
+        inProgress.clear();
+        emit stateChanged();
+    }
     if (taken && started)
         timer.start(); // the next second counts from the document's end
     return taken ? TickOutcome::Printed : TickOutcome::NothingTaken;

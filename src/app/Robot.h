@@ -52,6 +52,10 @@ public:
     bool printingHeld() const { return journalHolds; }
     // What the print journal holds back, in a line for the operator; empty when nothing.
     QString heldNotice() const { return journalNotice; }
+    // The print journal holds documents back for a person.
+    bool documentsHeldBack() const { return !journalNotice.isEmpty(); }
+    // The document being printed ("Factura 12"); empty between documents.
+    QString documentInProgress() const { return inProgress; }
 
     // The operator's start and stop. A start after a failure takes the document that failed
     // again: the print journal settles first what the failure left on paper. A stop never
@@ -78,6 +82,7 @@ public:
 
     void noteStoppedAfterFailure(const QString &summary) override;
     void noteJournal(const QString &notice, bool holdsPrinting) override;
+    void noteDocumentTaken(const QString &document) override;
 
     // One cycle: refresh, half a second, at most one document. Does nothing while the robot
     // is stopped or busy.
@@ -121,6 +126,7 @@ private:
     QString failureSummary;
     QString journalNotice;
     bool journalHolds = false;
+    QString inProgress;
 };
 
 } // namespace robot

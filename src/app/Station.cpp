@@ -1,6 +1,7 @@
 #include "app/Station.h"
 
 #include "app/ScheduledZReport.h"
+#include "app/StatusPublisher.h"
 #include "core/ExitCode.h"
 #include "core/OperatorMessages.h"
 #include "core/RetryDelay.h"
@@ -8,6 +9,7 @@
 #include "core/StationLog.h"
 #include "db/DatabaseSettings.h"
 #include "db/DocumentStore.h"
+#include "db/ServerAddress.h"
 #include "db/ZReportSettings.h"
 #include "documents/PrintingProcedures.h"
 #include "platform/TerminationRequest.h"
@@ -74,6 +76,8 @@ Station::Station(const Settings &settings, OperatorMessages &messages, Clock &cl
         messages.show(schedule.message, MessageIcon::Warning);
     }
     zReport = std::make_unique<ScheduledZReport>(*this, schedule.hora);
+    if (serverAddress(settings.RutaBaseDatos))
+        status = std::make_unique<StatusPublisher>(*this);
     log.write(QStringLiteral("Estación iniciada: caja %1, base de datos %2.")
                   .arg(settings.Caja)
                   .arg(QDir::toNativeSeparators(settings.RutaBaseDatos)));

@@ -21,6 +21,7 @@ class StationLog;
 class FiscalPrinter;
 class PrintingProcedures;
 class ScheduledZReport;
+class StatusPublisher;
 
 // Start-up: reads the configuration in `directory` and checks the data directory. On refusal
 // the error is the operator's text and the program must end.
@@ -83,6 +84,8 @@ private:
     Preparation preparation;
     bool firstActivationDone = false;
     bool endDone = false;
+    // On a database server only: this station's row there.
+    std::unique_ptr<StatusPublisher> status;
 };
 
 } // namespace robot

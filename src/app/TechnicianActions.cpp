@@ -3,9 +3,11 @@
 #include "app/Station.h"
 #include "app/StationCheck.h"
 #include "commands/StationReconciliation.h"
+#include "commands/StatusReport.h"
 #include "commands/SupportBundle.h"
 #include "core/StationFiles.h"
 #include "core/Version.h"
+#include "db/ServerAddress.h"
 #include "printer/StationPrinter.h"
 
 #include <QDir>
@@ -33,6 +35,18 @@ ExitCode reconcileStationAt(const QString &directory, const CommandLine &line, Q
     const std::unique_ptr<FiscalPrinter> printer = makeStationPrinter();
     return runReconciliation(reconciliationSources(startup.value()), *printer, line.from, line.to,
                              line.csv, out);
+}
+
+ExitCode showStatusAt(const QString &directory, QTextStream &out) {
+    const Result<Settings> startup = startStation(directory);
+    if (!startup.ok()) {
+        out << startup.error() << Qt::endl;
+        return ExitCode::Refused;
+    }
+    const Settings &settings = startup.value();
+    if (serverAddress(settings.RutaBaseDatos))
+        return reportServerStatus(settings.RutaBaseDatos, out);
+    return reportJournalStatus(StationFiles(directory).journal(), settings.Caja, out);
 }
 
 ExitCode writeSupportBundleOf(const QString &directory, const QString &archive, QTextStream &out,

@@ -22,6 +22,10 @@ ReconciliationSources reconciliationSources(const Settings &settings);
 // robot-fiscal --conciliar on the station in `directory`: nothing printed.
 ExitCode reconcileStationAt(const QString &directory, const CommandLine &line, QTextStream &out);
 
+// robot-fiscal --estado on the station in `directory`: every station of its server, or on a
+// file database its own print journal.
+ExitCode showStatusAt(const QString &directory, QTextStream &out);
+
 // robot-fiscal --paquete-soporte: also, and above all, for a station that does not start.
 // `running`: the station running in this process (its window), with the printer and the locks
 // it holds.

@@ -124,6 +124,10 @@ int main(int argc, char **argv) {
         QTextStream out(stdout);
         return robot::exitStatus(reconcileStationAt(directory, line, out));
     }
+    if (line.action == Action::Status) {
+        QTextStream out(stdout);
+        return robot::exitStatus(showStatusAt(directory, out));
+    }
 
     StderrMessages stderrMessages;
     MessageBoxMessages boxMessages;

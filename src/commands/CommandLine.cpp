@@ -73,6 +73,14 @@ const Option kOptions[] = {
      "sin marcar, marcados por otro y retenidos.",
      "Salida: 0 si no hay nada que revisar; 4 si hay hallazgos o no se pudo leer la base de "
      "datos o el diario; 2 si no se empezó."},
+    {"estado", nullptr, Action::Status, nullptr,
+     "Estado de las estaciones: con la base de datos en un servidor, una línea por caja de ese "
+     "servidor (estado, documento en curso, pendientes, papel, último mensaje) y AVISO en la que "
+     "lleva más de dos minutos sin señal; con la base de datos en un archivo, el último documento "
+     "impreso por esta estación, su cupón y los documentos retenidos, según su diario.",
+     "Salida: 0 si ninguna estación necesita atención; 4 si alguna la necesita (sin señal, "
+     "detenida por falla, documento retenido, sin papel) o no se pudo leer el estado; 2 si no se "
+     "empezó."},
     {"desde", "AAAA-MM-DD", Action::Station, nullptr,
      "Con --conciliar: solo los documentos de esa fecha en adelante.", nullptr},
     {"hasta", "AAAA-MM-DD", Action::Station, nullptr,

@@ -23,6 +23,7 @@ enum class Action {
     NewJournal,
     Check,
     Reconcile,
+    Status,
     SupportBundle,
 };
 

@@ -110,6 +110,7 @@ bool PrintingProcedures::run(DocumentJob &job) {
     UltimoCodigo = codigo;
     const QString document = QStringLiteral("%1 %2").arg(job.title()).arg(codigo);
     ctx.log.write(QStringLiteral("%1 tomada para impresión.").arg(document));
+    ctx.robot.noteDocumentTaken(document);
     auto fail = [&](const StageFailure &failure) {
         reportStageFailure(document, failure);
         return true;

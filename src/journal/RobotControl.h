@@ -13,6 +13,8 @@ public:
     // Documents the print journal still holds back, in a line for the operator (empty if none);
     // `holdsPrinting` while no new document may be started until the printer tells more.
     virtual void noteJournal(const QString &notice, bool holdsPrinting) = 0;
+    // A document was taken for printing ("Factura 12"); the robot knows when its procedure ends.
+    virtual void noteDocumentTaken(const QString &document) = 0;
 
     // No operator at the station (no window): a coupon of the station's own document left
     // open by an interruption is cancelled by the station, and the document printed again.

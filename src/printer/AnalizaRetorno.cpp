@@ -6,6 +6,7 @@ namespace {
 
 constexpr int kWeights[8] = {128, 64, 32, 16, 8, 4, 2, 1};
 constexpr short kPaperOut = 128; // ST1
+constexpr short kPaperLow = 64;  // ST1
 
 const char *const kSt1Texts[8] = {
     "Fin de Papel",
@@ -141,6 +142,14 @@ bool printerStatusClean(FiscalPrinter &printer) {
     short st2 = 0;
     printer.RetornoImpresora(ack, st1, st2);
     return ack != 21 && st1 == 0 && st2 == 0;
+}
+
+QString paperState(short ack, short st1) {
+    if (ack == 21)
+        return {};
+    if (st1 & kPaperOut)
+        return QStringLiteral("sin papel");
+    return (st1 & kPaperLow) ? QStringLiteral("poco papel") : QStringLiteral("normal");
 }
 
 } // namespace robot

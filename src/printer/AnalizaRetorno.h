@@ -22,6 +22,10 @@ QString printerAnswer(FiscalPrinter &printer, short Retorno);
 // nothing or cannot be read.
 QString printerStatusWords(FiscalPrinter &printer);
 
+// The paper as status words show it: "sin papel", "poco papel" or "normal"; empty when the
+// printer refused the command (ACK 21) and its words say nothing.
+QString paperState(short ack, short st1);
+
 // Reads the printer's status silently: true when AnalizaRetorno would find nothing to report
 // (no ACK 21, no status bit set).
 bool printerStatusClean(FiscalPrinter &printer);

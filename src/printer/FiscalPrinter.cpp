@@ -41,6 +41,8 @@ short FiscalPrinter::callStatus(EntryPoint e, short &ack, short &st1, short &st2
     ack = raw.ack;
     st1 = raw.st1;
     st2 = raw.st2;
+    if (result == 1 && statusRead)
+        statusRead(ack, st1, st2);
     return result;
 }
 

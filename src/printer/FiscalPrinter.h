@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <stdexcept>
 
 namespace robot {
@@ -69,6 +70,10 @@ public:
 
     // Result of the last call that a caller chose to keep; 1 means success.
     short CodigoRetorno = 0;
+
+    // Told the status words of every status read the printer answered: the station shows its
+    // paper from the reads it makes anyway, without asking the printer anything more.
+    std::function<void(short ack, short st1, short st2)> statusRead;
 
 private:
     short callTexts(robot::fiscal::EntryPoint e, const QStringList &texts, short decimals = 0);

@@ -1,0 +1,103 @@
+#include "app/StatusPublisher.h"
+
+#include "app/Station.h"
+#include "core/StationLog.h"
+#include "core/Version.h"
+#include "printer/AnalizaRetorno.h"
+#include "printer/FiscalPrinter.h"
+
+#include <QSysInfo>
+
+namespace robot {
+
+namespace {
+
+QString stateWord(const Robot &robot) {
+    const Robot::State state = robot.state();
+    if (state == Robot::State::StoppedAfterFailure)
+        return QStringLiteral("detenido por falla");
+    if (robot.documentsHeldBack())
+        return QStringLiteral("documento retenido");
+    if (state == Robot::State::StoppedByOperator || state == Robot::State::NotPrepared)
+        return QStringLiteral("detenido");
+    return robot.documentInProgress().isEmpty() ? QStringLiteral("en espera")
+                                                : QStringLiteral("imprimiendo");
+}
+
+} // namespace
+
+StatusPublisher::StatusPublisher(Station &station) : station(station) {
+    signOfLife.setInterval(kSignOfLifeMs);
+    connect(&signOfLife, &QTimer::timeout, this, [this] { publish(true); });
+    signOfLife.start();
+    connect(&station.robot, &Robot::stateChanged, this, &StatusPublisher::schedule);
+    connect(&station.sources, &PendingSources::listsChanged, this, &StatusPublisher::schedule);
+    station.printer->statusRead = [this](short ack, short st1, short) {
+        const QString seen = paperState(ack, st1);
+        if (seen.isEmpty() || seen == paper)
+            return;
+        paper = seen;
+        schedule();
+    };
+}
+
+StatusPublisher::~StatusPublisher() {
+    station.printer->statusRead = nullptr;
+    lastMessage = QStringLiteral("Estación cerrada.");
+    publish(true);
+}
+
+StationStatus StatusPublisher::current() const {
+    const Robot &robot = station.robot;
+    StationStatus status;
+    status.caja = station.settings.Caja;
+    status.computer = QSysInfo::machineHostName();
+    status.version = QLatin1String(kVersion);
+    status.state = stateWord(robot);
+    status.document = robot.documentInProgress();
+    status.message = lastMessage;
+    status.pending = int(station.sources.invoices().size() + station.sources.creditNotes().size());
+    status.paper = paper;
+    return status;
+}
+
+void StatusPublisher::schedule() {
+    if (const QString text = station.robot.statusText(); !text.isEmpty())
+        lastMessage = text;
+    if (scheduled)
+        return;
+    scheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        scheduled = false;
+        publish(false);
+    });
+}
+
+void StatusPublisher::publish(bool signOfLife) {
+    const StationStatus status = current();
+    if (!signOfLife && written && status.sameAs(last))
+        return;
+    const QSqlDatabase db = station.sources.session().serverConnection();
+    if (!db.isOpen())
+        return; // the lists' own refresh tells of a lost server; the next sign of life writes
+    QString error;
+    if (!writeStationStatus(db, status, &error)) {
+        if (!failing)
+            station.log.warning(QStringLiteral("No se pudo escribir el estado de esta estación "
+                                               "en el servidor: %1. La impresión sigue; se "
+                                               "intentará de nuevo en %2 s.")
+                                    .arg(error)
+                                    .arg(kSignOfLifeMs / 1000));
+        failing = true;
+        return;
+    }
+    if (failing)
+        station.log.write(QStringLiteral("El estado de esta estación se escribe de nuevo en el "
+                                         "servidor."));
+    failing = false;
+    written = true;
+    last = status;
+    this->signOfLife.start(); // the next sign of life counts from this write
+}
+
+} // namespace robot
