@@ -29,5 +29,5 @@ fi
 # 32-bit Windows programs (the printer maker's DLL is 32-bit) under wine32; where that cannot be
 # set up, it says why and only the 32-bit Wine cases skip.
 if [ "${1:-}" != demo ]; then
-  "$(dirname "$0")/../tests/win32/i386/setup.sh"
+  "$(dirname "$0")/i386/setup.sh"
 fi
