@@ -42,15 +42,15 @@ public:
     FiscalCommands(FiscalPrinter &printer, OperatorMessages &messages,
                    HabilitaControles habilitaControles = {});
 
-    // "Cierre Z" (Command6): ReduccionZ with two empty texts, analysed as "Reducción Z". The
+    // "Cierre Z": ReduccionZ with two empty texts, analysed as "Reducción Z". The
     // printer's Z counter is read before and after: when the call itself failed (the library
     // or its bridge died or timed out) a counter that moved shows the report was made.
     CommandOutcome CierreZ();
-    // "Cierre X" (Command21): LecturaX, analysed as "Lectura X".
+    // "Cierre X": LecturaX, analysed as "Lectura X".
     CommandOutcome CierreX();
-    // "Abrir G" (Command22): AccionaGaveta; a refusal is analysed as "Abrir G".
+    // "Abrir G": AccionaGaveta; a refusal is analysed as "Abrir G".
     CommandOutcome AbrirGaveta();
-    // "Anula Cupon" (Command1): AnulaCupon; "Listo." once the controls are back,
+    // "Anula Cupon": AnulaCupon; "Listo." once the controls are back,
     // or, when refused, the printer's answer analysed as "Anula Cupon".
     CommandOutcome AnulaCupon();
 

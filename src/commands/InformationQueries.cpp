@@ -12,26 +12,22 @@ namespace {
 using robot::fiscal::EntryPoint;
 
 struct Query {
-    const char *button;
     EntryPoint entryPoint;
     const char *question;
 };
 
 // "Prueba 1" and "Prueba 4" ask the same thing and differ only in where the answer is shown.
 const Query kQueries[InformationQueries::kLast] = {
-    {"Command14", EntryPoint::NumeroSerie,
-     "Pide a la impresora su número de serie y lo muestra en un mensaje"},
-    {"Command15", EntryPoint::LeerArchivoRetorno,
+    {EntryPoint::NumeroSerie, "Pide a la impresora su número de serie y lo muestra en un mensaje"},
+    {EntryPoint::LeerArchivoRetorno,
      "Muestra en un mensaje la última respuesta de la impresora que guardó su librería"},
-    {"Command16", EntryPoint::DatosUltimaReduccion,
-     "Pide a la impresora los datos de la última reducción Z"},
-    {"Command17", EntryPoint::NumeroSerie, "Pide a la impresora su número de serie"},
-    {"Command18", EntryPoint::NumeroIntervenciones,
-     "Pide a la impresora cuántas intervenciones técnicas tuvo"},
-    {"Command19", EntryPoint::ContadoresTotalizadoresNoFiscales,
+    {EntryPoint::DatosUltimaReduccion, "Pide a la impresora los datos de la última reducción Z"},
+    {EntryPoint::NumeroSerie, "Pide a la impresora su número de serie"},
+    {EntryPoint::NumeroIntervenciones, "Pide a la impresora cuántas intervenciones técnicas tuvo"},
+    {EntryPoint::ContadoresTotalizadoresNoFiscales,
      "Pide a la impresora sus contadores de documentos no fiscales"},
-    {"Command20", EntryPoint::NumeroReducciones, "Pide a la impresora cuántas reducciones Z hizo"},
-    {"Command23", EntryPoint::NumeroSustituicionesPropietario,
+    {EntryPoint::NumeroReducciones, "Pide a la impresora cuántas reducciones Z hizo"},
+    {EntryPoint::NumeroSustituicionesPropietario,
      "Pide a la impresora cuántas veces cambió de propietario"},
 };
 
@@ -45,11 +41,6 @@ const Query *queryOf(int prueba) {
 
 InformationQueries::InformationQueries(FiscalPrinter &printer, OperatorMessages &messages)
     : printer(printer), messages(messages) {}
-
-QString InformationQueries::buttonName(int prueba) {
-    const Query *query = queryOf(prueba);
-    return query ? QString::fromLatin1(query->button) : QString();
-}
 
 QString InformationQueries::entryPoint(int prueba) {
     const Query *query = queryOf(prueba);

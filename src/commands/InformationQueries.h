@@ -36,8 +36,6 @@ public:
     // Mostrar. Nothing when the library could not be used.
     std::optional<QString> Prueba(int prueba);
 
-    // The window's button of "Prueba n": Command14 to Command20, then Command23.
-    static QString buttonName(int prueba);
     // The library entry point that "Prueba n" calls.
     static QString entryPoint(int prueba);
     static QString caption(int prueba) { return QStringLiteral("Prueba %1").arg(prueba); }

@@ -21,6 +21,9 @@ namespace {
 
 const QColor windowColour(189, 206, 213);
 
+const char *const kPruebaButtons[] = {"Command14", "Command15", "Command16", "Command17",
+                                      "Command18", "Command19", "Command20", "Command23"};
+
 // White raised buttons, like the design's graphical buttons, on every platform style.
 const char *buttonStyle = "QPushButton { background-color: white; color: black;"
                           " border-style: outset; border-width: 2px;"
@@ -32,6 +35,10 @@ const char *buttonStyle = "QPushButton { background-color: white; color: black;"
                           " #303030 #f4f4f4; }";
 
 } // namespace
+
+QString frmImprimirFacturaROBOT::pruebaButton(int prueba) {
+    return QString::fromLatin1(kPruebaButtons[prueba - InformationQueries::kFirst]);
+}
 
 QRect frmImprimirFacturaROBOT::twips(int left, int top, int width, int height) const {
     // Twips are 1/1440 inch; the design was laid out in them.
@@ -118,14 +125,12 @@ void frmImprimirFacturaROBOT::buildControls() {
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(twips(120, 0, 10095, 4630));
     const QString optionsTip = QStringLiteral("Haga click aquí para ver las opciones");
-    const char *leftColumn[] = {"Command14", "Command15", "Command16", "Command17"};
-    const char *rightColumn[] = {"Command18", "Command19", "Command20", "Command23"};
     // Each "Prueba" says what it asks the printer: "ver las opciones" told the operator nothing.
     for (int row = 0; row < 4; ++row) {
         const int top = 480 + row * 360;
-        makeButton(Frame1, leftColumn[row], InformationQueries::caption(row + 1),
+        makeButton(Frame1, kPruebaButtons[row], InformationQueries::caption(row + 1),
                    InformationQueries::question(row + 1), twips(240, top, 975, 300));
-        makeButton(Frame1, rightColumn[row], InformationQueries::caption(row + 5),
+        makeButton(Frame1, kPruebaButtons[row + 4], InformationQueries::caption(row + 5),
                    InformationQueries::question(row + 5), twips(1440, top, 975, 300));
     }
     // The technician's check, beside the queries it shares the printer with.

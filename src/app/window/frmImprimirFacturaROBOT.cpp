@@ -117,7 +117,7 @@ void frmImprimirFacturaROBOT::connectOperatorCommands() {
     onClick(QStringLiteral("Command1"), [this] { commands->AnulaCupon(); });
 
     for (int prueba = InformationQueries::kFirst; prueba <= InformationQueries::kLast; ++prueba) {
-        onClick(InformationQueries::buttonName(prueba), [this, prueba] {
+        onClick(pruebaButton(prueba), [this, prueba] {
             if (const std::optional<QString> answer = queries->Prueba(prueba))
                 Mostrar->setPlainText(*answer);
         });

@@ -70,6 +70,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The button of "Prueba n": Command14 to Command20, then Command23.
+    static QString pruebaButton(int prueba);
     QRect twips(int left, int top, int width, int height) const;
     QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption,
                             const QString &tip, const QRect &geometry);
