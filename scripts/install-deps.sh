@@ -14,7 +14,7 @@ if [ "${1:-}" != demo ]; then
   packages+=(
     postgresql
     unixodbc libsqliteodbc
-    xvfb xauth imagemagick x11-apps x11-utils xdotool openbox
+    xvfb xauth imagemagick x11-apps x11-utils xdotool openbox trayer
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
   )
 fi
