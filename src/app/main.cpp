@@ -1,4 +1,3 @@
-#include "app/AllowReprint.h"
 #include "app/HeadlessRunner.h"
 #include "app/Station.h"
 #include "app/StationCheck.h"
@@ -8,6 +7,7 @@
 #include "app/TechnicianActions.h"
 #include "app/window/MessageBoxMessages.h"
 #include "app/window/WindowFrontEnd.h"
+#include "commands/AllowReprint.h"
 #include "commands/CommandLine.h"
 #include "commands/CommandLineActions.h"
 #include "core/ExitCode.h"

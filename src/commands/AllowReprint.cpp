@@ -1,4 +1,4 @@
-#include "app/AllowReprint.h"
+#include "commands/AllowReprint.h"
 
 #include "core/StationFiles.h"
 #include "db/PrintJournal.h"
