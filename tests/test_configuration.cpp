@@ -6,6 +6,7 @@
 #include "db/ServerAddress.h"
 #include "db/ZReportSettings.h"
 #include "demo/DemoData.h"
+#include "support/StationProgram.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -20,10 +21,7 @@ class TestConfiguration : public QObject {
 
     ConfigurationReading read(const QByteArray &content) {
         const QString path = dir.filePath(QStringLiteral("ImpresorFiscal.inf"));
-        QFile file(path);
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        file.write(content);
-        file.close();
+        writeFile(path, content);
         return LeeConfiguracion(path);
     }
 
@@ -140,8 +138,6 @@ private slots:
         QVERIFY(!ChequeoExistenciaArchivo(QString()));
         QFile(dir.filePath(QStringLiteral(".oculto"))).open(QIODevice::WriteOnly);
         QVERIFY(!ChequeoExistenciaArchivo(dir.filePath(QStringLiteral(".oculto"))));
-        QFile(dir.filePath(QStringLiteral("visible"))).open(QIODevice::WriteOnly);
-        QVERIFY(ChequeoExistenciaArchivo(dir.filePath(QStringLiteral("visible"))));
     }
 
     void robotFiscalIni_data() {
@@ -208,11 +204,8 @@ private slots:
         QFETCH(QString, database);
         QFETCH(QString, password);
         QTemporaryDir dir;
-        if (!ini.isEmpty()) {
-            QFile file(dir.filePath(QStringLiteral("robot-fiscal.ini")));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(ini);
-        }
+        if (!ini.isEmpty())
+            QVERIFY(writeFile(dir.filePath(QStringLiteral("robot-fiscal.ini")), ini));
         const Result<QString> location =
             documentDatabaseLocation(dir.path(), QStringLiteral("/datos/Base.dba"));
         QCOMPARE(location.ok(), ok);
@@ -235,10 +228,7 @@ private slots:
     void zReportTime() {
         QTemporaryDir dir;
         const auto read = [&dir](const QByteArray &text) {
-            QFile file(dir.filePath(QStringLiteral("robot-fiscal.ini")));
-            file.open(QIODevice::WriteOnly);
-            file.write(text);
-            file.close();
+            writeFile(dir.filePath(QStringLiteral("robot-fiscal.ini")), text);
             return scheduledZReport(dir.path());
         };
         QCOMPARE(read("[ReporteZ]\nHora=7:05\n").hora, QTime(7, 5));

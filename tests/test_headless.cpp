@@ -117,11 +117,11 @@ private slots:
         // The technician's alert command: once when the paper ran out, once when it came back.
         const QString sent = station.file(QStringLiteral("avisos.txt"));
         if (fault == QStringLiteral("paper-out")) {
-            QFile script(station.file(QStringLiteral("aviso.sh")));
-            QFile ini(station.file(QStringLiteral("robot-fiscal.ini")));
-            QVERIFY(script.open(QIODevice::WriteOnly) && ini.open(QIODevice::WriteOnly));
-            script.write("echo $ROBOT_FISCAL_AVISO $ROBOT_FISCAL_ESTADO >> " + sent.toUtf8());
-            ini.write("[Avisos]\nComando=sh " + script.fileName().toUtf8() + '\n');
+            const QString script = station.file(QStringLiteral("aviso.sh"));
+            QVERIFY(writeFile(script,
+                              "echo $ROBOT_FISCAL_AVISO $ROBOT_FISCAL_ESTADO >> " + sent.toUtf8()));
+            QVERIFY(writeFile(station.file(QStringLiteral("robot-fiscal.ini")),
+                              "[Avisos]\nComando=sh " + script.toUtf8() + '\n'));
         }
         const auto process = station.start({QStringLiteral("--headless")});
         const QString log = station.file(QStringLiteral("robot-fiscal.log"));
@@ -190,10 +190,7 @@ private slots:
         QCOMPARE(readAll(database).toUtf8(), databaseBytes);
 
         QVERIFY(QFile::remove(lock));
-        QFile foreign(lock);
-        QVERIFY(foreign.open(QIODevice::WriteOnly));
-        foreign.write("notas del técnico\n");
-        foreign.close();
+        QVERIFY(writeFile(lock, "notas del técnico\n"));
         run = station.run(StationProgram::untilIdle());
         QCOMPARE(run.exitCode, 2);
         QVERIFY2(run.err.contains(QStringLiteral("contenido que no es de la estación")),

@@ -1,6 +1,6 @@
 // The robot cycle on a real station (temporary SQLite database, virtual printer): which
 // document each tick takes, each printed exactly once through refusals, silences and restarts
-// (the print journal), and a database that cannot be read; the clock and the log apart.
+// (the print journal), and a database that cannot be read; the clock apart.
 #include "app/ScheduledZReport.h"
 #include "app/SystemClock.h"
 #include "support/StationHarness.h"
@@ -12,8 +12,6 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace robot;
 
@@ -137,36 +135,6 @@ private slots:
         clock.DelayMili(5);
         QVERIFY(fired);
         QVERIFY(elapsed.elapsed() >= 45);
-    }
-
-    // A full disk takes a line whole or not at all, never a fragment the next line is glued to.
-    void logWritesWholeLinesOnly() {
-        QTemporaryDir dir;
-        StationLog log(dir.filePath(QStringLiteral("robot-fiscal.log")));
-        log.write(QStringLiteral("primera"));
-        ::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved{};
-        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit full = saved;
-        full.rlim_cur = rlim_t(QFileInfo(log.path()).size() + 10);
-        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &full), 0);
-        log.write(QStringLiteral("esta no cabe"));
-        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &saved), 0);
-        log.write(QStringLiteral("tercera"));
-        const QStringList lines = readAll(log.path()).split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 2);
-        QCOMPARE(lines.last().mid(20), QStringLiteral("INFO  tercera"));
-    }
-
-    void logRotatesBySize() {
-        QTemporaryDir dir;
-        StationLog log(dir.filePath(QStringLiteral("robot-fiscal.log")), 200, 2);
-        for (int i = 0; i < 40; ++i)
-            log.write(QStringLiteral("Factura %1 impresa: cupón 000001, número Z 1.").arg(i));
-        QVERIFY(QFile::exists(log.path() + QStringLiteral(".1")));
-        QVERIFY(QFile::exists(log.path() + QStringLiteral(".2")));
-        QVERIFY(!QFile::exists(log.path() + QStringLiteral(".3")));
-        QVERIFY(QFileInfo(log.path()).size() <= 400);
     }
 
     void aCouponLeftOpenWaitsForTheOperatorThenPrintsOnce() {
@@ -344,11 +312,9 @@ private slots:
         StationHarness h;
         const QString script = h.docs.directory() + QStringLiteral("aviso.sh");
         const QString sent = h.docs.directory() + QStringLiteral("avisos.txt");
-        QFile file(script);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("echo \"$ROBOT_FISCAL_AVISO $ROBOT_FISCAL_ESTADO $ROBOT_FISCAL_CAJA\" >> " +
-                   sent.toUtf8());
-        file.close();
+        QVERIFY(writeFile(script, "echo \"$ROBOT_FISCAL_AVISO $ROBOT_FISCAL_ESTADO "
+                                  "$ROBOT_FISCAL_CAJA\" >> " +
+                                      sent.toUtf8()));
         h.alerts = {command.isEmpty() ? QStringLiteral("sh ") + script : command, 5, 1};
         addSale(h, 1);
         if (scenario == QStringLiteral("held")) {
@@ -458,9 +424,8 @@ private slots:
     void theDayZReportOnItsOwn() {
         StationHarness h;
         addSale(h, 1);
-        QFile ini(h.docs.directory() + QStringLiteral("robot-fiscal.ini"));
-        QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write("[ReporteZ]\nHora=23:30\n") > 0);
-        ini.close();
+        QVERIFY(writeFile(h.docs.directory() + QStringLiteral("robot-fiscal.ini"),
+                          "[ReporteZ]\nHora=23:30\n"));
         h.clock.time = QTime(23, 29);
         h.start();
         const auto checkAt = [&h](QTime time) {

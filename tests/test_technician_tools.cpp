@@ -135,19 +135,15 @@ private slots:
                  qPrintable(status.out + status.err));
         QFile::copy(station.file(QStringLiteral("robot-fiscal.log")),
                     station.file(QStringLiteral("robot-fiscal.log.1")));
-        // Notepad's "Unicode": UTF-16 with a byte-order mark.
-        QFile ini(station.file(QStringLiteral("robot-fiscal.ini.guardado")));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
+        // Notepad's "Unicode": UTF-16 with a byte-order mark. Written only now: with it the
+        // station itself would not have read the file database.
         QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
-        ini.write(utf16(QStringLiteral("[BaseDeDatos]\r\nMotor=postgresql\r\nServidor=127.0.0.1\r\n"
-                                       "  clave = s3creto-Ñ\r\nUsuario=robot\r\n")));
-        ini.close();
-        // Kept aside while the station runs, so the station itself reads the file database.
-        const ProgramRun bundled = [&] {
-            QFile::rename(ini.fileName(), station.file(QStringLiteral("robot-fiscal.ini")));
-            return station.run({QStringLiteral("--paquete-soporte"),
-                                station.file(QStringLiteral("soporte.tar.gz"))});
-        }();
+        QVERIFY(writeFile(
+            station.file(QStringLiteral("robot-fiscal.ini")),
+            utf16(QStringLiteral("[BaseDeDatos]\r\nMotor=postgresql\r\nServidor="
+                                 "127.0.0.1\r\n  clave = s3creto-Ñ\r\nUsuario=robot\r\n"))));
+        const ProgramRun bundled = station.run(
+            {QStringLiteral("--paquete-soporte"), station.file(QStringLiteral("soporte.tar.gz"))});
         QVERIFY2(bundled.exitCode == 0, qPrintable(bundled.out + bundled.err));
 
         QTemporaryDir unpacked;
