@@ -233,12 +233,6 @@ private slots:
         // The coupon counter around each report, for the print journal.
         row("X, robot stopped", "Command21",
             "NumeroCupon(6) LecturaX() RetornoImpresora() NumeroCupon(6)", {}, before, 1, true);
-        // Nothing pending, no coupon open: no question, and the report's number when done.
-        log = QStringLiteral("INFO  Reducción Z: hecha, número 1.");
-        row("Z", "Command6",
-            "NumeroCupon(6) RetornoImpresora() NumeroReducciones(6) NumeroReducciones(6) "
-            "NumeroCupon(6) ReduccionZ(|) RetornoImpresora() NumeroReducciones(6) NumeroCupon(6)",
-            QStringLiteral("Reducción Z|Reducción Z número 1 hecha."), before, 1);
         row("Prueba 1", "Command14", "NumeroSerie(631)", QStringLiteral("|1:") + buffer(kSerial),
             before, 1);
         row("Prueba 2", "Command15", "LeerArchivoRetorno(631)", QStringLiteral("|"), before, 77);
@@ -297,25 +291,6 @@ private slots:
         QCOMPARE(w.button("Command3")->text(),
                  running ? QStringLiteral("Detener") : QStringLiteral("Iniciar"));
         QCOMPARE(w.button("Command10")->isEnabled(), !running);
-    }
-
-    // "Cierre Z" with documents waiting asks first; "No" prints nothing and the robot runs
-    // again, "Sí" prints the report.
-    void reportZAsksFirst() {
-        Fixture w;
-        for (int codigo : {1, 2, 3})
-            w.h.docs.addInvoice(codigo);
-        w.open();
-        w.h.messages.answers = {false, true};
-        w.click("Command6");
-        QCOMPARE(w.h.messages.texts(),
-                 QStringList{QStringLiteral("Hay 3 documentos pendientes de impresión. ¿Emitir la "
-                                            "reducción Z de todos modos?")});
-        QVERIFY(w.h.printer->callsTo(QStringLiteral("ReduccionZ")).isEmpty());
-        QVERIFY(w.running());
-        w.click("Command6");
-        QCOMPARE(w.h.printer->callsTo(QStringLiteral("ReduccionZ")).size(), 1);
-        QCOMPARE(w.lastMessage().text, QStringLiteral("Reducción Z número 1 hecha."));
     }
 
     // Window message boxes: Qt's buttons in Spanish, Enter answers "No", the caption whole.
@@ -380,6 +355,17 @@ private slots:
         // One balloon by the icon for each time the paper ran out.
         QCOMPARE(f.icon->balloons,
                  QStringList(2, StationAlerts::title(StationAlerts::Kind::Paper)));
+
+        // The options panel's technician tools: the reconciliation in the answer box, the
+        // support bundle beside the station's files.
+        f.click("Command13");
+        f.click("Conciliacion");
+        QVERIFY2(f.mostrar().contains(QStringLiteral("Caja 1: 3 documentos con número de cupón")),
+                 qPrintable(f.mostrar()));
+        f.click("PaqueteSoporte");
+        const QString told = f.lastMessage().text;
+        QVERIFY2(told.startsWith(QStringLiteral("Paquete de soporte escrito: ")), qPrintable(told));
+        QVERIFY(QFile::exists(told.section(QStringLiteral(": "), 1)));
     }
 
     // A slow printer call lets the window answer: a click hides it at once. A command clicked
@@ -457,23 +443,18 @@ private slots:
                                list->visualRect(list->model()->index(0, 0)).center());
         QVERIFY(w.h.printer->calls.isEmpty());
         QVERIFY(w.h.messages.messages.isEmpty());
-    }
 
-    // The options panel's technician tools: the reconciliation in the answer box, the support
-    // bundle beside the station's files.
-    void technicianTools() {
-        Fixture f;
-        f.h.docs.addInvoice(1);
-        f.open();
-        f.h.runUntilIdle();
-        f.click("Command13");
-        f.click("Conciliacion");
-        QVERIFY2(f.mostrar().contains(QStringLiteral("Caja 1: 1 documentos con número de cupón")),
-                 qPrintable(f.mostrar()));
-        f.click("PaqueteSoporte");
-        const QString told = f.lastMessage().text;
-        QVERIFY2(told.startsWith(QStringLiteral("Paquete de soporte escrito: ")), qPrintable(told));
-        QVERIFY(QFile::exists(told.section(QStringLiteral(": "), 1)));
+        // "Cierre Z" with documents waiting, of both lists, asks first; "No" prints nothing and
+        // the robot runs again, "Sí" prints the report.
+        w.h.messages.answers = {false, true};
+        w.click("Command6");
+        QCOMPARE(w.h.messages.texts(),
+                 QStringList{QStringLiteral("Hay 4 documentos pendientes de impresión. ¿Emitir la "
+                                            "reducción Z de todos modos?")});
+        QVERIFY(w.h.printer->callsTo(QStringLiteral("ReduccionZ")).isEmpty());
+        QVERIFY(w.running());
+        w.click("Command6");
+        QCOMPARE(w.h.printer->callsTo(QStringLiteral("ReduccionZ")).size(), 1);
     }
 };
 

@@ -119,7 +119,7 @@ private slots:
         QCOMPARE(commands.AnulaCupon().code, short(-27));
         QCOMPARE(journal.unfinished().value().size(), 1);
         QCOMPARE(journal.unfinished().value().first().state, PrintJournal::State::Printing);
-        // The status and counter queries aside (their order: gui_window's buttons).
+        // The status and counter queries aside (their order around a report: gui_window).
         static const QRegularExpression step(
             QStringLiteral("^(?!(NumeroCupon|NumeroReducciones|RetornoImpresora)\\()"));
         QCOMPARE(printer.calls.filter(step),

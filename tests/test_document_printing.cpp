@@ -156,7 +156,9 @@ private slots:
                  qPrintable(h.station->robot.statusText()));
         QVERIFY(
             readAll(h.log.path())
-                .contains(QStringLiteral("Factura 3 no impresa: etapa %1: Comando no ejecutado.")
+                .contains(QStringLiteral("Factura 3 no impresa: etapa %1: Comando no ejecutado. "
+                                         "La impresora respondió con el código -27; Status de "
+                                         "la Impresora: 6,0,1 (Comando no ejecutado).")
                               .arg(failedStage)));
         QVERIFY(h.printer->callsTo(QStringLiteral("AccionaGaveta")).isEmpty());
         if (failedStage == 2) // the operator sees the printer's own answer first

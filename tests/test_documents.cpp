@@ -228,9 +228,11 @@ private slots:
     }
 
     void counterReplies() {
+        QCOMPARE(reductionCount(QStringLiteral("000045")), 45); // never octal
         QCOMPARE(reductionCount(QStringLiteral("   124")), 124);
         QCOMPARE(reductionCount(QStringLiteral("      ")), 0);
         QCOMPARE(reductionCount(QStringLiteral("12ab")), 12);
+        QCOMPARE(documentCounter(QStringLiteral("000124")), 124);
         QCOMPARE(documentCounter(QStringLiteral("12    ")), 12);
         for (const char *bad : {"+00005", "  12", "-00001", "      ", "1 2", "0x10"})
             QVERIFY2(!documentCounter(QString::fromLatin1(bad)), bad);

@@ -64,6 +64,7 @@ private slots:
         QCOMPARE(
             echoed(printer.AbreNotaDeCredito({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"})),
             "110 AbreNotaDeCredito|0|1|2|3|4|5|6|7|8|9");
+        QCOMPARE(echoed(printer.AccionaGaveta()), "109 AccionaGaveta");
 
         // By reference: the caller's values go in, the library's come back.
         short ack = 1, st1 = 2, st2 = 3;

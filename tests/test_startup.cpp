@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 #include <csignal>
 #include <sys/resource.h>
@@ -329,14 +330,10 @@ private slots:
             QVERIFY2(held.ok(), qPrintable(held.error()));
         } else if (setup == QStringLiteral("printer in use")) {
             // Another station directory on this printer: its lock lies in the program's TMPDIR.
-            const QByteArray tmp = qgetenv("TMPDIR");
+            const auto restore = qScopeGuard([tmp = qgetenv("TMPDIR")] { qputenv("TMPDIR", tmp); });
             qputenv("TMPDIR", station.printerDir.toUtf8());
             const Result<void> held = otherStation.acquirePrinter(QStringLiteral("BE0908ZZ12345"),
                                                                   QStringLiteral("COM1"));
-            if (tmp.isEmpty())
-                qunsetenv("TMPDIR");
-            else
-                qputenv("TMPDIR", tmp);
             QVERIFY2(held.ok(), qPrintable(held.error()));
         }
         if (setup == QStringLiteral("journal lost"))
