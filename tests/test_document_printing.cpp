@@ -88,6 +88,9 @@ private slots:
         QVERIFY(h.messages.messages.isEmpty());
     }
 
+    // The workstation's number symbols on the printer; a document stopped by its own data gives
+    // its stage in the workstation's format, with nothing sent to the printer (which field stops
+    // at which stage is test_documents' table).
     void workstationSymbolsAreUsed() {
         QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Venezuela));
         // The same regional settings for a printer library in the bridge's process.
@@ -104,6 +107,14 @@ private slots:
                  QStringLiteral("IniciaCierreCupon(D|$|1.000,00)"));
         QCOMPARE(h.field(kVentas, 1, QStringLiteral("Control")).toString(),
                  QStringLiteral("000001"));
+
+        h.docs.addCreditNote(60, 1, QStringLiteral("RIF = NULL"));
+        h.printer->calls.clear();
+        h.runUntilIdle();
+        QCOMPARE(h.messages.texts(),
+                 QStringList{stage(QStringLiteral("2,4")) + QStringLiteral("\rRIF")});
+        QVERIFY(h.printer->calls.isEmpty());
+        QVERIFY(h.field(kNotas, 60, QStringLiteral("Control")).isNull());
     }
 
     // A refusal stops the robot at the refused call's stage and leaves the document pending; a
@@ -284,20 +295,6 @@ private slots:
         // Lump-sum lines are not analysed: the status is read for the journal's counters and
         // after the closing only.
         QCOMPARE(h.printer->calls.count(QStringLiteral("RetornoImpresora()")), 2);
-    }
-
-    // A document stopped by its own data: the stage in the workstation's number format, and
-    // nothing sent to the printer. Which field stops at which stage is test_documents' table.
-    void badDataStopsBeforeThePrinterWithTheLocalStage() {
-        QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Venezuela));
-        StationHarness h;
-        h.docs.addCreditNote(60, 1, QStringLiteral("RIF = NULL"));
-        h.start();
-        h.runUntilIdle();
-        QCOMPARE(h.messages.texts(),
-                 QStringList{stage(QStringLiteral("2,4")) + QStringLiteral("\rRIF")});
-        QVERIFY(h.printer->calls.isEmpty());
-        QVERIFY(h.field(kNotas, 60, QStringLiteral("Control")).isNull());
     }
 };
 
