@@ -267,10 +267,8 @@ private slots:
 
         w.click(name.constData());
         QCOMPARE(w.h.printer->calls.join(u' '), calls);
-        if (message.isEmpty()) {
-            QCOMPARE(w.h.messages.texts(), QStringList());
-        } else {
-            QCOMPARE(w.h.messages.messages.size(), 1);
+        QCOMPARE(w.h.messages.messages.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
             const QString shown = w.lastMessage().caption + u'|' + w.lastMessage().text;
             QVERIFY2(shown.startsWith(message), qPrintable(shown));
             if (message.startsWith(u'|'))

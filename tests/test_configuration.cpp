@@ -122,7 +122,7 @@ private slots:
 
     // The marker found through a data directory written with a trailing backslash. A missing
     // marker is refused by the program itself (test_startup, at start-up and by --check).
-    void markerFileWithDoubledSeparator() {
+    void markerFile() {
         QTemporaryDir data;
         const QString configured = data.path() + QStringLiteral("\\");
         read(("Datos:" + configured + "\nImpresora:BEMATECH\n").toUtf8());
@@ -131,9 +131,8 @@ private slots:
         const auto result = startStation(dir.path());
         QVERIFY2(result.ok(), qPrintable(result.error()));
         QCOMPARE(result.value().RutaBaseDatos, data.path() + QStringLiteral("/Base de Datos.dba"));
-    }
 
-    void fileExistenceCheck() {
+        // What counts as a file there: not a directory, nor a hidden file.
         QVERIFY(!ChequeoExistenciaArchivo(dir.path())); // a directory is not a file
         QVERIFY(!ChequeoExistenciaArchivo(QString()));
         QFile(dir.filePath(QStringLiteral(".oculto"))).open(QIODevice::WriteOnly);
