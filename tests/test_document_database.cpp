@@ -158,12 +158,6 @@ private slots:
         QVERIFY(machineZero.RefrescaListas());
         QVERIFY(machineZero.invoices().isEmpty());
         QCOMPARE(codes(machineZero.creditNotes()), (QList<qint32>{26}));
-
-        // A printed document leaves its list at the next refresh.
-        f.exec(
-            QStringLiteral("UPDATE \"Ventas\" SET \"Control\" = '000002' WHERE \"Código\" = 12"));
-        QVERIFY(sources.RefrescaListas());
-        QCOMPARE(codes(sources.invoices()), (QList<qint32>{13, 17}));
     }
 
     void configurationRecordAndUnknownFiles() {
@@ -262,8 +256,7 @@ private slots:
         const QString address = server->createDocumentDatabase(QStringLiteral("estado"));
         DocumentFixture docs(address);
         docs.setConfiguration();
-        docs.addInvoice(2001, 2);
-        docs.addInvoiceLine(2001, 1, 1, 10);
+        docs.addInvoiceWithLine(2001, 2);
         QTemporaryDir dirs[3], printers[3];
         std::unique_ptr<QProcess> running[3];
         for (int i = 0; i < 3; ++i) {
@@ -314,10 +307,8 @@ private slots:
         {
             DocumentFixture docs(address);
             docs.setConfiguration();
-            for (int codigo = 1; codigo <= 6; ++codigo) {
-                docs.addInvoice(codigo);
-                docs.addInvoiceLine(codigo, 1, 1, 10);
-            }
+            for (int codigo = 1; codigo <= 6; ++codigo)
+                docs.addInvoiceWithLine(codigo);
         }
         QTemporaryDir dir, printer;
         writeStation(dir.path(), 1, address);
@@ -456,12 +447,10 @@ private slots:
             if (secondCommitted || !call.startsWith(QStringLiteral("AbreComprobanteDeVentaEx")))
                 return;
             secondCommitted = true;
-            h.docs.addInvoice(2);
-            h.docs.addInvoiceLine(2, 1, 1, 20);
+            h.docs.addInvoiceWithLine(2);
             QTest::qWait(200); // the notice reaches the station while it prints
         };
-        h.docs.addInvoice(1);
-        h.docs.addInvoiceLine(1, 1, 1, 10);
+        h.docs.addInvoiceWithLine(1);
         QTRY_COMPARE_WITH_TIMEOUT(h.paper().count(QStringLiteral(" CERRADO")), 2, 30000);
 
         // The second document opens only after the first one closed.
@@ -494,8 +483,7 @@ private slots:
         flood.start();
         QMap<int, int> once;
         for (int codigo = 1; codigo <= 4; ++codigo) {
-            docs.addInvoice(codigo);
-            docs.addInvoiceLine(codigo, 1, 1, 10);
+            docs.addInvoiceWithLine(codigo);
             once[codigo] = 1;
             QTest::qWait(500);
         }

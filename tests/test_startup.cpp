@@ -168,15 +168,12 @@ private slots:
             " ERROR Inicio rechazado: El servidor parece estar en mantenimiento");
         // A help or a wrong option prints nothing and creates nothing.
         row("check help", "printer-check", {"--help"}, "", 0, "--print-coupon", "", "");
-        row("check version", "printer-check", {"--version"}, "", 0, "printer-check 1.0", "", "");
         row("check bogus", "printer-check", {"--bogus"}, "", 2, "", "Opción desconocida «--bogus»",
             "");
         row("check asks only", "printer-check", {}, "", 0, "Serie: BE0908ZZ12345", "", "");
         row("check coupon", "printer-check", {"--print-coupon"}, "", 0, "Cupón: 000001", "",
             "Articulo de prueba");
         row("demo help", "robot-fiscal-demo", {"--help"}, "", 0, "--server CONEXIÓN", "", "");
-        row("demo version", "robot-fiscal-demo", {"--version"}, "", 0, "robot-fiscal-demo 1.0", "",
-            "");
         row("demo bogus", "robot-fiscal-demo", {"demo", "--bogus"}, "", 2, "",
             "Opción desconocida «--bogus»", "");
         row("demo without directory", "robot-fiscal-demo", {}, "", 2, "", "Indique el directorio",
