@@ -93,7 +93,8 @@ private slots:
         QCOMPARE(h.clock.pauses, (QList<int>{50, 10, 50, 10, 50, 10, 50, 50, 10, 50, 50}));
     }
 
-    void aFailedRefreshNeverPrintsIsReportedOnceAndRecovers() {
+    // A refresh that fails never prints, is reported once and recovers.
+    void nothingIsPrintedWhileTheDatabaseOrTheJournalCannotBeUsed() {
         StationHarness h;
         addSale(h, 1);
         h.start();
@@ -121,6 +122,46 @@ private slots:
         QCOMPARE(logged.count(QStringLiteral("No se pudo consultar la base de datos")), 1);
         QVERIFY(logged.contains(QStringLiteral("Base de Datos.dba")));
         QVERIFY(logged.contains(QStringLiteral("La base de datos responde de nuevo.")));
+
+        // Without the journal nothing may be printed either: a document it held could be printed
+        // twice. Nor while the record cannot be written (read-only, disk full): it would take one
+        // more coupon at every restart, so no coupon is opened.
+        addSale(h, 2);
+        const QString journal = h.station->journal.path();
+        QVERIFY(QFile::rename(journal, journal + QStringLiteral(".aparte")));
+        h.station->robot.tick();
+        QCOMPARE(couponsOpened(h.paper()), 1);
+        QVERIFY(h.station->robot.statusText().contains(QStringLiteral("desapareció")));
+
+        restart(h); // gone between runs too: never silently made anew
+        h.runUntilIdle();
+        QCOMPARE(couponsOpened(h.paper()), 1);
+        QVERIFY(h.messages.texts().last().contains(QStringLiteral("--new-journal")));
+
+        QVERIFY(QFile::rename(journal + QStringLiteral(".aparte"), journal));
+        restart(h);
+        {
+            // Held locked by another process: still nothing printed.
+            QSqlDatabase lock = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "lock");
+            lock.setDatabaseName(journal);
+            QVERIFY(lock.open());
+            QSqlQuery(lock).exec(QStringLiteral("BEGIN EXCLUSIVE"));
+            h.station->robot.tick();
+            QCOMPARE(couponsOpened(h.paper()), 1);
+            QVERIFY(h.station->robot.statusText().contains(QStringLiteral("diario")));
+            lock.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("lock"));
+        h.runUntilIdle();
+        QCOMPARE(h.paper().count(QStringLiteral(" CERRADO")), 2);
+
+        addSale(h, 3);
+        h.docs.exec(QStringLiteral("CREATE TRIGGER soloLectura BEFORE UPDATE ON Ventas BEGIN "
+                                   "SELECT RAISE(ABORT, 'attempt to write a readonly database'); "
+                                   "END"));
+        h.runUntilIdle();
+        QCOMPARE(couponsOpened(h.paper()), 2);
+        QVERIFY(h.messages.texts().last().contains(QStringLiteral("No se puede escribir")));
     }
 
     void delayMiliWaitsInHundredthsAndKeepsEventsFlowing() {
@@ -359,50 +400,6 @@ private slots:
             QCOMPARE(control(h, codes[i]), QStringLiteral("00000%1").arg(i + 1));
         QVERIFY(control(h, 0).isNull());
         QCOMPARE(h.messages.texts().filter(QStringLiteral("«0» no se imprimirá")).size(), 1);
-    }
-
-    // Without the journal nothing may be printed: a document it held could be printed twice.
-    // Nor while the record cannot be written (read-only, disk full): it would take one more
-    // coupon at every restart, so no coupon is opened.
-    void aJournalThatCannotBeReadOrARecordWrittenHoldsPrinting() {
-        StationHarness h;
-        addSale(h, 1);
-        h.start();
-        const QString journal = h.station->journal.path();
-        QVERIFY(QFile::rename(journal, journal + QStringLiteral(".aparte")));
-        h.station->robot.tick();
-        QVERIFY(h.paper().isEmpty());
-        QVERIFY(h.station->robot.statusText().contains(QStringLiteral("desapareció")));
-
-        restart(h); // gone between runs too: never silently made anew
-        h.runUntilIdle();
-        QVERIFY(h.paper().isEmpty());
-        QVERIFY(h.messages.texts().last().contains(QStringLiteral("--new-journal")));
-
-        QVERIFY(QFile::rename(journal + QStringLiteral(".aparte"), journal));
-        restart(h);
-        {
-            // Held locked by another process: still nothing printed.
-            QSqlDatabase lock = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "lock");
-            lock.setDatabaseName(journal);
-            QVERIFY(lock.open());
-            QSqlQuery(lock).exec(QStringLiteral("BEGIN EXCLUSIVE"));
-            h.station->robot.tick();
-            QVERIFY(h.paper().isEmpty());
-            QVERIFY(h.station->robot.statusText().contains(QStringLiteral("diario")));
-            lock.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("lock"));
-        h.runUntilIdle();
-        QCOMPARE(h.paper().count(QStringLiteral(" CERRADO")), 1);
-
-        addSale(h, 2);
-        h.docs.exec(QStringLiteral("CREATE TRIGGER soloLectura BEFORE UPDATE ON Ventas BEGIN "
-                                   "SELECT RAISE(ABORT, 'attempt to write a readonly database'); "
-                                   "END"));
-        h.runUntilIdle();
-        QCOMPARE(couponsOpened(h.paper()), 1);
-        QVERIFY(h.messages.texts().last().contains(QStringLiteral("No se puede escribir")));
     }
 
     // [ReporteZ] Hora=23:30: nothing before its time; at it, waits while a document is pending,
