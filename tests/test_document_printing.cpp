@@ -35,7 +35,8 @@ class TestDocumentPrinting : public QObject {
 private slots:
     void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
-    // Every kind of line, the header's fields, the price split, the payment and the marking.
+    // Every kind of line, the header's fields, the price split, the payment and the marking; then
+    // the same station on a printer library that cannot be loaded.
     void invoiceIsPrintedMarkedAndTheDrawerOpened() {
         StationHarness h;
         h.docs.setConfiguration(QStringLiteral("'J123456789', 0, -1, 0")); // decimal quantities
@@ -85,6 +86,16 @@ private slots:
                      .toString(),
                  QStringLiteral("000001 000001 -1 0 1"));
         QVERIFY(h.messages.messages.isEmpty());
+
+        // A printer library that cannot be loaded is a stage failure that names it.
+        h.docs.addInvoiceWithLine(8);
+        h.station.reset();
+        h.start(1, QStringLiteral("/no/existe/libimpresora.so"));
+        h.runUntilIdle();
+        QCOMPARE(h.messages.messages.size(), 1);
+        QVERIFY(h.messages.texts().first().startsWith(stage(2) + u'\r'));
+        QVERIFY(h.messages.texts().first().contains(QStringLiteral("/no/existe/libimpresora.so")));
+        QVERIFY(h.field(kVentas, 8, QStringLiteral("Control")).isNull());
     }
 
     // The workstation's number symbols on the printer; a document stopped by its own data gives
@@ -205,17 +216,6 @@ private slots:
             QStringList(
                 2, QStringLiteral("VendeArticulo(|Tres|1200|F|%1|2|2.00|$|0,00)").arg(quantity)));
         QCOMPARE(readAll(h.log.path()).count(QStringLiteral("cantidades enteras")), told ? 1 : 0);
-    }
-
-    void aPrinterLibraryThatCannotBeLoadedIsAStageFailure() {
-        StationHarness h;
-        h.docs.addInvoiceWithLine(8);
-        h.start(1, QStringLiteral("/no/existe/libimpresora.so"));
-        h.runUntilIdle();
-        QCOMPARE(h.messages.messages.size(), 1);
-        QVERIFY(h.messages.texts().first().startsWith(stage(2) + u'\r'));
-        QVERIFY(h.messages.texts().first().contains(QStringLiteral("/no/existe/libimpresora.so")));
-        QVERIFY(h.field(kVentas, 8, QStringLiteral("Control")).isNull());
     }
 
     // With the printer low on paper, so every analysis of its answer shows.
