@@ -113,13 +113,6 @@ private slots:
         QVERIFY(clean.clean());
         QVERIFY(clean.summary.endsWith(
             QStringLiteral("último cupón de la impresora 000003. Sin hallazgos.")));
-
-        // A coupon the station cancelled explains its hole: a note, nothing for a person.
-        in.printerCoupon = 4;
-        in.journal << entry(DocumentKind::Factura, 105, 3, State::Cancelled);
-        const ReconciliationReport explained = reconcile(in);
-        QCOMPARE(kinds(explained), QList<Kind>{Kind::ExplainedHole});
-        QVERIFY(explained.clean());
     }
 
     // After a day's printing the bundle holds exactly the station's files and reports, and the
