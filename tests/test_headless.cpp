@@ -76,25 +76,22 @@ private slots:
     // print journal locked or read-only at start-up is waited for.
     void recoversWithoutAnOperator_data() {
         QTest::addColumn<QString>("fault");
-        QTest::addColumn<QString>("logged");
-        const QString resumes = QStringLiteral("El robot se reanudará solo");
-        QTest::newRow("printer offline") << QStringLiteral("offline") << resumes;
-        QTest::newRow("paper out") << QStringLiteral("paper-out") << resumes;
-        QTest::newRow("coupon left open")
-            << QStringLiteral("refuse Bematech_FI_VendeArticulo 2") << resumes;
-        QTest::newRow("journal locked")
-            << QStringLiteral("locked") << QStringLiteral("el diario de impresión");
-        QTest::newRow("journal read-only")
-            << QStringLiteral("read-only") << QStringLiteral("el diario de impresión");
+        QTest::newRow("printer offline") << QStringLiteral("offline");
+        QTest::newRow("paper out") << QStringLiteral("paper-out");
+        QTest::newRow("coupon left open") << QStringLiteral("refuse Bematech_FI_VendeArticulo 2");
+        QTest::newRow("journal locked") << QStringLiteral("locked");
+        QTest::newRow("journal read-only") << QStringLiteral("read-only");
     }
     void recoversWithoutAnOperator() {
         QFETCH(QString, fault);
-        QFETCH(QString, logged);
         const StationProgram station;
         DocumentFixture docs(station.file(QStringLiteral("Base de Datos.dba")));
         const QString journal = station.file(QStringLiteral("robot-fiscal-diario.db"));
         const bool locked = fault == QStringLiteral("locked");
         const bool readOnly = fault == QStringLiteral("read-only");
+        // What the log says while the station waits for the cause to go.
+        const QString logged = locked || readOnly ? QStringLiteral("el diario de impresión")
+                                                  : QStringLiteral("El robot se reanudará solo");
         if (locked || readOnly) {
             const Result<void> opened = PrintJournal().open(journal);
             QVERIFY2(opened.ok(), qPrintable(opened.error()));
@@ -117,11 +114,11 @@ private slots:
         // The technician's alert command: once when the paper ran out, once when it came back.
         const QString sent = station.file(QStringLiteral("avisos.txt"));
         if (fault == QStringLiteral("paper-out")) {
-            QFile script(station.file(QStringLiteral("aviso.sh")));
-            QFile ini(station.file(QStringLiteral("robot-fiscal.ini")));
-            QVERIFY(script.open(QIODevice::WriteOnly) && ini.open(QIODevice::WriteOnly));
-            script.write("echo $ROBOT_FISCAL_AVISO $ROBOT_FISCAL_ESTADO >> " + sent.toUtf8());
-            ini.write("[Avisos]\nComando=sh " + script.fileName().toUtf8() + '\n');
+            const QString script = station.file(QStringLiteral("aviso.sh"));
+            QVERIFY(writeFile(script,
+                              "echo $ROBOT_FISCAL_AVISO $ROBOT_FISCAL_ESTADO >> " + sent.toUtf8()));
+            QVERIFY(writeFile(station.file(QStringLiteral("robot-fiscal.ini")),
+                              "[Avisos]\nComando=sh " + script.toUtf8() + '\n'));
         }
         const auto process = station.start({QStringLiteral("--headless")});
         const QString log = station.file(QStringLiteral("robot-fiscal.log"));
@@ -190,10 +187,7 @@ private slots:
         QCOMPARE(readAll(database).toUtf8(), databaseBytes);
 
         QVERIFY(QFile::remove(lock));
-        QFile foreign(lock);
-        QVERIFY(foreign.open(QIODevice::WriteOnly));
-        foreign.write("notas del técnico\n");
-        foreign.close();
+        QVERIFY(writeFile(lock, "notas del técnico\n"));
         run = station.run(StationProgram::untilIdle());
         QCOMPARE(run.exitCode, 2);
         QVERIFY2(run.err.contains(QStringLiteral("contenido que no es de la estación")),
@@ -212,8 +206,6 @@ private slots:
             QVERIFY2(QFile::exists(station.file(name)) &&
                          !(QFile::permissions(station.file(name)) & QFileDevice::WriteOther),
                      qPrintable(name));
-        // A lock left by an earlier run is taken again.
-        QCOMPARE(station.run(StationProgram::untilIdle()).exitCode, 0);
     }
 };
 

@@ -9,7 +9,6 @@
 #include "support/RecordingPrinter.h"
 #include "support/StationProgram.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -191,16 +190,14 @@ private slots:
         extra.number = 41;
         extra.code = 1;
         extra.buffer = "999999";
-        QFile stale(dir.filePath(QStringLiteral("extra")));
-        QVERIFY(stale.open(QIODevice::WriteOnly));
-        stale.write(QByteArray::fromStdString(bridge::encodeReply(extra)));
-        stale.close();
+        const QString stale = dir.filePath(QStringLiteral("extra"));
+        QVERIFY(writeFile(stale, QByteArray::fromStdString(bridge::encodeReply(extra))));
         const QString once = dir.filePath(QStringLiteral("escrita"));
         RecordingMessages messages;
         BridgePrinter printer({QStringLiteral("/bin/sh"), QStringLiteral("-c"),
                                QStringLiteral("[ -e '%1' ] || { : >'%1'; cat '%2'; }; exec '%3' "
                                               "\"$0\"")
-                                   .arg(once, stale.fileName(), kBridge)},
+                                   .arg(once, stale, kBridge)},
                               QStringLiteral(ECHO_PRINTER_PATH), &messages);
         QString buffer(6, u' ');
         QCOMPARE(printer.NumeroCupon(buffer), short(0));

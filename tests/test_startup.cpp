@@ -1,5 +1,5 @@
 // What the program answers before and as it starts: the command line, a window without a
-// display, the log's levels in its file and in the system journal, and the workstation check.
+// display, the log's lines in its file and in the system journal, and the workstation check.
 
 #include "commands/CommandLine.h"
 #include "core/StationLog.h"
@@ -10,7 +10,10 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace robot;
@@ -86,19 +89,37 @@ private slots:
                  qPrintable(got));
     }
 
-    void levelWordsAfterTheTime() {
+    // The time, then the level word; a line break in a message would split its line. A full
+    // disk takes a line whole or not at all, never a fragment the next line is glued to.
+    void logLines() {
         QTemporaryDir dir;
         StationLog log(dir.filePath(QStringLiteral("robot-fiscal.log")));
         log.write(QStringLiteral("uno"));
         log.warning(QStringLiteral("dos\ncon salto"));
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit full = saved;
+        full.rlim_cur = rlim_t(QFileInfo(log.path()).size() + 10);
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &full), 0);
+        log.write(QStringLiteral("esta no cabe"));
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &saved), 0);
         log.error(QStringLiteral("tres"));
-        // The time, then the level word; a line break in a message would split its line.
         QString text = readAll(log.path());
         text.replace(
             QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d "),
                                QRegularExpression::MultilineOption),
             QStringLiteral("T "));
         QCOMPARE(text, QStringLiteral("T INFO  uno\nT AVISO dos con salto\nT ERROR tres\n"));
+
+        // Rotated by size.
+        StationLog rotated(dir.filePath(QStringLiteral("rotado.log")), 200, 2);
+        for (int i = 0; i < 40; ++i)
+            rotated.write(QStringLiteral("Factura %1 impresa: cupón 000001, número Z 1.").arg(i));
+        QVERIFY(QFile::exists(rotated.path() + QStringLiteral(".1")));
+        QVERIFY(QFile::exists(rotated.path() + QStringLiteral(".2")));
+        QVERIFY(!QFile::exists(rotated.path() + QStringLiteral(".3")));
+        QVERIFY(QFileInfo(rotated.path()).size() <= 400);
     }
 
     // The real programs: refusals come before anything starts (no log, no abort, nothing on
@@ -147,15 +168,12 @@ private slots:
             " ERROR Inicio rechazado: El servidor parece estar en mantenimiento");
         // A help or a wrong option prints nothing and creates nothing.
         row("check help", "printer-check", {"--help"}, "", 0, "--print-coupon", "", "");
-        row("check version", "printer-check", {"--version"}, "", 0, "printer-check 1.0", "", "");
         row("check bogus", "printer-check", {"--bogus"}, "", 2, "", "Opción desconocida «--bogus»",
             "");
         row("check asks only", "printer-check", {}, "", 0, "Serie: BE0908ZZ12345", "", "");
         row("check coupon", "printer-check", {"--print-coupon"}, "", 0, "Cupón: 000001", "",
             "Articulo de prueba");
         row("demo help", "robot-fiscal-demo", {"--help"}, "", 0, "--server CONEXIÓN", "", "");
-        row("demo version", "robot-fiscal-demo", {"--version"}, "", 0, "robot-fiscal-demo 1.0", "",
-            "");
         row("demo bogus", "robot-fiscal-demo", {"demo", "--bogus"}, "", 2, "",
             "Opción desconocida «--bogus»", "");
         row("demo without directory", "robot-fiscal-demo", {}, "", 2, "", "Indique el directorio",
@@ -176,15 +194,12 @@ private slots:
         if (setup == QStringLiteral("no-display"))
             for (const char *variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
                 station.environment.remove(QLatin1String(variable));
-        if (setup == QStringLiteral("unreachable-server") ||
-            setup == QStringLiteral("bad-alerts")) {
-            QFile ini(station.file(QStringLiteral("robot-fiscal.ini")));
-            QVERIFY(ini.open(QIODevice::WriteOnly));
-            ini.write(setup == QStringLiteral("bad-alerts")
-                          ? "[Avisos]\nMinutos=cinco\n"
-                          : "[BaseDeDatos]\nMotor=postgresql\nServidor=127.0.0.1\nPuerto=1\n"
-                            "Base=tienda\nUsuario=robot\n");
-        }
+        if (setup == QStringLiteral("unreachable-server") || setup == QStringLiteral("bad-alerts"))
+            QVERIFY(writeFile(station.file(QStringLiteral("robot-fiscal.ini")),
+                              setup == QStringLiteral("bad-alerts")
+                                  ? "[Avisos]\nMinutos=cinco\n"
+                                  : "[BaseDeDatos]\nMotor=postgresql\nServidor=127.0.0.1\n"
+                                    "Puerto=1\nBase=tienda\nUsuario=robot\n"));
         if (setup == QStringLiteral("no-station")) {
             QVERIFY(QFile::remove(station.file(QStringLiteral("ImpresorFiscal.inf"))));
             station.environment.insert(QStringLiteral("QT_QPA_PLATFORM"),
@@ -287,18 +302,15 @@ private slots:
         StationLock otherStation;
 
         if (!inf.isEmpty()) {
-            QFile config(station.file(QStringLiteral("ImpresorFiscal.inf")));
-            QVERIFY(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            config.write(inf.arg(station.dataDir).toUtf8() + "\r\n");
+            QVERIFY(writeFile(station.file(QStringLiteral("ImpresorFiscal.inf")),
+                              inf.arg(station.dataDir).toUtf8() + "\r\n"));
         } else if (setup == QStringLiteral("no marker")) {
             QVERIFY(
                 QFile::remove(station.file(QStringLiteral("ActualizadorAlmacoraTerminal.inf"))));
         } else if (setup.startsWith(QStringLiteral("paper-"))) {
             station.setFaults(setup);
         } else if (setup == QStringLiteral("journal damaged")) {
-            QFile journal(journalPath);
-            QVERIFY(journal.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            journal.write(QByteArray(4096, 'x'));
+            QVERIFY(writeFile(journalPath, QByteArray(4096, 'x')));
         } else if (setup == QStringLiteral("database missing")) {
             QVERIFY(QFile::remove(station.file(QStringLiteral("Base de Datos.dba"))));
         } else if (setup == QStringLiteral("printer library missing")) {
@@ -315,14 +327,10 @@ private slots:
             QVERIFY2(held.ok(), qPrintable(held.error()));
         } else if (setup == QStringLiteral("printer in use")) {
             // Another station directory on this printer: its lock lies in the program's TMPDIR.
-            const QByteArray tmp = qgetenv("TMPDIR");
+            const auto restore = qScopeGuard([tmp = qgetenv("TMPDIR")] { qputenv("TMPDIR", tmp); });
             qputenv("TMPDIR", station.printerDir.toUtf8());
             const Result<void> held = otherStation.acquirePrinter(QStringLiteral("BE0908ZZ12345"),
                                                                   QStringLiteral("COM1"));
-            if (tmp.isEmpty())
-                qunsetenv("TMPDIR");
-            else
-                qputenv("TMPDIR", tmp);
             QVERIFY2(held.ok(), qPrintable(held.error()));
         }
         if (setup == QStringLiteral("journal lost"))

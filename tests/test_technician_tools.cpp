@@ -111,16 +111,8 @@ private slots:
         const ReconciliationReport clean = reconcile(in);
         QVERIFY2(clean.findings.isEmpty(), qPrintable(clean.findings.value(0).text));
         QVERIFY(clean.clean());
-        QVERIFY(clean.summary.endsWith(QStringLiteral("3 documentos con número de cupón, último "
-                                                      "cupón de la impresora 000003. Sin "
-                                                      "hallazgos.")));
-
-        // A coupon the station cancelled explains its hole: a note, nothing for a person.
-        in.printerCoupon = 4;
-        in.journal << entry(DocumentKind::Factura, 105, 3, State::Cancelled);
-        const ReconciliationReport explained = reconcile(in);
-        QCOMPARE(kinds(explained), QList<Kind>{Kind::ExplainedHole});
-        QVERIFY(explained.clean());
+        QVERIFY(clean.summary.endsWith(
+            QStringLiteral("último cupón de la impresora 000003. Sin hallazgos.")));
     }
 
     // After a day's printing the bundle holds exactly the station's files and reports, and the
@@ -135,19 +127,15 @@ private slots:
                  qPrintable(status.out + status.err));
         QFile::copy(station.file(QStringLiteral("robot-fiscal.log")),
                     station.file(QStringLiteral("robot-fiscal.log.1")));
-        // Notepad's "Unicode": UTF-16 with a byte-order mark.
-        QFile ini(station.file(QStringLiteral("robot-fiscal.ini.guardado")));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
+        // Notepad's "Unicode": UTF-16 with a byte-order mark. Written only now: with it the
+        // station itself would not have read the file database.
         QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
-        ini.write(utf16(QStringLiteral("[BaseDeDatos]\r\nMotor=postgresql\r\nServidor=127.0.0.1\r\n"
-                                       "  clave = s3creto-Ñ\r\nUsuario=robot\r\n")));
-        ini.close();
-        // Kept aside while the station runs, so the station itself reads the file database.
-        const ProgramRun bundled = [&] {
-            QFile::rename(ini.fileName(), station.file(QStringLiteral("robot-fiscal.ini")));
-            return station.run({QStringLiteral("--paquete-soporte"),
-                                station.file(QStringLiteral("soporte.tar.gz"))});
-        }();
+        QVERIFY(writeFile(
+            station.file(QStringLiteral("robot-fiscal.ini")),
+            utf16(QStringLiteral("[BaseDeDatos]\r\nMotor=postgresql\r\nServidor="
+                                 "127.0.0.1\r\n  clave = s3creto-Ñ\r\nUsuario=robot\r\n"))));
+        const ProgramRun bundled = station.run(
+            {QStringLiteral("--paquete-soporte"), station.file(QStringLiteral("soporte.tar.gz"))});
         QVERIFY2(bundled.exitCode == 0, qPrintable(bundled.out + bundled.err));
 
         QTemporaryDir unpacked;

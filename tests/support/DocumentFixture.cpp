@@ -69,6 +69,11 @@ void DocumentFixture::addInvoiceLine(qint64 venta, int linea, double cantidad, d
             precio, nombre, overrides);
 }
 
+void DocumentFixture::addInvoiceWithLine(qint64 codigo, int machine) {
+    addInvoice(codigo, machine);
+    addInvoiceLine(codigo, 1, 1, 10);
+}
+
 void DocumentFixture::addCreditNote(int codigo, int machine, const QString &overrides) {
     exec(QStringLiteral("INSERT INTO \"NotaCréditoVenta\" (\"Código\", \"Fecha\", "
                         "\"NombreCliente\", \"RIF\", \"Dirección\", \"Factura\", "

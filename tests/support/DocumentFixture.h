@@ -31,6 +31,8 @@ public:
     void addInvoiceLine(qint64 venta, int linea, double cantidad, double precio,
                         const QString &nombre = QStringLiteral("Artículo"),
                         const QString &overrides = {});
+    // addInvoice() with one line: one article at 10.
+    void addInvoiceWithLine(qint64 codigo, int machine = 1);
     void addCreditNote(int codigo, int machine = 1, const QString &overrides = {});
     void addCreditNoteLine(int nota, int linea, double cantidad, double precio,
                            const QString &nombre = QStringLiteral("Artículo"),

@@ -13,6 +13,12 @@ QString readAll(const QString &path) {
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+bool writeFile(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
 StationProgram::StationProgram(const QString &dataDir, const QString &printerDir)
     : dataDir(dataDir), printerDir(printerDir),
       environment(QProcessEnvironment::systemEnvironment()) {
@@ -44,9 +50,7 @@ QString virtualPrinterPath() {
 
 void writeFaults(const QString &printerDir, const QString &rules) {
     QDir().mkpath(printerDir);
-    QFile file(printerDir + QStringLiteral("/faults"));
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(rules.toUtf8());
+    writeFile(printerDir + QStringLiteral("/faults"), rules.toUtf8());
 }
 
 QStringList StationProgram::untilIdle() {

@@ -10,6 +10,8 @@ namespace robot {
 
 // A text file's contents; empty when it cannot be read.
 QString readAll(const QString &path);
+// Replaces the file at `path` with `bytes`; false when it cannot be written whole.
+bool writeFile(const QString &path, const QByteArray &bytes);
 // The paper roll the virtual printer keeps in `printerDir`; empty when nothing was printed.
 inline QString readPaper(const QString &printerDir) {
     return readAll(printerDir + QStringLiteral("/paper.txt"));
