@@ -4,7 +4,6 @@
 #include "db/StationIni.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace robot {
@@ -61,23 +60,12 @@ Result<AlertSettings> readAlertSettings(const QString &directory) {
     AlertSettings settings;
     if (!QFileInfo::exists(path))
         return settings;
-    QString problem;
-    QFile file(path);
-    Result<QList<IniSection>> sections = QList<IniSection>{};
-    if (!file.open(QIODevice::ReadOnly))
-        problem = QStringLiteral("no se puede leer (%1)").arg(file.errorString());
-    else if (sections = parseIni(file.readAll()); !sections.ok())
-        problem = sections.error();
-    for (const IniSection &section : sections.ok() ? sections.value() : QList<IniSection>{}) {
-        if (section.name == kGroup)
-            problem = readSection(section, settings);
-        else if (section.name.compare(kGroup, Qt::CaseInsensitive) == 0)
-            problem = QStringLiteral("la sección se llama [%1]; escríbala [%2], con esas "
-                                     "mayúsculas")
-                          .arg(section.name, kGroup);
-        if (!problem.isEmpty())
-            break;
-    }
+    const Result<QList<IniSection>> sections = readIniFile(path);
+    const Result<std::optional<IniSection>> section =
+        sections.ok() ? findSection(sections.value(), kGroup) : Failure{sections.error()};
+    const QString problem = !section.ok()     ? section.error()
+                            : section.value() ? readSection(*section.value(), settings)
+                                              : QString();
     if (problem.isEmpty())
         return settings;
     return Failure{QStringLiteral("No se pueden usar los avisos de %1: %2. Corríjalo y abra la "

@@ -4,7 +4,6 @@
 #include "db/StationIni.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QMap>
 #include <QSaveFile>
@@ -33,20 +32,12 @@ QString unusable(const QString &shown, const QString &problem) {
 // The [BaseDeDatos] section; nothing when the file only holds the station's other sections (the
 // database stays the file in the data directory); else why the file gives none.
 Result<std::optional<IniSection>> databaseSection(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Failure{QStringLiteral("no se puede leer (%1)").arg(file.errorString())};
-    const Result<QList<IniSection>> sections = parseIni(file.readAll());
+    const Result<QList<IniSection>> sections = readIniFile(path);
     if (!sections.ok())
         return Failure{sections.error()};
-    for (const IniSection &section : sections.value()) {
-        if (section.name == kGroup)
-            return std::optional<IniSection>(section);
-        if (section.name.compare(kGroup, Qt::CaseInsensitive) == 0)
-            return Failure{QStringLiteral("la sección se llama [%1]; escríbala [%2], con esas "
-                                          "mayúsculas")
-                               .arg(section.name, kGroup)};
-    }
+    const Result<std::optional<IniSection>> section = findSection(sections.value(), kGroup);
+    if (!section.ok() || section.value())
+        return section;
     const bool otherSectionsOnly =
         std::all_of(sections.value().begin(), sections.value().end(),
                     [](const IniSection &s) { return kOtherSections.contains(s.name); });

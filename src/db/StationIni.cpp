@@ -1,5 +1,6 @@
 #include "db/StationIni.h"
 
+#include <QFile>
 #include <QStringDecoder>
 
 namespace robot {
@@ -81,6 +82,26 @@ std::optional<QByteArray> iniText(const IniSection &section) {
         text += key + u'=' + (kept ? u'"' + value + u'"' : value) + QStringLiteral("\r\n");
     }
     return text.toUtf8();
+}
+
+Result<QList<IniSection>> readIniFile(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Failure{QStringLiteral("no se puede leer (%1)").arg(file.errorString())};
+    return parseIni(file.readAll());
+}
+
+Result<std::optional<IniSection>> findSection(const QList<IniSection> &sections,
+                                              const QString &name) {
+    for (const IniSection &section : sections) {
+        if (section.name == name)
+            return std::optional<IniSection>(section);
+        if (section.name.compare(name, Qt::CaseInsensitive) == 0)
+            return Failure{QStringLiteral("la sección se llama [%1]; escríbala [%2], con esas "
+                                          "mayúsculas")
+                               .arg(section.name, name)};
+    }
+    return std::optional<IniSection>();
 }
 
 } // namespace robot

@@ -24,6 +24,14 @@ struct IniSection {
 // The sections of `bytes`; on text that cannot be read, why (Spanish, lower case).
 Result<QList<IniSection>> parseIni(const QByteArray &bytes);
 
+// The sections of the file at `path`; why it cannot be read or parsed (Spanish, lower case).
+Result<QList<IniSection>> readIniFile(const QString &path);
+
+// The section called `name`; nothing when there is none; why, when it is written with other
+// capitals (it would otherwise be silently ignored).
+Result<std::optional<IniSection>> findSection(const QList<IniSection> &sections,
+                                              const QString &name);
+
 // The file for one section, UTF-8; nothing when a value cannot be written on one line.
 std::optional<QByteArray> iniText(const IniSection &section);
 

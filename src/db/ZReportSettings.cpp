@@ -4,7 +4,7 @@
 #include "db/StationIni.h"
 
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace robot {
@@ -25,35 +25,29 @@ ZReportSchedule refused(const QString &path, const QString &problem) {
 
 ZReportSchedule scheduledZReport(const QString &directory) {
     const QString path = StationFiles(directory).serverSettings();
-    QFile file(path);
-    if (!file.exists())
+    if (!QFileInfo::exists(path))
         return {};
-    if (!file.open(QIODevice::ReadOnly))
-        return refused(path, QStringLiteral("no se puede leer (%1)").arg(file.errorString()));
-    const Result<QList<IniSection>> sections = parseIni(file.readAll());
+    const Result<QList<IniSection>> sections = readIniFile(path);
     if (!sections.ok())
         return refused(path, sections.error());
-    for (const IniSection &section : sections.value()) {
-        if (section.name.compare(kGroup, Qt::CaseInsensitive) != 0)
-            continue;
-        if (section.name != kGroup)
-            return refused(path, QStringLiteral("la sección se llama [%1]; escríbala [%2], con "
-                                                "esas mayúsculas")
-                                     .arg(section.name, kGroup));
-        if (section.values.size() != 1 || section.values.first().first != kKey)
-            return refused(path, QStringLiteral("debe tener una sola clave, %1 (por ejemplo "
-                                                "%1=23:30)")
-                                     .arg(kKey));
-        static const QRegularExpression hhmm(QStringLiteral("^([01]?[0-9]|2[0-3]):([0-5][0-9])$"));
-        const QString value = section.values.first().second;
-        const QRegularExpressionMatch match = hhmm.match(value);
-        if (!match.hasMatch())
-            return refused(path, QStringLiteral("la hora «%1» no es válida: escríbala como HH:MM "
-                                                "en 24 horas, por ejemplo %2=23:30")
-                                     .arg(value, kKey));
-        return {QTime(match.captured(1).toInt(), match.captured(2).toInt()), {}};
-    }
-    return {};
+    const Result<std::optional<IniSection>> found = findSection(sections.value(), kGroup);
+    if (!found.ok())
+        return refused(path, found.error());
+    if (!found.value())
+        return {};
+    const IniSection &section = *found.value();
+    if (section.values.size() != 1 || section.values.first().first != kKey)
+        return refused(path, QStringLiteral("debe tener una sola clave, %1 (por ejemplo "
+                                            "%1=23:30)")
+                                 .arg(kKey));
+    static const QRegularExpression hhmm(QStringLiteral("^([01]?[0-9]|2[0-3]):([0-5][0-9])$"));
+    const QString value = section.values.first().second;
+    const QRegularExpressionMatch match = hhmm.match(value);
+    if (!match.hasMatch())
+        return refused(path, QStringLiteral("la hora «%1» no es válida: escríbala como HH:MM "
+                                            "en 24 horas, por ejemplo %2=23:30")
+                                 .arg(value, kKey));
+    return {QTime(match.captured(1).toInt(), match.captured(2).toInt()), {}};
 }
 
 } // namespace robot
