@@ -105,7 +105,11 @@ private slots:
         QPushButton *command3 = f.button("Command3");
         QPushButton *command10 = f.button("Command10");
         QLabel *status = window.statusLabel();
-        QVERIFY(!command10->isEnabled() && status->isHidden());
+        // Idle and running: it says so, not as a problem.
+        QVERIFY(!command10->isEnabled());
+        const QString waiting = QStringLiteral("Esperando documentos: no hay nada pendiente.");
+        QCOMPARE(status->text(), waiting);
+        QVERIFY(!status->styleSheet().contains(QStringLiteral("#a00000")));
         QVERIFY(!window.close()); // the title bar's close while the robot runs
         QVERIFY(window.isHidden() && f.icon->shown);
         QCOMPARE(ends.count(), 0);
@@ -117,18 +121,25 @@ private slots:
         const QString stopped = f.h.station->robot.statusText();
         QVERIFY(status->isVisibleTo(&window));
         QCOMPARE(status->text(), stopped);
+        QVERIFY(status->styleSheet().contains(QStringLiteral("#a00000")));
         QCOMPARE(f.icon->text, frmImprimirFacturaROBOT::notificationTip() + u'\n' + stopped);
-        // A long reason is cut in the label only.
-        f.h.station->robot.noteStoppedAfterFailure(QStringLiteral("etapa 7: ") +
-                                                   QString(300, u'x'));
+        // A long cause is shown whole, wrapped on a line of its own below the buttons.
+        f.h.station->robot.noteStoppedAfterFailure(QStringLiteral("etapa 7: ") + QString(60, u'x') +
+                                                   QStringLiteral(" ") + QString(60, u'y'));
         const QString failure = f.h.station->robot.statusText();
-        QVERIFY(status->fontMetrics().horizontalAdvance(status->text()) <= status->width());
+        QCOMPARE(status->text(), failure);
+        QVERIFY2(status->wordWrap() && status->heightForWidth(status->width()) <= status->height(),
+                 qPrintable(QString::number(status->heightForWidth(status->width())) + u' ' +
+                            QString::number(status->height())));
+        QVERIFY(status->geometry().top() >= command3->geometry().bottom() &&
+                window.rect().contains(status->geometry()));
         QVERIFY(f.icon->text.endsWith(failure));
 
         f.click("Command3");
         QCOMPARE(command3->text(), QStringLiteral("Detener"));
-        QVERIFY(f.running() && !command10->isEnabled() && status->isHidden());
-        QCOMPARE(f.icon->text, frmImprimirFacturaROBOT::notificationTip());
+        QVERIFY(f.running() && !command10->isEnabled());
+        QCOMPARE(status->text(), waiting);
+        QCOMPARE(f.icon->text, frmImprimirFacturaROBOT::notificationTip() + u'\n' + waiting);
 
         // The options panel, and a report taken while the operator had stopped the robot.
         QVERIFY(window.optionsPanel()->isHidden());
@@ -230,7 +241,8 @@ private slots:
         log = QStringLiteral("INFO  Lectura X: hecho.");
         // The coupon counter around each report, for the print journal.
         row("X, robot stopped", "Command21",
-            "NumeroCupon(6) LecturaX() RetornoImpresora() NumeroCupon(6)", {}, before, 1, true);
+            "NumeroCupon(6) LecturaX() RetornoImpresora() NumeroCupon(6)",
+            QStringLiteral("Lectura X|Reporte X hecho."), before, 1, true);
         row("Prueba 1", "Command14", "NumeroSerie(631)", QStringLiteral("|1:") + buffer(kSerial),
             before, 1);
         row("Prueba 2", "Command15", "LeerArchivoRetorno(631)", QStringLiteral("|"), before, 77);
@@ -328,9 +340,9 @@ private slots:
         f.h.setFaults(QStringLiteral("paper-out"));
         robot.tick();
         QVERIFY(!f.running());
-        QCOMPARE(
-            f.window->statusLabel()->toolTip(),
-            QStringLiteral("Robot detenido tras una falla: factura 1, etapa 2: Fin de Papel."));
+        QCOMPARE(f.window->statusLabel()->text(),
+                 QStringLiteral("Robot detenido tras una falla: factura 1, etapa 2: Fin de Papel. "
+                                "Hay 3 documentos pendientes de impresión."));
         QCOMPARE(f.button("Command3")->text(), QStringLiteral("Iniciar"));
         f.h.setFaults({});
         f.click("Command3");
@@ -369,13 +381,21 @@ private slots:
         f.h.printer->calls.clear();
         f.h.setFaults(QStringLiteral("delay 200"));
         QStringList callsAtClick;
+        // The status line says at once what is printing and when the command will run; a
+        // second click of it while it waits is not a second report.
+        QString printing, promised;
         QTimer::singleShot(100, [&] {
             callsAtClick = f.h.printer->calls;
+            printing = f.window->statusLabel()->text();
             f.click("Command4");
+            f.click("Command21");
+            promised = f.window->statusLabel()->text();
             f.click("Command21");
             f.h.station->robot.tick();
         });
         f.h.station->robot.tick();
+        QCOMPARE(printing, QStringLiteral("Imprimiendo la factura 4."));
+        QCOMPARE(promised, QStringLiteral("«Cierre X»: se hará al terminar la factura 4."));
         QVERIFY(f.window->isHidden());
         QVERIFY2(!callsAtClick.isEmpty() &&
                      callsAtClick.filter(QStringLiteral("FinalizarCierreCupon")).isEmpty(),
@@ -391,6 +411,46 @@ private slots:
                               QStringLiteral("FinalizarCierreCupon"), QStringLiteral("LecturaX"),
                               QStringLiteral("AbreComprobanteDeVentaEx"),
                               QStringLiteral("FinalizarCierreCupon")}));
+        QCOMPARE(f.lastMessage().text, QStringLiteral("Reporte X hecho."));
+
+        // «Detener» in the middle of a document says it stops once the document ends.
+        f.h.docs.addInvoiceWithLine(6);
+        QString stopping;
+        QTimer::singleShot(100, [&] {
+            f.click("Command3");
+            stopping = f.window->statusLabel()->text();
+        });
+        f.h.station->robot.tick();
+        QCOMPARE(stopping, QStringLiteral("Se detendrá al terminar la factura 6."));
+        QCOMPARE(f.window->statusLabel()->text(), QStringLiteral("Robot detenido."));
+        QCOMPARE(f.h.paper().count(QStringLiteral(" CERRADO")), 6);
+    }
+
+    // After a crash left the station's own coupon open, the restarted window stays in view:
+    // its message names «Anula Cupon», which then prints the document again, once.
+    void aCouponLeftOpenKeepsTheRestartedWindowInView() {
+        StationHarness h;
+        h.docs.addInvoice(1);
+        h.docs.addInvoiceLine(1, 1, 1, 10);
+        h.docs.addInvoiceLine(1, 2, 1, 20);
+        h.setFaults(QStringLiteral("refuse Bematech_FI_VendeArticulo 2"));
+        h.start();
+        h.runUntilIdle();
+        h.setFaults({});
+        h.station.reset();
+
+        h.create();
+        auto *icon = new FakeIcon;
+        frmImprimirFacturaROBOT window(*h.station, std::unique_ptr<NotificationIcon>(icon));
+        window.show();
+        window.firstActivation();
+        QVERIFY(h.messages.texts().last().startsWith(
+            QStringLiteral("La factura 1 quedó abierta en la impresora")));
+        QVERIFY(window.isVisible() && !window.isMinimized() && !icon->shown);
+        QTest::mouseClick(window.button(QStringLiteral("Command1")), Qt::LeftButton);
+        h.runUntilIdle();
+        QCOMPARE(h.paper().count(QStringLiteral("ANULADO")), 1);
+        QCOMPARE(h.paper().count(QStringLiteral(" CERRADO")), 1);
     }
 
     void listsFollowTheSourcesAndDoubleClickSendsNothing() {
@@ -433,12 +493,20 @@ private slots:
         QVERIFY(w.h.printer->calls.isEmpty());
         QVERIFY(w.h.messages.messages.isEmpty());
 
-        // "Cierre Z" with documents waiting, of both lists, asks first; "No" prints nothing and
-        // the robot runs again, "Sí" prints the report.
+        // A stopped robot still reads the lists each second, and prints nothing.
+        w.h.docs.addInvoice(6);
+        w.h.station->robot.tick();
+        QCOMPARE(invoices->model()->rowCount(), 4);
+        QVERIFY(w.h.printer->calls.isEmpty());
+
+        // "Cierre Z" with documents waiting, of both lists, asks first, counting them in the
+        // database when asked; "No" prints nothing and the robot runs again, "Sí" prints the
+        // report.
+        w.h.docs.addInvoice(7);
         w.h.messages.answers = {false, true};
         w.click("Command6");
         QCOMPARE(w.h.messages.texts(),
-                 QStringList{QStringLiteral("Hay 4 documentos pendientes de impresión. ¿Emitir la "
+                 QStringList{QStringLiteral("Hay 6 documentos pendientes de impresión. ¿Emitir la "
                                             "reducción Z de todos modos?")});
         QVERIFY(w.h.printer->callsTo(QStringLiteral("ReduccionZ")).isEmpty());
         QVERIFY(w.running());

@@ -11,6 +11,8 @@
 #include "support/RecordingPrinter.h"
 #include "support/StationProgram.h"
 
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 
 using namespace robot;
@@ -108,10 +110,12 @@ private slots:
         QVERIFY(commands.CierreX().succeeded());
 
         // Nothing pending, no coupon open: no question (pending documents: gui_window).
-        QVERIFY(commands.CierreZPreguntando(0)->succeeded());
+        QVERIFY(commands.CierreZPreguntando([] { return Result<qsizetype>(0); })->succeeded());
         QVERIFY(printer.AbreComprobanteDeVentaEx(QStringLiteral("V1"), QStringLiteral("C"),
                                                  QStringLiteral("-")) == 1);
-        QVERIFY(!commands.CierreZPreguntando(0)); // a coupon open is asked about; "no"
+        // A coupon open, and a database that could not say what is pending, are asked about.
+        QVERIFY(!commands.CierreZPreguntando(
+            [] { return Result<qsizetype>(Failure{QStringLiteral("sin red")}); })); // "no"
         QVERIFY(journal.begin(DocumentKind::Factura, 7, 1, 0, 0).value() > 0);
         QVERIFY(commands.AnulaCupon().succeeded());
         QCOMPARE(journal.unfinished().value().size(), 0); // cancelled: may print again
@@ -126,6 +130,7 @@ private slots:
                  (QStringList{"disable",
                               "LecturaX()",
                               "enable",
+                              "message[Lectura X] Reporte X hecho.",
                               "disable",
                               "disable",
                               "ReduccionZ(|)",
@@ -133,7 +138,8 @@ private slots:
                               "message[Reducción Z] Reducción Z número 1 hecha.",
                               "AbreComprobanteDeVentaEx(V1|C|-)",
                               "disable",
-                              "ask[Reducción Z] Hay un cupón abierto en la impresora. ¿Emitir la "
+                              "ask[Reducción Z] No se pudo saber si hay documentos pendientes de "
+                              "impresión (sin red) y un cupón abierto en la impresora. ¿Emitir la "
                               "reducción Z de todos modos?",
                               "enable",
                               "disable",
@@ -157,7 +163,7 @@ private slots:
         // Every command leaves its outcome in the log, a refusal with the printer's words.
         const QString logged = readAll(log.path());
         for (const char *line :
-             {"INFO  Reducción Z no emitida: Hay un cupón abierto",
+             {"INFO  Reducción Z no emitida: No se pudo saber si hay documentos pendientes",
               "INFO  Reducción Z: hecha, número 1.", "INFO  Anula Cupon: hecho.",
               "AVISO Anula Cupon: no realizado (código de retorno -27). Status de la Impresora: "
               "6,0,4; Cancelamiento no permitido"})
@@ -191,6 +197,9 @@ private slots:
         // (Lectura X takes the same path as the Z.)
         row("report Z not executed", "fault:ack21 Bematech_FI_ReduccionZ", {"--report-z"}, 4,
             "Reducción Z: no realizado", "Comando no ejecutado", "!REDUCCIÓN Z");
+        // Documents still to print, read when asked; nobody at a terminal answers yes.
+        row("report Z, documents pending", "pending", {"--report-z"}, 4, "Reducción Z no emitida.",
+            "Hay 4 documentos pendientes de impresión", "!REDUCCIÓN Z");
         row("drawer not executed", "fault:ack21 Bematech_FI_AccionaGaveta", {"--open-drawer"}, 4,
             "Abrir G: no realizado", "Comando no ejecutado", "");
         row("query not executed", "fault:ack21 Bematech_FI_NumeroReducciones", {"--query", "7"}, 4,
@@ -210,6 +219,19 @@ private slots:
         QFETCH(QString, err);
         QFETCH(QString, paper);
         StationProgram station;
+        if (args.contains(QStringLiteral("--report-z")) && setup != QStringLiteral("pending")) {
+            // The demo's documents printed already: a Z with nothing left behind asks nothing.
+            const QString name = QString::fromLatin1(QTest::currentDataTag());
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+                db.setDatabaseName(station.file(QStringLiteral("Base de Datos.dba")));
+                QVERIFY(db.open());
+                for (const char16_t *table : {u"Ventas", u"NotaCréditoVenta"})
+                    QVERIFY(QSqlQuery(db).exec(QStringLiteral("UPDATE %1 SET Imprimir = 0")
+                                                   .arg(QString::fromUtf16(table))));
+            }
+            QSqlDatabase::removeDatabase(name);
+        }
         if (setup == QStringLiteral("broken-database")) {
             QVERIFY(writeFile(station.file(QStringLiteral("Base de Datos.dba")), "not a database"));
         } else if (setup == QStringLiteral("no-library")) {

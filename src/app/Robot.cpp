@@ -17,7 +17,9 @@ Robot::Robot(PendingSources &sources, Clock &clock, StationLog &log, QObject *pa
 Robot::State Robot::state() const {
     if (!prepared)
         return State::NotPrepared;
-    if (!databaseError.isEmpty())
+    // A stopped robot still reads the lists; that the database is away is then said beside
+    // why it is stopped.
+    if (!databaseError.isEmpty() && started)
         return State::DatabaseUnreachable;
     if (started)
         return State::Running;
@@ -51,7 +53,6 @@ void Robot::stopByOperator() {
     if (!started)
         return;
     started = false;
-    timer.stop();
     log.write(QStringLiteral("Robot detenido por el operador."));
     emit stateChanged();
 }
@@ -63,22 +64,26 @@ void Robot::resumeAfterFailure() {
     start();
 }
 
-void Robot::runCommand(const std::function<void()> &command) {
+bool Robot::runCommand(const std::function<void()> &command, const QString &what) {
     if (commandRunning || deferred)
-        return;
+        return false;
     if (inProcedure) {
         deferred = command;
-        return; // run when the tick ends
+        deferredWhat = what;
+        emit stateChanged(); // the operator is told at once that it will come
+        return true;         // run when the tick ends
     }
     commandRunning = true;
     command();
     commandRunning = false;
     becameFree();
+    return true;
 }
 
 void Robot::runDeferred() {
     if (inTick || held || commandRunning || !deferred)
         return;
+    deferredWhat.clear();
     runCommand(std::exchange(deferred, nullptr));
 }
 
@@ -119,7 +124,6 @@ void Robot::becameFree() {
 void Robot::noteStoppedAfterFailure(const QString &summary) {
     failureSummary = summary;
     started = false;
-    timer.stop();
     log.error(QStringLiteral("Robot detenido: ") + summary);
     emit stateChanged();
 }
@@ -160,14 +164,39 @@ QString Robot::statusText() const {
     return robotState.isEmpty() ? journalNotice : robotState + u' ' + journalNotice;
 }
 
+QString Robot::activityText() const {
+    if (!prepared || closing)
+        return {};
+    if (deferred)
+        return QStringLiteral("%1: se hará al terminar la %2.")
+            .arg(deferredWhat, inProgress.toLower());
+    if (!inProgress.isEmpty())
+        return started ? QStringLiteral("Imprimiendo la %1.").arg(inProgress.toLower()) : QString();
+    const qsizetype pending = sources.invoices().size() + sources.creditNotes().size();
+    if (pending > 0)
+        return pending == 1
+                   ? QStringLiteral("Hay 1 documento pendiente de impresión.")
+                   : QStringLiteral("Hay %1 documentos pendientes de impresión.").arg(pending);
+    return started && databaseError.isEmpty()
+               ? QStringLiteral("Esperando documentos: no hay nada pendiente.")
+               : QString();
+}
+
 QString Robot::robotStateText() const {
+    // Stopped in the middle of a document: the printer goes on until it ends.
+    if (!started && prepared && !closing && !inProgress.isEmpty())
+        return QStringLiteral("Se detendrá al terminar la %1.").arg(inProgress.toLower());
+    const QString databaseAway =
+        databaseError.isEmpty()
+            ? QString()
+            : QStringLiteral(" Sin acceso a la base de datos: ") + databaseError;
     switch (state()) {
     case State::Running:
         return {};
     case State::StoppedByOperator:
-        return QStringLiteral("Robot detenido.");
+        return QStringLiteral("Robot detenido.") + databaseAway;
     case State::StoppedAfterFailure:
-        return QStringLiteral("Robot detenido tras una falla: ") + failureSummary;
+        return QStringLiteral("Robot detenido tras una falla: ") + failureSummary + databaseAway;
     case State::DatabaseUnreachable:
         return QStringLiteral("Sin acceso a la base de datos: ") + databaseError;
     case State::NotPrepared:
@@ -190,11 +219,7 @@ void Robot::wake() {
     tick();
 }
 
-void Robot::tick() {
-    if (!started || busy())
-        return;
-    inTick = true;
-    TickOutcome outcome = TickOutcome::RefreshFailed;
+bool Robot::refresh() {
     if (!sources.RefrescaListas()) {
         // Reported once; the robot keeps ticking and says when the database answers again.
         // Another station that took this Caja meanwhile is worth its own line, once.
@@ -206,13 +231,30 @@ void Robot::tick() {
             emit databaseProblem(databaseError);
             emit stateChanged();
         }
-    } else {
-        if (!databaseError.isEmpty()) {
-            databaseError.clear();
-            log.write(QStringLiteral("La base de datos responde de nuevo."));
-            emit databaseRecovered();
-            emit stateChanged();
-        }
+        return false;
+    }
+    if (!databaseError.isEmpty()) {
+        databaseError.clear();
+        log.write(QStringLiteral("La base de datos responde de nuevo."));
+        emit databaseRecovered();
+        emit stateChanged();
+    }
+    return true;
+}
+
+void Robot::tick() {
+    if (!prepared || closing || busy())
+        return;
+    inTick = true;
+    if (!started) {
+        refresh(); // prints nothing
+        inTick = false;
+        if (closing)
+            becameFree(); // asked to end during the refresh
+        return;
+    }
+    TickOutcome outcome = TickOutcome::RefreshFailed;
+    if (refresh()) {
         clock.DelayMili(50);
         outcome = printFirstPending();
     }
@@ -238,6 +280,8 @@ Robot::TickOutcome Robot::printFirstPending() {
         inProgress.clear();
         emit stateChanged();
     }
+    if (taken)
+        refresh(); // the document just printed leaves the lists now, not a second later
     if (taken && started)
         timer.start(); // the next second counts from the document's end
     return taken ? TickOutcome::Printed : TickOutcome::NothingTaken;

@@ -49,6 +49,9 @@ public:
     bool busy() const { return inTick || held || commandRunning || deferred; }
     // A few words for the operator; empty while simply running with nothing held back.
     QString statusText() const;
+    // What the robot is doing, for an operator who looks at an idle or busy window: waiting,
+    // the document it prints, a command it will run after it, what is pending.
+    QString activityText() const;
     bool printingHeld() const { return journalHolds; }
     // What the print journal holds back, in a line for the operator; empty when nothing.
     QString heldNotice() const { return journalNotice; }
@@ -67,7 +70,10 @@ public:
     // An operator command that uses the printer: run now, or in the middle of a document
     // right after it and before the next one; no tick starts while it runs. One asked for
     // while another runs or waits is dropped: a second click is not a second report.
-    void runCommand(const std::function<void()> &command);
+    // `what` names it while it waits ("Reporte X"). False when it was dropped.
+    bool runCommand(const std::function<void()> &command, const QString &what = {});
+    // The command that waits for the document in progress; empty when none does.
+    QString commandWaiting() const { return deferredWhat; }
     // No tick starts until released (the commands' HabilitaControles).
     void holdForCommand(bool hold);
     // The station is asked to end (the system's stop): no new tick; closed() once the tick or
@@ -84,8 +90,9 @@ public:
     void noteJournal(const QString &notice, bool holdsPrinting) override;
     void noteDocumentTaken(const QString &document) override;
 
-    // One cycle: refresh, half a second, at most one document. Does nothing while the robot
-    // is stopped or busy.
+    // One cycle: refresh, half a second, at most one document. Does nothing while busy; while
+    // stopped it only refreshes the lists, so that what the operator sees (and a Z report's
+    // question) is never older than a second.
     void tick();
     // A document announced by the database server: a tick now instead of at the next second.
     // One that comes while the robot is busy or stopped makes one tick once it is free again.
@@ -103,6 +110,8 @@ private:
     // The tick or command in progress is over: what was noted meanwhile runs now.
     void becameFree();
     void runDeferred();
+    // Both lists read again; a failure is told once, and its end.
+    bool refresh();
     TickOutcome printFirstPending();
     QString robotStateText() const;
 
@@ -118,6 +127,7 @@ private:
     bool held = false;
     bool commandRunning = false;
     std::function<void()> deferred; // a command asked for in the middle of a document
+    QString deferredWhat;
     bool wakeNoted = false;
     bool closing = false;
     QString databaseError;

@@ -72,6 +72,9 @@ void ScheduledZReport::check() {
     }
     if (made.value()) {
         settled = day; // made by the operator, or before a restart
+        station.log.write(QStringLiteral("La reducción Z automática de las %1 no se emite: la "
+                                         "del día %2 ya está hecha.")
+                              .arg(hhmm(hora), day.toString(Qt::ISODate)));
         return;
     }
     const QString why = obstacle();
@@ -91,8 +94,11 @@ QString ScheduledZReport::obstacle() {
         return QStringLiteral("hay un documento en curso");
     if (robot.state() != Robot::State::Running)
         return QStringLiteral("el robot no está en marcha");
-    const qsizetype documents =
-        station.sources.invoices().size() + station.sources.creditNotes().size();
+    // Read now: a list a second old may miss the document that just arrived.
+    const Result<qsizetype> pending = station.sources.pendingNow();
+    if (!pending.ok())
+        return QStringLiteral("la base de datos no responde (%1)").arg(pending.error());
+    const qsizetype documents = pending.value();
     if (documents > 0)
         return documents == 1
                    ? QStringLiteral("hay 1 documento pendiente de impresión")

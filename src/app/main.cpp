@@ -14,6 +14,7 @@
 #include "core/StationFiles.h"
 #include "core/StationLog.h"
 #include "core/Version.h"
+#include "db/PendingSources.h"
 #include "db/PrintJournal.h"
 #include "platform/FilePermissions.h"
 #include "platform/StationLock.h"
@@ -184,9 +185,12 @@ int main(int argc, char **argv) {
         if (const Result<void> opened = journal.open(StationFiles(directory).journal());
             !opened.ok())
             log.warning(opened.error());
+        // A Z report counts what it would leave behind in the database as it stands now.
+        PendingSources documents(startup.value().RutaBaseDatos, startup.value().Caja);
         QTextStream out(stdout);
         return robot::exitStatus(CommandLineActions::run(line, *printer, messages, out, &journal,
-                                                         &log, startup.value().Caja, &clock));
+                                                         &log, startup.value().Caja, &clock,
+                                                         [&] { return documents.pendingNow(); }));
     }
 
     Station station(startup.value(), messages, clock, log,

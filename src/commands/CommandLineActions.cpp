@@ -22,7 +22,8 @@ ExitCode exitCode(bool succeeded) {
 ExitCode CommandLineActions::run(const robot::CommandLine &line, FiscalPrinter &printer,
                                  OperatorMessages &messages, QTextStream &out,
                                  PrintJournal *journal, StationLog *log, qint32 caja,
-                                 const Clock *clock) {
+                                 const Clock *clock,
+                                 const FiscalCommands::PendingCount &pendingNow) {
     if (line.action == Action::Query) {
         InformationQueries queries(printer, messages);
         queries.logTo(log);
@@ -51,7 +52,14 @@ ExitCode CommandLineActions::run(const robot::CommandLine &line, FiscalPrinter &
     CommandOutcome outcome;
     switch (line.action) {
     case Action::ReportZ:
-        outcome = commands.CierreZ();
+        if (!pendingNow) {
+            outcome = commands.CierreZ();
+            break;
+        }
+        if (const std::optional<CommandOutcome> asked = commands.CierreZPreguntando(pendingNow))
+            outcome = *asked;
+        else
+            outcome.summary = QStringLiteral("Reducción Z no emitida.");
         break;
     case Action::ReportX:
         outcome = commands.CierreX();

@@ -191,6 +191,10 @@ CommandOutcome FiscalCommands::CierreX() {
             return false; // the analysis settles the outcome
         });
     keepReport(JournalReport::Kind::X, outcome, couponBefore, couponAfter);
+    // Said, as the Z is: a report the operator waited for without a word gets asked for again.
+    if (outcome.succeeded())
+        messages.show(QStringLiteral("Reporte X hecho."), MessageIcon::Information,
+                      tituloLecturaX());
     return outcome;
 }
 
@@ -218,9 +222,11 @@ CommandOutcome FiscalCommands::AnulaCupon() {
     return outcome;
 }
 
-std::optional<CommandOutcome> FiscalCommands::CierreZPreguntando(qsizetype pending) {
+std::optional<CommandOutcome> FiscalCommands::CierreZPreguntando(const PendingCount &pendingNow) {
     if (habilitaControles)
         habilitaControles(false);
+    const Result<qsizetype> counted = pendingNow();
+    const qsizetype pending = counted.ok() ? counted.value() : 0;
     bool couponOpen = false;
     try {
         // Asked as the journal asks: the status after a query shows a coupon left open.
@@ -229,7 +235,10 @@ std::optional<CommandOutcome> FiscalCommands::CierreZPreguntando(qsizetype pendi
         // The report itself tells the operator that the library cannot be used.
     }
     QString found;
-    if (pending > 0)
+    if (!counted.ok())
+        found = QStringLiteral("No se pudo saber si hay documentos pendientes de impresión (%1)")
+                    .arg(counted.error());
+    else if (pending > 0)
         found = pending == 1
                     ? QStringLiteral("Hay 1 documento pendiente de impresión")
                     : QStringLiteral("Hay %1 documentos pendientes de impresión").arg(pending);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Result.h"
 #include "db/ReportJournal.h"
 
 #include <QString>
@@ -54,10 +55,14 @@ public:
     // or, when refused, the printer's answer analysed as "Anula Cupon".
     CommandOutcome AnulaCupon();
 
-    // The window's "Cierre Z": when something would be left behind (`pending` documents
-    // waiting to print, or a coupon open in the printer) the operator is asked first, with the
-    // robot held; a "no" leaves the printer alone and gives nothing back.
-    std::optional<CommandOutcome> CierreZPreguntando(qsizetype pending);
+    // How many documents wait to print, read from the database when asked.
+    using PendingCount = std::function<Result<qsizetype>()>;
+    // The operator's "Cierre Z": when something would be left behind (documents waiting to
+    // print, counted by `pendingNow` at the moment of asking, or a coupon open in the printer)
+    // the operator is asked first, with the robot held; a "no" leaves the printer alone and
+    // gives nothing back. A database that cannot be read is asked about as well: a document
+    // printed after the Z goes into the next day's report.
+    std::optional<CommandOutcome> CierreZPreguntando(const PendingCount &pendingNow);
 
     // A cancellation is recorded in this journal before the printer is asked, so the document
     // it cancels may be printed again (see PrintJournal::cancelOpen).

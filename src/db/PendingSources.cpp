@@ -115,4 +115,10 @@ bool PendingSources::RefrescaListas() {
     return true;
 }
 
+Result<qsizetype> PendingSources::pendingNow() {
+    if (!RefrescaListas())
+        return Failure{error};
+    return data5.size() + data6.size();
+}
+
 } // namespace robot

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Result.h"
 #include "db/ServerSession.h"
 #include "db/Statements.h"
 
@@ -30,6 +31,9 @@ public:
     bool RefrescaListas();
     bool refreshInvoices();
     bool refreshCreditNotes();
+    // Both lists read again now, and how many documents they hold: for a question that must
+    // not rest on lists read a second ago.
+    Result<qsizetype> pendingNow();
 
     const QList<PendingDocument> &invoices() const { return data5; }
     const QList<PendingDocument> &creditNotes() const { return data6; }

@@ -86,12 +86,13 @@ void frmImprimirFacturaROBOT::buildControls() {
         list->setSelectionMode(QAbstractItemView::SingleSelection);
     }
 
-    // Right-aligned over the empty end of the invoice heading, so the design's layout stays.
+    // Below the buttons, the whole width and three lines: a failure's cause is read whole, and
+    // the design's controls keep their places. The options panel never covers it.
     Estado = new QLabel(this);
     Estado->setObjectName(QStringLiteral("Estado"));
-    Estado->setGeometry(twips(4200, 240, 5895, 255));
-    Estado->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Estado->setStyleSheet(QStringLiteral("color: #a00000; font-weight: bold;"));
+    Estado->setGeometry(twips(120, 4680, 9975, 750));
+    Estado->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    Estado->setWordWrap(true);
     Estado->hide();
 
     makeButton(this, "Command6", QStringLiteral("Cierre Z"),

@@ -60,7 +60,7 @@ frmImprimirFacturaROBOT::frmImprimirFacturaROBOT(Station &station,
     connect(icon.get(), &NotificationIcon::activated, this,
             &frmImprimirFacturaROBOT::restoreFromNotificationArea);
 
-    const QRect client = twips(100, 100, 10335, 4665);
+    const QRect client = twips(100, 100, 10335, 5490); // the design's, and the status lines
     setFixedSize(client.size());
     move(client.topLeft());
 
@@ -101,16 +101,18 @@ void frmImprimirFacturaROBOT::connectOperatorCommands() {
     queries = std::make_unique<InformationQueries>(*station.printer, station.messages);
     queries->logTo(&station.log);
 
-    // Never in the middle of a document: the robot runs them right after it.
+    // Never in the middle of a document: the robot runs them right after it, and the status
+    // line says so at once under the button's own name.
     const auto onClick = [this](const QString &name, std::function<void()> command) {
-        connect(button(name), &QPushButton::clicked, this, [this, command = std::move(command)] {
-            station.robot.runCommand(command);
-            showRobotState();
-        });
+        QPushButton *clicked = button(name);
+        connect(clicked, &QPushButton::clicked, this,
+                [this, clicked, command = std::move(command)] {
+                    station.robot.runCommand(command, QStringLiteral("«%1»").arg(clicked->text()));
+                    showRobotState();
+                });
     };
     onClick(QStringLiteral("Command6"), [this] {
-        commands->CierreZPreguntando(station.sources.invoices().size() +
-                                     station.sources.creditNotes().size());
+        commands->CierreZPreguntando([this] { return station.sources.pendingNow(); });
     });
     onClick(QStringLiteral("Command21"), [this] { commands->CierreX(); });
     onClick(QStringLiteral("Command22"), [this] { commands->AbrirGaveta(); });
@@ -175,18 +177,24 @@ void frmImprimirFacturaROBOT::showRobotState() {
     Command3->setText(robot.running() ? QStringLiteral("Detener") : QStringLiteral("Iniciar"));
     Command10->setEnabled(closeAllowed());
 
+    // What needs the operator, in red; else what the robot is doing.
     const QString status = station.statusText();
-    // A failure summary or a database error can be long: the label shows what fits, its
-    // tooltip and the icon's tip the whole text.
-    Estado->setText(Estado->fontMetrics().elidedText(status, Qt::ElideRight, Estado->width()));
-    Estado->setToolTip(status);
-    Estado->setVisible(!status.isEmpty());
-    icon->setToolTip(status.isEmpty() ? notificationTip() : notificationTip() + u'\n' + status);
+    const QString activity = station.robot.activityText();
+    const QString shown = status.isEmpty()     ? activity
+                          : activity.isEmpty() ? status
+                                               : status + u' ' + activity;
+    Estado->setText(shown);
+    Estado->setToolTip(shown);
+    Estado->setStyleSheet(status.isEmpty() ? QStringLiteral("color: palette(window-text);")
+                                           : QStringLiteral("color: #a00000; font-weight: bold;"));
+    Estado->setVisible(!shown.isEmpty());
+    icon->setToolTip(shown.isEmpty() ? notificationTip() : notificationTip() + u'\n' + shown);
 }
 
 void frmImprimirFacturaROBOT::refillLists() {
     invoiceRows->show(station.sources.invoices());
     creditNoteRows->show(station.sources.creditNotes());
+    showRobotState(); // what is pending is part of it
 }
 
 void frmImprimirFacturaROBOT::firstActivation() {
@@ -195,7 +203,9 @@ void frmImprimirFacturaROBOT::firstActivation() {
     activated = true;
 
     station.whenPrepared = [this](const Preparation &preparation) {
-        if (minimizeAtFirstActivation)
+        // A document the journal holds back (a coupon a crash left open) waits for the
+        // operator's «Anula Cupon»: the window its message names stays in view.
+        if (minimizeAtFirstActivation && !station.robot.documentsHeldBack())
             Minimizar();
         setWindowTitle(titleWithRif(windowTitle(), preparation.rifDecorado));
     };
