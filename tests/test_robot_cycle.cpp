@@ -422,11 +422,17 @@ private slots:
         QCOMPARE(checkAt(QTime(23, 30)), 0); // factura 1 pending
         h.runUntilIdle();
         h.clock.date = h.clock.date.addDays(1);
+        addSale(h, 3); // after the last refresh: the Z reads the database itself
+        QCOMPARE(checkAt(QTime(0, 5)), 0);
+        h.runUntilIdle();
         QCOMPARE(checkAt(QTime(0, 10)), 1);
         QVERIFY(
             h.station->statusText().contains(QStringLiteral("Reducción Z automática número 1")));
         restart(h);
         QCOMPARE(checkAt(QTime(0, 20)), 1);
+        QVERIFY(readAll(h.log.path())
+                    .contains(QStringLiteral("La reducción Z automática de las 23:30 no se emite: "
+                                             "la del día ")));
 
         addSale(h, 2);
         restart(h);
