@@ -127,7 +127,7 @@ std::optional<Figures> measure(const QString &database, int documents) {
     StderrMessages messages;
     SystemClock clock;
     StationLog log(dir.filePath(QStringLiteral("robot-fiscal.log")));
-    auto stamped = std::make_unique<OpeningStamps>(makeStationPrinter({}, &messages));
+    auto stamped = std::make_unique<OpeningStamps>(makeStationPrinter());
     OpeningStamps &printer = *stamped;
     Station station(settings, messages, clock, log, std::move(stamped));
     station.prepare();

@@ -43,8 +43,7 @@ int main(int argc, char **argv) {
     StderrMessages messages;
     SystemClock clock;
     StationLog log(docs.directory() + QStringLiteral("robot-fiscal.log"));
-    Station station(settings, messages, clock, log,
-                    makeStationPrinter(virtualPrinterPath(), &messages));
+    Station station(settings, messages, clock, log, makeStationPrinter(virtualPrinterPath()));
     station.prepare();
     station.robot.stopByOperator(); // started again for the one measured tick
 

@@ -8,6 +8,7 @@
 #include "db/PrintJournal.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -146,6 +147,48 @@ private slots:
             QVERIFY2(readAll(log).contains(QStringLiteral("la estación anuló el documento y la "
                                                           "imprimirá de nuevo")),
                      qPrintable(readAll(log)));
+    }
+
+    // One failure is told once: one message with the stage, its cause and what to do, and one
+    // ERROR line in the log, also when the cause is a bridge that stopped answering.
+    void oneFailureIsToldOnce_data() {
+        QTest::addColumn<bool>("bridge");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("printer offline")
+            << false << QStringLiteral("offline")
+            << QStringLiteral("Error de comunicación con la impresora.");
+        QTest::newRow("bridge hangs")
+            << true << QStringLiteral("delay 3000") << QStringLiteral("no respondió a ");
+    }
+    void oneFailureIsToldOnce() {
+        QFETCH(bool, bridge);
+        QFETCH(QString, fault);
+        QFETCH(QString, cause);
+        StationProgram station;
+        if (bridge) {
+            station.environment.insert(QStringLiteral("FISCAL_PRINTER_BRIDGE"),
+                                       QStringLiteral(BRIDGE_PATH));
+            station.environment.insert(QStringLiteral("FISCAL_PRINTER_BRIDGE_TIMEOUT_MS"),
+                                       QStringLiteral("1000"));
+        }
+        station.setFaults(fault);
+        const ProgramRun run = station.run(StationProgram::untilIdle());
+        QCOMPARE(run.exitCode, 3);
+        const QStringList boxes =
+            run.err.split(u'\n').filter(QRegularExpression(QStringLiteral("^\\[")));
+        QVERIFY2(boxes.size() == 1, qPrintable(run.err));
+        QVERIFY2(run.err.contains(QStringLiteral("verifique la etapa 2.\n")) &&
+                     run.err.contains(cause) &&
+                     run.err.contains(QStringLiteral("Revise que la impresora esté encendida y "
+                                                     "conectada a la computadora; luego pulse "
+                                                     "«Iniciar».")),
+                 qPrintable(run.err));
+        const QString log = readAll(station.file(QStringLiteral("robot-fiscal.log")));
+        QVERIFY2(log.count(QStringLiteral(" ERROR ")) == 1, qPrintable(log));
+        QVERIFY2(log.contains(QStringLiteral("Aviso «La impresora no responde» "
+                                             "(impresora-sin-respuesta)")),
+                 qPrintable(log));
     }
 
     // The system's stop (systemctl stop, a shutdown) in the middle of a document: the document

@@ -5,7 +5,6 @@
 #include "core/StationLog.h"
 #include "printer/BridgePrinter.h"
 #include "printer/BridgeProtocol.h"
-#include "support/RecordingMessages.h"
 #include "support/RecordingPrinter.h"
 #include "support/StationProgram.h"
 
@@ -127,27 +126,28 @@ private slots:
         QCOMPARE(absurd.replies[0].kind, bridge::ReplyKind::Malformed);
     }
 
-    void deathAndHangCostOneCallAndOneMessagePerEpisode() {
+    void deathAndHangCostOneCallAndSayWhy() {
         QTemporaryDir printerDir;
         qputenv("VIRTUAL_PRINTER_DIR", printerDir.path().toUtf8());
         const auto faults = [&](const char *rules) { writeFaults(printerDir.path(), rules); };
-        RecordingMessages messages;
         QStringList log;
-        BridgePrinter printer({kBridge}, virtualPrinterPath(), &messages,
+        BridgePrinter printer({kBridge}, virtualPrinterPath(),
                               [&](LogLevel, const QString &line) { log << line; });
         printer.setTimeoutMs(1000);
         QCOMPARE(virtualCall(printer), short(1));
 
-        // The library crashes the bridge twice in a row: one episode, one message.
+        // The library crashes the bridge twice in a row: one episode; each call says why it
+        // never reached the printer, and the next good call forgets it.
+        const QString died = QStringLiteral("El puente de la impresora fiscal terminó durante "
+                                            "NumeroCupon; se reinicia.");
         faults("crash Bematech_FI_NumeroCupon");
         QCOMPARE(virtualCall(printer), short(0));
+        QCOMPARE(printer.lastFault, died);
         QCOMPARE(virtualCall(printer), short(0));
-        QCOMPARE(messages.texts(),
-                 QStringList{"El puente de la impresora fiscal terminó durante NumeroCupon; se "
-                             "reinicia."});
+        QCOMPARE(printer.failure(), died);
         faults("");
         QCOMPARE(virtualCall(printer), short(1));
-        QVERIFY(printer.failure().isEmpty());
+        QVERIFY(printer.failure().isEmpty() && printer.lastFault.isEmpty());
 
         // A hang: the call gives up; a button pressed meanwhile is refused, not nested.
         faults("delay 10000");
@@ -155,8 +155,7 @@ private slots:
         QTimer::singleShot(100, [&] { pressed = printer.AccionaGaveta(); });
         QCOMPARE(printer.LecturaX(), short(0));
         QCOMPARE(pressed, short(0));
-        QCOMPARE(messages.texts().size(), 2);
-        QCOMPARE(messages.texts().last(),
+        QCOMPARE(printer.lastFault,
                  "La impresora fiscal no respondió a LecturaX en 1 s; se reinicia el puente de "
                  "la impresora.");
         faults("");
@@ -169,7 +168,7 @@ private slots:
         QStringList warnings;
         BridgePrinter idle({QStringLiteral("/bin/sh"), QStringLiteral("-c"),
                             QStringLiteral("echo $$ > '%1'; exec \"$0\" \"$@\"").arg(pid), kBridge},
-                           virtualPrinterPath(), nullptr, [&](LogLevel level, const QString &line) {
+                           virtualPrinterPath(), [&](LogLevel level, const QString &line) {
                                if (level == LogLevel::Aviso)
                                    warnings << line;
                            });
@@ -193,16 +192,15 @@ private slots:
         const QString stale = dir.filePath(QStringLiteral("extra"));
         QVERIFY(writeFile(stale, QByteArray::fromStdString(bridge::encodeReply(extra))));
         const QString once = dir.filePath(QStringLiteral("escrita"));
-        RecordingMessages messages;
         BridgePrinter printer({QStringLiteral("/bin/sh"), QStringLiteral("-c"),
                                QStringLiteral("[ -e '%1' ] || { : >'%1'; cat '%2'; }; exec '%3' "
                                               "\"$0\"")
                                    .arg(once, stale, kBridge)},
-                              QStringLiteral(ECHO_PRINTER_PATH), &messages);
+                              QStringLiteral(ECHO_PRINTER_PATH));
         QString buffer(6, u' ');
         QCOMPARE(printer.NumeroCupon(buffer), short(0));
-        QVERIFY2(messages.texts().value(0).contains(QStringLiteral("fuera de turno")),
-                 qPrintable(messages.texts().join(u'\n')));
+        QVERIFY2(printer.lastFault.contains(QStringLiteral("fuera de turno")),
+                 qPrintable(printer.lastFault));
         QVERIFY(printer.NumeroCupon(buffer) > 1);
         QCOMPARE(buffer, QStringLiteral("000123"));
     }
@@ -213,7 +211,7 @@ private slots:
             QVERIFY2(!BridgePrinter::timeoutFrom(refused), refused);
             qputenv("FISCAL_PRINTER_BRIDGE_TIMEOUT_MS", refused);
             QStringList log;
-            BridgePrinter printer({kBridge}, QStringLiteral(ECHO_PRINTER_PATH), nullptr,
+            BridgePrinter printer({kBridge}, QStringLiteral(ECHO_PRINTER_PATH),
                                   [&](LogLevel, const QString &line) { log << line; });
             QCOMPARE(log.filter(QStringLiteral("no es válido")).size(), 1);
         }

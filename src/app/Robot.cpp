@@ -124,7 +124,8 @@ void Robot::becameFree() {
 void Robot::noteStoppedAfterFailure(const QString &summary) {
     failureSummary = summary;
     started = false;
-    log.error(QStringLiteral("Robot detenido: ") + summary);
+    // Informative: whoever failed has logged the failure itself.
+    log.write(QStringLiteral("Robot detenido: ") + summary);
     emit stateChanged();
 }
 
@@ -183,8 +184,8 @@ QString Robot::activityText() const {
 }
 
 QString Robot::robotStateText() const {
-    // Stopped in the middle of a document: the printer goes on until it ends.
-    if (!started && prepared && !closing && !inProgress.isEmpty())
+    // Stopped by the operator in the middle of a document: the printer goes on until it ends.
+    if (state() == State::StoppedByOperator && !closing && !inProgress.isEmpty())
         return QStringLiteral("Se detendrá al terminar la %1.").arg(inProgress.toLower());
     const QString databaseAway =
         databaseError.isEmpty()

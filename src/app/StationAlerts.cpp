@@ -54,10 +54,12 @@ void StationAlerts::set(Kind kind, bool on, const QString &message) {
     if (isOpen == on)
         return;
     isOpen = on;
+    // The guides' words for it, and the name the technician's command gets.
+    const QString named = QStringLiteral("«%1» (%2)").arg(title(kind), name(kind));
     if (on)
-        log.warning(QStringLiteral("Aviso «%1»: %2").arg(name(kind), message));
+        log.warning(QStringLiteral("Aviso %1: %2").arg(named, message));
     else
-        log.write(QStringLiteral("Fin del aviso «%1»: %2").arg(name(kind), message));
+        log.write(QStringLiteral("Fin del aviso %1: %2").arg(named, message));
     emit episode(kind, on, message);
 }
 

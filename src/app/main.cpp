@@ -178,7 +178,7 @@ int main(int argc, char **argv) {
     SystemClock clock;
     if (robot::isPrinterAction(line.action)) {
         // One printer action for a support technician: no station, no robot, no database.
-        const auto printer = robot::makeStationPrinter({}, &messages, printerLog);
+        const auto printer = robot::makeStationPrinter({}, printerLog);
         // A cancellation is recorded in the station's journal so the document may print again,
         // and a report so the coupon number it took is explained.
         PrintJournal journal;
@@ -194,7 +194,7 @@ int main(int argc, char **argv) {
     }
 
     Station station(startup.value(), messages, clock, log,
-                    robot::makeStationPrinter({}, &messages, printerLog));
+                    robot::makeStationPrinter({}, printerLog));
     // A lock file does not reach the other computers of a shared database server: there the
     // server itself keeps a second station with this Caja away.
     if (QString refusal; !station.sources.session().claimFiscalMachine(&refusal)) {

@@ -28,10 +28,12 @@ public:
         stage = 2;
         printer.CodigoRetorno =
             printer.AbreComprobanteDeVentaEx(invoice.rif, invoice.nombre, invoice.direccion);
-        AnalizaRetorno(printer, ctx.messages, {}, {}, printer.CodigoRetorno,
-                       QStringLiteral("Emisión de Comprobante Fiscal"));
+        // A refusal is told once, by the stage's message; what an accepted opening's status
+        // still shows (paper running low) is told here, and the coupon goes on.
         if (printer.CodigoRetorno != 1)
             return StageFailure{stage, {}, printer.CodigoRetorno};
+        AnalizaRetorno(printer, ctx.messages, {}, {}, printer.CodigoRetorno,
+                       QStringLiteral("Emisión de Comprobante Fiscal"));
 
         stage = 3;
         for (const PreparedLine &line : invoice.lines) {

@@ -59,8 +59,9 @@ public:
 
         stage = 3;
         for (const PreparedLine &line : note.lines) {
+            // A refused piece is told once, by the stage's message.
             auto analyse = [&] {
-                if (line.analysed)
+                if (line.analysed && printer.CodigoRetorno == 1)
                     AnalizaRetorno(printer, ctx.messages, {}, {}, printer.CodigoRetorno,
                                    QStringLiteral("Poniendo detalle"));
             };
@@ -77,12 +78,12 @@ public:
         stage = 7; // passing through 6: the closing call and its analysis
         printer.CodigoRetorno = printer.CierraCuponReducido(
             QStringLiteral("Tícket"), QStringLiteral("Gracias, vuelva siempre !!!"));
-        AnalizaRetorno(printer, ctx.messages, {}, {}, printer.CodigoRetorno,
-                       QStringLiteral("Emisión de Cupón Fiscal"));
         if (printer.CodigoRetorno != 1)
             return StageFailure{stage,
                                 refusal(EntryPoint::CierraCuponReducido, printer.CodigoRetorno),
                                 printer.CodigoRetorno};
+        AnalizaRetorno(printer, ctx.messages, {}, {}, printer.CodigoRetorno,
+                       QStringLiteral("Emisión de Cupón Fiscal"));
         return std::nullopt;
     }
 

@@ -63,33 +63,81 @@ std::optional<qint64> PrintingProcedures::choose(DocumentKind kind,
     return std::nullopt;
 }
 
-Result<qint64> PrintingProcedures::startJournalEntry(DocumentKind kind, qint64 codigo) {
-    const PrinterCounters counters = readCounters(ctx.printer);
-    if (!counters.answered)
-        return Failure{
-            QStringLiteral("La impresora no responde: no se pudieron leer sus contadores.")};
-    if (counters.documentOpen)
-        return Failure{QStringLiteral("Hay un documento abierto en la impresora: anúlelo con "
-                                      "«Anula Cupon» antes de continuar.")};
-    return ctx.journal.begin(kind, codigo, ctx.Caja, counters.coupon, counters.reductions);
+namespace {
+
+// The operator's next step, in one sentence. `refusal` is the printer's answer when the printer
+// stopped the document.
+QString nextStep(PrintingProcedures::FailedOn where, bool couponMayBeOpen,
+                 const PrinterRefusal &refusal) {
+    using FailedOn = PrintingProcedures::FailedOn;
+    switch (where) {
+    case FailedOn::Database:
+        return QStringLiteral("Revise la red y el servidor de la base de datos y pulse «Iniciar».");
+    case FailedOn::Document:
+        return QStringLiteral("Corrija el documento en la administración y pulse «Iniciar».");
+    case FailedOn::PrinterLibrary:
+        return QStringLiteral("Llame al técnico: la estación no puede usar el programa de la "
+                              "impresora.");
+    case FailedOn::OpenDocument:
+        return QStringLiteral("Anúlelo con «Anula Cupon»; el robot sigue después.");
+    case FailedOn::Journal:
+        return QStringLiteral("Pulse «Iniciar» para intentarlo de nuevo; si se repite, llame al "
+                              "técnico.");
+    case FailedOn::Numbers:
+        return {}; // nothing to do: the reason says so
+    case FailedOn::Printer:
+        break;
+    }
+    const QString mend =
+        refusal.paperOut   ? QStringLiteral("Coloque un rollo de papel nuevo y cierre la tapa")
+        : refusal.noAnswer ? QStringLiteral("Revise que la impresora esté encendida y conectada "
+                                            "a la computadora")
+                           : QString();
+    const QString then =
+        couponMayBeOpen
+            ? QStringLiteral("pulse «Anula Cupon» si el cupón quedó abierto (el robot imprimirá el "
+                             "documento de nuevo); si no, pulse «Iniciar»")
+        : mend.isEmpty() ? QStringLiteral("pulse «Iniciar» para intentarlo de nuevo; si se repite, "
+                                          "llame al técnico")
+                         : QStringLiteral("pulse «Iniciar»");
+    if (mend.isEmpty())
+        return then.at(0).toUpper() + then.mid(1) + u'.';
+    return mend + QStringLiteral("; luego ") + then + u'.';
 }
 
-void PrintingProcedures::reportStageFailure(const QString &document, const StageFailure &failure) {
+} // namespace
+
+void PrintingProcedures::reportStageFailure(const DocumentJob &job, const QString &document,
+                                            const StageFailure &failure, FailedOn where) {
     // The stage in the workstation's number format: 2.4 reads "2,4" where the comma is usual.
     const QString shownStage = formatPlainNumber(failure.stage);
-    ctx.messages.show(stageMessage(shownStage, failure.reason));
-    // The box keeps its words; the status line and the log say the cause as well.
-    const QString cause =
-        failure.reason.isEmpty() ? printerStatusWords(ctx.printer) : failure.reason;
+    const bool byPrinter = where == FailedOn::Printer;
+    const PrinterRefusal refusal =
+        byPrinter
+            ? describeRefusal(ctx.printer, failure.refusedCode.value_or(ctx.printer.CodigoRetorno))
+            : PrinterRefusal{};
+    // The cause on one line for the status line and the log.
+    QStringList causes;
+    for (const QString &part : {failure.reason, refusal.words})
+        if (!part.isEmpty())
+            causes << part;
+    const QString cause = causes.join(u' ');
     const QString because = cause.isEmpty() ? QString() : QStringLiteral(": ") + cause;
-    ctx.robot.noteStoppedAfterFailure(
-        QStringLiteral("%1, etapa %2%3").arg(document.toLower(), shownStage, because));
     QString logged =
         QStringLiteral("%1 no impresa: etapa %2%3")
             .arg(document, shownStage, cause.isEmpty() ? QStringLiteral(".") : because);
     if (failure.refusedCode)
         logged += u' ' + printerAnswer(ctx.printer, *failure.refusedCode);
     ctx.log.error(logged);
+    ctx.robot.noteStoppedAfterFailure(
+        QStringLiteral("%1, etapa %2%3").arg(document.toLower(), shownStage, because));
+    // One box: its own sentence, then the cause and what to do, each on a line of its own.
+    const bool couponMayBeOpen = failure.stage > job.openingStage() && failure.stage < 8;
+    QString text = stageMessage(shownStage, failure.reason);
+    for (const QString &line : {refusal.words, nextStep(where, couponMayBeOpen, refusal)})
+        if (!line.isEmpty())
+            text += u'\r' + line;
+    ctx.messages.show(text);
 }
 
 bool PrintingProcedures::run(DocumentJob &job) {
@@ -111,8 +159,8 @@ bool PrintingProcedures::run(DocumentJob &job) {
     const QString document = QStringLiteral("%1 %2").arg(job.title()).arg(codigo);
     ctx.log.write(QStringLiteral("%1 tomada para impresión.").arg(document));
     ctx.robot.noteDocumentTaken(document);
-    auto fail = [&](const StageFailure &failure) {
-        reportStageFailure(document, failure);
+    auto fail = [&](const StageFailure &failure, FailedOn where) {
+        reportStageFailure(job, document, failure, where);
         return true;
     };
 
@@ -120,9 +168,9 @@ bool PrintingProcedures::run(DocumentJob &job) {
     QString error;
     switch (store.read(kind, codigo, &rows, &error)) {
     case DocumentStore::ReadOutcome::HeaderFailed:
-        return fail({0, error});
+        return fail({0, error}, FailedOn::Database);
     case DocumentStore::ReadOutcome::LinesFailed:
-        return fail({3, error});
+        return fail({3, error}, FailedOn::Database);
     case DocumentStore::ReadOutcome::NotFound:
         ctx.log.warning(QStringLiteral("%1: no se encontró su registro.").arg(document));
         return true;
@@ -130,24 +178,34 @@ bool PrintingProcedures::run(DocumentJob &job) {
         break;
     }
     if (const auto failure = job.prepare(rows, quantityMode()))
-        return fail(*failure);
+        return fail(*failure, FailedOn::Document);
     // A record that cannot be written would be printed and never marked.
     if (const Result<void> writable = store.canWrite(kind, codigo); !writable.ok())
         return fail(
             {job.openingStage(),
-             QStringLiteral("No se puede escribir en la base de datos: %1").arg(writable.error())});
+             QStringLiteral("No se puede escribir en la base de datos: %1").arg(writable.error())},
+            FailedOn::Database);
 
     try {
         double stage = job.openingStage();
-        const Result<qint64> entry = startJournalEntry(kind, codigo);
+        // The counters before its first call, for the journal: what a failure leaves on paper
+        // is settled from them.
+        const PrinterCounters counters = readCounters(ctx.printer);
+        if (!counters.answered)
+            return fail({stage, {}, 0}, FailedOn::Printer);
+        if (counters.documentOpen)
+            return fail({stage, QStringLiteral("Hay un documento abierto en la impresora.")},
+                        FailedOn::OpenDocument);
+        const Result<qint64> entry =
+            ctx.journal.begin(kind, codigo, ctx.Caja, counters.coupon, counters.reductions);
         if (!entry.ok())
-            return fail({stage, entry.error()});
+            return fail({stage, entry.error()}, FailedOn::Journal);
         if (const auto failure = job.print(stage))
-            return fail(*failure);
+            return fail(*failure, FailedOn::Printer);
         if (const auto failure = finish(job, codigo, entry.value()))
-            return fail(*failure);
+            return fail(*failure, FailedOn::Numbers);
     } catch (const PrinterUnavailable &e) {
-        return fail({job.openingStage(), e.text});
+        return fail({job.openingStage(), e.text}, FailedOn::PrinterLibrary);
     }
     if (job.isInvoice())
         ctx.clock.DelayMili(10); // the invoice's pause after opening the drawer

@@ -18,6 +18,17 @@ namespace robot {
 // sequence; each brings only its own printer steps.
 class PrintingProcedures : public DocumentPrinting {
 public:
+    // What stopped a document, as far as the operator's next step goes.
+    enum class FailedOn {
+        Database,
+        Document,
+        Printer,
+        PrinterLibrary,
+        OpenDocument,
+        Journal,
+        Numbers
+    };
+
     explicit PrintingProcedures(const PrintingContext &context)
         : ctx(context), store(context.RutaBaseDatos), reconciler(context, store) {}
 
@@ -43,13 +54,13 @@ private:
     qint16 quantityMode();
     // The first pending document of the job's kind that may be taken now.
     std::optional<qint64> choose(DocumentKind kind, const QList<PrintJournal::Entry> &held);
-    // Reads the printer's counters and records the document in the journal before its first
-    // printer call; returns the entry, or the reason it must not be printed.
-    Result<qint64> startJournalEntry(DocumentKind kind, qint64 codigo);
     // After the closing: the Z number and, for an invoice, the coupon number; marks the record.
     std::optional<StageFailure> finish(DocumentJob &job, qint64 codigo, qint64 entry);
-    // A document stopped at `stage`: the operator's message, the robot left stopped, the log.
-    void reportStageFailure(const QString &document, const StageFailure &failure);
+    // A document stopped at `stage`: the log, the robot left stopped, and one message for the
+    // operator with the stage, the cause (the printer's own words where it refused) and what to
+    // do.
+    void reportStageFailure(const DocumentJob &job, const QString &document,
+                            const StageFailure &failure, FailedOn where);
 
     PrintingContext ctx;
     DocumentStore store;

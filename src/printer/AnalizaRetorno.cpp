@@ -47,7 +47,8 @@ QString statusLines(int value, const char *const (&texts)[8]) {
 bool AnalizaRetorno(FiscalPrinter &printer, OperatorMessages &messages, const QString &Mensaje,
                     const QString &MensajeAdicional, short Retorno, const QString &Titulo) {
     if (Retorno == 0) {
-        messages.show(QStringLiteral("Error de comunicación con la impresora."),
+        const QString why = printer.lastFault.isEmpty() ? QString() : u'\r' + printer.lastFault;
+        messages.show(QStringLiteral("Error de comunicación con la impresora.") + why,
                       MessageIcon::Critical, Titulo);
         return false;
     }
@@ -116,24 +117,27 @@ QString printerAnswer(FiscalPrinter &printer, short Retorno) {
                       .arg(words.isEmpty() ? QStringLiteral("sin errores") : words);
 }
 
-QString printerStatusWords(FiscalPrinter &printer) {
-    if (printer.CodigoRetorno == 0)
-        return QStringLiteral("Error de comunicación con la impresora.");
+PrinterRefusal describeRefusal(FiscalPrinter &printer, short Retorno) {
+    const QString noCommunication = QStringLiteral("Error de comunicación con la impresora.");
+    if (Retorno == 0)
+        return {printer.lastFault.isEmpty() ? noCommunication : printer.lastFault, false, true};
     short ack = 0;
     short st1 = 0;
     short st2 = 0;
     try {
-        printer.RetornoImpresora(ack, st1, st2);
-    } catch (const PrinterUnavailable &) {
-        return {};
+        if (printer.RetornoImpresora(ack, st1, st2) == 0)
+            return {printer.lastFault.isEmpty() ? noCommunication : printer.lastFault, false, true};
+    } catch (const PrinterUnavailable &e) {
+        return {e.text, false, true};
     }
     if (ack == 21)
-        return QStringLiteral("Comando no ejecutado.");
+        return {QStringLiteral("Comando no ejecutado.")};
     QString words = statusLines(st1, kSt1Texts) + statusLines(st2, kSt2Texts);
-    if (words.isEmpty())
-        return {};
-    words.chop(1);
-    return words.replace(u'\r', QStringLiteral(", ")) + u'.';
+    if (!words.isEmpty()) {
+        words.chop(1);
+        words = words.replace(u'\r', QStringLiteral(", ")) + u'.';
+    }
+    return {words, (st1 & kPaperOut) != 0, false};
 }
 
 bool printerStatusClean(FiscalPrinter &printer) {

@@ -1,6 +1,5 @@
 #include "printer/BridgePrinter.h"
 
-#include "core/OperatorMessages.h"
 #include "core/StationLog.h"
 #include "platform/PrinterLibraryLocation.h"
 #include "printer/BridgeProtocol.h"
@@ -15,9 +14,8 @@
 namespace robot {
 
 BridgePrinter::BridgePrinter(const QStringList &command, const QString &libraryPath,
-                             OperatorMessages *messages,
                              std::function<void(LogLevel, const QString &)> log)
-    : command(command), libraryPath(libraryPath), messages(messages), log(std::move(log)),
+    : command(command), libraryPath(libraryPath), log(std::move(log)),
       timeoutMs(kDefaultTimeoutMs) {
     const QByteArray asked = qgetenv("FISCAL_PRINTER_BRIDGE_TIMEOUT_MS");
     if (const std::optional<int> ms = timeoutFrom(asked))
@@ -98,15 +96,14 @@ void BridgePrinter::stop() {
 }
 
 void BridgePrinter::fail(const QString &what) {
+    // A warning: the caller's own line says what the failure cost.
     if (log)
-        log(LogLevel::Error, what);
-    else if (!messages)
+        log(LogLevel::Aviso, what);
+    else
         qWarning().noquote() << what; // printer-check and the like: at least on standard error
-    if (!episode.isEmpty())
-        return;
-    episode = what;
-    if (messages)
-        messages->show(what, MessageIcon::Critical);
+    lastFault = what;
+    if (episode.isEmpty())
+        episode = what;
 }
 
 bool BridgePrinter::takeReply(QByteArray &payload) {
@@ -137,6 +134,7 @@ short BridgePrinter::call(robot::fiscal::RawCall &call) {
                     .arg(name));
         return 0;
     }
+    lastFault.clear();
     if (process.state() == QProcess::NotRunning)
         start();
     busy = true;

@@ -11,19 +11,18 @@
 
 namespace robot {
 
-class OperatorMessages;
 enum class LogLevel;
 
 // The printer library in a bridge program of its own (robot-fiscal-printer-bridge), reached
 // over its pipes: the 32-bit vendor library cannot load into the 64-bit station, and a library
 // that hangs or crashes takes only the bridge down. A call that gets no reply in time, or
-// whose bridge died, returns 0 (no communication); the bridge is killed and started again for
-// the next call. The operator hears once per failure episode, the log hears every failure.
+// whose bridge died, returns 0 (no communication) with lastFault saying what happened; the
+// bridge is killed and started again for the next call. The log hears every failure; the
+// operator hears of it from whoever made the call.
 class BridgePrinter : public FiscalPrinter {
 public:
     // command: the bridge's program and its first arguments; the library path goes last.
     BridgePrinter(const QStringList &command, const QString &libraryPath,
-                  OperatorMessages *messages = nullptr,
                   std::function<void(LogLevel, const QString &)> log = {});
     ~BridgePrinter() override;
 
@@ -33,7 +32,7 @@ public:
     static constexpr int kMinimumTimeoutMs = 1000;
     static std::optional<int> timeoutFrom(const QByteArray &text);
     void setTimeoutMs(int ms) { timeoutMs = ms; }
-    // The last failure told to the operator; empty while the bridge answers.
+    // The failure that started the episode the bridge is in; empty while it answers.
     QString failure() const { return episode; }
 
     short call(robot::fiscal::RawCall &call) override;
@@ -46,7 +45,6 @@ private:
 
     QStringList command;
     QString libraryPath;
-    OperatorMessages *messages;
     std::function<void(LogLevel, const QString &)> log;
     int timeoutMs;
     QProcess process;

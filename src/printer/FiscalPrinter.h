@@ -70,6 +70,9 @@ public:
 
     // Result of the last call that a caller chose to keep; 1 means success.
     short CodigoRetorno = 0;
+    // Why the last call never reached the printer, in the words of what stood in the way (a
+    // bridge that did not answer in time, died or answered out of turn); empty when it did.
+    QString lastFault;
 
     // Told the status words of every status read the printer answered: the station shows its
     // paper from the reads it makes anyway, without asking the printer anything more.

@@ -7,13 +7,12 @@
 namespace robot {
 
 std::unique_ptr<FiscalPrinter>
-makeStationPrinter(const QString &libraryPath, OperatorMessages *messages,
-                   std::function<void(LogLevel, const QString &)> log) {
+makeStationPrinter(const QString &libraryPath, std::function<void(LogLevel, const QString &)> log) {
     const QString library = libraryPath.isEmpty() ? platform::printerLibraryPath() : libraryPath;
     const QStringList bridge = platform::printerBridgeCommand();
     if (bridge.isEmpty())
         return std::make_unique<LibraryPrinter>(library);
-    return std::make_unique<BridgePrinter>(bridge, library, messages, std::move(log));
+    return std::make_unique<BridgePrinter>(bridge, library, std::move(log));
 }
 
 } // namespace robot

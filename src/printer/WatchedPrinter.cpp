@@ -11,6 +11,7 @@ short WatchedPrinter::call(robot::fiscal::RawCall &call) {
     short result = 0;
     try {
         result = printer->call(call);
+        lastFault = printer->lastFault;
     } catch (const PrinterUnavailable &) {
         observer({false});
         throw;

@@ -28,6 +28,7 @@ short RecordingPrinter::call(RawCall &call) {
         args << QString::number(call.buffer.size());
     calls << QString::fromLatin1(nameOf(call.entryPoint)) + u'(' + args.join(u'|') + u')';
     const short result = real->call(call);
+    lastFault = real->lastFault;
     if (changeReply)
         changeReply(calls.last(), call);
     if (afterCall)

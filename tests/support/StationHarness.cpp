@@ -24,7 +24,7 @@ void StationHarness::create(int caja, const QString &library) {
     settings.alerts = alerts;
     // In process, or through the bridge when FISCAL_PRINTER_BRIDGE names it.
     auto recording = std::make_unique<RecordingPrinter>(
-        robot::makeStationPrinter(library.isEmpty() ? virtualPrinterPath() : library, &messages));
+        robot::makeStationPrinter(library.isEmpty() ? virtualPrinterPath() : library));
     printer = recording.get();
     station = std::make_unique<Station>(settings, messages, clock, log, std::move(recording));
 }
