@@ -79,6 +79,10 @@ private slots:
         row("two actions", {"--report-z", "--open-drawer"}, "!Indique una sola acción");
         row("bad document", {"--allow-reprint", "boleta:7"}, "!Indique el documento");
         row("idle without headless", {"--exit-when-idle"}, "!--exit-when-idle solo sirve");
+        row("reversed period", {"--conciliar", "--desde", "2026-12-09", "--hasta", "2026-12-01"},
+            "!El período está al revés: --desde 2026-12-09 es posterior a --hasta 2026-12-01.");
+        row("one-day period", {"--conciliar", "--desde", "2026-12-09", "--hasta", "2026-12-09"},
+            of(Action::Reconcile, "|0|0||0|"));
     }
 
     void parse() {
