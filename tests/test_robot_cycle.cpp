@@ -41,10 +41,11 @@ QString control(StationHarness &h, qint64 codigo) {
         .toString();
 }
 
-// How many coupons were opened on the paper roll.
+// How many coupons were opened on the paper roll: their headings, numbered or not.
 int couponsOpened(const QString &paper) {
-    return paper.count(QStringLiteral("CUPÓN FISCAL N° ")) -
-           paper.count(QStringLiteral(" CERRADO"));
+    static const QRegularExpression heading(QStringLiteral("^CUPÓN FISCAL( N° \\d+)?$"),
+                                            QRegularExpression::MultilineOption);
+    return int(paper.count(heading));
 }
 
 // Starts the station again on the same data and printer: memory (UltimoCodigo) is gone.
