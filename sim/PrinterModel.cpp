@@ -113,7 +113,7 @@ Outcome PrinterModel::openSale(const std::string &rif, const std::string &name,
     m.document = newDocument(DocumentKind::Sale, m.documents + 1);
     numberIfAtOpening();
     paper.rule();
-    paper.print(ansi("CUPÓN FISCAL N° ") + digits(m.document->number, 6));
+    paper.print(ansi("CUPÓN FISCAL") + numberAtOpening());
     paper.print("RIF: " + rif);
     paper.print("Nombre: " + name);
     paper.print(ansi("Dirección: ") + address);
@@ -147,7 +147,7 @@ Outcome PrinterModel::openCreditNote(const std::array<std::string, 10> &t) {
     m.document = newDocument(DocumentKind::CreditNote, m.documents + 1);
     numberIfAtOpening();
     paper.rule();
-    paper.print(ansi("NOTA DE CRÉDITO N° ") + digits(m.document->number, 6));
+    paper.print(ansi("NOTA DE CRÉDITO") + numberAtOpening());
     paper.print("Nombre: " + t[0]);
     if (!blank(t[1]))
         paper.print(ansi("Dirección: ") + t[1]);
@@ -312,6 +312,10 @@ void PrinterModel::numberIfAtOpening() {
         m.documents = m.document->number;
 }
 
+std::string PrinterModel::numberAtOpening() const {
+    return m.numbersAtOpening ? ansi(" N° ") + digits(m.document->number, 6) : std::string();
+}
+
 void PrinterModel::completeDocument(const std::string &closedMarker) {
     const Document &doc = *m.document;
     if (doc.adjustmentCents < 0)
@@ -328,7 +332,9 @@ Outcome PrinterModel::cancel() {
     if (!m.document)
         return Outcome::refused(0, Status::CancelNotAllowed);
     m.day.cancelled += 1;
-    paper.print(ansi("DOCUMENTO N° ") + digits(m.document->number, 6) + " ANULADO");
+    paper.print(m.numbersAtOpening
+                    ? ansi("DOCUMENTO N° ") + digits(m.document->number, 6) + " ANULADO"
+                    : ansi("DOCUMENTO ANULADO, SIN NÚMERO"));
     paper.rule();
     m.document.reset();
     return Outcome::done();

@@ -58,6 +58,10 @@ private:
     void printDayTotals(const DayTotals &totals);
     // On a printer that numbers documents when they open, the counter moves at once.
     void numberIfAtOpening();
+    // The number a document shows as it opens. One numbered when it closes has none yet: a
+    // cancelled one never gets it, and the next document does, so a number printed here would
+    // be on the roll twice.
+    std::string numberAtOpening() const;
     void completeDocument(const std::string &closedMarker);
 
     FiscalMemory &m;

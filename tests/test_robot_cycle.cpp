@@ -8,10 +8,12 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
+#include <csignal>
 
 using namespace robot;
 
@@ -41,10 +43,11 @@ QString control(StationHarness &h, qint64 codigo) {
         .toString();
 }
 
-// How many coupons were opened on the paper roll.
+// How many coupons were opened on the paper roll: their headings, numbered or not.
 int couponsOpened(const QString &paper) {
-    return paper.count(QStringLiteral("CUPÓN FISCAL N° ")) -
-           paper.count(QStringLiteral(" CERRADO"));
+    static const QRegularExpression heading(QStringLiteral("^CUPÓN FISCAL( N° \\d+)?$"),
+                                            QRegularExpression::MultilineOption);
+    return int(paper.count(heading));
 }
 
 // Starts the station again on the same data and printer: memory (UltimoCodigo) is gone.
@@ -317,10 +320,10 @@ private slots:
     // Each episode that needs a person runs the technician's command once at its start and once
     // at its end, however often the robot retries meanwhile; a stop the paper or the silence
     // explains is not a second episode. A command that hangs is ended at its limit while the
-    // station goes on printing.
+    // station goes on printing, and what it started ends with it.
     void theAlertCommandRunsOnceAtEachEpisodesStartAndEnd_data() {
-        QTest::addColumn<QString>("faults");  // the printer's, until the operator starts again
-        QTest::addColumn<QString>("command"); // empty: a script that appends to a file
+        QTest::addColumn<QString>("faults"); // the printer's, until the operator starts again
+        QTest::addColumn<QString>("script"); // empty: one that appends to a file
         QTest::addColumn<QStringList>("expected");
         const auto episode = [](const char *kind) {
             return QStringList{QStringLiteral("%1 fin 1").arg(kind),
@@ -335,20 +338,23 @@ private slots:
             << episode("falla");
         QTest::newRow("held") << QString() << QString() << episode("documento-retenido");
         QTest::newRow("stalled") << QString() << QString() << episode("cola-detenida");
-        QTest::newRow("hanging command") << paperOut << QStringLiteral("sleep 30") << QStringList();
+        QTest::newRow("hanging command")
+            << paperOut << QStringLiteral("sleep 600 &\necho $! > \"$0.pid\"\nwait\n")
+            << QStringList();
     }
     void theAlertCommandRunsOnceAtEachEpisodesStartAndEnd() {
         QFETCH(QString, faults);
-        QFETCH(QString, command);
+        QFETCH(QString, script);
         QFETCH(QStringList, expected);
         const QString scenario = QString::fromLatin1(QTest::currentDataTag());
         StationHarness h;
-        const QString script = h.docs.directory() + QStringLiteral("aviso.sh");
+        const QString path = h.docs.directory() + QStringLiteral("aviso.sh");
         const QString sent = h.docs.directory() + QStringLiteral("avisos.txt");
-        QVERIFY(writeFile(script, "echo \"$ROBOT_FISCAL_AVISO $ROBOT_FISCAL_ESTADO "
-                                  "$ROBOT_FISCAL_CAJA\" >> " +
-                                      sent.toUtf8()));
-        h.alerts = {command.isEmpty() ? QStringLiteral("sh ") + script : command, 5, 1};
+        QVERIFY(writeFile(path, script.isEmpty() ? "echo \"$ROBOT_FISCAL_AVISO "
+                                                   "$ROBOT_FISCAL_ESTADO $ROBOT_FISCAL_CAJA\" >> " +
+                                                       sent.toUtf8()
+                                                 : script.toUtf8()));
+        h.alerts = {QStringLiteral("sh ") + path, 5, 1};
         addSale(h, 1);
         if (scenario == QStringLiteral("held")) {
             h.start();
@@ -375,6 +381,17 @@ private slots:
         if (expected.isEmpty()) {
             QTRY_VERIFY(readAll(h.docs.directory() + QStringLiteral("robot-fiscal.log"))
                             .contains(QStringLiteral("(«papel», inicio) no terminó en 1 s")));
+            // The script's sleep, by its process id: gone, or a zombie nobody reaps yet.
+            const pid_t child = readAll(path + QStringLiteral(".pid")).trimmed().toInt();
+            QVERIFY(child > 0);
+            const auto leftOver = qScopeGuard([child] { ::kill(child, SIGKILL); });
+            const auto alive = [child] {
+                const QString stat = readAll(QStringLiteral("/proc/%1/stat").arg(child));
+                const QString state = stat.mid(stat.lastIndexOf(u')') + 2, 1);
+                return !stat.isEmpty() && state != QStringLiteral("Z") &&
+                       state != QStringLiteral("X");
+            };
+            QTRY_VERIFY(!alive());
             return;
         }
         const auto lines = [&] {

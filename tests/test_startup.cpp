@@ -45,6 +45,20 @@ QMap<QString, QByteArray> snapshot(const QString &directory) {
     return files;
 }
 
+// One of the tools built beside the tests, run to its end (a minute at most).
+ProgramRun runTool(const QString &program, const QStringList &args,
+                   const QProcessEnvironment &environment, const QString &workingDirectory = {}) {
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(workingDirectory);
+    process.start(QCoreApplication::applicationDirPath() + u'/' + program, args);
+    if (!process.waitForFinished(60000))
+        return {true, -1, {}, QStringLiteral("did not finish")};
+    return {process.exitStatus() == QProcess::CrashExit, process.exitCode(),
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
 } // namespace
 
 class TestStartup : public QObject {
@@ -79,6 +93,10 @@ private slots:
         row("two actions", {"--report-z", "--open-drawer"}, "!Indique una sola acción");
         row("bad document", {"--allow-reprint", "boleta:7"}, "!Indique el documento");
         row("idle without headless", {"--exit-when-idle"}, "!--exit-when-idle solo sirve");
+        row("reversed period", {"--conciliar", "--desde", "2026-12-09", "--hasta", "2026-12-01"},
+            "!El período está al revés: --desde 2026-12-09 es posterior a --hasta 2026-12-01.");
+        row("one-day period", {"--conciliar", "--desde", "2026-12-09", "--hasta", "2026-12-09"},
+            of(Action::Reconcile, "|0|0||0|"));
     }
 
     void parse() {
@@ -223,14 +241,7 @@ private slots:
         if (program.isEmpty()) {
             run = station.run(args);
         } else {
-            QProcess process;
-            process.setProcessEnvironment(station.environment);
-            process.setWorkingDirectory(work.path());
-            process.start(QCoreApplication::applicationDirPath() + u'/' + program, args);
-            QVERIFY(process.waitForFinished(60000));
-            run = {process.exitStatus() == QProcess::CrashExit, process.exitCode(),
-                   QString::fromUtf8(process.readAllStandardOutput()),
-                   QString::fromUtf8(process.readAllStandardError())};
+            run = runTool(program, args, station.environment, work.path());
         }
         QVERIFY2(!run.crashed && run.exitCode == exitCode, qPrintable(run.out + run.err));
         QVERIFY2(run.out.contains(out), qPrintable(run.out));
@@ -243,6 +254,39 @@ private slots:
         // Only the demo asked for is created; never a directory named after an option.
         QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  args == QStringList{QStringLiteral("demo")} ? args : QStringList());
+    }
+
+    // robot-fiscal-demo --vacia: the data directory of a station set up by hand passes the
+    // check's data and database lines, with the company record given and nothing pending; it is
+    // never made over a database that exists.
+    void emptyDataDirectory() {
+        StationProgram station;
+        for (const char *name : {"Base de Datos.dba", "ActualizadorAlmacoraTerminal.inf"})
+            QVERIFY(QFile::remove(station.file(QLatin1String(name))));
+        const auto demo = [&station](const QStringList &args) {
+            return runTool(QStringLiteral("robot-fiscal-demo"), args, station.environment);
+        };
+        const QStringList args = {QStringLiteral("--vacia"), station.dataDir,
+                                  QStringLiteral("--rif"), QStringLiteral("J987654321")};
+        const ProgramRun made = demo(args);
+        QVERIFY2(!made.crashed && made.exitCode == 0, qPrintable(made.out + made.err));
+        QVERIFY2(made.out.contains(QStringLiteral("Datos:%1/").arg(station.dataDir)),
+                 qPrintable(made.out));
+
+        const ProgramRun check = station.run({QStringLiteral("--check")});
+        for (const QString &expected :
+             {QStringLiteral("OK      Directorio de datos: "),
+              QStringLiteral("OK      Base de datos: "),
+              QStringLiteral("Documentos pendientes: 0 facturas y 0 notas de crédito esperan "
+                             "impresión en la caja 1."),
+              QStringLiteral("OK      Configuración de la compañía: RIF J-98765432-1")})
+            QVERIFY2(check.out.contains(expected), qPrintable(check.out));
+
+        const QMap<QString, QByteArray> before = snapshot(station.dataDir);
+        const ProgramRun again = demo(args);
+        QVERIFY2(again.exitCode == 4 && again.err.contains(QStringLiteral("no se toca")),
+                 qPrintable(again.out + again.err));
+        QCOMPARE(snapshot(station.dataDir), before);
     }
 
     // robot-fiscal --check on a demo data directory: a healthy directory and each way a

@@ -55,7 +55,7 @@ private slots:
         in.records = {invoice(101, "000001"),
                       invoice(102, "000002"),
                       invoice(103, "000002"),
-                      invoice(104, "X1"),
+                      invoice(104, "X\"1,2"),
                       invoice(107, "000007"),
                       // A credit note keeps its own Código as its control number.
                       {DocumentKind::NotaCredito, 201, QDate(2026, 12, 7), QStringLiteral("201")}};
@@ -85,7 +85,7 @@ private slots:
                               Kind::MarkedOutside, Kind::MarkedOutside, Kind::HeldBack}));
         for (const char *text :
              {"El cupón 000002 está en 2 registros: factura 102, factura 103.",
-              "Factura 104: el número de control «X1»",
+              "Factura 104: el número de control «X\"1,2»",
               "El cupón 000006 no está en ningún registro: sin explicación",
               "El cupón 000008 no está en ningún registro: lectura X de la estación "
               "(2026-12-07 10:00).",
@@ -96,8 +96,27 @@ private slots:
             QVERIFY2(all.contains(QString::fromUtf8(text)), qPrintable(all));
         QVERIFY(!report.clean());
         QVERIFY(report.summary.contains(QStringLiteral("1 huecos sin explicación")));
-        QVERIFY(reconciliationCsv(report).contains(
-            QStringLiteral("\nduplicado,\"El cupón 000002 está en 2 registros")));
+        // For a spreadsheet: one row a finding, a value quoted where it holds a comma or a
+        // quote, the summary last.
+        const QStringList rows = reconciliationCsv(report).split(QStringLiteral("\r\n"));
+        QCOMPARE(rows.first(),
+                 QChar(0xFEFF) + QStringLiteral("tipo,documento,numero,fecha,explicacion"));
+        for (const char *row :
+             {"duplicado,\"factura 102, factura 103\",000002,2026-12-07,\"El cupón 000002 está "
+              "en 2 registros: factura 102, factura 103.\"",
+              "ilegible,factura 104,\"X\"\"1,2\",2026-12-07,\"Factura 104: el número de control "
+              "«X\"\"1,2» no es un número de cupón.\"",
+              "hueco,,000006,,\"El cupón 000006 no está en ningún registro: sin explicación",
+              "hueco explicado,lectura X,000008,2026-12-07,El cupón 000008 no está",
+              "sin marcar,factura 106,000005,2026-12-07,Factura 106: la estación la imprimió",
+              "marcado por otro,factura 107,000007,2026-12-07,\"Factura 107 está marcada",
+              "retenido,factura 108,,2026-12-07,\"Factura 108 está retenida",
+              "resumen,,,,\"Caja 1: "})
+            QVERIFY2(
+                std::any_of(rows.cbegin(), rows.cend(),
+                            [&](const QString &r) { return r.startsWith(QString::fromUtf8(row)); }),
+                row);
+        QCOMPARE(rows.last(), QString());
 
         // A period that ends before the day holds none of it.
         in.to = QDate(2026, 12, 6);

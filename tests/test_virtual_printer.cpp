@@ -5,6 +5,8 @@
 
 #include <QFile>
 #include <QLibrary>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -137,6 +139,49 @@ private slots:
             QCOMPARE(r.name + (": " + result(code) + ' ' + printed).trimmed(),
                      r.name + QString(": ") + r.outcome);
         }
+    }
+
+    // A coupon cancelled and the next one completed: no number is on two documents of the
+    // roll, whichever numbering rule the printer was made with. Numbered when it opens, the
+    // cancelled coupon keeps its number; numbered when it closes, it never had one.
+    void noNumberOnTwoDocuments_data() {
+        QTest::addColumn<QByteArray>("numbering");
+        QTest::addColumn<QString>("counter"); // after both
+        QTest::newRow("at the closing") << QByteArray() << QStringLiteral("000001");
+        QTest::newRow("at the opening") << QByteArray("opening") << QStringLiteral("000002");
+    }
+    void noNumberOnTwoDocuments() {
+        QFETCH(QByteArray, numbering);
+        QFETCH(QString, counter);
+        const auto restore = qScopeGuard([] { qunsetenv("VIRTUAL_PRINTER_NUMBERING"); });
+        qputenv("VIRTUAL_PRINTER_NUMBERING", numbering);
+        QCOMPARE(openSale(), 1);
+        QCOMPARE(item("Pan", "10.00"), 1);
+        QCOMPARE(api.AnulaCupon(), 1);
+        QCOMPARE(openSale(), 1);
+        QCOMPARE(item("Pan", "10.00"), 1);
+        QCOMPARE(api.IniciaCierreCupon("D", "$", "0.00"), 1);
+        QCOMPARE(api.EfectuaFormaPago("Efectivo", "11.20"), 1);
+        QCOMPARE(api.FinalizarCierreCupon(""), 1);
+        QByteArray number(6, ' ');
+        QCOMPARE(api.NumeroCupon(number.data()), 1);
+        QCOMPARE(QString::fromLatin1(number), counter);
+
+        // Each document lies between two full rules; the numbers each one shows.
+        static const QRegularExpression shown(QStringLiteral("N° (\\d{6})"));
+        QMap<QString, int> documentsShowing;
+        for (const QString &document : paper().split(QString(48, u'='), Qt::SkipEmptyParts)) {
+            QSet<QString> numbers;
+            for (const QRegularExpressionMatch &match : shown.globalMatch(document))
+                numbers.insert(match.captured(1));
+            for (const QString &n : std::as_const(numbers))
+                ++documentsShowing[n];
+        }
+        QVERIFY2(paper().contains(QStringLiteral("ANULADO")), qPrintable(paper()));
+        QVERIFY2(paper().contains(QStringLiteral("CUPÓN FISCAL N° %1 CERRADO").arg(counter)),
+                 qPrintable(paper()));
+        for (auto it = documentsShowing.cbegin(); it != documentsShowing.cend(); ++it)
+            QVERIFY2(it.value() == 1, qPrintable(paper()));
     }
 
     void faultRules() {

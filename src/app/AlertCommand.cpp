@@ -2,6 +2,7 @@
 
 #include "core/StationLog.h"
 #include "platform/CommandWords.h"
+#include "platform/ProcessTree.h"
 
 #include <QProcess>
 #include <QSysInfo>
@@ -20,7 +21,7 @@ AlertCommand::~AlertCommand() {
         if (process->state() != QProcess::NotRunning && !process->waitForFinished(left)) {
             if (limit)
                 limit->stop(); // logged as ended at its limit
-            process->kill();
+            platform::endProcessTree(*process);
             process->waitForFinished();
         }
     }
@@ -49,7 +50,9 @@ void AlertCommand::run(const QString &kind, bool starts, const QString &message)
 
     auto *limit = new QTimer(process);
     limit->setSingleShot(true);
-    connect(limit, &QTimer::timeout, process, &QProcess::kill);
+    // What the command started goes with it: a script's sleep or curl would outlive it, one
+    // more at each episode.
+    connect(limit, &QTimer::timeout, process, [process] { platform::endProcessTree(*process); });
     connect(process, &QProcess::errorOccurred, this,
             [this, process, said, words](QProcess::ProcessError error) {
                 if (error != QProcess::FailedToStart)
@@ -85,7 +88,7 @@ void AlertCommand::run(const QString &kind, bool starts, const QString &message)
         process->write(text.toUtf8());
         process->closeWriteChannel();
     });
-    process->start(words.first(), words.mid(1));
+    platform::startProcessTree(*process, words.first(), words.mid(1));
 }
 
 } // namespace robot

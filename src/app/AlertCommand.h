@@ -12,7 +12,8 @@ class StationLog;
 // Runs the technician's command of robot-fiscal.ini ([Avisos] Comando) when an episode that
 // needs a person starts and when it ends: no shell, split on blanks as FISCAL_PRINTER_BRIDGE
 // is, what happened in its environment and on its standard input. The station never waits for
-// it: a command still running at its limit is ended, and every outcome goes to the log.
+// it: a command still running at its limit is ended with what it started, and every outcome
+// goes to the log.
 class AlertCommand : public QObject {
     Q_OBJECT
 public:

@@ -199,6 +199,11 @@ CommandLine parseCommandLine(const QStringList &arguments) {
     if (line.problem.isEmpty() && line.action != Action::Reconcile &&
         (line.from.isValid() || line.to.isValid() || !line.csv.isEmpty()))
         line.problem = QStringLiteral("--desde, --hasta y --csv solo sirven con --conciliar.");
+    // A reversed period holds no day: its clean report would say nothing was wrong.
+    if (line.problem.isEmpty() && line.from.isValid() && line.to.isValid() && line.from > line.to)
+        line.problem = QStringLiteral("El período está al revés: --desde %1 es posterior a "
+                                      "--hasta %2. Indique primero la fecha más antigua.")
+                           .arg(line.from.toString(Qt::ISODate), line.to.toString(Qt::ISODate));
     return line;
 }
 

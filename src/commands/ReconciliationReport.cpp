@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QMap>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStringList>
 #include <algorithm>
@@ -27,6 +28,10 @@ QString capitalized(QString text) {
 
 QString document(DocumentKind kind, qint64 codigo) {
     return describeDocument(kind, codigo);
+}
+
+QString day(const QDate &date) {
+    return date.toString(Qt::ISODate);
 }
 
 bool printedByStation(PrintJournal::State state) {
@@ -76,9 +81,13 @@ private:
     struct Holder {
         DocumentKind kind;
         qint64 codigo;
+        QDate fecha;
     };
 
-    void add(Kind kind, const QString &text) { report.findings.append({kind, text}); }
+    void add(Kind kind, const QString &text, const QString &documents = {},
+             const QString &number = {}, const QString &date = {}) {
+        report.findings.append({kind, text, documents, number, date});
+    }
 
     void readRecords() {
         for (const MarkedRecord &record : input.records) {
@@ -93,10 +102,11 @@ private:
             if (!number || *number == 0) {
                 add(Kind::Unreadable,
                     QStringLiteral("%1: el número de control «%2» no es un número de cupón.")
-                        .arg(capitalized(document(record.kind, record.codigo)), record.control));
+                        .arg(capitalized(document(record.kind, record.codigo)), record.control),
+                    document(record.kind, record.codigo), record.control, day(record.fecha));
                 continue;
             }
-            holders[*number].append({record.kind, record.codigo});
+            holders[*number].append({record.kind, record.codigo, record.fecha});
             ++numbered;
         }
     }
@@ -115,7 +125,7 @@ private:
                 if (entry.kind == DocumentKind::NotaCredito && marked) {
                     held.insert(number);
                     if (inRange(entry.started.date(), input)) {
-                        holders[number].append({entry.kind, entry.codigo});
+                        holders[number].append({entry.kind, entry.codigo, entry.started.date()});
                         ++numbered;
                     }
                 } else if (!marked) {
@@ -136,12 +146,19 @@ private:
             if (it.value().size() < 2)
                 continue;
             QStringList names;
-            for (const Holder &holder : it.value())
+            QStringList dates;
+            for (const Holder &holder : it.value()) {
                 names << document(holder.kind, holder.codigo);
-            add(Kind::Duplicate, QStringLiteral("El cupón %1 está en %2 registros: %3.")
-                                     .arg(coupon(it.key()))
-                                     .arg(names.size())
-                                     .arg(names.join(QStringLiteral(", "))));
+                if (!dates.contains(day(holder.fecha)))
+                    dates << day(holder.fecha);
+            }
+            const QString listed = names.join(QStringLiteral(", "));
+            add(Kind::Duplicate,
+                QStringLiteral("El cupón %1 está en %2 registros: %3.")
+                    .arg(coupon(it.key()))
+                    .arg(names.size())
+                    .arg(listed),
+                listed, coupon(it.key()), dates.join(QStringLiteral(", ")));
         }
     }
 
@@ -168,7 +185,10 @@ private:
                                      "explicación (impresos fuera de la estación, o registros "
                                      "cambiados).")
                           .arg(coupon(runStart), coupon(end))
-                          .arg(count));
+                          .arg(count),
+                {},
+                count == 1 ? coupon(runStart)
+                           : QStringLiteral("%1 a %2").arg(coupon(runStart), coupon(end)));
             runStart = 0;
         };
         for (qint64 n = first + 1; n <= last; ++n) {
@@ -182,7 +202,8 @@ private:
                     QStringLiteral("El cupón %1 no está en ningún registro: %2 de la estación "
                                    "(%3).")
                         .arg(coupon(n), report->describe(),
-                             report->at.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+                             report->at.toString(QStringLiteral("yyyy-MM-dd HH:mm"))),
+                    report->describe(), coupon(n), day(report->at.date()));
                 continue;
             }
             const PrintJournal::Entry *cancelled = cancelledAt.value(n);
@@ -195,7 +216,8 @@ private:
                         .arg(coupon(n),
                              cancelled ? QStringLiteral("anulado por la estación")
                                        : QStringLiteral("impreso por la estación, sin marcar"),
-                             document(entry->kind, entry->codigo)));
+                             document(entry->kind, entry->codigo)),
+                    document(entry->kind, entry->codigo), coupon(n), day(entry->started.date()));
                 continue;
             }
             if (runStart == 0)
@@ -211,7 +233,9 @@ private:
                     QStringLiteral("%1: la estación la imprimió (cupón %2) pero el registro no "
                                    "está marcado.")
                         .arg(capitalized(document(entry->kind, entry->codigo)),
-                             coupon(entry->couponBefore + 1)));
+                             coupon(entry->couponBefore + 1)),
+                    document(entry->kind, entry->codigo), coupon(entry->couponBefore + 1),
+                    day(entry->started.date()));
         // What was marked before the journal's first document, the journal cannot tell.
         if (!firstStarted.isValid())
             return;
@@ -226,7 +250,10 @@ private:
                 add(Kind::MarkedOutside,
                     QStringLiteral("%1 está marcada (control %2), pero la estación no la "
                                    "imprimió: la marcó otro programa o una persona.")
-                        .arg(capitalized(document(record.kind, record.codigo)), record.control));
+                        .arg(capitalized(document(record.kind, record.codigo)), record.control),
+                    document(record.kind, record.codigo),
+                    record.kind == DocumentKind::Factura ? record.control : QString(),
+                    day(record.fecha));
         }
     }
 
@@ -237,7 +264,8 @@ private:
                     QStringLiteral("%1 está retenida %2: revise el papel y márquela, o permita "
                                    "imprimirla de nuevo (robot-fiscal --allow-reprint).")
                         .arg(capitalized(document(entry.kind, entry.codigo)),
-                             waited(entry.started, input.now)));
+                             waited(entry.started, input.now)),
+                    document(entry.kind, entry.codigo), {}, day(entry.started.date()));
     }
 
     QString summary() const {
@@ -295,13 +323,26 @@ QString reconciliationCsv(const ReconciliationReport &report) {
     static const char *const names[] = {"duplicado",       "ilegible",   "hueco",
                                         "hueco explicado", "sin marcar", "marcado por otro",
                                         "retenido"};
-    QString csv = QStringLiteral("tipo,detalle\n");
+    // Quoted only where a spreadsheet needs it: a comma, a quote or a line break inside.
+    const auto field = [](const QString &value) {
+        static const QRegularExpression special(QStringLiteral("[,\"\r\n]"));
+        return value.contains(special)
+                   ? u'"' + QString(value).replace(u'"', QStringLiteral("\"\"")) + u'"'
+                   : value;
+    };
+    const auto row = [&field](const QStringList &fields) {
+        QStringList quoted;
+        for (const QString &value : fields)
+            quoted << field(value);
+        return quoted.join(u',') + QStringLiteral("\r\n");
+    };
+    QString csv = QChar(0xFEFF) + row({QStringLiteral("tipo"), QStringLiteral("documento"),
+                                       QStringLiteral("numero"), QStringLiteral("fecha"),
+                                       QStringLiteral("explicacion")});
     for (const Finding &finding : report.findings)
-        csv += QStringLiteral("%1,\"%2\"\n")
-                   .arg(QLatin1String(names[int(finding.kind)]),
-                        QString(finding.text).replace(u'"', QStringLiteral("\"\"")));
-    csv += QStringLiteral("resumen,\"%1\"\n")
-               .arg(QString(report.summary).replace(u'"', QStringLiteral("\"\"")));
+        csv += row({QLatin1String(names[int(finding.kind)]), finding.documents, finding.number,
+                    finding.date, finding.text});
+    csv += row({QStringLiteral("resumen"), {}, {}, {}, report.summary});
     return csv;
 }
 

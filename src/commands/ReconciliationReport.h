@@ -37,7 +37,12 @@ struct Finding {
         HeldBack,      // held by the journal until a person decides
     };
     Kind kind;
-    QString text;
+    QString text; // the sentence the report prints
+    // What a spreadsheet filters on; empty where the finding has none: the documents, the
+    // coupon or control numbers and the dates (AAAA-MM-DD) it is about.
+    QString documents;
+    QString number;
+    QString date;
 };
 
 struct ReconciliationReport {
@@ -49,7 +54,8 @@ struct ReconciliationReport {
 
 ReconciliationReport reconcile(const ReconciliationInput &input);
 
-// The findings as CSV (kind, text), for a spreadsheet.
+// The findings as CSV for a spreadsheet, in UTF-8 with a byte-order mark (which spreadsheets
+// need to read accents): kind, documents, number, date and the sentence, then the summary.
 QString reconciliationCsv(const ReconciliationReport &report);
 
 } // namespace robot

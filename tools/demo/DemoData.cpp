@@ -9,6 +9,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QStringList>
 #include <optional>
 
@@ -81,6 +83,11 @@ std::optional<QString> demoDataDirectory(const QString &directory, QString *erro
     return dir.absolutePath() + u'/';
 }
 
+bool writeMarker(const QString &data, QString *error) {
+    QFile marker(data + QStringLiteral("ActualizadorAlmacoraTerminal.inf"));
+    return marker.open(QIODevice::WriteOnly) || fail(error, marker.errorString());
+}
+
 } // namespace
 
 bool writeStationFiles(const QString &data, int caja, QString *error) {
@@ -90,10 +97,7 @@ bool writeStationFiles(const QString &data, int caja, QString *error) {
     config.write(Ansi::encode(QStringLiteral("Datos:%1\r\nImpresora:BEMATECH\r\nPuerto:COM1\r\n"
                                              "80Columnas:-1\r\nSerial:BE0908ZZ12345\r\nCaja:%2\r\n")
                                   .arg(data, QString::number(caja))));
-    QFile marker(data + QStringLiteral("ActualizadorAlmacoraTerminal.inf"));
-    if (!marker.open(QIODevice::WriteOnly))
-        return fail(error, marker.errorString());
-    return true;
+    return writeMarker(data, error);
 }
 
 bool createDemoDirectory(const QString &directory, QString *error) {
@@ -108,6 +112,26 @@ bool createDemoDirectory(const QString &directory, QString *error) {
         !runInTransaction(db.database(), demoRows(), error))
         return false;
     return writeStationFiles(*data, 1, error);
+}
+
+bool createEmptyDataDirectory(const QString &directory, const QString &rif, QString *error) {
+    const std::optional<QString> data = demoDataDirectory(directory, error);
+    if (!data)
+        return false;
+    const QString database = *data + QStringLiteral("Base de Datos.dba");
+    if (!createDocumentDatabase(database, error))
+        return false;
+    DocumentConnection db;
+    if (!db.open(database, QStringLiteral("vacia"), error))
+        return false;
+    {
+        QSqlQuery company(db.database());
+        company.prepare(QStringLiteral("INSERT INTO \"Configuración\" VALUES (?, -1, 0, 0)"));
+        company.addBindValue(rif);
+        if (!company.exec())
+            return fail(error, company.lastError().text());
+    }
+    return writeMarker(*data, error);
 }
 
 bool createServerDemo(const QString &directory, const QString &connectionString, QString *error) {

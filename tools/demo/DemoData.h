@@ -12,6 +12,15 @@ bool writeStationFiles(const QString &data, int caja, QString *error);
 // database with a configuration row and a handful of pending documents for fiscal machine 1.
 bool createDemoDirectory(const QString &directory, QString *error);
 
+// The RIF an empty data directory gets when none is given: obviously not a company's, for the
+// technician to replace.
+inline const char *const kPlaceholderRif = "J000000000";
+
+// The data directory of a station set up by hand, without a back office: the marker file and
+// an empty document database (the station's schema, no document) with the company record for
+// `rif`, whole quantities printed. Never over an existing database.
+bool createEmptyDataDirectory(const QString &directory, const QString &rif, QString *error);
+
 // The demo on a server: the schema and the demo documents in the database that the libpq
 // connection string names, and a data directory in `directory` whose robot-fiscal.ini points
 // at it.
