@@ -53,12 +53,6 @@ QString counted(qsizetype n, const char *one, const char *many) {
     return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(n == 1 ? one : many));
 }
 
-// Caja read as 0 or rounded: the number used is not the one the technician meant.
-bool plainWholeNumber(const QString &text) {
-    static const QRegularExpression whole(QStringLiteral("^[+-]?[0-9]+$"));
-    return whole.match(text).hasMatch();
-}
-
 // Nothing but an UPDATE that changes no record, rolled back: a role without the right to
 // write, or a file the station cannot write, is refused here as it would be after printing.
 QString writeRefusal(DocumentConnection &connection) {
@@ -101,6 +95,12 @@ QString journalRemedy(const QString &error, const QString &path, const QString &
 
 } // namespace
 
+bool cajaUsable(const ConfigurationReading &reading) {
+    // Anything else is read as 0 or rounded: the number used is not the one meant.
+    static const QRegularExpression whole(QStringLiteral("^[+-]?[0-9]+$"));
+    return whole.match(reading.cajaText).hasMatch();
+}
+
 CheckLine configurationLine(const QString &file, const ConfigurationReading &reading) {
     const Settings &s = reading.settings;
     if (reading.outcome == ConfigurationReading::Outcome::Unreadable)
@@ -123,12 +123,16 @@ CheckLine configurationLine(const QString &file, const ConfigurationReading &rea
                             orUnset(s.SerialImpresora))
                        .arg(s.Caja),
                    {}};
-    if (!plainWholeNumber(reading.cajaText)) {
-        line.outcome = Outcome::Warning;
+    // The station would list the documents of the number it read, not of the one meant.
+    if (!cajaUsable(reading)) {
+        line.outcome = Outcome::Failed;
         line.detail +=
             reading.cajaText.isEmpty()
-                ? QStringLiteral(" Falta el número de Caja: se usa la caja %1.").arg(s.Caja)
-                : QStringLiteral(" Caja: «%1» no es un número entero: se usa la caja %2.")
+                ? QStringLiteral(" Falta el número de Caja: la estación usaría la caja %1 y no "
+                                 "imprimiría los documentos de esta caja.")
+                      .arg(s.Caja)
+                : QStringLiteral(" Caja: «%1» no es un número entero: la estación usaría la "
+                                 "caja %2 y no imprimiría los documentos de esta caja.")
                       .arg(reading.cajaText)
                       .arg(s.Caja);
         line.remedy = QStringLiteral("Escriba en Caja: el número de esta caja, sin decimales ni "
