@@ -3,19 +3,16 @@
 #include "app/Configuration.h"
 #include "app/Preparation.h"
 #include "core/StationFiles.h"
-#include "core/SystemErrors.h"
+#include "db/DocumentChecks.h"
 #include "db/DocumentDatabase.h"
 #include "db/DocumentStore.h"
 #include "db/PendingSources.h"
 #include "db/PrintJournal.h"
 #include "db/ServerAddress.h"
-#include "db/Statements.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStorageInfo>
 
 namespace robot::check {
@@ -51,25 +48,6 @@ QString orUnset(const QString &value) {
 
 QString counted(qsizetype n, const char *one, const char *many) {
     return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(n == 1 ? one : many));
-}
-
-// Nothing but an UPDATE that changes no record, rolled back: a role without the right to
-// write, or a file the station cannot write, is refused here as it would be after printing.
-QString writeRefusal(DocumentConnection &connection) {
-    QSqlDatabase database = connection.database();
-    if (!database.transaction())
-        return database.lastError().text();
-    QString refusal;
-    for (const QString &statement : {connection.statements().invoiceWriteCheck(),
-                                     connection.statements().creditNoteWriteCheck()}) {
-        QSqlQuery query(database);
-        if (!query.prepare(statement) || (query.addBindValue(-1), !query.exec())) {
-            refusal = explainError(query.lastError().text());
-            break;
-        }
-    }
-    database.rollback();
-    return refusal;
 }
 
 // What to do about a journal that cannot be read, by what SQLite said of it.
@@ -186,7 +164,7 @@ CheckLine databaseLine(const QString &path, DocumentConnection &connection) {
     if (!server && (!file.isWritable() || QStorageInfo(file.absolutePath()).isReadOnly()))
         why = QStringLiteral("el archivo o su disco es de solo lectura");
     else
-        why = writeRefusal(connection);
+        why = documentsWritable(connection).error();
     if (!why.isEmpty())
         return failed(kDatabase,
                       QStringLiteral("%1 se puede leer pero no escribir (%2): la estación "
@@ -220,8 +198,9 @@ CheckLine pendingLine(PendingSources &sources, DocumentConnection &connection) {
                  counted(sources.creditNotes().size(), "nota de crédito", "notas de crédito"))
             .arg(sources.caja()),
         {}};
-    QSqlQuery any(connection.database());
-    if (any.exec(connection.statements().anyDocumentOfCaja(sources.caja())) && !any.next()) {
+    // Unanswered, it is no reason to warn: the pending lists were just read.
+    if (const Result<bool> any = anyDocumentOfCaja(connection, sources.caja());
+        any.ok() && !any.value()) {
         line.outcome = Outcome::Warning;
         line.detail += QStringLiteral(" La base de datos no tiene ningún documento de la caja %1, "
                                       "ni impreso ni pendiente.")
