@@ -308,15 +308,17 @@ private slots:
         row("no marker", "FALLA Directorio de datos", "mantenimiento");
         // Never a lock problem, never "another station is using the printer".
         row("empty datos", "FALLA Directorio de datos", "no indica ninguna carpeta",
-            "Datos:\r\nImpresora:BEMATECH\r\nCaja:1");
+            "Datos:\r\nImpresora:BEMATECH\r\nPuerto:\r\n80Columnas:\r\nSerial:\r\nCaja:1");
         row("unreachable datos", "FALLA Directorio de datos", "no existe o no se puede abrir",
-            "Datos:/no/existe/\r\nImpresora:BEMATECH\r\nCaja:1");
+            "Datos:/no/existe/\r\n"
+            "Impresora:BEMATECH\r\nPuerto:\r\n80Columnas:\r\nSerial:\r\nCaja:1");
         row("wrong printer type", "FALLA Archivo de configuración",
             "Se leyó «bematech». Qué hacer: Escriba Impresora:BEMATECH, en mayúsculas",
-            "Datos:%1/\r\nImpresora:bematech\r\nCaja:1");
-        row("odd caja", "AVISO Archivo de configuración",
-            "Caja: «1.4» no es un número entero: se usa la caja 1.",
-            "Datos:%1/\r\nImpresora:BEMATECH\r\nPuerto:\r\n80Columnas:\r\nSerial:\r\nCaja:1.4");
+            "Datos:%1/\r\nImpresora:bematech\r\nPuerto:\r\n80Columnas:\r\nSerial:\r\nCaja:1");
+        // Read as 0 at start-up: no document of this Caja could ever be listed.
+        row("caja not a number", "FALLA Archivo de configuración",
+            "Caja: «uno» no es un número entero: la estación usaría la caja 0",
+            "Datos:%1/\r\nImpresora:BEMATECH\r\nPuerto:\r\n80Columnas:\r\nSerial:\r\nCaja:uno");
         row("caja without documents", "AVISO Documentos pendientes",
             "ningún documento de la caja 7",
             "Datos:%1/\r\nImpresora:BEMATECH\r\nPuerto:\r\n80Columnas:\r\nSerial:\r\nCaja:7");
@@ -400,6 +402,16 @@ private slots:
             QVERIFY2(said.size() == 1 && said[0].contains(found), qPrintable(run.out));
             QCOMPARE(failed.size(), fails ? 1 : 0);
         }
+        // The summary names every warning, also beside a failure.
+        const QString summary = lines.last();
+        const QStringList warned = lines.filter(QRegularExpression(QStringLiteral("^AVISO ")));
+        for (const QString &warning : warned)
+            QVERIFY2(summary.contains(warning.mid(8).section(u':', 0, 0)), qPrintable(run.out));
+        const QString verdict = fails              ? QStringLiteral("Falló 1 de 8")
+                                : warned.isEmpty() ? QStringLiteral("Todo en orden")
+                                                   : QStringLiteral("La estación puede funcionar, "
+                                                                    "pero revise");
+        QVERIFY2(summary.startsWith(verdict), qPrintable(summary));
 
         // Nothing on paper, and the data directory as it was: no record, journal or witness
         // written.

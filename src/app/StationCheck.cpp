@@ -232,7 +232,10 @@ QList<CheckLine> StationCheck::run() {
         }
         if (lines.last().outcome == Outcome::Ok) {
             sources = std::make_unique<PendingSources>(location.value(), settings.Caja);
-            lines << pendingLine(*sources, connection) << companyLine(location.value());
+            lines << (cajaUsable(reading)
+                          ? pendingLine(*sources, connection)
+                          : notRun(kPending, QStringLiteral("falla el número de Caja")))
+                  << companyLine(location.value());
         } else {
             lines << notRun(kPending, why) << notRun(kCompany, why);
         }
@@ -262,22 +265,29 @@ bool StationCheck::passed(const QList<CheckLine> &lines) {
 }
 
 QString StationCheck::report(const QList<CheckLine> &lines) {
-    QStringList text;
-    qsizetype failures = 0, warnings = 0;
+    QStringList text, warned;
+    qsizetype failures = 0;
     for (const CheckLine &line : lines) {
         text << line.text();
         failures += line.outcome == Outcome::Failed ? 1 : 0;
-        warnings += line.outcome == Outcome::Warning ? 1 : 0;
+        if (line.outcome == Outcome::Warning)
+            warned << line.name;
     }
+    // Every warning named, so that none is missed in a long report.
+    const QString warnings = warned.size() == 1
+                                 ? QStringLiteral("el aviso de %1").arg(warned.first())
+                                 : QStringLiteral("los %1 avisos (%2)")
+                                       .arg(warned.size())
+                                       .arg(warned.join(QStringLiteral(", ")));
     if (!passed(lines))
-        text << QStringLiteral("%1 de %2 comprobaciones: la estación no está lista.")
+        text << QStringLiteral("%1 de %2 comprobaciones: la estación no está lista%3.")
                     .arg(failures == 1 ? QStringLiteral("Falló 1")
                                        : QStringLiteral("Fallaron %1").arg(failures))
-                    .arg(lines.size());
-    else if (warnings > 0)
-        text << QStringLiteral("La estación puede funcionar; lea %1.")
-                    .arg(warnings == 1 ? QStringLiteral("el aviso")
-                                       : QStringLiteral("los %1 avisos").arg(warnings));
+                    .arg(lines.size())
+                    .arg(warned.isEmpty() ? QString()
+                                          : QStringLiteral("; revise también ") + warnings);
+    else if (!warned.isEmpty())
+        text << QStringLiteral("La estación puede funcionar, pero revise %1.").arg(warnings);
     else
         text << QStringLiteral("Todo en orden: la estación puede funcionar.");
     return text.join(u'\n');

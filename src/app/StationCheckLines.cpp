@@ -3,19 +3,16 @@
 #include "app/Configuration.h"
 #include "app/Preparation.h"
 #include "core/StationFiles.h"
-#include "core/SystemErrors.h"
+#include "db/DocumentChecks.h"
 #include "db/DocumentDatabase.h"
 #include "db/DocumentStore.h"
 #include "db/PendingSources.h"
 #include "db/PrintJournal.h"
 #include "db/ServerAddress.h"
-#include "db/Statements.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStorageInfo>
 
 namespace robot::check {
@@ -53,31 +50,6 @@ QString counted(qsizetype n, const char *one, const char *many) {
     return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(n == 1 ? one : many));
 }
 
-// Caja read as 0 or rounded: the number used is not the one the technician meant.
-bool plainWholeNumber(const QString &text) {
-    static const QRegularExpression whole(QStringLiteral("^[+-]?[0-9]+$"));
-    return whole.match(text).hasMatch();
-}
-
-// Nothing but an UPDATE that changes no record, rolled back: a role without the right to
-// write, or a file the station cannot write, is refused here as it would be after printing.
-QString writeRefusal(DocumentConnection &connection) {
-    QSqlDatabase database = connection.database();
-    if (!database.transaction())
-        return database.lastError().text();
-    QString refusal;
-    for (const QString &statement : {connection.statements().invoiceWriteCheck(),
-                                     connection.statements().creditNoteWriteCheck()}) {
-        QSqlQuery query(database);
-        if (!query.prepare(statement) || (query.addBindValue(-1), !query.exec())) {
-            refusal = explainError(query.lastError().text());
-            break;
-        }
-    }
-    database.rollback();
-    return refusal;
-}
-
 // What to do about a journal that cannot be read, by what SQLite said of it.
 QString journalRemedy(const QString &error, const QString &path, const QString &directory) {
     const QString text = error.toLower();
@@ -101,6 +73,12 @@ QString journalRemedy(const QString &error, const QString &path, const QString &
 
 } // namespace
 
+bool cajaUsable(const ConfigurationReading &reading) {
+    // Anything else is read as 0 or rounded: the number used is not the one meant.
+    static const QRegularExpression whole(QStringLiteral("^[+-]?[0-9]+$"));
+    return whole.match(reading.cajaText).hasMatch();
+}
+
 CheckLine configurationLine(const QString &file, const ConfigurationReading &reading) {
     const Settings &s = reading.settings;
     if (reading.outcome == ConfigurationReading::Outcome::Unreadable)
@@ -123,12 +101,16 @@ CheckLine configurationLine(const QString &file, const ConfigurationReading &rea
                             orUnset(s.SerialImpresora))
                        .arg(s.Caja),
                    {}};
-    if (!plainWholeNumber(reading.cajaText)) {
-        line.outcome = Outcome::Warning;
+    // The station would list the documents of the number it read, not of the one meant.
+    if (!cajaUsable(reading)) {
+        line.outcome = Outcome::Failed;
         line.detail +=
             reading.cajaText.isEmpty()
-                ? QStringLiteral(" Falta el número de Caja: se usa la caja %1.").arg(s.Caja)
-                : QStringLiteral(" Caja: «%1» no es un número entero: se usa la caja %2.")
+                ? QStringLiteral(" Falta el número de Caja: la estación usaría la caja %1 y no "
+                                 "imprimiría los documentos de esta caja.")
+                      .arg(s.Caja)
+                : QStringLiteral(" Caja: «%1» no es un número entero: la estación usaría la "
+                                 "caja %2 y no imprimiría los documentos de esta caja.")
                       .arg(reading.cajaText)
                       .arg(s.Caja);
         line.remedy = QStringLiteral("Escriba en Caja: el número de esta caja, sin decimales ni "
@@ -182,7 +164,7 @@ CheckLine databaseLine(const QString &path, DocumentConnection &connection) {
     if (!server && (!file.isWritable() || QStorageInfo(file.absolutePath()).isReadOnly()))
         why = QStringLiteral("el archivo o su disco es de solo lectura");
     else
-        why = writeRefusal(connection);
+        why = documentsWritable(connection).error();
     if (!why.isEmpty())
         return failed(kDatabase,
                       QStringLiteral("%1 se puede leer pero no escribir (%2): la estación "
@@ -216,8 +198,9 @@ CheckLine pendingLine(PendingSources &sources, DocumentConnection &connection) {
                  counted(sources.creditNotes().size(), "nota de crédito", "notas de crédito"))
             .arg(sources.caja()),
         {}};
-    QSqlQuery any(connection.database());
-    if (any.exec(connection.statements().anyDocumentOfCaja(sources.caja())) && !any.next()) {
+    // Unanswered, it is no reason to warn: the pending lists were just read.
+    if (const Result<bool> any = anyDocumentOfCaja(connection, sources.caja());
+        any.ok() && !any.value()) {
         line.outcome = Outcome::Warning;
         line.detail += QStringLiteral(" La base de datos no tiene ningún documento de la caja %1, "
                                       "ni impreso ni pendiente.")

@@ -27,6 +27,8 @@ CheckLine failed(const QString &name, const QString &detail, const QString &reme
 CheckLine notRun(const QString &name, const QString &why);
 QString shown(const QString &path);
 
+// Caja: written as a plain whole number, the one the station uses.
+bool cajaUsable(const ConfigurationReading &reading);
 CheckLine configurationLine(const QString &file, const ConfigurationReading &reading);
 CheckLine dataDirectoryLine(const Settings &settings);
 // Opens `connection` on `path` and learns whether the station could write its records.

@@ -77,16 +77,15 @@ void StatusPublisher::publish(bool signOfLife) {
     const StationStatus status = current();
     if (!signOfLife && written && status.sameAs(last))
         return;
-    const QSqlDatabase db = station.sources.session().serverConnection();
-    if (!db.isOpen())
+    ServerSession &session = station.sources.session();
+    if (!session.connectedToServer())
         return; // the lists' own refresh tells of a lost server; the next sign of life writes
-    QString error;
-    if (!writeStationStatus(db, status, &error)) {
+    if (const Result<void> wrote = writeStationStatus(session, status); !wrote.ok()) {
         if (!failing)
             station.log.warning(QStringLiteral("No se pudo escribir el estado de esta estación "
                                                "en el servidor: %1. La impresión sigue; se "
                                                "intentará de nuevo en %2 s.")
-                                    .arg(error)
+                                    .arg(wrote.error())
                                     .arg(kSignOfLifeMs / 1000));
         failing = true;
         return;

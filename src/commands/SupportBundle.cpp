@@ -1,14 +1,11 @@
 #include "commands/SupportBundle.h"
 
 #include "core/StationFiles.h"
-#include "db/DocumentDatabase.h"
+#include "db/JournalCopy.h"
 #include "platform/Archive.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 
@@ -19,26 +16,6 @@ namespace {
 bool writeText(const QString &path, const QString &text) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) >= 0;
-}
-
-// A consistent copy even while a station writes the journal: SQLite copies it in one read
-// transaction.
-Result<void> copyJournal(const QString &journal, const QString &copy) {
-    const QString name = uniqueConnectionName(QStringLiteral("paquete"));
-    Result<void> copied;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(journal);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-        QSqlQuery query(db);
-        if (!(db.open() && query.prepare(QStringLiteral("VACUUM INTO ?")) &&
-              (query.addBindValue(copy), query.exec())))
-            copied = Failure{QStringLiteral("no se pudo copiar el diario de impresión: %1")
-                                 .arg(query.lastError().isValid() ? query.lastError().text()
-                                                                  : db.lastError().text())};
-    }
-    QSqlDatabase::removeDatabase(name);
-    return copied;
 }
 
 // Notepad may have saved it as UTF-16: its byte-order mark says so.

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
 #include <QSqlError>
 #include <atomic>
 

@@ -1,7 +1,10 @@
 #pragma once
 
-#include <QSqlDatabase>
 #include <QString>
+
+// Qt SQL stays inside this layer; the tools and tests that fill a database through database()
+// include it themselves.
+class QSqlDatabase;
 
 namespace robot {
 

@@ -33,6 +33,10 @@ ServerSession::ServerSession(const QString &rutaBaseDatos, qint32 caja, QObject 
 
 ServerSession::~ServerSession() = default;
 
+bool ServerSession::connectedToServer() const {
+    return onServer && connection.isOpen() && connection.database().isOpen();
+}
+
 bool ServerSession::open(QString *why) {
     if (usable(why))
         return true;

@@ -27,11 +27,9 @@ public:
     bool open(QString *why);
     void close() { connection.close(); }
     DocumentConnection &documents() { return connection; }
-    // On a server, the open connection (the station's status row rides on it: one connection
-    // per station); an invalid one on a file or while disconnected.
-    QSqlDatabase serverConnection() const {
-        return onServer && connection.isOpen() ? connection.database() : QSqlDatabase();
-    }
+    // On a server and connected now: the station's status row rides on this connection (one
+    // connection per station). False on a file or while disconnected.
+    bool connectedToServer() const;
     // What a failed statement means, a statement left unanswered or cut with the connection
     // told as the connection lost.
     QString failureOf(const QSqlQuery &query, const ServerDeadline &deadline) const;

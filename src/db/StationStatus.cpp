@@ -2,7 +2,9 @@
 
 #include "db/DocumentDatabase.h"
 #include "db/ServerDeadline.h"
+#include "db/ServerSession.h"
 
+#include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -48,21 +50,19 @@ QString upsert(const QSqlDriver &driver, const StationStatus &s) {
 
 } // namespace
 
-bool writeStationStatus(const QSqlDatabase &db, const StationStatus &status, QString *error) {
-    if (!db.isOpen()) {
-        *error = QStringLiteral("sin conexión con el servidor");
-        return false;
-    }
+Result<void> writeStationStatus(ServerSession &session, const StationStatus &status) {
+    if (!session.connectedToServer())
+        return Failure{QStringLiteral("sin conexión con el servidor")};
+    const QSqlDatabase db = session.documents().database();
     const ServerDeadline deadline(db);
     QSqlQuery query(db);
     const QString statement = upsert(*db.driver(), status);
     if (query.exec(statement))
-        return true;
+        return {};
     if (missingTable(query.lastError()) && query.exec(kCreateSchema) && query.exec(kCreateTable) &&
         query.exec(statement))
-        return true;
-    *error = query.lastError().text().trimmed();
-    return false;
+        return {};
+    return Failure{query.lastError().text().trimmed()};
 }
 
 std::optional<QList<StationStatus>> readStationStatuses(const QString &address, QString *error) {

@@ -1,13 +1,15 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
 #include <optional>
 
-class QSqlDatabase;
-
 namespace robot {
+
+class ServerSession;
 
 // What a station on a database server tells about itself, so that every till can be watched
 // from one place: one row per Caja in the program's own schema robot_fiscal, never in the back
@@ -34,10 +36,10 @@ struct StationStatus {
     }
 };
 
-// Writes `status` as its Caja's row on the server connection `db`, with the server's time as
-// its last sign of life; the schema and table are created the first time. False with the
-// server's reason when it cannot.
-bool writeStationStatus(const QSqlDatabase &db, const StationStatus &status, QString *error);
+// Writes `status` as its Caja's row through the station's session on its server, with the
+// server's time as its last sign of life; the schema and table are created the first time. A
+// failure with the server's reason when it cannot.
+Result<void> writeStationStatus(ServerSession &session, const StationStatus &status);
 
 // Every station's row on the server at `address` (as RutaBaseDatos carries it), by Caja; an
 // empty list when no station has written one yet. Nothing, with `error`, when unreadable.
