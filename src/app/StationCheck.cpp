@@ -298,9 +298,13 @@ void checkRunningStation(Station &station) {
     // This program took the lock at start-up.
     check.setLockHeldByThisStation(true);
     const QList<CheckLine> lines = check.run();
+    const bool warned = std::any_of(lines.begin(), lines.end(), [](const CheckLine &line) {
+        return line.outcome == CheckLine::Outcome::Warning;
+    });
     station.messages.show(StationCheck::report(lines),
-                          StationCheck::passed(lines) ? MessageIcon::Information
-                                                      : MessageIcon::Critical,
+                          !StationCheck::passed(lines) ? MessageIcon::Critical
+                          : warned                     ? MessageIcon::Warning
+                                                       : MessageIcon::Information,
                           StationCheck::title());
 }
 

@@ -21,9 +21,6 @@ public:
     // FISCAL_PRINTER_LIBRARY when set, else the platform's default (see platform/).
     static QString defaultLibraryPath();
 
-    bool isLoaded() const { return loaded; }
-    // Empty when loaded; otherwise the Spanish message every operation throws.
-    QString loadError() const { return error; }
     QString libraryPath() const { return path; }
 
     short call(robot::fiscal::RawCall &call) override;
@@ -35,7 +32,7 @@ private:
     QLibrary library;
     robot::fiscal::FunctionTable table;
     bool loaded = false;
-    QString error;
+    QString error; // empty when loaded; otherwise the Spanish message every operation throws
     PrinterThread calls;
 };
 
