@@ -100,29 +100,37 @@ bool writeStationFiles(const QString &data, int caja, QString *error) {
     return writeMarker(data, error);
 }
 
-bool createDemoDirectory(const QString &directory, QString *error) {
+namespace {
+
+// The data directory for `directory` with a new document database in it, opened as `db`;
+// nullopt (and `error`) when either cannot be made.
+std::optional<QString> withNewDatabase(const QString &directory, DocumentConnection &db,
+                                       const QString &connection, QString *error) {
     const std::optional<QString> data = demoDataDirectory(directory, error);
     if (!data)
-        return false;
+        return std::nullopt;
     const QString database = *data + QStringLiteral("Base de Datos.dba");
-    if (!createDocumentDatabase(database, error))
-        return false;
+    if (!createDocumentDatabase(database, error) || !db.open(database, connection, error))
+        return std::nullopt;
+    return data;
+}
+
+} // namespace
+
+bool createDemoDirectory(const QString &directory, QString *error) {
     DocumentConnection db;
-    if (!db.open(database, QStringLiteral("demo"), error) ||
-        !runInTransaction(db.database(), demoRows(), error))
+    const std::optional<QString> data =
+        withNewDatabase(directory, db, QStringLiteral("demo"), error);
+    if (!data || !runInTransaction(db.database(), demoRows(), error))
         return false;
     return writeStationFiles(*data, 1, error);
 }
 
 bool createEmptyDataDirectory(const QString &directory, const QString &rif, QString *error) {
-    const std::optional<QString> data = demoDataDirectory(directory, error);
-    if (!data)
-        return false;
-    const QString database = *data + QStringLiteral("Base de Datos.dba");
-    if (!createDocumentDatabase(database, error))
-        return false;
     DocumentConnection db;
-    if (!db.open(database, QStringLiteral("vacia"), error))
+    const std::optional<QString> data =
+        withNewDatabase(directory, db, QStringLiteral("vacia"), error);
+    if (!data)
         return false;
     {
         QSqlQuery company(db.database());
