@@ -44,9 +44,11 @@ const Option kOptions[] = {
     {"report-x", nullptr, Action::ReportX, nullptr, "Imprime la lectura X y termina.",
      kPrinterStatuses},
     {"report-z", nullptr, Action::ReportZ, nullptr,
-     "Imprime la reducción Z (cierre diario) y termina.",
-     "Salida: 0 si la impresora la hizo (con el número de la Z); 4 si no la hizo; 5 si no se "
-     "sabe (revise el papel antes de pedir otra); 2 si no se empezó."},
+     "Imprime la reducción Z (cierre diario) y termina. Si en la base de datos quedan "
+     "documentos de esta caja por imprimir, o hay un cupón abierto, antes pregunta en la "
+     "terminal; sin terminal no la emite.",
+     "Salida: 0 si la impresora la hizo (con el número de la Z); 4 si no la hizo o no se "
+     "emitió; 5 si no se sabe (revise el papel antes de pedir otra); 2 si no se empezó."},
     {"cancel-coupon", nullptr, Action::CancelCoupon, nullptr,
      "Anula el cupón abierto en la impresora y termina.", kPrinterStatuses},
     {"open-drawer", nullptr, Action::OpenDrawer, nullptr, "Abre la gaveta y termina.",
