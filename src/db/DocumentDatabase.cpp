@@ -1,6 +1,8 @@
 #include "db/DocumentDatabase.h"
 
 #include "core/SystemErrors.h"
+#include "db/OdbcBridgeDriver.h"
+#include "db/OdbcSource.h"
 #include "db/ServerAddress.h"
 #include "db/Statements.h"
 #include "platform/AccessOdbc.h"
@@ -84,6 +86,9 @@ bool DocumentConnection::open(const QString &path, const QString &purpose, QStri
     const QString name = uniqueConnectionName(purpose);
     if (const std::optional<robot::ServerAddress> server = robot::serverAddress(path))
         return openServer(*server, robot::rememberedPassword(path), name, error);
+    if (const std::optional<OdbcSource> source = odbcSource(path))
+        return openOdbc(source->connection, source->statements(), purpose, error,
+                        source->throughBridge ? OdbcRoute::Bridge : OdbcRoute::InProcess);
     const QString shown = QDir::toNativeSeparators(path);
     switch (detectEngine(path)) {
     case DatabaseEngine::Missing:
@@ -146,14 +151,20 @@ bool DocumentConnection::openServer(const robot::ServerAddress &server, const QS
 }
 
 bool DocumentConnection::openOdbc(const QString &connectionString, const Statements &statements,
-                                  const QString &purpose, QString *error) {
+                                  const QString &purpose, QString *error, OdbcRoute route) {
     close();
-    QSqlDatabase db =
-        QSqlDatabase::addDatabase(QStringLiteral("QODBC"), uniqueConnectionName(purpose));
+    if (route == OdbcRoute::Bridge)
+        OdbcBridgeDriver::registerDriver();
+    QSqlDatabase db = QSqlDatabase::addDatabase(
+        route == OdbcRoute::Bridge ? OdbcBridgeDriver::kName : QStringLiteral("QODBC"),
+        uniqueConnectionName(purpose));
     db.setDatabaseName(connectionString);
     dialect = &statements;
     // Never the connection string itself in a message: it may hold a password.
-    return finishOpen(db, QStringLiteral("ODBC"), error);
+    return finishOpen(db,
+                      route == OdbcRoute::Bridge ? QStringLiteral("ODBC (por el puente)")
+                                                 : QStringLiteral("ODBC"),
+                      error);
 }
 
 } // namespace robot
