@@ -7,8 +7,10 @@
 #include "support/DocumentFixture.h"
 #include "support/StationProgram.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDateTime>
+#include <QFile>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -248,6 +250,93 @@ private slots:
         QVERIFY(jetStatements().pendingCreditNotes(1).startsWith(
             QStringLiteral("Select *, Vista4 + ' de ' + NombreCLiente + ' ' + RIF as "
                            "VistaEspecial from [Consulta NotaCréditoVenta] Where ")));
+    }
+
+    // A database that stops answering under a running station (the file locked by another
+    // program, the driver waiting for it): the statement is given up after 10 s and its bridge
+    // killed; a bridge killed in the middle of a statement likewise. Each time the refresh
+    // fails and is logged, the station connects again with a new bridge, and once the file is
+    // free every document is printed once and marked.
+    void hungAndKilledBridges() {
+        DocumentFixture f;
+        f.setConfiguration();
+        f.writeStationFiles(1);
+        for (int codigo = 1; codigo <= 5; ++codigo)
+            f.addInvoiceWithLine(codigo);
+        // The driver waits a minute for a lock: far past the station's limit.
+        writeOdbcSettings(f.dir.path(), f.databasePath(), QStringLiteral("access"),
+                          QStringLiteral("Timeout=60000;"));
+        const QString pids = f.dir.filePath(QStringLiteral("puentes.pid"));
+        const QString wrapper = f.dir.filePath(QStringLiteral("puente.sh"));
+        QVERIFY(
+            writeFile(wrapper, QStringLiteral("#!/bin/sh\necho $$ >> '%1'\nexec '%2' \"$@\"\n")
+                                   .arg(pids, QCoreApplication::applicationDirPath() +
+                                                  QStringLiteral("/robot-fiscal-printer-bridge"))
+                                   .toUtf8()));
+        QFile(wrapper).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                      QFileDevice::ExeOwner);
+        QTemporaryDir printer;
+        StationProgram station(f.dir.path(), printer.path());
+        station.environment.insert(QStringLiteral("ROBOT_FISCAL_ODBC_BRIDGE"), wrapper);
+        station.setFaults(QStringLiteral("delay 150")); // documents take seconds on paper
+        const auto running = station.start({QStringLiteral("--headless")});
+        const QString logPath = station.file(QStringLiteral("robot-fiscal.log"));
+        const auto printed = [&station](int customer) {
+            return station.paper().count(QStringLiteral("Cliente %1").arg(customer));
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(printed(2) == 1, 120000);
+
+        QSqlDatabase holder =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("cerrojo"));
+        holder.setDatabaseName(f.databasePath());
+        QVERIFY(holder.open());
+        {
+            QSqlQuery lock(holder);
+            QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            QTRY_VERIFY2_WITH_TIMEOUT(
+                readAll(logPath).contains(QStringLiteral("No se pudo consultar la base de datos: "
+                                                         "Se perdió la conexión con la base de "
+                                                         "datos ODBC. La base de datos no "
+                                                         "respondió en 10 s")),
+                qPrintable(readAll(logPath).right(1500)), 90000);
+            QVERIFY(lock.exec(QStringLiteral("ROLLBACK")));
+            QTRY_VERIFY2_WITH_TIMEOUT(
+                readAll(logPath).contains(QStringLiteral("La base de datos responde de nuevo.")),
+                qPrintable(readAll(logPath).right(1500)), 60000);
+
+            // Locked again, and every bridge killed while one waits inside a statement.
+            QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            QTest::qWait(2000);
+            int killed = 0;
+            for (const QString &pid : readAll(pids).split(u'\n', Qt::SkipEmptyParts)) {
+                // Only a bridge of this station still running: an ended one's number may be
+                // another program's by now.
+                if (!readAll(QStringLiteral("/proc/%1/cmdline").arg(pid))
+                         .contains(QStringLiteral("robot-fiscal-printer-bridge")))
+                    continue;
+                QCOMPARE(QProcess::execute(QStringLiteral("kill"), {QStringLiteral("-KILL"), pid}),
+                         0);
+                ++killed;
+            }
+            QVERIFY(killed > 0);
+            QTRY_VERIFY2_WITH_TIMEOUT(readAll(logPath).contains(QStringLiteral(
+                                          "El puente de la base de datos terminó durante una "
+                                          "sentencia")),
+                                      qPrintable(readAll(logPath).right(1500)), 30000);
+            QVERIFY(lock.exec(QStringLiteral("ROLLBACK")));
+        }
+        holder.close();
+        holder = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("cerrojo"));
+
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            f.value(QStringLiteral("SELECT count(*) FROM Ventas WHERE Control IS NULL")).toInt() ==
+                0,
+            qPrintable(readAll(logPath)), 180000);
+        running->terminate();
+        QVERIFY(running->waitForFinished(30000));
+        for (int customer = 1; customer <= 5; ++customer)
+            QCOMPARE(printed(customer), 1);
     }
 
     // A bridge that cannot start: the station does not fall back to any other way in.
