@@ -2,6 +2,7 @@
 // and unixODBC's SQLite3 driver: the values it carries, and the real station printing through
 // it with the SQLite statements and with the Access ones.
 
+#include "db/AccessRoute.h"
 #include "db/DocumentDatabase.h"
 #include "db/Statements.h"
 #include "support/DocumentFixture.h"
@@ -337,6 +338,35 @@ private slots:
         QVERIFY(running->waitForFinished(30000));
         for (int customer = 1; customer <= 5; ++customer)
             QCOMPARE(printed(customer), 1);
+    }
+
+    // Which Access driver opens a file: the 64-bit one in process where installed, else the
+    // 32-bit Jet driver through the bridge, which cannot open a .accdb; without either, what
+    // to install.
+    void accessDriverChosenAtOpening() {
+        const QString file = QStringLiteral("C:\\Datos\\Base de Datos.dba");
+        const auto route = [&file](bool ace, bool both, bool jet) {
+            return chooseAccessRoute(file, ace, AccessDrivers{both, jet});
+        };
+        for (const bool ace : {false, true}) {
+            const Result<AccessRoute> inProcess = route(ace, true, true);
+            QVERIFY(inProcess.ok() && !inProcess.value().throughBridge);
+            QCOMPARE(inProcess.value().described(),
+                     QStringLiteral("el controlador «Microsoft Access Driver (*.mdb, *.accdb)» en "
+                                    "el programa"));
+        }
+        const Result<AccessRoute> bridged = route(false, false, true);
+        QVERIFY(bridged.ok());
+        QCOMPARE(bridged.value().described(),
+                 QStringLiteral("el controlador «Microsoft Access Driver (*.mdb)» por el puente de "
+                                "32 bits"));
+        const Result<AccessRoute> accdb = route(true, false, true);
+        QVERIFY(!accdb.ok());
+        QVERIFY2(accdb.error().contains(QStringLiteral(".accdb")) &&
+                     accdb.error().contains(QStringLiteral("AccessDatabaseEngine_X64.exe")) &&
+                     accdb.error().contains(file),
+                 qPrintable(accdb.error()));
+        QVERIFY(!route(false, false, false).ok());
     }
 
     // A bridge that cannot start: the station does not fall back to any other way in.

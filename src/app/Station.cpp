@@ -7,7 +7,9 @@
 #include "core/RetryDelay.h"
 #include "core/StationFiles.h"
 #include "core/StationLog.h"
+#include "db/AccessRoute.h"
 #include "db/DatabaseSettings.h"
+#include "db/DocumentDatabase.h"
 #include "db/DocumentStore.h"
 #include "db/ServerAddress.h"
 #include "db/ZReportSettings.h"
@@ -81,6 +83,10 @@ Station::Station(const Settings &settings, OperatorMessages &messages, Clock &cl
     log.write(QStringLiteral("Estación iniciada: caja %1, base de datos %2.")
                   .arg(settings.Caja)
                   .arg(QDir::toNativeSeparators(settings.RutaBaseDatos)));
+    // The Access driver is chosen here, once for the run.
+    if (detectEngine(settings.RutaBaseDatos) == DatabaseEngine::Access)
+        log.write(QStringLiteral("Base de datos: %1.")
+                      .arg(databaseEngineDescription(settings.RutaBaseDatos)));
 }
 
 Station::~Station() {

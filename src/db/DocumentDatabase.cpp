@@ -1,11 +1,11 @@
 #include "db/DocumentDatabase.h"
 
 #include "core/SystemErrors.h"
+#include "db/AccessRoute.h"
 #include "db/OdbcBridgeDriver.h"
 #include "db/OdbcSource.h"
 #include "db/ServerAddress.h"
 #include "db/Statements.h"
-#include "platform/AccessOdbc.h"
 
 #include <QDir>
 #include <QFile>
@@ -109,18 +109,15 @@ bool DocumentConnection::open(const QString &path, const QString &purpose, QStri
         return finishOpen(db, shown, error);
     }
     case DatabaseEngine::Access: {
-        const std::optional<QString> odbc = accessConnectionString(shown);
-        if (!odbc) {
+        const Result<AccessRoute> route = accessRouteOf(shown, isAceFile(path));
+        if (!route.ok()) {
             if (error)
-                *error = QStringLiteral("La base de datos %1 es de Access: solo puede abrirse en "
-                                        "Windows, con el controlador ODBC de Access.")
-                             .arg(shown);
+                *error = route.error();
             return false;
         }
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
-        db.setDatabaseName(*odbc);
-        dialect = &jetStatements();
-        return finishOpen(db, shown, error);
+        return openOdbc(
+            accessConnectionString(route.value().driver, shown), jetStatements(), purpose, error,
+            route.value().throughBridge ? OdbcRoute::Bridge : OdbcRoute::InProcess, shown);
     }
     }
     return false;
@@ -151,7 +148,8 @@ bool DocumentConnection::openServer(const robot::ServerAddress &server, const QS
 }
 
 bool DocumentConnection::openOdbc(const QString &connectionString, const Statements &statements,
-                                  const QString &purpose, QString *error, OdbcRoute route) {
+                                  const QString &purpose, QString *error, OdbcRoute route,
+                                  const QString &shown) {
     close();
     if (route == OdbcRoute::Bridge)
         OdbcBridgeDriver::registerDriver();
@@ -161,10 +159,9 @@ bool DocumentConnection::openOdbc(const QString &connectionString, const Stateme
     db.setDatabaseName(connectionString);
     dialect = &statements;
     // Never the connection string itself in a message: it may hold a password.
-    return finishOpen(db,
-                      route == OdbcRoute::Bridge ? QStringLiteral("ODBC (por el puente)")
-                                                 : QStringLiteral("ODBC"),
-                      error);
+    const QString what = shown.isEmpty() ? QStringLiteral("ODBC") : shown;
+    return finishOpen(
+        db, route == OdbcRoute::Bridge ? what + QStringLiteral(" (por el puente)") : what, error);
 }
 
 } // namespace robot

@@ -2,8 +2,8 @@
 
 #include "core/Clock.h"
 #include "core/IsoDate.h"
+#include "db/AccessRoute.h"
 #include "db/DocumentDatabase.h"
-#include "db/OdbcSource.h"
 #include "db/ServerAddress.h"
 #include "db/ServerDeadline.h"
 #include "db/Statements.h"
@@ -88,7 +88,7 @@ Result<void> writeCheck(DocumentConnection &db, DocumentKind kind, qint64 codigo
 
 DocumentStore::DocumentStore(const QString &databasePath)
     : path(databasePath), keepsConnection(robot::serverAddress(databasePath).has_value() ||
-                                          odbcSource(databasePath).has_value()) {
+                                          opensThroughBridge(databasePath)) {
     idle.setSingleShot(true);
     idle.setInterval(kServerConnectionIdleMs);
     QObject::connect(&idle, &QTimer::timeout, [this] { kept.reset(); });

@@ -75,7 +75,7 @@ public:
 
 private:
     // The connection a call works through: `fresh` itself on a file, the kept one on a server
-    // or an ODBC source (a bridge is not started for every document);
+    // or through a bridge (one is not started for every document);
     // why not, when it cannot be opened.
     Result<DocumentConnection *> connect(DocumentConnection &fresh, const QString &purpose) const;
     // After a failed statement: a kept connection is opened again by the next call.

@@ -58,6 +58,9 @@ bool ServerSession::usable(QString *why) {
                    .arg(QDir::toNativeSeparators(path));
         return false;
     }
+    // An Access file through the bridge reads as closed once its bridge is gone.
+    if (connection.isOpen() && !connection.database().isOpen())
+        connection.close();
     return connection.isOpen() || connection.open(path, QStringLiteral("fuentes"), why);
 }
 
