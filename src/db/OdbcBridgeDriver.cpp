@@ -221,7 +221,7 @@ private:
         request.operation = bridge::DbOperation::Fetch;
         request.statement = statement;
         request.maxRows = kBatchRows;
-        const std::optional<DbReply> reply = ask(request, QSqlError::StatementError);
+        std::optional<DbReply> reply = ask(request, QSqlError::StatementError);
         if (!reply) {
             statement = 0;
             atEnd = true;
@@ -231,7 +231,7 @@ private:
             first += int(rows.size());
             rows.clear();
         }
-        for (std::vector<DbValue> &row : const_cast<DbReply &>(*reply).rows)
+        for (std::vector<DbValue> &row : reply->rows)
             rows.push_back(std::move(row));
         atEnd = reply->atEnd;
         if (atEnd)
