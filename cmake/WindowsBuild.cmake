@@ -47,12 +47,16 @@ function(robot_windows_build name toolchain mingw_prefix)
     # The Linux station's invoice and credit-note cases, the printer being the Windows DLL in
     # the Windows bridge under Wine: paper roll and records must come out as in process. One
     # Wine prefix per build tree and flavour; skipped (77) where that Wine cannot start.
-    foreach(test test_document_printing)
+    # The document database through the Windows bridge's ODBC channel too: its values, and the
+    # station printing through it with both dialects.
+    set(args_test_document_printing)
+    set(args_test_odbc_bridge channelCarriesTypedValues stationPrintsThroughBridge)
+    foreach(test test_document_printing test_odbc_bridge)
         if(TARGET ${test})
             add_dependencies(${test} ${name})
             add_test(NAME ${test}_${name}_wine
                 COMMAND ${CMAKE_SOURCE_DIR}/tests/win32/station-under-wine.sh ${name}
-                        $<TARGET_FILE:${test}> ${bridge} ${dll})
+                        $<TARGET_FILE:${test}> ${bridge} ${dll} ${args_${test}})
             set_tests_properties(${test}_${name}_wine PROPERTIES
                 ENVIRONMENT "${TEST_ENV};${ROBOT_WINE_ENV};WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix-${name}"
                 SKIP_RETURN_CODE 77 TIMEOUT 600 RESOURCE_LOCK wine-${name})

@@ -13,7 +13,7 @@ packages=(
 if [ "${1:-}" != demo ]; then
   packages+=(
     postgresql
-    unixodbc libsqliteodbc
+    unixodbc unixodbc-dev libsqliteodbc
     xvfb xauth imagemagick x11-apps x11-utils xdotool openbox trayer
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
   )

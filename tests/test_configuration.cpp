@@ -1,8 +1,9 @@
 // What a technician writes for the station: ImpresorFiscal.inf, the marker file, and
-// robot-fiscal.ini with the libpq connection strings the demo takes.
+// robot-fiscal.ini with the libpq connection strings the demo takes and the ODBC sources.
 #include "app/Configuration.h"
 #include "app/Station.h"
 #include "db/DatabaseSettings.h"
+#include "db/OdbcSource.h"
 #include "db/ServerAddress.h"
 #include "db/ZReportSettings.h"
 #include "demo/DemoData.h"
@@ -240,6 +241,67 @@ private slots:
                          schedule.message.contains(QStringLiteral("robot-fiscal.ini")),
                      qPrintable(schedule.message));
         }
+    }
+
+    // Motor=odbc: the connection string kept whole in memory, carried and shown with every
+    // password masked (a brace-quoted one holding ';' and '}}' too); a bad or misplaced key
+    // refused by name, the password in no refusal either.
+    void odbcSource_data() {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("shown"); // the location text, or what the refusal names
+        QTest::addColumn<bool>("bridge");
+        QTest::addColumn<bool>("access");
+        QTest::newRow("defaults")
+            << QByteArray("[BaseDeDatos]\nMotor=ODBC\nCadena=DSN=tienda;UID=robot;PWD={s3;c}}r};\n")
+            << QStringLiteral(
+                   "odbc: Dialecto=access Puente=sí Cadena=DSN=tienda;UID=robot;PWD=***;")
+            << true << true;
+        QTest::newRow("in process, sqlite")
+            << QByteArray("[BaseDeDatos]\nMotor=odbc\nCadena=Driver={SQLite3};Database=/d/b.dba;"
+                          "Pwd=s3cr\nPuente=No\nDialecto=SQLite\n")
+            << QStringLiteral("odbc: Dialecto=sqlite Puente=no Cadena=Driver={SQLite3};"
+                              "Database=/d/b.dba;Pwd=***")
+            << false << false;
+        QTest::newRow("Password key, si without accent")
+            << QByteArray("[BaseDeDatos]\nMotor=odbc\nCadena= Password =s3cr;DSN=x\nPuente=si\n")
+            << QStringLiteral("odbc: Dialecto=access Puente=sí Cadena=Password =***;DSN=x") << true
+            << true;
+        QTest::newRow("no string") << QByteArray("[BaseDeDatos]\nMotor=odbc\nPuente=sí\n")
+                                   << QStringLiteral("«Cadena»") << false << false;
+        QTest::newRow("bad bridge")
+            << QByteArray("[BaseDeDatos]\nMotor=odbc\nCadena=DSN=x;PWD=s3cr\nPuente=quizás\n")
+            << QStringLiteral("«Puente» vale «quizás»") << false << false;
+        QTest::newRow("bad dialect")
+            << QByteArray("[BaseDeDatos]\nMotor=odbc\nCadena=DSN=x;PWD=s3cr\nDialecto=jet\n")
+            << QStringLiteral("«Dialecto» vale «jet»") << false << false;
+        QTest::newRow("server key with odbc")
+            << QByteArray("[BaseDeDatos]\nMotor=odbc\nCadena=DSN=x;PWD=s3cr\nServidor=db1\n")
+            << QStringLiteral("«Servidor» no se usa con Motor=odbc") << false << false;
+        QTest::newRow("odbc key with postgresql")
+            << QByteArray("[BaseDeDatos]\nMotor=postgresql\nCadena=DSN=x;PWD=s3cr\n")
+            << QStringLiteral("«Cadena» no se usa con Motor=postgresql") << false << false;
+    }
+    void odbcSource() {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, shown);
+        QFETCH(bool, bridge);
+        QFETCH(bool, access);
+        QTemporaryDir station;
+        QVERIFY(writeFile(station.filePath(QStringLiteral("robot-fiscal.ini")), ini));
+        const Result<QString> location =
+            documentDatabaseLocation(station.path(), QStringLiteral("/datos/Base.dba"));
+        const QString text = location.ok() ? location.value() : location.error();
+        QVERIFY2(!text.contains(QStringLiteral("s3c")), qPrintable(text));
+        if (!shown.startsWith(QStringLiteral("odbc:"))) {
+            QVERIFY2(!location.ok() && text.contains(shown), qPrintable(text));
+            return;
+        }
+        QCOMPARE(text, shown);
+        const std::optional<OdbcSource> source = robot::odbcSource(text);
+        QVERIFY(source);
+        QVERIFY(ini.contains(source->connection.toUtf8()));
+        QCOMPARE(source->throughBridge, bridge);
+        QCOMPARE(source->dialect == OdbcSource::Dialect::Access, access);
     }
 
     void connectionStrings_data() {

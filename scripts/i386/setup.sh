@@ -77,4 +77,8 @@ if [ -n "$(missing wine32:i386)" ]; then
   dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
   apt_install wine32:i386 || give_up "wine32 could not be installed"
 fi
+# The 32-bit bridge's database cases reach unixODBC's SQLite3 driver through wine32's odbc32;
+# without them only those cases skip.
+apt_install libodbc2:i386 libsqliteodbc:i386 ||
+  echo "the 32-bit unixODBC and SQLite3 driver could not be installed" >&2
 echo "32-bit programs and wine32: ready"

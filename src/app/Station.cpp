@@ -7,8 +7,11 @@
 #include "core/RetryDelay.h"
 #include "core/StationFiles.h"
 #include "core/StationLog.h"
+#include "db/AccessRoute.h"
 #include "db/DatabaseSettings.h"
+#include "db/DocumentDatabase.h"
 #include "db/DocumentStore.h"
+#include "db/OdbcSource.h"
 #include "db/ServerAddress.h"
 #include "db/ZReportSettings.h"
 #include "documents/PrintingProcedures.h"
@@ -78,9 +81,16 @@ Station::Station(const Settings &settings, OperatorMessages &messages, Clock &cl
     zReport = std::make_unique<ScheduledZReport>(*this, schedule.hora);
     if (serverAddress(settings.RutaBaseDatos))
         status = std::make_unique<StatusPublisher>(*this);
+    // An ODBC source's text is shown as written: its slashes are the driver's, not a path's.
     log.write(QStringLiteral("Estación iniciada: caja %1, base de datos %2.")
                   .arg(settings.Caja)
-                  .arg(QDir::toNativeSeparators(settings.RutaBaseDatos)));
+                  .arg(odbcSource(settings.RutaBaseDatos)
+                           ? settings.RutaBaseDatos
+                           : QDir::toNativeSeparators(settings.RutaBaseDatos)));
+    // The Access driver is chosen here, once for the run.
+    if (detectEngine(settings.RutaBaseDatos) == DatabaseEngine::Access)
+        log.write(QStringLiteral("Base de datos: %1.")
+                      .arg(databaseEngineDescription(settings.RutaBaseDatos)));
 }
 
 Station::~Station() {

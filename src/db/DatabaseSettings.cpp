@@ -1,6 +1,7 @@
 #include "db/DatabaseSettings.h"
 
 #include "core/StationFiles.h"
+#include "db/OdbcSource.h"
 #include "db/StationIni.h"
 
 #include <QDir>
@@ -15,9 +16,12 @@ namespace {
 
 const QString kFileName = StationFiles::serverSettingsName();
 const QString kGroup = QStringLiteral("BaseDeDatos");
-const QStringList kKeys = {QStringLiteral("Motor"),   QStringLiteral("Servidor"),
-                           QStringLiteral("Puerto"),  QStringLiteral("Base"),
-                           QStringLiteral("Usuario"), QStringLiteral("Clave")};
+const QStringList kServerKeys = {QStringLiteral("Servidor"), QStringLiteral("Puerto"),
+                                 QStringLiteral("Base"), QStringLiteral("Usuario"),
+                                 QStringLiteral("Clave")};
+const QStringList kOdbcKeys = {QStringLiteral("Cadena"), QStringLiteral("Puente"),
+                               QStringLiteral("Dialecto")};
+const QStringList kKeys = QStringList{QStringLiteral("Motor")} + kServerKeys + kOdbcKeys;
 // Sections robot-fiscal.ini may hold for other settings of the station.
 const QStringList kOtherSections = {QStringLiteral("Avisos"), QStringLiteral("ReporteZ")};
 
@@ -46,6 +50,38 @@ Result<std::optional<IniSection>> databaseSection(const QString &path) {
     return Failure{sections.value().isEmpty()
                        ? QStringLiteral("el archivo está vacío")
                        : QStringLiteral("no tiene la sección [%1]").arg(kGroup)};
+}
+
+// Motor=odbc: the connection string as written, through the bridge unless Puente=no, with the
+// Access statements unless Dialecto=sqlite. Never the string in a message: it may hold a
+// password.
+Result<QString> odbcLocation(const QMap<QString, QString> &values, const QString &shown) {
+    OdbcSource source;
+    source.connection = values.value(QStringLiteral("Cadena"));
+    if (source.connection.trimmed().isEmpty())
+        return Failure{unusable(shown, QStringLiteral("con Motor=odbc, la clave «Cadena» debe dar "
+                                                      "la cadena de conexión ODBC o DSN=nombre"))};
+    const QString puente = values.value(QStringLiteral("Puente"), QStringLiteral("sí"));
+    if (puente.compare(QStringLiteral("sí"), Qt::CaseInsensitive) == 0 ||
+        puente.compare(QStringLiteral("si"), Qt::CaseInsensitive) == 0)
+        source.throughBridge = true;
+    else if (puente.compare(QStringLiteral("no"), Qt::CaseInsensitive) == 0)
+        source.throughBridge = false;
+    else
+        return Failure{unusable(
+            shown, QStringLiteral("la clave «Puente» vale «%1»: escriba Puente=sí (por el puente "
+                                  "ODBC) o Puente=no (el controlador ODBC dentro del programa)")
+                       .arg(puente))};
+    const QString dialecto = values.value(QStringLiteral("Dialecto"), QStringLiteral("access"));
+    if (dialecto.compare(QStringLiteral("access"), Qt::CaseInsensitive) == 0)
+        source.dialect = OdbcSource::Dialect::Access;
+    else if (dialecto.compare(QStringLiteral("sqlite"), Qt::CaseInsensitive) == 0)
+        source.dialect = OdbcSource::Dialect::Sqlite;
+    else
+        return Failure{unusable(shown, QStringLiteral("la clave «Dialecto» vale «%1»: escriba "
+                                                      "Dialecto=access o Dialecto=sqlite")
+                                           .arg(dialecto))};
+    return source.remember();
 }
 
 } // namespace
@@ -77,13 +113,23 @@ Result<QString> documentDatabaseLocation(const QString &directory, const QString
         values.insert(key, value);
     }
     const QString motor = values.value(QStringLiteral("Motor"));
-    if (motor.compare(QStringLiteral("postgresql"), Qt::CaseInsensitive) != 0) {
+    const bool odbc = motor.compare(QStringLiteral("odbc"), Qt::CaseInsensitive) == 0;
+    if (!odbc && motor.compare(QStringLiteral("postgresql"), Qt::CaseInsensitive) != 0) {
         return Failure{
             QStringLiteral("El motor de base de datos «%1» de %2 no es válido: escriba "
-                           "Motor=postgresql en la sección [%3], o quite el archivo para usar "
-                           "la base de datos del directorio de datos.")
+                           "Motor=postgresql o Motor=odbc en la sección [%3], o quite el archivo "
+                           "para usar la base de datos del directorio de datos.")
                 .arg(motor, shown, kGroup)};
     }
+    // A key of the other engine is a mistake: it would be silently ignored.
+    for (const QString &key : odbc ? kServerKeys : kOdbcKeys) {
+        if (values.contains(key))
+            return Failure{unusable(shown, QStringLiteral("la clave «%1» no se usa con Motor=%2")
+                                               .arg(key, odbc ? QStringLiteral("odbc")
+                                                              : QStringLiteral("postgresql")))};
+    }
+    if (odbc)
+        return odbcLocation(values, shown);
     ServerAddress address{
         values.value(QStringLiteral("Servidor")), values.value(QStringLiteral("Puerto")),
         values.value(QStringLiteral("Base")), values.value(QStringLiteral("Usuario"))};

@@ -1,9 +1,11 @@
 #include "db/DocumentDatabase.h"
 
 #include "core/SystemErrors.h"
+#include "db/AccessRoute.h"
+#include "db/OdbcBridgeDriver.h"
+#include "db/OdbcSource.h"
 #include "db/ServerAddress.h"
 #include "db/Statements.h"
-#include "platform/AccessOdbc.h"
 
 #include <QDir>
 #include <QFile>
@@ -85,6 +87,9 @@ bool DocumentConnection::open(const QString &path, const QString &purpose, QStri
     const QString name = uniqueConnectionName(purpose);
     if (const std::optional<robot::ServerAddress> server = robot::serverAddress(path))
         return openServer(*server, robot::rememberedPassword(path), name, error);
+    if (const std::optional<OdbcSource> source = odbcSource(path))
+        return openOdbc(source->connection, source->statements(), purpose, error,
+                        source->throughBridge ? OdbcRoute::Bridge : OdbcRoute::InProcess);
     const QString shown = QDir::toNativeSeparators(path);
     switch (detectEngine(path)) {
     case DatabaseEngine::Missing:
@@ -105,18 +110,15 @@ bool DocumentConnection::open(const QString &path, const QString &purpose, QStri
         return finishOpen(db, shown, error);
     }
     case DatabaseEngine::Access: {
-        const std::optional<QString> odbc = accessConnectionString(shown);
-        if (!odbc) {
+        const Result<AccessRoute> route = accessRouteOf(shown, isAceFile(path));
+        if (!route.ok()) {
             if (error)
-                *error = QStringLiteral("La base de datos %1 es de Access: solo puede abrirse en "
-                                        "Windows, con el controlador ODBC de Access.")
-                             .arg(shown);
+                *error = route.error();
             return false;
         }
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
-        db.setDatabaseName(*odbc);
-        dialect = &jetStatements();
-        return finishOpen(db, shown, error);
+        return openOdbc(
+            accessConnectionString(route.value().driver, shown), jetStatements(), purpose, error,
+            route.value().throughBridge ? OdbcRoute::Bridge : OdbcRoute::InProcess, shown);
     }
     }
     return false;
@@ -147,14 +149,20 @@ bool DocumentConnection::openServer(const robot::ServerAddress &server, const QS
 }
 
 bool DocumentConnection::openOdbc(const QString &connectionString, const Statements &statements,
-                                  const QString &purpose, QString *error) {
+                                  const QString &purpose, QString *error, OdbcRoute route,
+                                  const QString &shown) {
     close();
-    QSqlDatabase db =
-        QSqlDatabase::addDatabase(QStringLiteral("QODBC"), uniqueConnectionName(purpose));
+    if (route == OdbcRoute::Bridge)
+        OdbcBridgeDriver::registerDriver();
+    QSqlDatabase db = QSqlDatabase::addDatabase(
+        route == OdbcRoute::Bridge ? OdbcBridgeDriver::kName : QStringLiteral("QODBC"),
+        uniqueConnectionName(purpose));
     db.setDatabaseName(connectionString);
     dialect = &statements;
     // Never the connection string itself in a message: it may hold a password.
-    return finishOpen(db, QStringLiteral("ODBC"), error);
+    const QString what = shown.isEmpty() ? QStringLiteral("ODBC") : shown;
+    return finishOpen(
+        db, route == OdbcRoute::Bridge ? what + QStringLiteral(" (por el puente)") : what, error);
 }
 
 } // namespace robot

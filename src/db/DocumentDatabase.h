@@ -13,8 +13,9 @@ struct ServerAddress;
 
 // One named connection to the document database, closed and removed when it goes out of
 // scope. The engine is chosen from the file itself: SQLite through Qt's SQLite driver, an
-// Access (Jet/ACE) file through ODBC on Windows; a server's address (robot::ServerAddress)
-// opens PostgreSQL through Qt's QPSQL driver.
+// Access (Jet/ACE) file through ODBC on Windows (in process or through the bridge: AccessRoute); a
+// server's address (robot::ServerAddress) opens PostgreSQL through Qt's QPSQL driver, an ODBC
+// source's text (robot::OdbcSource) its connection string.
 class DocumentConnection {
 public:
     DocumentConnection() = default;
@@ -25,9 +26,13 @@ public:
     // Opens `path` under a connection name of its own (`purpose` shows in it); on failure
     // returns false with a Spanish reason.
     bool open(const QString &path, const QString &purpose, QString *error);
-    // Opens an ODBC connection string whose data speak `statements`' dialect.
+    // Opens an ODBC connection string whose data speak `statements`' dialect, in process with
+    // Qt's QODBC or through the bridge program (OdbcBridgeDriver); `shown` names it in a
+    // failure (never the string itself, which may hold a password).
+    enum class OdbcRoute { InProcess, Bridge };
     bool openOdbc(const QString &connectionString, const Statements &statements,
-                  const QString &purpose, QString *error);
+                  const QString &purpose, QString *error, OdbcRoute route = OdbcRoute::InProcess,
+                  const QString &shown = {});
     void close();
 
     bool isOpen() const { return !name.isEmpty(); }

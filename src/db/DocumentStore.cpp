@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 #include "core/IsoDate.h"
+#include "db/AccessRoute.h"
 #include "db/DocumentDatabase.h"
 #include "db/ServerAddress.h"
 #include "db/ServerDeadline.h"
@@ -86,7 +87,8 @@ Result<void> writeCheck(DocumentConnection &db, DocumentKind kind, qint64 codigo
 } // namespace
 
 DocumentStore::DocumentStore(const QString &databasePath)
-    : path(databasePath), onServer(robot::serverAddress(databasePath).has_value()) {
+    : path(databasePath), keepsConnection(robot::serverAddress(databasePath).has_value() ||
+                                          opensThroughBridge(databasePath)) {
     idle.setSingleShot(true);
     idle.setInterval(kServerConnectionIdleMs);
     QObject::connect(&idle, &QTimer::timeout, [this] { kept.reset(); });
@@ -97,7 +99,7 @@ DocumentStore::~DocumentStore() = default;
 Result<DocumentConnection *> DocumentStore::connect(DocumentConnection &fresh,
                                                     const QString &purpose) const {
     QString error;
-    if (!onServer) {
+    if (!keepsConnection) {
         if (fresh.open(path, purpose, &error))
             return &fresh;
         return Failure{error};

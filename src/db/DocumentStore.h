@@ -74,14 +74,15 @@ public:
     ConfigurationRead configurationRecord() const;
 
 private:
-    // The connection a call works through: `fresh` itself on a file, the kept one on a server;
+    // The connection a call works through: `fresh` itself on a file, the kept one on a server
+    // or through a bridge (one is not started for every document);
     // why not, when it cannot be opened.
     Result<DocumentConnection *> connect(DocumentConnection &fresh, const QString &purpose) const;
     // After a failed statement: a kept connection is opened again by the next call.
     void failedOn(DocumentConnection *db) const;
 
     QString path;
-    bool onServer;
+    bool keepsConnection;
     mutable std::unique_ptr<DocumentConnection> kept;
     mutable QTimer idle;
 };

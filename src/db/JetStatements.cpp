@@ -4,20 +4,24 @@ namespace robot {
 
 namespace {
 
+// Yes/no fields are compared with 0 rather than with True: the same on Jet's -1/0 (and on a
+// NULL, which fails both), and the same text runs on SQLite, whose TRUE is 1, so the tests run
+// these statements through the SQLite ODBC driver. Only the display text's "+" has no common
+// form ("||" in SQLite).
 class JetStatements final : public Statements {
 public:
     QString pendingInvoices(qint32 caja) const override {
         // "Control Is Null": a comparison with Null selects nothing.
         return QStringLiteral("Select *, Vista1 + ' ' + RIF as VistaEspecial from [Consulta "
-                              "Ventas] Where Anulada<>true and Impresa<>True and Imprimir=true "
-                              "and Control Is Null and Local<>True and MáquinaFiscal=") +
+                              "Ventas] Where Anulada=0 and Impresa=0 and Imprimir<>0 and Control "
+                              "Is Null and Local=0 and MáquinaFiscal=") +
                QString::number(caja) + QStringLiteral(" order by Código;");
     }
     QString pendingCreditNotes(qint32 caja) const override {
         return QStringLiteral("Select *, Vista4 + ' de ' + NombreCLiente + ' ' + RIF as "
-                              "VistaEspecial from [Consulta NotaCréditoVenta] Where "
-                              "Anulada<>true and Imprimir=true and Control Is Null and "
-                              "Impresa<>true and MáquinaFiscal=") +
+                              "VistaEspecial from [Consulta NotaCréditoVenta] Where Anulada=0 "
+                              "and Imprimir<>0 and Control Is Null and Impresa=0 and "
+                              "MáquinaFiscal=") +
                QString::number(caja) + QStringLiteral(" order by Código;");
     }
     QString configuration() const override {
@@ -29,7 +33,7 @@ public:
     }
     QString invoiceLines(qint64 codigo) const override {
         return QStringLiteral("Select * from [Consulta VentasDetalles] Where "
-                              "NoMostrarEnFactura=false and Venta=") +
+                              "NoMostrarEnFactura=0 and Venta=") +
                QString::number(codigo);
     }
     QString invoiceUpdate() const override {
@@ -43,7 +47,7 @@ public:
     QString creditNoteLines(qint64 codigo) const override {
         return QStringLiteral("Select * from [Consulta NotaCréditoVenta Detalles] Where "
                               "NotaCredVent=") +
-               QString::number(codigo) + QStringLiteral(" and NoMostrarEnFactura=false");
+               QString::number(codigo) + QStringLiteral(" and NoMostrarEnFactura=0");
     }
     QString creditNoteUpdate() const override {
         return QStringLiteral("Update [NotaCréditoVenta] Set Número=?, Control=?, Impresa=-1, "
@@ -57,8 +61,9 @@ public:
         return QStringLiteral("Update [NotaCréditoVenta] Set Control=Control Where Código=?;");
     }
     QString anyDocumentOfCaja(qint32 caja) const override {
-        return QStringLiteral("Select Top 1 Código from Ventas Where MáquinaFiscal=%1 Union All "
-                              "Select Top 1 Código from NotaCréditoVenta Where MáquinaFiscal=%1;")
+        // Without Top 1 (SQLite has none): only the first row is ever read.
+        return QStringLiteral("Select Código from Ventas Where MáquinaFiscal=%1 Union All Select "
+                              "Código from NotaCréditoVenta Where MáquinaFiscal=%1;")
             .arg(caja);
     }
     QString markedRecords(qint32 caja) const override {

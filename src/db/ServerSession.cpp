@@ -1,6 +1,7 @@
 #include "db/ServerSession.h"
 
 #include "core/RetryDelay.h"
+#include "db/OdbcSource.h"
 #include "db/ServerAddress.h"
 #include "db/ServerDeadline.h"
 
@@ -29,7 +30,8 @@ QString channelOf(qint32 caja) {
 
 ServerSession::ServerSession(const QString &rutaBaseDatos, qint32 caja, QObject *parent)
     : QObject(parent), path(rutaBaseDatos), machine(caja),
-      onServer(robot::serverAddress(rutaBaseDatos).has_value()) {}
+      onServer(robot::serverAddress(rutaBaseDatos).has_value()),
+      reconnects(onServer || odbcSource(rutaBaseDatos).has_value()) {}
 
 ServerSession::~ServerSession() = default;
 
@@ -45,7 +47,7 @@ bool ServerSession::open(QString *why) {
 }
 
 bool ServerSession::usable(QString *why) {
-    if (onServer) {
+    if (reconnects) {
         // The driver notices a connection the server closed (a restart, a cut) on its own; the
         // refresh fails once, so the cut is told, and the next one connects again.
         if (connection.isOpen() && !connection.database().isOpen()) {
@@ -60,10 +62,15 @@ bool ServerSession::usable(QString *why) {
                    .arg(QDir::toNativeSeparators(path));
         return false;
     }
+    // An Access file through the bridge reads as closed once its bridge is gone.
+    if (connection.isOpen() && !connection.database().isOpen())
+        connection.close();
     return connection.isOpen() || connection.open(path, QStringLiteral("fuentes"), why);
 }
 
 QString ServerSession::connectionLost() const {
+    if (!onServer)
+        return QStringLiteral("Se perdió la conexión con la base de datos ODBC.");
     return QStringLiteral("Se perdió la conexión con el servidor %1.")
         .arg(robot::serverAddress(path)->shown());
 }
@@ -74,7 +81,7 @@ QString ServerSession::failureOf(const QSqlQuery &query, const ServerDeadline &d
                                       .arg(ServerDeadline::kLimitMs / 1000);
     const QString text = query.lastError().text().trimmed();
     // A statement cut by the server reads as the connection lost, whichever noticed it first.
-    if (onServer && !connection.database().isOpen())
+    if (reconnects && !connection.database().isOpen())
         return text.isEmpty() ? connectionLost() : connectionLost() + u' ' + text;
     return text;
 }
@@ -84,7 +91,8 @@ bool ServerSession::connectToServer(QString *why) {
         *why = lastConnectFailure;
         return false;
     }
-    if (!connection.open(path, QStringLiteral("fuentes"), why) || !attachToServer(why)) {
+    if (!connection.open(path, QStringLiteral("fuentes"), why) ||
+        (onServer && !attachToServer(why))) {
         ++connectFailures;
         nextConnect.setRemainingTime(kReconnectDelay.afterFailures(connectFailures));
         lastConnectFailure = *why;

@@ -13,8 +13,9 @@ namespace robot {
 class ServerDeadline;
 
 // The connection the pending lists are read through, for the whole run. On a file it is opened
-// again whenever it was closed (the share may have gone and come back). On a database server it
-// is the station's session: connected again after a cut, further apart each time; holding the
+// again whenever it was closed (the share may have gone and come back). Through ODBC it is
+// connected again after a loss, further apart each time. On a database server it is the
+// station's session: connected again after a cut, further apart each time; holding the
 // advisory lock that claims this station's fiscal machine; subscribed to the server's notices.
 class ServerSession : public QObject {
     Q_OBJECT
@@ -57,6 +58,7 @@ private:
     qint32 machine;
     DocumentConnection connection;
     bool onServer = false;
+    bool reconnects = false; // a server or an ODBC source: connected again on a schedule
     bool claimWanted = false;
     bool claimedElsewhere = false;
     bool announcing = false;

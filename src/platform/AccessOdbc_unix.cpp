@@ -2,8 +2,8 @@
 
 namespace robot {
 
-std::optional<QString> accessConnectionString(const QString &) {
-    return std::nullopt;
+AccessDrivers installedAccessDrivers() {
+    return {};
 }
 
 } // namespace robot

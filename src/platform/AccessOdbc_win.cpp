@@ -1,13 +1,26 @@
 #include "platform/AccessOdbc.h"
 
+#include <QSettings>
+
 namespace robot {
 
-std::optional<QString> accessConnectionString(const QString &nativePath) {
-    // Braces keep a path with ';' or '=' in one piece; a '}' inside is written twice.
-    QString quoted = nativePath;
-    quoted.replace(u'}', QStringLiteral("}}"));
-    return QStringLiteral("DRIVER={Microsoft Access Driver (*.mdb, *.accdb)};DBQ={%1};")
-        .arg(quoted);
+namespace {
+
+// The drivers ODBC lists as installed, in the registry's 64-bit or 32-bit view.
+bool installed(const QString &driver, QSettings::Format view) {
+    const QSettings drivers(
+        QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\ODBC\\ODBCINST.INI\\ODBC Drivers"), view);
+    return drivers.value(driver).toString().compare(QStringLiteral("Installed"),
+                                                    Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+AccessDrivers installedAccessDrivers() {
+    AccessDrivers found;
+    found.aceInProcess = installed(kAceDriver, QSettings::NativeFormat);
+    found.jet32 = installed(kJetDriver, QSettings::Registry32Format);
+    return found;
 }
 
 } // namespace robot

@@ -22,6 +22,18 @@ QString fromStartup(const QString &path) {
     return QDir(startupDirectory()).absoluteFilePath(path);
 }
 
+// A path is the user's, from where they started; a bare name is the station's own bridge or a
+// program on PATH (wine).
+QStringList locatedCommand(QStringList words) {
+    if (words.first().contains(u'/') || words.first().contains(u'\\'))
+        words.first() = fromStartup(words.first());
+    else if (const QString helper =
+                 QStandardPaths::findExecutable(words.first(), helperDirectories());
+             !helper.isEmpty())
+        words.first() = helper;
+    return words;
+}
+
 } // namespace
 
 QString startupDirectory() {
@@ -37,18 +49,15 @@ QString printerLibraryPath() {
 }
 
 QStringList printerBridgeCommand() {
-    QStringList words = commandWords(qEnvironmentVariable("FISCAL_PRINTER_BRIDGE"));
+    const QStringList words = commandWords(qEnvironmentVariable("FISCAL_PRINTER_BRIDGE"));
+    return words.isEmpty() ? defaultPrinterBridge() : locatedCommand(words);
+}
+
+QStringList databaseBridgeCommand() {
+    QStringList words = commandWords(qEnvironmentVariable("ROBOT_FISCAL_ODBC_BRIDGE"));
     if (words.isEmpty())
-        return defaultPrinterBridge();
-    // A path is the user's, from where they started; a bare name is the station's own bridge
-    // or a program on PATH (wine).
-    if (words.first().contains(u'/') || words.first().contains(u'\\'))
-        words.first() = fromStartup(words.first());
-    else if (const QString helper =
-                 QStandardPaths::findExecutable(words.first(), helperDirectories());
-             !helper.isEmpty())
-        words.first() = helper;
-    return words;
+        words = {QStringLiteral("robot-fiscal-printer-bridge")};
+    return locatedCommand(words) << QStringLiteral("--odbc");
 }
 
 } // namespace platform

@@ -20,6 +20,11 @@ QString printerLibraryPath();
 // else the platform's default bridge; empty: load the library in process.
 QStringList printerBridgeCommand();
 
+// The bridge program that carries the document database through ODBC, with its first
+// arguments: ROBOT_FISCAL_ODBC_BRIDGE split on blanks when set (read as FISCAL_PRINTER_BRIDGE
+// is), else the station's own robot-fiscal-printer-bridge among its helpers; --odbc follows.
+QStringList databaseBridgeCommand();
+
 // The working directory at start-up, before the program changes to its data directory.
 QString startupDirectory();
 

@@ -1,95 +1,10 @@
 #include "printer/BridgeProtocol.h"
 
+#include "core/BridgeFrame.h"
+
 namespace robot {
 
 namespace bridge {
-
-namespace {
-
-class Writer {
-public:
-    Writer() : bytes(kHeaderSize, '\0') {}
-    void u8(std::uint8_t v) { bytes.push_back(char(v)); }
-    void i16(short v) {
-        const auto u = std::uint16_t(v);
-        u8(std::uint8_t(u & 0xFF));
-        u8(std::uint8_t(u >> 8));
-    }
-    void u32(std::uint32_t v) {
-        for (int shift = 0; shift < 32; shift += 8)
-            u8(std::uint8_t((v >> shift) & 0xFF));
-    }
-    void blob(const std::string &s) {
-        u32(std::uint32_t(s.size()));
-        bytes += s;
-    }
-    // Fills in the header.
-    std::string framed() {
-        const auto length = std::uint32_t(bytes.size() - kHeaderSize);
-        for (std::size_t i = 0; i < kHeaderSize; ++i)
-            bytes[i] = char((length >> (8 * i)) & 0xFF);
-        return std::move(bytes);
-    }
-
-private:
-    std::string bytes;
-};
-
-// Reads within the payload only; the first shortfall or bound broken sticks as the reason.
-class Reader {
-public:
-    explicit Reader(std::string_view bytes) : rest(bytes) {}
-    bool u8(std::uint8_t &v) {
-        if (!need(1))
-            return false;
-        v = std::uint8_t(rest[0]);
-        rest.remove_prefix(1);
-        return true;
-    }
-    bool i16(short &v) {
-        std::uint8_t lo = 0, hi = 0;
-        if (!u8(lo) || !u8(hi))
-            return false;
-        v = short(std::uint16_t(lo | (hi << 8)));
-        return true;
-    }
-    bool u32(std::uint32_t &v) {
-        v = 0;
-        for (int shift = 0; shift < 32; shift += 8) {
-            std::uint8_t b = 0;
-            if (!u8(b))
-                return false;
-            v |= std::uint32_t(b) << shift;
-        }
-        return true;
-    }
-    bool blob(std::string &s, std::uint32_t max, const char *what) {
-        std::uint32_t length = 0;
-        if (!u32(length))
-            return false;
-        if (length > max)
-            return fail(std::string(what) + " demasiado largo (" + std::to_string(length) +
-                        " bytes)");
-        if (!need(length))
-            return false;
-        s.assign(rest.data(), length);
-        rest.remove_prefix(length);
-        return true;
-    }
-    bool end() { return rest.empty() || fail("bytes de más al final del mensaje"); }
-    bool fail(std::string why) {
-        if (reason.empty())
-            reason = std::move(why);
-        return false;
-    }
-    std::string reason;
-
-private:
-    bool need(std::size_t n) { return rest.size() >= n || fail("mensaje incompleto"); }
-    std::string_view rest;
-};
-
-} // namespace
 
 std::string encodeRequest(std::uint32_t number, const fiscal::RawCall &call) {
     Writer w;
@@ -120,13 +35,6 @@ std::string encodeReply(const Reply &reply) {
         w.blob(reply.message);
     }
     return w.framed();
-}
-
-std::uint32_t payloadLength(const char header[kHeaderSize]) {
-    std::uint32_t length = 0;
-    for (std::size_t i = 0; i < kHeaderSize; ++i)
-        length |= std::uint32_t(std::uint8_t(header[i])) << (8 * i);
-    return length;
 }
 
 bool decodeRequest(std::string_view payload, std::uint32_t &number, fiscal::RawCall &call,

@@ -1,7 +1,7 @@
 #pragma once
 
-// What the station and the bridge program say over the bridge's pipes. Every message is a
-// frame: its payload's length (4 bytes, little-endian) and the payload.
+// What the station and the printer's bridge program say over the bridge's pipes, one frame
+// (core/BridgeFrame.h) a message:
 //   request: its number (4 bytes), entry point (1 byte), decimals, ack, st1, st2 (2 bytes each,
 //            signed), the buffer (4-byte length and its bytes), the number of texts (1 byte),
 //            each text (4-byte length and its Windows-1252 bytes).
@@ -13,6 +13,7 @@
 // one reply too many would otherwise answer every later call with the previous call's answer.
 // Qt-free: the bridge program is built without Qt.
 
+#include "core/BridgeFrame.h"
 #include "printer/RawCall.h"
 
 #include <cstdint>
@@ -24,10 +25,8 @@ namespace robot {
 namespace bridge {
 
 // Nothing the station sends comes near these; anything larger is refused unread.
-inline constexpr std::uint32_t kMaxFrame = 1u << 20;
 inline constexpr std::uint32_t kMaxText = 64u * 1024;
 inline constexpr std::uint32_t kMaxBuffer = 64u * 1024;
-inline constexpr std::size_t kHeaderSize = 4;
 
 enum class ReplyKind : std::uint8_t {
     Done = 0,        // the library was called
@@ -47,9 +46,6 @@ struct Reply {
 // Framed messages, ready to write.
 std::string encodeRequest(std::uint32_t number, const fiscal::RawCall &call);
 std::string encodeReply(const Reply &reply);
-
-// The payload length a frame header announces.
-std::uint32_t payloadLength(const char header[kHeaderSize]);
 
 // Decode one payload (without its header). On false, reason says what was wrong.
 // decodeRequest reads the request's number first, so a refusal can carry it.

@@ -2,7 +2,8 @@
 # windows-station.sh WINDOWS_BUILD WORK: the Windows station as a shop runs it, under
 # Wine: robot-fiscal.exe (64-bit, wine64) prints the demo through robot-fiscal-printer-bridge.exe
 # and the virtual printer as BEMAFI32.DLL (both 32-bit, wine32). Paper roll and records as on
-# Linux; a second run prints nothing.
+# Linux; a second run prints nothing. Then the demo with its database through the 32-bit
+# bridge's ODBC channel.
 set -u
 WINDOWS_BUILD=$1 WORK=$2
 . "$(dirname "$0")/windows-common.sh"
@@ -20,6 +21,27 @@ check_demo "$demo"
 cmp -s "$WORK/paper-first.txt" "$WORK/paper-second.txt" || fail "the second run printed again"
 echo "Paper roll of the Windows station under Wine:"
 cat "$WORK/paper-first.txt"
+
+# The demo again, its documents read and marked through the 32-bit bridge's ODBC channel
+# (Motor=odbc with the Access statements), which reaches this machine's SQLite3 driver through
+# wine32's odbc32 and a driver list of its own naming the 32-bit driver.
+driver=/usr/lib/i386-linux-gnu/odbc/libsqlite3odbc.so
+if [ -f "$driver" ]; then
+    odbc=$WORK/odbc
+    wine "$station/robot-fiscal-demo.exe" "Z:$odbc" || fail "robot-fiscal-demo.exe: $(cat "$WORK/err.txt")"
+    printf '[BaseDeDatos]\r\nMotor=odbc\r\nCadena=Driver={SQLite3};Database=%s;\r\nPuente=sí\r\nDialecto=access\r\n' \
+        "$odbc/Base de Datos.dba" >"$odbc/robot-fiscal.ini"
+    mkdir -p "$WORK/odbcinst"
+    printf '[SQLite3]\nDriver=%s\n' "$driver" >"$WORK/odbcinst/odbcinst.ini"
+    ODBCSYSINI=$WORK/odbcinst wine "$station/robot-fiscal.exe" --headless --exit-when-idle \
+        --dir "Z:$odbc" || fail "the ODBC run ended with $?: $(cat "$WORK/err.txt")"
+    grep -q "base de datos odbc: Dialecto=access Puente=sí" "$odbc/robot-fiscal.log" ||
+        fail "the ODBC run did not read robot-fiscal.ini: $(cat "$odbc/robot-fiscal.log")"
+    check_demo "$odbc"
+    echo "The demo printed through the 32-bit bridge's ODBC channel."
+else
+    echo "Not run: the demo through the bridge's ODBC channel (no $driver: libsqliteodbc:i386)."
+fi
 
 
 # The window on a virtual display with a small window manager: it opens and, once its first
