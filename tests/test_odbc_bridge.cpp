@@ -220,6 +220,14 @@ private slots:
         QVERIFY2(
             reconciled.out.contains(QStringLiteral("Caja 1: 3 documentos con número de cupón")),
             qPrintable(reconciled.out));
+
+        // --check names the source's engine and way, and finds it writable: no file to test.
+        const ProgramRun checked = station.run({QStringLiteral("--check")});
+        QVERIFY2(
+            checked.out.contains(QStringLiteral("ODBC según robot-fiscal.ini, por el puente")) &&
+                !checked.out.contains(QStringLiteral("no escribir")) &&
+                !checked.out.contains(password),
+            qPrintable(checked.out));
     }
 
     // The statements no station run sends: the check's any-document query, and the write

@@ -3,9 +3,11 @@
 #include "app/Configuration.h"
 #include "app/Preparation.h"
 #include "core/StationFiles.h"
+#include "db/AccessRoute.h"
 #include "db/DocumentChecks.h"
 #include "db/DocumentDatabase.h"
 #include "db/DocumentStore.h"
+#include "db/OdbcSource.h"
 #include "db/PendingSources.h"
 #include "db/PrintJournal.h"
 #include "db/ServerAddress.h"
@@ -149,7 +151,9 @@ CheckLine dataDirectoryLine(const Settings &settings) {
 
 CheckLine databaseLine(const QString &path, DocumentConnection &connection) {
     const std::optional<ServerAddress> server = serverAddress(path);
-    const DatabaseEngine engine = server ? DatabaseEngine::Unknown : detectEngine(path);
+    // A server or an ODBC source of robot-fiscal.ini: no file of ours to look at.
+    const bool configured = server || odbcSource(path);
+    const DatabaseEngine engine = configured ? DatabaseEngine::Unknown : detectEngine(path);
     QString why;
     if (!connection.open(path, QStringLiteral("diagnostico"), &why)) {
         return failed(kDatabase, why,
@@ -159,9 +163,9 @@ CheckLine databaseLine(const QString &path, DocumentConnection &connection) {
                           : QStringLiteral("Compruebe que sea la base de datos de la "
                                            "administración y que el equipo pueda abrirla."));
     }
-    const QString where = server ? path : shown(path);
+    const QString where = configured ? path : shown(path);
     const QFileInfo file(path);
-    if (!server && (!file.isWritable() || QStorageInfo(file.absolutePath()).isReadOnly()))
+    if (!configured && (!file.isWritable() || QStorageInfo(file.absolutePath()).isReadOnly()))
         why = QStringLiteral("el archivo o su disco es de solo lectura");
     else
         why = documentsWritable(connection).error();
@@ -170,18 +174,16 @@ CheckLine databaseLine(const QString &path, DocumentConnection &connection) {
                       QStringLiteral("%1 se puede leer pero no escribir (%2): la estación "
                                      "imprimiría sin poder marcar los documentos.")
                           .arg(where, why),
-                      server ? QStringLiteral("Dé al usuario de robot-fiscal.ini permiso para "
-                                              "modificar las tablas Ventas y NotaCréditoVenta.")
-                             : QStringLiteral("Compruebe que este usuario pueda escribir en la "
-                                              "carpeta de datos y en «Base de Datos.dba», y que "
-                                              "la carpeta compartida no sea de solo lectura."));
+                      configured
+                          ? QStringLiteral("Dé al usuario de robot-fiscal.ini permiso para "
+                                           "modificar las tablas Ventas y NotaCréditoVenta.")
+                          : QStringLiteral("Compruebe que este usuario pueda escribir en la "
+                                           "carpeta de datos y en «Base de Datos.dba», y que "
+                                           "la carpeta compartida no sea de solo lectura."));
+    // The engine, and for Access the driver and the way to it (in process or the bridge).
     return {kDatabase,
             Outcome::Ok,
-            QStringLiteral("%1 (%2).")
-                .arg(where, server ? QStringLiteral("PostgreSQL, según robot-fiscal.ini")
-                            : engine == DatabaseEngine::Sqlite
-                                ? QStringLiteral("SQLite")
-                                : QStringLiteral("Access, por el controlador ODBC")),
+            QStringLiteral("%1 (%2).").arg(where, databaseEngineDescription(path)),
             {}};
 }
 
