@@ -203,6 +203,16 @@ SQLRETURN bind(SQLHSTMT stmt, SQLUSMALLINT position, const DbValue &value, Param
                             bytes, &p.indicator);
 }
 
+// A whole number of the current row read as the C type `T` the driver converts it to.
+template <typename T>
+SQLRETURN getNumber(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, std::int64_t &into,
+                    SQLLEN &indicator) {
+    T number = 0;
+    const SQLRETURN rc = SQLGetData(stmt, column, cType, &number, sizeof number, &indicator);
+    into = number;
+    return rc;
+}
+
 // The value of one column of the current row, converted as its type asks.
 SQLRETURN readColumn(SQLHSTMT stmt, SQLUSMALLINT column, DbType type, DbValue &value) {
     SQLLEN indicator = 0;
@@ -211,30 +221,18 @@ SQLRETURN readColumn(SQLHSTMT stmt, SQLUSMALLINT column, DbType type, DbValue &v
     switch (type) {
     case DbType::Null:
         return SQL_SUCCESS;
-    case DbType::Bit: {
-        unsigned char bit = 0;
-        rc = SQLGetData(stmt, column, SQL_C_BIT, &bit, sizeof bit, &indicator);
-        value.integer = bit;
+    case DbType::Bit:
+        rc = getNumber<unsigned char>(stmt, column, SQL_C_BIT, value.integer, indicator);
         break;
-    }
-    case DbType::Int16: {
-        SQLSMALLINT small = 0;
-        rc = SQLGetData(stmt, column, SQL_C_SSHORT, &small, sizeof small, &indicator);
-        value.integer = small;
+    case DbType::Int16:
+        rc = getNumber<SQLSMALLINT>(stmt, column, SQL_C_SSHORT, value.integer, indicator);
         break;
-    }
-    case DbType::Int32: {
-        SQLINTEGER integer = 0;
-        rc = SQLGetData(stmt, column, SQL_C_SLONG, &integer, sizeof integer, &indicator);
-        value.integer = integer;
+    case DbType::Int32:
+        rc = getNumber<SQLINTEGER>(stmt, column, SQL_C_SLONG, value.integer, indicator);
         break;
-    }
-    case DbType::Int64: {
-        SQLBIGINT big = 0;
-        rc = SQLGetData(stmt, column, SQL_C_SBIGINT, &big, sizeof big, &indicator);
-        value.integer = big;
+    case DbType::Int64:
+        rc = getNumber<SQLBIGINT>(stmt, column, SQL_C_SBIGINT, value.integer, indicator);
         break;
-    }
     case DbType::Double:
         rc = SQLGetData(stmt, column, SQL_C_DOUBLE, &value.real, sizeof value.real, &indicator);
         break;

@@ -1,6 +1,6 @@
 #include "db/OdbcBridgeClient.h"
 
-#include "core/BridgeFrame.h"
+#include "core/ReceivedFrame.h"
 #include "platform/PrinterLibraryLocation.h"
 
 #include <QDeadlineTimer>
@@ -55,19 +55,18 @@ void OdbcBridgeClient::kill() {
 }
 
 bool OdbcBridgeClient::takeReply(QByteArray &payload, QString *why) {
-    if (received.size() < qsizetype(bridge::kHeaderSize))
+    std::uint32_t length = 0;
+    switch (bridge::takeFrame(received, payload, &length)) {
+    case bridge::Received::Incomplete:
         return false;
-    const auto length = qsizetype(bridge::payloadLength(received.constData()));
-    if (length > qsizetype(bridge::kMaxFrame)) {
+    case bridge::Received::TooLong:
         *why = QStringLiteral("El puente de la base de datos envió un mensaje de %1 bytes.")
                    .arg(length);
         payload.clear();
         return true;
+    case bridge::Received::Frame:
+        break;
     }
-    if (received.size() < qsizetype(bridge::kHeaderSize) + length)
-        return false;
-    payload = received.mid(bridge::kHeaderSize, length);
-    received.remove(0, qsizetype(bridge::kHeaderSize) + length);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "printer/BridgePrinter.h"
 
+#include "core/ReceivedFrame.h"
 #include "core/StationLog.h"
 #include "platform/PrinterLibraryLocation.h"
 #include "printer/BridgeProtocol.h"
@@ -107,19 +108,17 @@ void BridgePrinter::fail(const QString &what) {
 }
 
 bool BridgePrinter::takeReply(QByteArray &payload) {
-    if (received.size() < qsizetype(bridge::kHeaderSize))
+    switch (bridge::takeFrame(received, payload)) {
+    case bridge::Received::Incomplete:
         return false;
-    const auto length = qsizetype(bridge::payloadLength(received.constData()));
-    // A length no reply can have: an empty payload, refused as unreadable at once.
-    if (length > qsizetype(bridge::kMaxFrame)) {
+    case bridge::Received::TooLong:
+        // A length no reply can have: an empty payload, refused as unreadable at once.
         payload.clear();
         received.clear();
         return true;
+    case bridge::Received::Frame:
+        break;
     }
-    if (received.size() < qsizetype(bridge::kHeaderSize) + length)
-        return false;
-    payload = received.mid(bridge::kHeaderSize, length);
-    received.remove(0, qsizetype(bridge::kHeaderSize) + length);
     return true;
 }
 
