@@ -1,9 +1,7 @@
 #include "db/OdbcSource.h"
 
+#include "db/KeptByText.h"
 #include "db/Statements.h"
-
-#include <QHash>
-#include <QMutex>
 
 namespace robot {
 
@@ -11,13 +9,8 @@ namespace {
 
 const QString kPrefix = QStringLiteral("odbc:");
 
-struct Sources {
-    QMutex mutex;
-    QHash<QString, OdbcSource> byText;
-};
-
-Sources &sources() {
-    static Sources kept;
+KeptByText<OdbcSource> &sources() {
+    static KeptByText<OdbcSource> kept;
     return kept;
 }
 
@@ -75,9 +68,7 @@ QString OdbcSource::remember() const {
                  dialect == Dialect::Access ? QStringLiteral("access") : QStringLiteral("sqlite"),
                  throughBridge ? QStringLiteral("sí") : QStringLiteral("no"),
                  maskedConnectionString(connection));
-    Sources &kept = sources();
-    QMutexLocker locker(&kept.mutex);
-    kept.byText.insert(text, *this);
+    sources().keep(text, *this);
     return text;
 }
 
@@ -88,12 +79,7 @@ const Statements &OdbcSource::statements() const {
 std::optional<OdbcSource> odbcSource(const QString &rutaBaseDatos) {
     if (!rutaBaseDatos.startsWith(kPrefix))
         return std::nullopt;
-    Sources &kept = sources();
-    QMutexLocker locker(&kept.mutex);
-    const auto found = kept.byText.constFind(rutaBaseDatos);
-    if (found == kept.byText.constEnd())
-        return std::nullopt;
-    return *found;
+    return sources().find(rutaBaseDatos);
 }
 
 } // namespace robot

@@ -1,7 +1,6 @@
 #include "db/ServerAddress.h"
 
-#include <QHash>
-#include <QMutex>
+#include "db/KeptByText.h"
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -88,13 +87,8 @@ Result<QMap<QString, QString>> parseUri(const QString &text) {
     return values;
 }
 
-struct Passwords {
-    QMutex mutex;
-    QHash<QString, QString> byAddress;
-};
-
-Passwords &passwords() {
-    static Passwords kept;
+KeptByText<QString> &passwords() {
+    static KeptByText<QString> kept;
     return kept;
 }
 
@@ -140,18 +134,14 @@ Result<QMap<QString, QString>> parseConnectionString(const QString &text) {
 }
 
 void rememberPassword(const QString &addressText, const QString &password) {
-    Passwords &kept = passwords();
-    QMutexLocker locker(&kept.mutex);
     if (password.isEmpty())
-        kept.byAddress.remove(addressText);
+        passwords().forget(addressText);
     else
-        kept.byAddress.insert(addressText, password);
+        passwords().keep(addressText, password);
 }
 
 QString rememberedPassword(const QString &addressText) {
-    Passwords &kept = passwords();
-    QMutexLocker locker(&kept.mutex);
-    return kept.byAddress.value(addressText);
+    return passwords().find(addressText).value_or(QString());
 }
 
 } // namespace robot

@@ -185,8 +185,12 @@ void frmImprimirFacturaROBOT::showRobotState() {
                                                : status + u' ' + activity;
     Estado->setText(shown);
     Estado->setToolTip(shown);
-    Estado->setStyleSheet(status.isEmpty() ? QStringLiteral("color: palette(window-text);")
-                                           : QStringLiteral("color: #a00000; font-weight: bold;"));
+    // Set only when it changes: the line is shown again every second the lists are read, and
+    // a new style sheet re-polishes the label.
+    const QString style = status.isEmpty() ? QStringLiteral("color: palette(window-text);")
+                                           : QStringLiteral("color: #a00000; font-weight: bold;");
+    if (Estado->styleSheet() != style)
+        Estado->setStyleSheet(style);
     Estado->setVisible(!shown.isEmpty());
     icon->setToolTip(shown.isEmpty() ? notificationTip() : notificationTip() + u'\n' + shown);
 }
