@@ -15,35 +15,50 @@ struct Failure {
 };
 
 // What a call that can fail for a reason worth telling returns: its value, or the reason.
-// The caller asks ok() before value(); nothing is thrown.
-template <typename T> class [[nodiscard]] Result {
+// The caller asks ok() before value(); nothing is thrown. Where callers branch on why, `Why`
+// is a type of the caller's own that carries a code beside its words (a `message`).
+template <typename T, typename Why = Failure> class [[nodiscard]] Result {
 public:
     Result(T value) : content(std::in_place_index<0>, std::move(value)) {}
-    Result(Failure why) : content(std::in_place_index<1>, std::move(why)) {}
+    Result(Why why) : content(std::in_place_index<1>, std::move(why)) {}
 
     bool ok() const { return content.index() == 0; }
     const T &value() const {
         Q_ASSERT(ok());
         return *std::get_if<0>(&content);
     }
+    T &value() {
+        Q_ASSERT(ok());
+        return *std::get_if<0>(&content);
+    }
+    const Why &why() const {
+        Q_ASSERT(!ok());
+        return *std::get_if<1>(&content);
+    }
     // Empty when the call went well.
-    QString error() const { return ok() ? QString() : std::get_if<1>(&content)->message; }
+    QString error() const requires requires(const Why &w) { w.message; }
+    { return ok() ? QString() : why().message; }
 
 private:
-    std::variant<T, Failure> content;
+    std::variant<T, Why> content;
 };
 
 // A call that gives nothing back but may fail: `return {};` when it went well.
-template <> class [[nodiscard]] Result<void> {
+template <typename Why> class [[nodiscard]] Result<void, Why> {
 public:
     Result() = default;
-    Result(Failure why) : failure(std::move(why.message)) {}
+    Result(Why why) : failure(std::move(why)) {}
 
     bool ok() const { return !failure; }
-    QString error() const { return failure.value_or(QString()); }
+    const Why &why() const {
+        Q_ASSERT(!ok());
+        return *failure;
+    }
+    QString error() const requires requires(const Why &w) { w.message; }
+    { return ok() ? QString() : failure->message; }
 
 private:
-    std::optional<QString> failure;
+    std::optional<Why> failure;
 };
 
 } // namespace robot
