@@ -38,7 +38,7 @@ using Clock = std::chrono::steady_clock;
 class OpeningStamps : public FiscalPrinter {
 public:
     explicit OpeningStamps(std::unique_ptr<FiscalPrinter> real) : real(std::move(real)) {}
-    short call(fiscal::RawCall &call) override {
+    PrinterReply call(fiscal::RawCall &call) override {
         if (call.entryPoint == fiscal::EntryPoint::AbreComprobanteDeVentaEx)
             openings.push_back(Clock::now());
         return real->call(call);

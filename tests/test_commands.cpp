@@ -29,15 +29,14 @@ QString analiza(short ack, short st1, short st2, short code, const QString &mens
         c.st1 = st1;
         c.st2 = st2;
     };
-    RecordingMessages messages;
-    const bool ok =
-        AnalizaRetorno(printer, messages, mensaje, adicional, code, QStringLiteral("Reducción Z"));
-    QString out = QString(ok ? "true" : "false") + " reads=" +
+    const ReplyAnalysis found = AnalizaRetorno(printer, mensaje, adicional, PrinterReply::of(code),
+                                               QStringLiteral("Reducción Z"));
+    QString out = QString(found.accepted ? "true" : "false") + " reads=" +
                   QString::number(printer.callsTo(QStringLiteral("RetornoImpresora")).size());
     const char *const icons[] = {"none", "info", "critical", "warning"};
-    for (const auto &m : messages.messages)
-        out +=
-            QStringLiteral(" [%1|%2] %3").arg(QLatin1String(icons[int(m.icon)]), m.caption, m.text);
+    if (!found.text.isEmpty())
+        out += QStringLiteral(" [%1|%2] %3")
+                   .arg(QLatin1String(icons[int(found.icon)]), found.caption, found.text);
     return out;
 }
 
@@ -111,8 +110,10 @@ private slots:
 
         // Nothing pending, no coupon open: no question (pending documents: gui_window).
         QVERIFY(commands.CierreZPreguntando([] { return Result<qsizetype>(0); })->succeeded());
-        QVERIFY(printer.AbreComprobanteDeVentaEx(QStringLiteral("V1"), QStringLiteral("C"),
-                                                 QStringLiteral("-")) == 1);
+        QVERIFY(printer
+                    .AbreComprobanteDeVentaEx(QStringLiteral("V1"), QStringLiteral("C"),
+                                              QStringLiteral("-"))
+                    .ok());
         // A coupon open, and a database that could not say what is pending, are asked about.
         QVERIFY(!commands.CierreZPreguntando(
             [] { return Result<qsizetype>(Failure{QStringLiteral("sin red")}); })); // "no"

@@ -174,15 +174,14 @@ private slots:
         if (line == -2)
             rows.lines.clear();
         (line < 0 ? rows.header : rows.lines[line]).set(field, value);
-        PreparedInvoice i;
-        PreparedCreditNote n;
-        const auto failure =
-            isInvoice ? prepareInvoice(rows, 1, &i) : prepareCreditNote(rows, 1, &n);
-        QVERIFY(failure);
-        QCOMPARE(failure->stage, stage);
-        QVERIFY2((failure->reason.contains(field) && failure->reason.contains(value.toString())) ||
-                     failure->reason.contains(u"precio"),
-                 qPrintable(failure->reason));
+        const Result<PreparedInvoice, StageFailure> invoiceRead = prepareInvoice(rows, 1);
+        const Result<PreparedCreditNote, StageFailure> noteRead = prepareCreditNote(rows, 1);
+        QVERIFY(isInvoice ? !invoiceRead.ok() : !noteRead.ok());
+        const StageFailure &failure = isInvoice ? invoiceRead.why() : noteRead.why();
+        QCOMPARE(failure.stage, stage);
+        QVERIFY2((failure.reason.contains(field) && failure.reason.contains(value.toString())) ||
+                     failure.reason.contains(u"precio"),
+                 qPrintable(failure.reason));
     }
 
     // Control characters in any text the printer gets from the database become blanks before
@@ -194,26 +193,28 @@ private slots:
         for (const char16_t *field : {u"NombreCliente", u"RIF", u"Dirección"})
             rows.header.set(QString::fromUtf16(field), forged);
         rows.lines[0].set(QStringLiteral("Nombre"), forged);
-        PreparedInvoice i;
-        QVERIFY(!prepareInvoice(rows, 1, &i));
+        const auto prepared = prepareInvoice(rows, 1);
+        QVERIFY(prepared.ok());
+        const PreparedInvoice &i = prepared.value();
         for (const QString &text : {i.nombre, i.rif, i.direccion, i.lines[0].item.descripcion})
             QCOMPARE(text, blanked);
         // A control character counts as one position when the name is cut at 37.
         rows.header.set(QStringLiteral("NombreCliente"), QString(36, u'x') + u'\n' + u'y');
-        QVERIFY(!prepareInvoice(rows, 1, &i));
-        QCOMPARE(i.nombre, QString(36, u'x') + u' ');
+        const auto cut = prepareInvoice(rows, 1);
+        QVERIFY(cut.ok());
+        QCOMPARE(cut.value().nombre, QString(36, u'x') + u' ');
     }
 
     void goodDocumentsAndNullsThatMeanZero() {
         DocumentRows rows = invoice();
-        PreparedInvoice i;
-        QVERIFY(!prepareInvoice(rows, 1, &i));
-        QCOMPARE(i.formaPago, QStringLiteral("Efectivo")); // MedioPago NULL
-        QCOMPARE(i.direccion, QStringLiteral("-"));
-        PreparedCreditNote n;
-        QVERIFY(!prepareCreditNote(creditNote(), 2, &n));
-        QCOMPARE(n.discount, 0.0); // DescuentoFactura NULL
-        QCOMPARE(n.lines.size(), 2);
+        const auto i = prepareInvoice(rows, 1);
+        QVERIFY(i.ok());
+        QCOMPARE(i.value().formaPago, QStringLiteral("Efectivo")); // MedioPago NULL
+        QCOMPARE(i.value().direccion, QStringLiteral("-"));
+        const auto n = prepareCreditNote(creditNote(), 2);
+        QVERIFY(n.ok());
+        QCOMPARE(n.value().discount, 0.0); // DescuentoFactura NULL
+        QCOMPARE(n.value().lines.size(), 2);
     }
 
     void pricesSplitIntoBoundedPieces() {

@@ -63,7 +63,7 @@ QByteArray framed(const QByteArray &payload) {
     return frame + payload;
 }
 
-short virtualCall(FiscalPrinter &printer) {
+PrinterReply virtualCall(FiscalPrinter &printer) {
     QString buffer(6, u' ');
     return printer.NumeroCupon(buffer);
 }
@@ -134,32 +134,37 @@ private slots:
         BridgePrinter printer({kBridge}, virtualPrinterPath(),
                               [&](LogLevel, const QString &line) { log << line; });
         printer.setTimeoutMs(1000);
-        QCOMPARE(virtualCall(printer), short(1));
+        QCOMPARE(virtualCall(printer).code, short(1));
 
         // The library crashes the bridge twice in a row: one episode; each call says why it
         // never reached the printer, and the next good call forgets it.
         const QString died = QStringLiteral("El puente de la impresora fiscal terminó durante "
                                             "NumeroCupon; se reinicia.");
         faults("crash Bematech_FI_NumeroCupon");
-        QCOMPARE(virtualCall(printer), short(0));
-        QCOMPARE(printer.lastFault, died);
-        QCOMPARE(virtualCall(printer), short(0));
+        const PrinterReply crashed = virtualCall(printer);
+        QCOMPARE(crashed.code, short(0));
+        QCOMPARE(crashed.fault, PrinterReply::Fault::BridgeRestarted);
+        QCOMPARE(crashed.faultText, died);
+        QCOMPARE(virtualCall(printer).code, short(0));
         QCOMPARE(printer.failure(), died);
         faults("");
-        QCOMPARE(virtualCall(printer), short(1));
-        QVERIFY(printer.failure().isEmpty() && printer.lastFault.isEmpty());
+        const PrinterReply again = virtualCall(printer);
+        QCOMPARE(again.code, short(1));
+        QVERIFY(printer.failure().isEmpty() && again.faultText.isEmpty());
 
         // A hang: the call gives up; a button pressed meanwhile is refused, not nested.
         faults("delay 10000");
-        short pressed = -1;
+        PrinterReply pressed;
         QTimer::singleShot(100, [&] { pressed = printer.AccionaGaveta(); });
-        QCOMPARE(printer.LecturaX(), short(0));
-        QCOMPARE(pressed, short(0));
-        QCOMPARE(printer.lastFault,
+        const PrinterReply hung = printer.LecturaX();
+        QCOMPARE(hung.code, short(0));
+        QCOMPARE(pressed.fault, PrinterReply::Fault::Busy);
+        QCOMPARE(hung.fault, PrinterReply::Fault::TimedOut);
+        QCOMPARE(hung.faultText,
                  "La impresora fiscal no respondió a LecturaX en 1 s; se reinicia el puente de "
                  "la impresora.");
         faults("");
-        QCOMPARE(virtualCall(printer), short(1));
+        QCOMPARE(virtualCall(printer).code, short(1));
         QCOMPARE(log.filter(QStringLiteral("rechazada")).size(), 1);
         QCOMPARE(log.filter(QStringLiteral("responde de nuevo")).size(), 2);
 
@@ -172,12 +177,12 @@ private slots:
                                if (level == LogLevel::Aviso)
                                    warnings << line;
                            });
-        QCOMPARE(virtualCall(idle), short(1));
+        QCOMPARE(virtualCall(idle).code, short(1));
         QCOMPARE(::kill(readAll(pid).trimmed().toInt(), SIGKILL), 0);
         QTRY_COMPARE(warnings,
                      QStringList{"El puente de la impresora fiscal terminó sin una llamada en "
                                  "curso (falló); se iniciará de nuevo en la próxima llamada."});
-        QCOMPARE(virtualCall(idle), short(1));
+        QCOMPARE(virtualCall(idle).code, short(1));
         qunsetenv("VIRTUAL_PRINTER_DIR");
     }
 
@@ -198,10 +203,11 @@ private slots:
                                    .arg(once, stale, kBridge)},
                               QStringLiteral(ECHO_PRINTER_PATH));
         QString buffer(6, u' ');
-        QCOMPARE(printer.NumeroCupon(buffer), short(0));
-        QVERIFY2(printer.lastFault.contains(QStringLiteral("fuera de turno")),
-                 qPrintable(printer.lastFault));
-        QVERIFY(printer.NumeroCupon(buffer) > 1);
+        const PrinterReply outOfStep = printer.NumeroCupon(buffer);
+        QCOMPARE(outOfStep.code, short(0));
+        QVERIFY2(outOfStep.faultText.contains(QStringLiteral("fuera de turno")),
+                 qPrintable(outOfStep.faultText));
+        QVERIFY(printer.NumeroCupon(buffer).code > 1);
         QCOMPARE(buffer, QStringLiteral("000123"));
     }
 
@@ -222,7 +228,9 @@ private slots:
 
     void missingBridgeIsReportedByPath() {
         BridgePrinter printer({QStringLiteral("/no/existe/puente")}, QStringLiteral("lib.so"));
-        QCOMPARE(unavailableMessage([&] { printer.AccionaGaveta(); }),
+        const PrinterReply refused = printer.AccionaGaveta();
+        QVERIFY(refused.unavailable());
+        QCOMPARE(refused.faultText,
                  "No se pudo iniciar el puente de la impresora fiscal «/no/existe/puente»: el "
                  "programa no existe o no es ejecutable.");
     }

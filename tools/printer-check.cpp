@@ -7,10 +7,12 @@
 #include "core/Version.h"
 #include "documents/TextFormat.h"
 #include "platform/PrinterLibraryLocation.h"
+#include "printer/FiscalPrinter.h"
 #include "printer/StationPrinter.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
+#include <functional>
 
 using namespace robot;
 
@@ -72,47 +74,63 @@ int main(int argc, char *argv[]) {
         out << "Puente: " << bridge.join(u' ') << Qt::endl;
 
     bool allOk = true;
-    auto report = [&](EntryPoint call, short result) {
-        out << symbolOf(call) << ": " << result << Qt::endl;
-        allOk = allOk && result == 1;
+    QString unusable; // why the library cannot be used: nothing more is asked
+    auto report = [&](EntryPoint call, const std::function<PrinterReply()> &make) {
+        if (!unusable.isEmpty())
+            return PrinterReply{};
+        const PrinterReply result = make();
+        if (result.unavailable()) {
+            unusable = result.faultText;
+            return result;
+        }
+        out << symbolOf(call) << ": " << result.code << Qt::endl;
+        allOk = allOk && result.ok();
+        return result;
     };
 
-    try {
-        QString serial(631, u' ');
-        report(EntryPoint::NumeroSerie, printer.NumeroSerie(serial));
+    QString serial(631, u' ');
+    report(EntryPoint::NumeroSerie, [&] { return printer.NumeroSerie(serial); });
+    if (unusable.isEmpty())
         out << "Serie: " << serial.trimmed() << Qt::endl;
-        if (printCoupon) {
-            const double price = 12.5;
-            const double quantity = 1;
-            const QString total = formatAmount(price * quantity * 1.16);
-            report(EntryPoint::AbreComprobanteDeVentaEx,
-                   printer.AbreComprobanteDeVentaEx(QStringLiteral("J123456789"),
+    if (printCoupon) {
+        const double price = 12.5;
+        const double quantity = 1;
+        const QString total = formatAmount(price * quantity * 1.16);
+        report(EntryPoint::AbreComprobanteDeVentaEx, [&] {
+            return printer.AbreComprobanteDeVentaEx(QStringLiteral("J123456789"),
                                                     QStringLiteral("Cliente de prueba"),
-                                                    QStringLiteral("Caracas")));
-            report(EntryPoint::VendeArticulo,
-                   printer.VendeArticulo(QString(), QStringLiteral("Articulo de prueba"),
+                                                    QStringLiteral("Caracas"));
+        });
+        report(EntryPoint::VendeArticulo, [&] {
+            return printer.VendeArticulo(QString(), QStringLiteral("Articulo de prueba"),
                                          QStringLiteral("1600"), QStringLiteral("F"),
                                          formatAmount(quantity * 10), 2, formatAmount(price),
-                                         QStringLiteral("$"), QStringLiteral("0,00")));
-            report(EntryPoint::IniciaCierreCupon,
-                   printer.IniciaCierreCupon(QStringLiteral("D"), QStringLiteral("$"),
-                                             formatAmount(0)));
-            report(EntryPoint::EfectuaFormaPago,
-                   printer.EfectuaFormaPago(QStringLiteral("Efectivo"), total));
-            report(EntryPoint::FinalizarCierreCupon,
-                   printer.FinalizarCierreCupon(QStringLiteral("Forma de pago:Efectivo\rMonto: ") +
-                                                total));
-            QString coupon(6, QLatin1Char(' '));
-            report(EntryPoint::NumeroCupon, printer.NumeroCupon(coupon));
+                                         QStringLiteral("$"), QStringLiteral("0,00"));
+        });
+        report(EntryPoint::IniciaCierreCupon, [&] {
+            return printer.IniciaCierreCupon(QStringLiteral("D"), QStringLiteral("$"),
+                                             formatAmount(0));
+        });
+        report(EntryPoint::EfectuaFormaPago,
+               [&] { return printer.EfectuaFormaPago(QStringLiteral("Efectivo"), total); });
+        report(EntryPoint::FinalizarCierreCupon, [&] {
+            return printer.FinalizarCierreCupon(QStringLiteral("Forma de pago:Efectivo\rMonto: ") +
+                                                total);
+        });
+        QString coupon(6, QLatin1Char(' '));
+        report(EntryPoint::NumeroCupon, [&] { return printer.NumeroCupon(coupon); });
+        if (unusable.isEmpty())
             out << "Cupón: " << coupon << Qt::endl;
-        }
-        short ack = 0, st1 = 0, st2 = 0;
-        report(EntryPoint::RetornoImpresora, printer.RetornoImpresora(ack, st1, st2));
-        out << "Estado de la impresora: " << ack << ',' << st1 << ',' << st2 << Qt::endl;
-        allOk = allOk && ack != 21 && st1 == 0 && st2 == 0;
-    } catch (const PrinterUnavailable &e) {
-        err << e.text << Qt::endl;
+    }
+    const PrinterReply status =
+        report(EntryPoint::RetornoImpresora, [&] { return printer.RetornoImpresora(); });
+    if (!unusable.isEmpty()) {
+        err << unusable << Qt::endl;
         return exitStatus(ExitCode::NotDone);
     }
+    const PrinterStatus words = status.status.value_or(PrinterStatus{});
+    out << "Estado de la impresora: " << words.ack << ',' << words.st1 << ',' << words.st2
+        << Qt::endl;
+    allOk = allOk && status.clean();
     return exitStatus(allOk ? ExitCode::Done : ExitCode::NotDone);
 }

@@ -142,6 +142,10 @@ void Robot::noteDocumentTaken(const QString &document) {
     emit stateChanged();
 }
 
+void Robot::tellOperator(const QString &text, MessageIcon icon, const QString &caption) {
+    emit operatorTold(text, icon, caption);
+}
+
 void Robot::holdStopped(const QString &reason, bool waitingForDatabase) {
     holdReason = reason;
     holdIsWait = waitingForDatabase;

@@ -89,6 +89,8 @@ public:
     void noteStoppedAfterFailure(const QString &summary) override;
     void noteJournal(const QString &notice, bool holdsPrinting) override;
     void noteDocumentTaken(const QString &document) override;
+    // Passed on as operatorTold: the front end shows it.
+    void tellOperator(const QString &text, MessageIcon icon, const QString &caption) override;
 
     // One cycle: refresh, half a second, at most one document. Does nothing while busy; while
     // stopped it only refreshes the lists, so that what the operator sees (and a Z report's
@@ -103,6 +105,8 @@ signals:
     void tickFinished(Robot::TickOutcome outcome);
     void databaseProblem(const QString &error);
     void databaseRecovered();
+    // A message of the printing procedures for the operator, to be shown once.
+    void operatorTold(const QString &text, robot::MessageIcon icon, const QString &caption);
     void closed();
 
 private:

@@ -106,12 +106,7 @@ QString ScheduledZReport::obstacle() {
     const Result<QList<PrintJournal::Entry>> unfinished = station.journal.unfinished();
     if (!unfinished.ok() || !unfinished.value().isEmpty())
         return QStringLiteral("el diario de impresión retiene documentos");
-    PrinterCounters counters;
-    try {
-        counters = readCounters(*station.printer);
-    } catch (const PrinterUnavailable &) {
-        // Not answered: said below.
-    }
+    const PrinterCounters counters = readCounters(*station.printer);
     if (!counters.answered)
         return QStringLiteral("la impresora no responde");
     if (counters.documentOpen)

@@ -65,10 +65,15 @@ Station::Station(const Settings &settings, OperatorMessages &messages, Clock &cl
         log.error(journalError);
     }
     printing = std::make_unique<PrintingProcedures>(
-        PrintingContext{settings.RutaBaseDatos, settings.Caja, sources, *this->printer, messages,
-                        clock, robot, log, journal});
+        PrintingContext{settings.RutaBaseDatos, settings.Caja, sources, *this->printer, clock,
+                        robot, log, journal});
     robot.setPrinting(printing.get());
     QObject::connect(&sources.session(), &ServerSession::documentsAnnounced, &robot, &Robot::wake);
+    // The printing procedures only report; the front end's messages show.
+    QObject::connect(&robot, &Robot::operatorTold, &robot,
+                     [&messages](const QString &text, MessageIcon icon, const QString &caption) {
+                         messages.show(text, icon, caption);
+                     });
     QObject::connect(&alerts, &StationAlerts::episode, &alertCommand,
                      [this](StationAlerts::Kind kind, bool starts, const QString &message) {
                          alertCommand.run(StationAlerts::name(kind), starts, message);

@@ -30,9 +30,6 @@ namespace {
 using namespace check;
 using Outcome = CheckLine::Outcome;
 
-// The printer's first status word when only its paper is running low.
-constexpr short kPaperLow = 64;
-
 // The printer's words for the check's line: what a message box would show, on one line.
 class CollectedMessages : public OperatorMessages {
 public:
@@ -45,19 +42,19 @@ public:
 };
 
 // What to do about the printer's status words, cause by cause.
-QString printerRemedy(short ack, short st1, short st2) {
+QString printerRemedy(const PrinterReply &status) {
     QStringList remedies;
-    if (ack == 21)
+    if (status.notExecuted())
         remedies << QStringLiteral("La impresora no ejecutó la consulta: apáguela, enciéndala y "
                                    "repita el diagnóstico.");
-    if (st1 & 128)
+    if (status.paperOut())
         remedies << QStringLiteral("Coloque un rollo de papel nuevo y cierre la tapa.");
-    if (st1 & 2)
+    if (status.documentOpen())
         remedies << QStringLiteral("Anule el cupón abierto con «Anula Cupon» o termínelo.");
-    if ((st1 & (16 | 32)) || (st2 & 32))
+    if (status.printerFault())
         remedies << QStringLiteral("Revise la impresora (tapa cerrada, sin luz de error); "
                                    "apáguela y enciéndala.");
-    if (st2 & 64)
+    if (status.fiscalMemoryFull())
         remedies << QStringLiteral("Su memoria fiscal está llena: llame al servicio técnico de "
                                    "la impresora.");
     if (remedies.isEmpty())
@@ -84,63 +81,67 @@ CheckLine printerLine(FiscalPrinter &printer, const QString &configuredSerial) {
             remedy);
     };
     // A refused query is explained in the printer's own words, as the buttons would.
-    const auto refused = [&](short code) {
-        if (code == 1)
+    const auto refused = [&](const PrinterReply &reply) {
+        if (reply.ok())
             return false;
-        AnalizaRetorno(printer, told, QString(), QString(), code, QString());
+        told.show(AnalizaRetorno(printer, QString(), QString(), reply, QString()).text,
+                  MessageIcon::None, {});
         return true;
     };
     const QString unanswered = QStringLiteral("Compruebe que la impresora esté encendida y "
                                               "conectada al puerto que usa su librería.");
-    try {
-        InformationQueries queries(printer, told);
-        const QueryAnswer serial = queries.ask(1);
-        if (!serial.called)
-            return failed(kPrinter, told.text(),
-                          QStringLiteral("Instale la librería de la impresora donde la estación "
-                                         "la busca o indíquela con FISCAL_PRINTER_LIBRARY."));
-        if (refused(serial.code))
-            return refusal(unanswered);
-        const QueryAnswer reductions = queries.ask(7);
-        if (refused(reductions.code))
-            return refusal(unanswered);
-        QString coupon(6, u' ');
-        if (refused(printer.NumeroCupon(coupon)))
-            return refusal(unanswered);
-        // Paper, cover, an open coupon: the status words after the queries. Paper running low
-        // alone does not keep the station from printing.
-        const bool clear = AnalizaRetorno(printer, told, QString(), QString(), 1, QString());
-        short ack = 0, st1 = 0, st2 = 0;
-        if (!clear && (printer.RetornoImpresora(ack, st1, st2) != 1 || ack == 21 ||
-                       st1 != kPaperLow || st2 != 0))
-            return refusal(printerRemedy(ack, st1, st2));
-
-        const QString number = serial.answer.trimmed();
-        CheckLine line{kPrinter,
-                       Outcome::Ok,
-                       QStringLiteral("serie %1, último cupón %2, reducciones Z %3 (%4).")
-                           .arg(number, coupon.trimmed(), reductions.answer.trimmed(), source),
-                       {}};
-        QStringList remedies;
-        if (!clear) {
-            line.outcome = Outcome::Warning;
-            line.detail += u' ' + told.text() + u'.';
-            remedies << QStringLiteral("Tenga a mano un rollo de papel nuevo.");
-        }
-        if (!configuredSerial.isEmpty() && configuredSerial != number) {
-            line.outcome = Outcome::Warning;
-            line.detail +=
-                QStringLiteral(" ImpresorFiscal.inf indica la serie %1.").arg(configuredSerial);
-            remedies << QStringLiteral("Compruebe que esta sea la impresora de esta caja y "
-                                       "corrija Serial: en ImpresorFiscal.inf.");
-        }
-        line.remedy = remedies.join(u' ');
-        return line;
-    } catch (const PrinterUnavailable &e) {
-        return failed(kPrinter, e.text,
-                      QStringLiteral("Instale la librería de la impresora donde la estación la "
-                                     "busca o indíquela con FISCAL_PRINTER_LIBRARY."));
+    const QString install = QStringLiteral("Instale la librería de la impresora donde la estación "
+                                           "la busca o indíquela con FISCAL_PRINTER_LIBRARY.");
+    InformationQueries queries(printer, told);
+    const QueryAnswer serial = queries.ask(1);
+    if (!serial.called)
+        return failed(kPrinter, told.text(), install);
+    if (refused(serial.reply))
+        return refusal(unanswered);
+    const QueryAnswer reductions = queries.ask(7);
+    if (!reductions.called)
+        return failed(kPrinter, told.text(), install);
+    if (refused(reductions.reply))
+        return refusal(unanswered);
+    QString coupon(6, u' ');
+    if (const PrinterReply read = printer.NumeroCupon(coupon); read.unavailable())
+        return failed(kPrinter, read.faultText, install);
+    else if (refused(read))
+        return refusal(unanswered);
+    // Paper, cover, an open coupon: the status words after the queries. Paper running low
+    // alone does not keep the station from printing.
+    const PrinterReply status = printer.RetornoImpresora();
+    if (status.unavailable())
+        return failed(kPrinter, status.faultText, install);
+    const ReplyAnalysis analysis = analyseStatus(status, QString(), QString(), QString());
+    const bool clear = analysis.accepted;
+    if (!clear) {
+        told.show(analysis.text, analysis.icon, {});
+        if (!status.paperLowOnly())
+            return refusal(printerRemedy(status));
     }
+
+    const QString number = serial.answer.trimmed();
+    CheckLine line{kPrinter,
+                   Outcome::Ok,
+                   QStringLiteral("serie %1, último cupón %2, reducciones Z %3 (%4).")
+                       .arg(number, coupon.trimmed(), reductions.answer.trimmed(), source),
+                   {}};
+    QStringList remedies;
+    if (!clear) {
+        line.outcome = Outcome::Warning;
+        line.detail += u' ' + told.text() + u'.';
+        remedies << QStringLiteral("Tenga a mano un rollo de papel nuevo.");
+    }
+    if (!configuredSerial.isEmpty() && configuredSerial != number) {
+        line.outcome = Outcome::Warning;
+        line.detail +=
+            QStringLiteral(" ImpresorFiscal.inf indica la serie %1.").arg(configuredSerial);
+        remedies << QStringLiteral("Compruebe que esta sea la impresora de esta caja y "
+                                   "corrija Serial: en ImpresorFiscal.inf.");
+    }
+    line.remedy = remedies.join(u' ');
+    return line;
 }
 
 // A station already running on this Caja is no fault of the workstation: said plainly, and

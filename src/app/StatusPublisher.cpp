@@ -32,8 +32,8 @@ StatusPublisher::StatusPublisher(Station &station) : station(station) {
     signOfLife.start();
     connect(&station.robot, &Robot::stateChanged, this, &StatusPublisher::schedule);
     connect(&station.sources, &PendingSources::listsChanged, this, &StatusPublisher::schedule);
-    station.printer->statusRead = [this](short ack, short st1, short) {
-        const QString seen = paperState(ack, st1);
+    station.printer->statusRead = [this](const PrinterStatus &status) {
+        const QString seen = paperState(status);
         if (seen.isEmpty() || seen == paper)
             return;
         paper = seen;

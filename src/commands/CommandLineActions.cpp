@@ -2,6 +2,7 @@
 
 #include "commands/FiscalCommands.h"
 #include "commands/InformationQueries.h"
+#include "core/OperatorMessages.h"
 #include "printer/AnalizaRetorno.h"
 
 #include <QTextStream>
@@ -30,9 +31,15 @@ ExitCode CommandLineActions::run(const robot::CommandLine &line, FiscalPrinter &
         const QueryAnswer result = queries.ask(line.query);
         // The answer alone does not say the printer executed the query: its status does, and
         // an answer the printer did not give is not written out.
-        const bool accepted =
-            result.called && AnalizaRetorno(printer, messages, QString(), QString(), result.code,
-                                            InformationQueries::caption(line.query));
+        bool accepted = false;
+        if (result.called) {
+            const ReplyAnalysis analysis =
+                AnalizaRetorno(printer, QString(), QString(), result.reply,
+                               InformationQueries::caption(line.query));
+            accepted = analysis.accepted;
+            if (!analysis.text.isEmpty())
+                messages.show(analysis.text, analysis.icon, analysis.caption);
+        }
         if (accepted) {
             // The blanks the library left in the buffer are only noise on a terminal.
             QString answer = result.answer;

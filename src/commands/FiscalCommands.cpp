@@ -12,64 +12,52 @@
 
 namespace robot {
 
-namespace {
-
-// Passes every message on and keeps its text, so the log can give the printer's own words.
-class Forwarded : public OperatorMessages {
-public:
-    explicit Forwarded(OperatorMessages &to) : to(to) {}
-    void show(const QString &text, MessageIcon icon, const QString &caption) override {
-        told << text;
-        to.show(text, icon, caption);
-    }
-    bool ask(const QString &question, const QString &caption) override {
-        return to.ask(question, caption);
-    }
-    // On one line: the log has one line per event.
-    QString text() const {
-        static const QRegularExpression breaks(QStringLiteral("[\\r\\n]+"));
-        return told.join(u' ').split(breaks, Qt::SkipEmptyParts).join(QStringLiteral("; "));
-    }
-    OperatorMessages &to;
-    QStringList told;
-};
-
-} // namespace
-
 FiscalCommands::FiscalCommands(FiscalPrinter &printer, OperatorMessages &messages,
                                HabilitaControles habilitaControles)
     : printer(printer), messages(messages), habilitaControles(std::move(habilitaControles)) {}
 
 CommandOutcome FiscalCommands::run(const QString &titulo, Analysis analysis,
-                                   const std::function<short()> &call,
+                                   const std::function<PrinterReply()> &call,
                                    const std::function<bool(CommandOutcome &)> &settle) {
     CommandOutcome outcome;
-    Forwarded told(messages);
+    QStringList told;
+    const auto tell = [&](const ReplyAnalysis &found) {
+        if (found.text.isEmpty())
+            return;
+        told << found.text;
+        messages.show(found.text, found.icon, found.caption);
+    };
     if (habilitaControles)
         habilitaControles(false);
-    try {
-        printer.CodigoRetorno = call();
+    const PrinterReply reply = call();
+    if (reply.unavailable()) {
+        // The message names the library or the entry point; the command then ends as usual.
+        tell(AnalizaRetorno(printer, QString(), QString(), reply, titulo));
+    } else {
         outcome.called = true;
-        outcome.code = printer.CodigoRetorno;
+        outcome.code = reply.code;
         // Shown while the robot is still held: after a refused cancellation the coupon may
         // still be open, and the operator must read that before anything else prints. The
         // drawer and the cancellation stay silent only when the printer's status is clean.
         if (outcome.code == 0 && settle && settle(outcome))
             ; // settled from what the printer shows after the failed call
-        else if (analysis == Analysis::Always || outcome.code != 1 || !printerStatusClean(printer))
-            outcome.accepted =
-                AnalizaRetorno(printer, told, QString(), QString(), printer.CodigoRetorno, titulo);
-        else
+        else if (analysis == Analysis::Always || outcome.code != 1 ||
+                 !printer.RetornoImpresora().clean()) {
+            const ReplyAnalysis found =
+                AnalizaRetorno(printer, QString(), QString(), reply, titulo);
+            outcome.accepted = found.accepted;
+            tell(found);
+        } else
             outcome.accepted = true;
         if (outcome.code != 0 && outcome.accepted && settle)
             settle(outcome);
-    } catch (const PrinterUnavailable &e) {
-        // The message names the library or the entry point; the command then ends as usual.
-        told.show(e.text, MessageIcon::Critical, titulo);
     }
     if (habilitaControles)
         habilitaControles(true);
-    record(titulo, outcome, told.text());
+    // On one line: the log has one line per event.
+    static const QRegularExpression breaks(QStringLiteral("[\\r\\n]+"));
+    record(titulo, outcome,
+           told.join(u' ').split(breaks, Qt::SkipEmptyParts).join(QStringLiteral("; ")));
     return outcome;
 }
 
@@ -100,7 +88,7 @@ void FiscalCommands::record(const QString &titulo, CommandOutcome &outcome, cons
 
 std::optional<qint64> FiscalCommands::reductionCounter() {
     QString reply(6, u' ');
-    if (printer.NumeroReducciones(reply) != 1)
+    if (!printer.NumeroReducciones(reply).ok())
         return std::nullopt;
     return documentCounter(reply);
 }
@@ -116,7 +104,7 @@ std::optional<qint64> FiscalCommands::couponWhileRecording() {
     if (!reportJournal)
         return std::nullopt;
     QString reply(6, u' ');
-    if (printer.NumeroCupon(reply) != 1)
+    if (!printer.NumeroCupon(reply).ok())
         return std::nullopt;
     return documentCounter(reply);
 }
@@ -227,13 +215,9 @@ std::optional<CommandOutcome> FiscalCommands::CierreZPreguntando(const PendingCo
         habilitaControles(false);
     const Result<qsizetype> counted = pendingNow();
     const qsizetype pending = counted.ok() ? counted.value() : 0;
-    bool couponOpen = false;
-    try {
-        // Asked as the journal asks: the status after a query shows a coupon left open.
-        couponOpen = readCounters(printer).documentOpen;
-    } catch (const PrinterUnavailable &) {
-        // The report itself tells the operator that the library cannot be used.
-    }
+    // Asked as the journal asks: the status after a query shows a coupon left open. A library
+    // that cannot be used is told by the report itself.
+    const bool couponOpen = readCounters(printer).documentOpen;
     QString found;
     if (!counted.ok())
         found = QStringLiteral("No se pudo saber si hay documentos pendientes de impresión (%1)")

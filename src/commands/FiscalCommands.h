@@ -11,6 +11,7 @@ namespace robot {
 
 class Clock;
 class FiscalPrinter;
+class PrinterReply;
 class OperatorMessages;
 class PrintJournal;
 class StationLog;
@@ -84,7 +85,8 @@ private:
     // `settle` completes an accepted outcome once the call is analysed. When the call returned
     // 0 (no communication) it runs instead of the analysis: it may settle the outcome itself
     // (true) or leave it to the analysis (false).
-    CommandOutcome run(const QString &titulo, Analysis analysis, const std::function<short()> &call,
+    CommandOutcome run(const QString &titulo, Analysis analysis,
+                       const std::function<PrinterReply()> &call,
                        const std::function<bool(CommandOutcome &)> &settle = {});
     std::optional<qint64> reductionCounter();
     // The coupon counter, read only while reports are recorded.

@@ -59,25 +59,23 @@ QueryAnswer InformationQueries::ask(int prueba) {
         return result;
     // A new buffer for every query: no answer can show through in the next one.
     QString buffer(kBufferSize, u' ');
-    try {
-        result.code = printer.callBuffer(query->entryPoint, buffer);
-    } catch (const PrinterUnavailable &e) {
+    const PrinterReply reply = printer.callBuffer(query->entryPoint, buffer);
+    if (reply.unavailable()) {
         if (log)
             log->error(QStringLiteral("%1: no se pudo usar la librería de la impresora. %2")
-                           .arg(caption(prueba), e.text));
-        messages.show(e.text, MessageIcon::Critical, caption(prueba));
+                           .arg(caption(prueba), reply.faultText));
+        messages.show(reply.faultText, MessageIcon::Critical, caption(prueba));
         return result;
     }
+    result.reply = reply;
     if (log)
-        log->add(result.code == 1 ? LogLevel::Info : LogLevel::Aviso,
+        log->add(reply.ok() ? LogLevel::Info : LogLevel::Aviso,
                  QStringLiteral("%1 (%2): la impresora devolvió el código %3.")
                      .arg(caption(prueba),
                           QString::fromLatin1(robot::fiscal::symbolOf(query->entryPoint)))
-                     .arg(result.code));
+                     .arg(reply.code));
     result.called = true;
     result.answer = buffer;
-    if (prueba != 2)
-        printer.CodigoRetorno = result.code;
     return result;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "printer/PrinterReply.h"
+
 #include <QString>
 #include <optional>
 
@@ -12,7 +14,7 @@ class StationLog;
 // What one information query got back from the printer library.
 struct QueryAnswer {
     bool called = false; // false: the library could not be used (already told to the operator)
-    short code = 0;      // the library's return code when called
+    PrinterReply reply;  // what the call came to when called
     QString answer;      // the answer buffer as the library left it, up to its first NUL
 };
 
@@ -27,8 +29,8 @@ public:
 
     InformationQueries(FiscalPrinter &printer, OperatorMessages &messages);
 
-    // The library call of "Prueba n". The return code goes to CodigoRetorno, except that of
-    // "Prueba 2". A library that cannot be used is reported to the operator here.
+    // The library call of "Prueba n". A library that cannot be used is reported to the operator
+    // here.
     QueryAnswer ask(int prueba);
 
     // The whole button: "Prueba 1" shows "1:" and the answer, "Prueba 2" the answer alone, in

@@ -43,13 +43,10 @@ Result<ReconciliationReport> reconcileStation(const ReconciliationSources &sourc
         input.reports = reports.value();
     }
 
-    try {
-        const PrinterCounters counters = readCounters(printer);
-        if (counters.answered)
-            input.printerCoupon = counters.coupon;
-    } catch (const PrinterUnavailable &) {
-        // Reported in the summary: the holes end at the last record.
-    }
+    // A printer that does not answer is reported in the summary: the holes end at the last
+    // record.
+    if (const PrinterCounters counters = readCounters(printer); counters.answered)
+        input.printerCoupon = counters.coupon;
     return reconcile(input);
 }
 

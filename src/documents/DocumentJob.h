@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/DocumentKind.h"
+#include "core/Result.h"
+#include "printer/AnalizaRetorno.h"
 
 #include <QString>
 #include <optional>
@@ -11,13 +13,13 @@ struct DocumentRows;
 
 // Why a document stopped: the stage reached and, when known, the reason in the operator's words.
 struct StageFailure {
-    StageFailure(double stage = 0, QString reason = {}, std::optional<short> refusedCode = {})
-        : stage(stage), reason(std::move(reason)), refusedCode(refusedCode) {}
+    StageFailure(double stage = 0, QString reason = {}, std::optional<PrinterRefusal> refusal = {})
+        : stage(stage), reason(std::move(reason)), refusal(std::move(refusal)) {}
     double stage = 0;
     QString reason;
-    // The return code of the call the printer refused, if that was the failure: the log then
-    // gives the printer's own status words.
-    std::optional<short> refusedCode;
+    // What the printer said when it refused the call, if that was the failure: its own words
+    // for the operator and its whole answer for the log.
+    std::optional<PrinterRefusal> refusal;
 };
 
 // What one kind of document does of its own; the sequence around it (choosing the document,
@@ -29,11 +31,11 @@ public:
     // "Factura", "Nota de crédito": how the log and messages start a sentence about it.
     virtual QString title() const = 0;
     // Reads and checks every field before the printer is touched.
-    virtual std::optional<StageFailure> prepare(const DocumentRows &rows, qint16 quantityMode) = 0;
+    virtual Result<void, StageFailure> prepare(const DocumentRows &rows, qint16 quantityMode) = 0;
     // The stage of the first printer call, where the journal entry is begun.
     virtual double openingStage() const = 0;
     // Opening to closing on the printer; `stage` follows the progress.
-    virtual std::optional<StageFailure> print(double &stage) = 0;
+    virtual Result<void, StageFailure> print(double &stage) = 0;
     // An invoice is recorded under the printer's coupon number and opens the drawer; a credit
     // note is recorded under its own code.
     virtual bool isInvoice() const { return kind() == DocumentKind::Factura; }

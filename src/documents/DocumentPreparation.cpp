@@ -107,27 +107,28 @@ ItemLine creditItem(const QString &codigo, const QString &descripcion, const QSt
 
 } // namespace
 
-std::optional<StageFailure> prepareInvoice(const DocumentRows &rows, qint16 quantityMode,
-                                           PreparedInvoice *invoice) {
+Result<PreparedInvoice, StageFailure> prepareInvoice(const DocumentRows &rows,
+                                                     qint16 quantityMode) {
+    PreparedInvoice invoice;
     std::optional<StageFailure> failure;
     const Row &header = rows.header;
     FieldReader h(header, 2, failure);
-    invoice->nombre = h.text(QStringLiteral("NombreCliente")).trimmed().left(37);
-    invoice->rif = h.text(QStringLiteral("RIF")).trimmed();
+    invoice.nombre = h.text(QStringLiteral("NombreCliente")).trimmed().left(37);
+    invoice.rif = h.text(QStringLiteral("RIF")).trimmed();
     const double rate = h.number(QStringLiteral("PorcentImpuesto"));
     h.require(rate >= 0 && rate < 1, QStringLiteral("PorcentImpuesto"), kRateRule);
-    invoice->discount = h.number(QStringLiteral("Descuento01")) +
-                        h.number(QStringLiteral("Descuento02")) +
-                        h.number(QStringLiteral("Descuento03"));
+    invoice.discount = h.number(QStringLiteral("Descuento01")) +
+                       h.number(QStringLiteral("Descuento02")) +
+                       h.number(QStringLiteral("Descuento03"));
     const double medioPago = h.number(QStringLiteral("MedioPago"), 0.0);
     if (failure)
-        return failure;
+        return *failure;
     const QString direccion = QStringLiteral("Dirección");
-    invoice->direccion = header.isNull(direccion)
-                             ? QStringLiteral("-")
-                             : blankControls(header.text(direccion)).trimmed().left(37);
+    invoice.direccion = header.isNull(direccion)
+                            ? QStringLiteral("-")
+                            : blankControls(header.text(direccion)).trimmed().left(37);
     const bool plantilla = header.yesNo(QStringLiteral("PlantillaAuxiliar")).value_or(false);
-    invoice->formaPago =
+    invoice.formaPago =
         medioPago == 0.0 ? QStringLiteral("Efectivo") : QStringLiteral("Electronico");
 
     const QString code = rateCode(rate);
@@ -145,50 +146,51 @@ std::optional<StageFailure> prepareInvoice(const DocumentRows &rows, qint16 quan
                 .trimmed();
         const QList<double> pieces = line.pieces(price);
         if (failure)
-            return failure;
+            return *failure;
         const bool exempt = record.yesNo(QStringLiteral("ExcentoImpuesto")) == true;
-        invoice->total += amount * price;
+        invoice.total += amount * price;
         // A line with no exemption flag is sent taxed, so its tax is paid too: a payment short
         // of the coupon's total would leave the coupon unclosed.
         if (!exempt)
-            invoice->total += price * amount * rate;
+            invoice.total += price * amount * rate;
         QString cleaned = description;
-        invoice->lines.append(
+        invoice.lines.append(
             {{QString(), LimpioCadena(cleaned), exempt ? QStringLiteral("FF") : code,
               QStringLiteral("F"), formatAmount(amount * 10), 2, QStringLiteral("$"),
               QStringLiteral("0,00")},
              pieces,
              false});
     }
-    if (!(std::fabs(invoice->total - invoice->discount) < kLargestAmount))
+    if (!(std::fabs(invoice.total - invoice.discount) < kLargestAmount))
         return StageFailure{4, QStringLiteral("El total de la factura no cabe en un recibo.")};
-    return std::nullopt;
+    return invoice;
 }
 
-std::optional<StageFailure> prepareCreditNote(const DocumentRows &rows, qint16 quantityMode,
-                                              PreparedCreditNote *note) {
+Result<PreparedCreditNote, StageFailure> prepareCreditNote(const DocumentRows &rows,
+                                                           qint16 quantityMode) {
+    PreparedCreditNote note;
     std::optional<StageFailure> failure;
     const Row &header = rows.header;
     if (!header.has(QStringLiteral("Dirección")))
         return StageFailure{2.2, QStringLiteral("Dirección")};
     FieldReader h(header, 2.4, failure);
-    note->nombre = h.text(QStringLiteral("NombreCliente")).trimmed().left(37);
-    note->rif = h.text(QStringLiteral("RIF")).trimmed();
-    note->factura = h.text(QStringLiteral("Factura"));
+    note.nombre = h.text(QStringLiteral("NombreCliente")).trimmed().left(37);
+    note.rif = h.text(QStringLiteral("RIF")).trimmed();
+    note.factura = h.text(QStringLiteral("Factura"));
     h.setStage(2.5);
     const double rate = h.number(QStringLiteral("PorcentImpuesto"));
     h.require(rate >= 0 && rate < 1, QStringLiteral("PorcentImpuesto"), kRateRule);
     const double monto = h.number(QStringLiteral("Monto"));
     const double montoExcento = h.number(QStringLiteral("MontoExcento"));
-    note->discount = h.number(QStringLiteral("DescuentoFactura"), 0.0);
+    note.discount = h.number(QStringLiteral("DescuentoFactura"), 0.0);
     if (failure)
-        return failure;
+        return *failure;
     const QString code = rateCode(rate);
 
     const QString quantity = quantityField(quantityMode);
     for (const Row &record : rows.lines) {
         // The first line's quantity is read at stage 3, everything else at stage 4.
-        FieldReader line(record, note->lines.isEmpty() ? 3 : 4, failure);
+        FieldReader line(record, note.lines.isEmpty() ? 3 : 4, failure);
         const double amount = line.number(quantity);
         line.require(amount > 0, quantity, kQuantityRule);
         line.setStage(4);
@@ -197,15 +199,15 @@ std::optional<StageFailure> prepareCreditNote(const DocumentRows &rows, qint16 q
         line.require(price >= 0, QStringLiteral("Precio"), kPriceRule);
         const QList<double> pieces = line.pieces(price);
         if (failure)
-            return failure;
+            return *failure;
         const bool exempt = record.yesNo(QStringLiteral("ExcentoImpuesto")).value_or(false);
-        note->lines.append(
+        note.lines.append(
             {creditItem(QStringLiteral(" "), LimpioCadena(description),
                         exempt ? QStringLiteral("FF") : code, formatPlainNumber(amount)),
              pieces, true});
     }
-    if (!note->lines.isEmpty())
-        return std::nullopt;
+    if (!note.lines.isEmpty())
+        return note;
 
     // No printable line record: the credited amounts go as lump sums, read at stage 3.
     FieldReader lump(header, 3, failure);
@@ -218,16 +220,18 @@ std::optional<StageFailure> prepareCreditNote(const DocumentRows &rows, qint16 q
     const QString one = QStringLiteral("1");
     if (rate > 0) {
         if (monto > 0)
-            note->lines.append(
+            note.lines.append(
                 {creditItem(articulo, lumpSum, code, one), lump.pieces(monto), false});
         if (montoExcento > 0)
-            note->lines.append({creditItem(articulo, lumpSum, QStringLiteral("II"), one),
-                                lump.pieces(montoExcento), false});
+            note.lines.append({creditItem(articulo, lumpSum, QStringLiteral("II"), one),
+                               lump.pieces(montoExcento), false});
     } else {
-        note->lines.append({creditItem(articulo, lumpSum, QStringLiteral("II"), one),
-                            lump.pieces(monto + montoExcento), false});
+        note.lines.append({creditItem(articulo, lumpSum, QStringLiteral("II"), one),
+                           lump.pieces(monto + montoExcento), false});
     }
-    return failure;
+    if (failure)
+        return *failure;
+    return note;
 }
 
 } // namespace robot

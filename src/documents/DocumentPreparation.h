@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Result.h"
 #include "db/DocumentStore.h"
 #include "documents/DocumentJob.h"
 #include "documents/ItemLines.h"
@@ -40,9 +41,8 @@ struct PreparedCreditNote {
 // cannot be taken back either. A field that is missing, NULL where a value is needed, not a
 // number, or a number no receipt can carry stops the document at the stage it belongs to.
 // `quantityMode` is 1 (Cantidad) or 2-3 (CantDec).
-std::optional<StageFailure> prepareInvoice(const DocumentRows &rows, qint16 quantityMode,
-                                           PreparedInvoice *invoice);
-std::optional<StageFailure> prepareCreditNote(const DocumentRows &rows, qint16 quantityMode,
-                                              PreparedCreditNote *note);
+Result<PreparedInvoice, StageFailure> prepareInvoice(const DocumentRows &rows, qint16 quantityMode);
+Result<PreparedCreditNote, StageFailure> prepareCreditNote(const DocumentRows &rows,
+                                                           qint16 quantityMode);
 
 } // namespace robot

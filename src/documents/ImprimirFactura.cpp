@@ -1,8 +1,8 @@
 #include "documents/PrintingProcedures.h"
 
-#include "core/OperatorMessages.h"
 #include "documents/DocumentPreparation.h"
 #include "documents/TextFormat.h"
+#include "journal/RobotControl.h"
 #include "printer/AnalizaRetorno.h"
 #include "printer/FiscalPrinter.h"
 
@@ -19,49 +19,57 @@ public:
     QString title() const override { return QStringLiteral("Factura"); }
     double openingStage() const override { return 2; }
 
-    std::optional<StageFailure> prepare(const DocumentRows &rows, qint16 quantityMode) override {
-        return prepareInvoice(rows, quantityMode, &invoice);
+    Result<void, StageFailure> prepare(const DocumentRows &rows, qint16 quantityMode) override {
+        Result<PreparedInvoice, StageFailure> prepared = prepareInvoice(rows, quantityMode);
+        if (!prepared.ok())
+            return prepared.why();
+        invoice = std::move(prepared.value());
+        return {};
     }
 
-    std::optional<StageFailure> print(double &stage) override {
+    Result<void, StageFailure> print(double &stage) override {
         FiscalPrinter &printer = ctx.printer;
+        const auto refused = [&](const PrinterReply &reply) {
+            return StageFailure{stage, {}, describeRefusal(printer, reply)};
+        };
         stage = 2;
-        printer.CodigoRetorno =
+        const PrinterReply opened =
             printer.AbreComprobanteDeVentaEx(invoice.rif, invoice.nombre, invoice.direccion);
         // A refusal is told once, by the stage's message; what an accepted opening's status
         // still shows (paper running low) is told here, and the coupon goes on.
-        if (printer.CodigoRetorno != 1)
-            return StageFailure{stage, {}, printer.CodigoRetorno};
-        AnalizaRetorno(printer, ctx.messages, {}, {}, printer.CodigoRetorno,
-                       QStringLiteral("Emisión de Comprobante Fiscal"));
+        if (!opened.ok())
+            return refused(opened);
+        ctx.robot.tell(AnalizaRetorno(printer, {}, {}, opened,
+                                      QStringLiteral("Emisión de Comprobante Fiscal")));
 
         stage = 3;
         for (const PreparedLine &line : invoice.lines) {
             stage = 4;
-            if (sendItemLine(printer, line.item, line.pieces,
-                             QStringLiteral("Continua item anterior")) != 1)
-                return StageFailure{stage, {}, printer.CodigoRetorno};
+            if (const PrinterReply sent = sendItemLine(printer, line.item, line.pieces,
+                                                       QStringLiteral("Continua item anterior"));
+                !sent.ok())
+                return refused(sent);
         }
 
         stage = 5;
-        printer.CodigoRetorno = printer.IniciaCierreCupon(QStringLiteral("D"), QStringLiteral("$"),
-                                                          formatAmount(invoice.discount));
-        if (printer.CodigoRetorno != 1)
-            return StageFailure{stage, {}, printer.CodigoRetorno};
+        if (const PrinterReply closing = printer.IniciaCierreCupon(
+                QStringLiteral("D"), QStringLiteral("$"), formatAmount(invoice.discount));
+            !closing.ok())
+            return refused(closing);
         const QString montoPago = formatAmount(invoice.total - invoice.discount);
 
         // A payment or closing text the printer refused leaves the coupon incomplete.
         stage = 6;
-        printer.CodigoRetorno = printer.EfectuaFormaPago(invoice.formaPago, montoPago);
-        if (printer.CodigoRetorno != 1)
-            return StageFailure{stage, {}, printer.CodigoRetorno};
+        if (const PrinterReply paid = printer.EfectuaFormaPago(invoice.formaPago, montoPago);
+            !paid.ok())
+            return refused(paid);
         stage = 7;
-        printer.CodigoRetorno =
-            printer.FinalizarCierreCupon(QStringLiteral("Forma de pago:") + invoice.formaPago +
-                                         u'\r' + QStringLiteral("Monto: ") + montoPago);
-        if (printer.CodigoRetorno != 1)
-            return StageFailure{stage, {}, printer.CodigoRetorno};
-        return std::nullopt;
+        if (const PrinterReply closed =
+                printer.FinalizarCierreCupon(QStringLiteral("Forma de pago:") + invoice.formaPago +
+                                             u'\r' + QStringLiteral("Monto: ") + montoPago);
+            !closed.ok())
+            return refused(closed);
+        return {};
     }
 
 private:

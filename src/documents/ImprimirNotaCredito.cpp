@@ -1,9 +1,9 @@
 #include "documents/PrintingProcedures.h"
 
 #include "core/Clock.h"
-#include "core/OperatorMessages.h"
 #include "documents/DocumentPreparation.h"
 #include "documents/TextFormat.h"
+#include "journal/RobotControl.h"
 #include "printer/AnalizaRetorno.h"
 #include "printer/EntryPoints.h"
 #include "printer/FiscalPrinter.h"
@@ -34,13 +34,21 @@ public:
     QString title() const override { return QStringLiteral("Nota de crédito"); }
     double openingStage() const override { return 2.4; }
 
-    std::optional<StageFailure> prepare(const DocumentRows &rows, qint16 quantityMode) override {
-        return prepareCreditNote(rows, quantityMode, &note);
+    Result<void, StageFailure> prepare(const DocumentRows &rows, qint16 quantityMode) override {
+        Result<PreparedCreditNote, StageFailure> prepared = prepareCreditNote(rows, quantityMode);
+        if (!prepared.ok())
+            return prepared.why();
+        note = std::move(prepared.value());
+        return {};
     }
 
-    std::optional<StageFailure> print(double &stage) override {
+    Result<void, StageFailure> print(double &stage) override {
         using robot::fiscal::EntryPoint;
         FiscalPrinter &printer = ctx.printer;
+        const auto refused = [&](EntryPoint entryPoint, const PrinterReply &reply) {
+            return StageFailure{stage, refusal(entryPoint, reply.code),
+                                describeRefusal(printer, reply)};
+        };
         stage = 2.4;
         const QDate today = ctx.clock.today();
         const std::array<QString, 10> opening = {note.nombre,
@@ -53,38 +61,37 @@ public:
                                                  QStringLiteral("01"),
                                                  QStringLiteral("01"),
                                                  note.factura};
-        const short opened = printer.AbreNotaDeCredito(opening);
-        if (opened != 1)
-            return StageFailure{stage, refusal(EntryPoint::AbreNotaDeCredito, opened), opened};
+        if (const PrinterReply opened = printer.AbreNotaDeCredito(opening); !opened.ok())
+            return refused(EntryPoint::AbreNotaDeCredito, opened);
 
         stage = 3;
         for (const PreparedLine &line : note.lines) {
             // A refused piece is told once, by the stage's message.
-            auto analyse = [&] {
-                if (line.analysed && printer.CodigoRetorno == 1)
-                    AnalizaRetorno(printer, ctx.messages, {}, {}, printer.CodigoRetorno,
-                                   QStringLiteral("Poniendo detalle"));
+            auto analyse = [&](const PrinterReply &sent) {
+                if (line.analysed && sent.ok())
+                    ctx.robot.tell(
+                        AnalizaRetorno(printer, {}, {}, sent, QStringLiteral("Poniendo detalle")));
             };
             if (line.analysed)
                 stage = 4;
-            const short sent = sendItemLine(printer, line.item, line.pieces,
-                                            QStringLiteral("Continua Item Anterior"), analyse);
-            if (sent != 1)
-                return StageFailure{stage, refusal(EntryPoint::VendeArticulo, sent), sent};
+            if (const PrinterReply sent =
+                    sendItemLine(printer, line.item, line.pieces,
+                                 QStringLiteral("Continua Item Anterior"), analyse);
+                !sent.ok())
+                return refused(EntryPoint::VendeArticulo, sent);
         }
 
-        printer.CodigoRetorno = printer.IniciaCierreCupon(QStringLiteral("D"), QStringLiteral("$"),
-                                                          formatAmount(note.discount));
-        stage = 7; // passing through 6: the closing call and its analysis
-        printer.CodigoRetorno = printer.CierraCuponReducido(
+        // Passing through 6: the closing's start is not checked, the closing call is.
+        printer.IniciaCierreCupon(QStringLiteral("D"), QStringLiteral("$"),
+                                  formatAmount(note.discount));
+        stage = 7;
+        const PrinterReply closed = printer.CierraCuponReducido(
             QStringLiteral("Tícket"), QStringLiteral("Gracias, vuelva siempre !!!"));
-        if (printer.CodigoRetorno != 1)
-            return StageFailure{stage,
-                                refusal(EntryPoint::CierraCuponReducido, printer.CodigoRetorno),
-                                printer.CodigoRetorno};
-        AnalizaRetorno(printer, ctx.messages, {}, {}, printer.CodigoRetorno,
-                       QStringLiteral("Emisión de Cupón Fiscal"));
-        return std::nullopt;
+        if (!closed.ok())
+            return refused(EntryPoint::CierraCuponReducido, closed);
+        ctx.robot.tell(
+            AnalizaRetorno(printer, {}, {}, closed, QStringLiteral("Emisión de Cupón Fiscal")));
+        return {};
     }
 
 private:

@@ -39,21 +39,23 @@ QString stageMessage(const QString &stage, const QString &reason) {
     return text;
 }
 
-short sendItemLine(FiscalPrinter &printer, const ItemLine &line, const QList<double> &pieces,
-                   const QString &continuation, const std::function<void()> &afterEach) {
+PrinterReply sendItemLine(FiscalPrinter &printer, const ItemLine &line, const QList<double> &pieces,
+                          const QString &continuation,
+                          const std::function<void(const PrinterReply &)> &afterEach) {
+    PrinterReply sent = PrinterReply::of(1);
     bool first = true;
     for (const double piece : pieces) {
-        printer.CodigoRetorno =
+        sent =
             printer.VendeArticulo(line.codigo, first ? line.descripcion : continuation,
                                   line.alicuota, line.tipoCantidad, line.cantidad, line.decimales,
                                   formatAmount(piece), line.tipoDescuento, line.valorDescuento);
         first = false;
         if (afterEach)
-            afterEach();
-        if (printer.CodigoRetorno != 1)
-            return printer.CodigoRetorno;
+            afterEach(sent);
+        if (!sent.ok())
+            return sent;
     }
-    return 1;
+    return sent;
 }
 
 } // namespace robot

@@ -8,6 +8,7 @@
 namespace robot {
 
 class FiscalPrinter;
+class PrinterReply;
 
 // Unit prices at or above this do not fit the printer's price field and go in pieces.
 constexpr double kLargestUnitPrice = 99999999.0;
@@ -35,10 +36,11 @@ struct ItemLine {
 std::optional<QList<double>> splitPrice(double price);
 
 // Sends `line` once per piece: the first piece with the line's description, the others with
-// `continuation`. Stops at the first result other than 1 and returns it; the result of every
-// call is stored in CodigoRetorno. `afterEach` runs after every piece sent.
-short sendItemLine(FiscalPrinter &printer, const ItemLine &line, const QList<double> &pieces,
-                   const QString &continuation, const std::function<void()> &afterEach = {});
+// `continuation`. Stops at the first reply that is not a success and returns it, else the last
+// one. `afterEach` gets every piece's reply.
+PrinterReply sendItemLine(FiscalPrinter &printer, const ItemLine &line, const QList<double> &pieces,
+                          const QString &continuation,
+                          const std::function<void(const PrinterReply &)> &afterEach = {});
 
 // Why a completed document could not be marked yet: the printer did not return its numbers.
 QString numbersMissing(short code);

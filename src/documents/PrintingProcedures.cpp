@@ -1,7 +1,6 @@
 #include "documents/PrintingProcedures.h"
 
 #include "core/Clock.h"
-#include "core/OperatorMessages.h"
 #include "core/StationLog.h"
 #include "documents/ItemLines.h"
 #include "documents/TextFormat.h"
@@ -50,7 +49,7 @@ std::optional<qint64> PrintingProcedures::choose(DocumentKind kind,
                     said + QStringLiteral(" no se imprimirá: su código no es un número entero "
                                           "distinto de 0. Corríjalo en la administración.");
                 ctx.log.warning(text);
-                ctx.messages.show(text, MessageIcon::Critical);
+                ctx.robot.tellOperator(text, MessageIcon::Critical, {});
             }
             continue;
         }
@@ -113,9 +112,7 @@ void PrintingProcedures::reportStageFailure(const DocumentJob &job, const QStrin
     const QString shownStage = formatPlainNumber(failure.stage);
     const bool byPrinter = where == FailedOn::Printer;
     const PrinterRefusal refusal =
-        byPrinter
-            ? describeRefusal(ctx.printer, failure.refusedCode.value_or(ctx.printer.CodigoRetorno))
-            : PrinterRefusal{};
+        byPrinter ? failure.refusal.value_or(PrinterRefusal{}) : PrinterRefusal{};
     // The cause on one line for the status line and the log.
     QStringList causes;
     for (const QString &part : {failure.reason, refusal.words})
@@ -126,8 +123,8 @@ void PrintingProcedures::reportStageFailure(const DocumentJob &job, const QStrin
     QString logged =
         QStringLiteral("%1 no impresa: etapa %2%3")
             .arg(document, shownStage, cause.isEmpty() ? QStringLiteral(".") : because);
-    if (failure.refusedCode)
-        logged += u' ' + printerAnswer(ctx.printer, *failure.refusedCode);
+    if (failure.refusal)
+        logged += u' ' + failure.refusal->answer;
     ctx.log.error(logged);
     ctx.robot.noteStoppedAfterFailure(
         QStringLiteral("%1, etapa %2%3").arg(document.toLower(), shownStage, because));
@@ -137,7 +134,7 @@ void PrintingProcedures::reportStageFailure(const DocumentJob &job, const QStrin
     for (const QString &line : {refusal.words, nextStep(where, couponMayBeOpen, refusal)})
         if (!line.isEmpty())
             text += u'\r' + line;
-    ctx.messages.show(text);
+    ctx.robot.tellOperator(text, MessageIcon::None, {});
 }
 
 bool PrintingProcedures::run(DocumentJob &job) {
@@ -177,8 +174,9 @@ bool PrintingProcedures::run(DocumentJob &job) {
     case DocumentStore::ReadOutcome::Read:
         break;
     }
-    if (const auto failure = job.prepare(rows, quantityMode()))
-        return fail(*failure, FailedOn::Document);
+    if (const Result<void, StageFailure> prepared = job.prepare(rows, quantityMode());
+        !prepared.ok())
+        return fail(prepared.why(), FailedOn::Document);
     // A record that cannot be written would be printed and never marked.
     if (const Result<void> writable = store.canWrite(kind, codigo); !writable.ok())
         return fail(
@@ -186,43 +184,52 @@ bool PrintingProcedures::run(DocumentJob &job) {
              QStringLiteral("No se puede escribir en la base de datos: %1").arg(writable.error())},
             FailedOn::Database);
 
-    try {
-        double stage = job.openingStage();
-        // The counters before its first call, for the journal: what a failure leaves on paper
-        // is settled from them.
-        const PrinterCounters counters = readCounters(ctx.printer);
-        if (!counters.answered)
-            return fail({stage, {}, 0}, FailedOn::Printer);
-        if (counters.documentOpen)
-            return fail({stage, QStringLiteral("Hay un documento abierto en la impresora.")},
-                        FailedOn::OpenDocument);
-        const Result<qint64> entry =
-            ctx.journal.begin(kind, codigo, ctx.Caja, counters.coupon, counters.reductions);
-        if (!entry.ok())
-            return fail({stage, entry.error()}, FailedOn::Journal);
-        if (const auto failure = job.print(stage))
-            return fail(*failure, FailedOn::Printer);
-        if (const auto failure = finish(job, codigo, entry.value()))
-            return fail(*failure, FailedOn::Numbers);
-    } catch (const PrinterUnavailable &e) {
-        return fail({job.openingStage(), e.text}, FailedOn::PrinterLibrary);
+    double stage = job.openingStage();
+    // The counters before its first call, for the journal: what a failure leaves on paper is
+    // settled from them.
+    const PrinterCounters counters = readCounters(ctx.printer);
+    if (!counters.answered && counters.failed.unavailable())
+        return fail({stage, counters.failed.faultText}, FailedOn::PrinterLibrary);
+    if (!counters.answered) // what kept the counters back is the cause, whatever the code
+        return fail({stage,
+                     {},
+                     describeRefusal(ctx.printer, PrinterReply::failed(counters.failed.fault,
+                                                                       counters.failed.faultText))},
+                    FailedOn::Printer);
+    if (counters.documentOpen)
+        return fail({stage, QStringLiteral("Hay un documento abierto en la impresora.")},
+                    FailedOn::OpenDocument);
+    const Result<qint64> entry =
+        ctx.journal.begin(kind, codigo, ctx.Caja, counters.coupon, counters.reductions);
+    if (!entry.ok())
+        return fail({stage, entry.error()}, FailedOn::Journal);
+    if (const Result<void, StageFailure> printed = job.print(stage); !printed.ok()) {
+        const StageFailure &failure = printed.why();
+        // A library that cannot be used stops the document where it began, as at its first
+        // call.
+        if (failure.refusal && failure.refusal->unavailable)
+            return fail({job.openingStage(), failure.refusal->words}, FailedOn::PrinterLibrary);
+        return fail(failure, FailedOn::Printer);
     }
+    if (const Result<void, StageFailure> finished = finish(job, codigo, entry.value());
+        !finished.ok())
+        return fail(finished.why(), FailedOn::Numbers);
     if (job.isInvoice())
         ctx.clock.DelayMili(10); // the invoice's pause after opening the drawer
     return true;
 }
 
-std::optional<StageFailure> PrintingProcedures::finish(DocumentJob &job, qint64 codigo,
-                                                       qint64 entry) {
+Result<void, StageFailure> PrintingProcedures::finish(DocumentJob &job, qint64 codigo,
+                                                      qint64 entry) {
     QString reducciones(6, u' ');
-    const short reduccionesRead = ctx.printer.NumeroReducciones(reducciones);
+    const short reduccionesRead = ctx.printer.NumeroReducciones(reducciones).code;
     short failedRead = reduccionesRead;
     QString number = QString::number(codigo);
     if (job.isInvoice()) {
         QString cupon(6, u' ');
-        ctx.printer.CodigoRetorno = ctx.printer.NumeroCupon(cupon);
+        const short cuponRead = ctx.printer.NumeroCupon(cupon).code;
         if (reduccionesRead == 1)
-            failedRead = ctx.printer.CodigoRetorno;
+            failedRead = cuponRead;
         // No printed coupon has number 0: such a reply is as wrong as one that is not digits.
         if (failedRead == 1 && documentCounter(cupon).value_or(0) == 0) {
             ctx.log.warning(QStringLiteral("La impresora devolvió un número de cupón no válido "
@@ -255,15 +262,16 @@ std::optional<StageFailure> PrintingProcedures::finish(DocumentJob &job, qint64 
         const QString error = marked.error();
         // On paper and in the journal: never printed again. The journal keeps trying to mark
         // it while the robot goes on with the next documents.
-        ctx.messages.show(printed +
-                              QStringLiteral(", pero no se pudo marcar como impresa en la base "
-                                             "de datos:\r") +
-                              error +
-                              QStringLiteral("\rNo se imprimirá de nuevo: el robot la marcará "
-                                             "cuando la base de datos responda."),
-                          MessageIcon::Critical);
+        ctx.robot.tellOperator(
+            printed +
+                QStringLiteral(", pero no se pudo marcar como impresa en la base "
+                               "de datos:\r") +
+                error +
+                QStringLiteral("\rNo se imprimirá de nuevo: el robot la marcará "
+                               "cuando la base de datos responda."),
+            MessageIcon::Critical, {});
         ctx.log.warning(printed + QStringLiteral(", pero aún no quedó marcada: ") + error);
-        return std::nullopt;
+        return {};
     }
     ctx.log.write(job.isInvoice() ? QStringLiteral("%1 %2 impresa: cupón %3, número Z %4.")
                                         .arg(job.title())
@@ -275,12 +283,12 @@ std::optional<StageFailure> PrintingProcedures::finish(DocumentJob &job, qint64 
                                         .arg(codigo)
                                         .arg(numeroZ));
     if (job.isInvoice())
-        ctx.printer.CodigoRetorno = ctx.printer.AccionaGaveta();
+        ctx.printer.AccionaGaveta(); // a drawer that stays shut is no reason to stop
     // Done only now: should the station die at the drawer, the journal still knows the
     // coupon and writing it back again is harmless.
     if (const Result<void> set = ctx.journal.setState(entry, PrintJournal::State::Done); !set.ok())
         ctx.log.error(set.error());
-    return std::nullopt;
+    return {};
 }
 
 } // namespace robot

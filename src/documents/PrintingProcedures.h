@@ -55,7 +55,7 @@ private:
     // The first pending document of the job's kind that may be taken now.
     std::optional<qint64> choose(DocumentKind kind, const QList<PrintJournal::Entry> &held);
     // After the closing: the Z number and, for an invoice, the coupon number; marks the record.
-    std::optional<StageFailure> finish(DocumentJob &job, qint64 codigo, qint64 entry);
+    Result<void, StageFailure> finish(DocumentJob &job, qint64 codigo, qint64 entry);
     // A document stopped at `stage`: the log, the robot left stopped, and one message for the
     // operator with the stage, the cause (the printer's own words where it refused) and what to
     // do.

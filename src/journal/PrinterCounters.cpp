@@ -39,17 +39,21 @@ PrinterCounters readCounters(FiscalPrinter &printer) {
     PrinterCounters counters;
     QString coupon(6, u' ');
     QString reductions(6, u' ');
-    const short couponResult = printer.NumeroCupon(coupon);
-    short ack = 0, st1 = 0, st2 = 0;
-    const short statusResult = printer.RetornoImpresora(ack, st1, st2);
-    const short reductionsResult = printer.NumeroReducciones(reductions);
+    const PrinterReply couponRead = printer.NumeroCupon(coupon);
+    const PrinterReply status = printer.RetornoImpresora();
+    const PrinterReply reductionsRead = printer.NumeroReducciones(reductions);
     const std::optional<qint64> couponNumber = documentCounter(coupon);
     counters.couponText = counterText(coupon);
     counters.coupon = couponNumber.value_or(0);
     counters.reductions = reductionCount(reductions);
-    counters.documentOpen = (st1 & 2) != 0;
-    counters.answered =
-        couponResult == 1 && statusResult == 1 && reductionsResult == 1 && couponNumber.has_value();
+    counters.documentOpen = status.documentOpen();
+    for (const PrinterReply *reply : {&couponRead, &status, &reductionsRead}) {
+        if (!reply->ok()) {
+            counters.failed = *reply;
+            return counters;
+        }
+    }
+    counters.answered = couponNumber.has_value();
     return counters;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "printer/PrinterReply.h"
+
 #include <QString>
 #include <optional>
 
@@ -24,9 +26,11 @@ struct PrinterCounters {
     qint64 coupon = 0;
     qint64 reductions = 0;
     bool documentOpen = false;
+    // When not answered: the reply that was not, as it came (a coupon counter that is not a
+    // number is its call's fault too).
+    PrinterReply failed;
 };
-// Reads the coupon and reduction counters and whether a document is open. A library that
-// cannot be loaded throws PrinterUnavailable.
+// Reads the coupon and reduction counters and whether a document is open.
 PrinterCounters readCounters(FiscalPrinter &printer);
 
 } // namespace robot

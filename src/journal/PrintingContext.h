@@ -7,7 +7,6 @@ namespace robot {
 
 class PendingSources;
 class FiscalPrinter;
-class OperatorMessages;
 class Clock;
 class RobotControl;
 class StationLog;
@@ -19,7 +18,6 @@ struct PrintingContext {
     qint32 Caja = 0;
     PendingSources &sources; // Data5 and Data6
     FiscalPrinter &printer;
-    OperatorMessages &messages;
     Clock &clock;
     RobotControl &robot;
     StationLog &log;

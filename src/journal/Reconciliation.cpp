@@ -1,7 +1,6 @@
 #include "journal/Reconciliation.h"
 
 #include "core/Clock.h"
-#include "core/OperatorMessages.h"
 #include "core/RetryDelay.h"
 #include "core/StationLog.h"
 #include "db/DocumentStore.h"
@@ -50,20 +49,16 @@ bool Reconciler::cancelInterrupted(const QString &document) {
         ctx.log.error(cancelled.error());
         return false;
     }
-    short code = 0;
-    PrinterCounters after;
-    try {
-        code = ctx.printer.AnulaCupon();
-        after = readCounters(ctx.printer);
-    } catch (const PrinterUnavailable &e) {
-        ctx.log.error(e.text);
-    }
-    if (code != 1 || !after.answered || after.documentOpen) {
+    const PrinterReply cancel = ctx.printer.AnulaCupon();
+    const PrinterCounters after = readCounters(ctx.printer);
+    if (cancel.unavailable())
+        ctx.log.error(cancel.faultText);
+    if (!cancel.ok() || !after.answered || after.documentOpen) {
         (void)journal.restore(cancelled.value());
         ctx.log.error(QStringLiteral("La estación no pudo anular el documento que la %1 dejó "
                                      "abierto en la impresora (código %2).")
                           .arg(document)
-                          .arg(code));
+                          .arg(cancel.code));
         return false;
     }
     for (const PrintJournal::Entry &entry : cancelled.value())
@@ -73,20 +68,16 @@ bool Reconciler::cancelInterrupted(const QString &document) {
                                         "imprimirá de nuevo.")
                              .arg(document);
     ctx.log.warning(text);
-    ctx.messages.show(text, MessageIcon::Information);
+    ctx.robot.tellOperator(text, MessageIcon::Information, {});
     return true;
 }
 
 void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrint,
                                  QStringList &notices) {
     const QString document = PrintJournal::describe(entry);
-    PrinterCounters counters;
-    try {
-        counters = readCounters(ctx.printer);
-    } catch (const PrinterUnavailable &e) {
-        counters.answered = false;
-        ctx.log.error(e.text);
-    }
+    const PrinterCounters counters = readCounters(ctx.printer);
+    if (counters.failed.unavailable())
+        ctx.log.error(counters.failed.faultText);
     if (!counters.answered) {
         mayPrint = false;
         notices << QStringLiteral("La impresora no responde: aún no se sabe si la %1 se imprimió.")
@@ -127,7 +118,7 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
             (void)journal.setState(entry.id, seen);
             if (firstSeen) {
                 ctx.log.error(text);
-                ctx.messages.show(text, MessageIcon::Critical);
+                ctx.robot.tellOperator(text, MessageIcon::Critical, {});
             }
         }
         notices << text;
@@ -143,7 +134,7 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
                            "se anuló.")
                 .arg(document);
         ctx.log.error(text);
-        ctx.messages.show(text, MessageIcon::Critical);
+        ctx.robot.tellOperator(text, MessageIcon::Critical, {});
         return;
     }
     if (moved == 1 && !reductionSince) {
@@ -175,7 +166,7 @@ void Reconciler::settleOnPrinter(const PrintJournal::Entry &entry, bool &mayPrin
                 .arg(counters.coupon)
                 .arg(reductionSince ? QStringLiteral(" y hubo una reducción Z") : QString());
         ctx.log.error(text);
-        ctx.messages.show(text, MessageIcon::Critical);
+        ctx.robot.tellOperator(text, MessageIcon::Critical, {});
     }
 }
 

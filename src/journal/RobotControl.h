@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/OperatorMessages.h"
+#include "printer/AnalizaRetorno.h"
+
 #include <QString>
 
 namespace robot {
@@ -15,6 +18,14 @@ public:
     virtual void noteJournal(const QString &notice, bool holdsPrinting) = 0;
     // A document was taken for printing ("Factura 12"); the robot knows when its procedure ends.
     virtual void noteDocumentTaken(const QString &document) = 0;
+    // Something the operator must read now, once: a box where there is a window. The printing
+    // procedures show nothing themselves.
+    virtual void tellOperator(const QString &text, MessageIcon icon, const QString &caption) = 0;
+    // What a return analysis found to tell, if anything.
+    void tell(const ReplyAnalysis &analysis) {
+        if (!analysis.text.isEmpty())
+            tellOperator(analysis.text, analysis.icon, analysis.caption);
+    }
 
     // No operator at the station (no window): a coupon of the station's own document left
     // open by an interruption is cancelled by the station, and the document printed again.

@@ -66,26 +66,25 @@ std::optional<int> BridgePrinter::timeoutFrom(const QByteArray &text) {
     return ms >= kMinimumTimeoutMs ? std::optional(ms) : std::nullopt;
 }
 
-void BridgePrinter::start() {
+QString BridgePrinter::start() {
     const QString program = command.value(0);
     const QString found =
         program.contains(u'/') ? program : QStandardPaths::findExecutable(program);
     const QFileInfo info(found);
     if (found.isEmpty() || !info.isFile() || !info.isExecutable())
-        throw PrinterUnavailable(QStringLiteral("No se pudo iniciar el puente de la impresora "
-                                                "fiscal «%1»: el programa no existe o no es "
-                                                "ejecutable.")
-                                     .arg(program));
+        return QStringLiteral("No se pudo iniciar el puente de la impresora fiscal «%1»: el "
+                              "programa no existe o no es ejecutable.")
+            .arg(program);
     received.clear();
     const QStringList arguments = command.mid(1) << QFileInfo(libraryPath).absoluteFilePath();
     process.start(found, arguments);
     if (!process.waitForStarted())
-        throw PrinterUnavailable(
-            QStringLiteral("No se pudo iniciar el puente de la impresora fiscal «%1»: %2")
-                .arg(program, process.errorString()));
+        return QStringLiteral("No se pudo iniciar el puente de la impresora fiscal «%1»: %2")
+            .arg(program, process.errorString());
     if (log)
         log(LogLevel::Info, QStringLiteral("Puente de la impresora fiscal iniciado: %1 %2")
                                 .arg(found, arguments.join(u' ')));
+    return {};
 }
 
 void BridgePrinter::stop() {
@@ -96,15 +95,16 @@ void BridgePrinter::stop() {
     received.clear();
 }
 
-void BridgePrinter::fail(const QString &what) {
+PrinterReply BridgePrinter::fail(PrinterReply::Fault fault, const QString &what) {
     // A warning: the caller's own line says what the failure cost.
     if (log)
         log(LogLevel::Aviso, what);
     else
         qWarning().noquote() << what; // printer-check and the like: at least on standard error
-    lastFault = what;
     if (episode.isEmpty())
         episode = what;
+    stop();
+    return PrinterReply::failed(fault, what);
 }
 
 bool BridgePrinter::takeReply(QByteArray &payload) {
@@ -122,20 +122,22 @@ bool BridgePrinter::takeReply(QByteArray &payload) {
     return true;
 }
 
-short BridgePrinter::call(robot::fiscal::RawCall &call) {
+PrinterReply BridgePrinter::call(robot::fiscal::RawCall &call) {
     const QString name = QString::fromLatin1(fiscal::nameOf(call.entryPoint));
     // A button pressed while a call waits: the bridge serves one call at a time, and nesting
     // would answer the outer call with the inner one's reply.
     if (busy) {
+        const QString refused =
+            QStringLiteral("Llamada %1 rechazada: otra llamada a la impresora está en curso.")
+                .arg(name);
         if (log)
-            log(LogLevel::Aviso,
-                QStringLiteral("Llamada %1 rechazada: otra llamada a la impresora está en curso.")
-                    .arg(name));
-        return 0;
+            log(LogLevel::Aviso, refused);
+        return PrinterReply::failed(PrinterReply::Fault::Busy, refused);
     }
-    lastFault.clear();
-    if (process.state() == QProcess::NotRunning)
-        start();
+    if (process.state() == QProcess::NotRunning) {
+        if (const QString refused = start(); !refused.isEmpty())
+            return PrinterReply::failed(PrinterReply::Fault::Unavailable, refused);
+    }
     busy = true;
     if (++requests == 0) // 0 is the bridge's answer to a request it could not read
         ++requests;
@@ -172,34 +174,33 @@ short BridgePrinter::call(robot::fiscal::RawCall &call) {
     std::string reason;
     if (replied && !bridge::decodeReply(std::string_view(payload.constData(), payload.size()),
                                         reply, reason)) {
-        fail(QStringLiteral("El puente de la impresora fiscal respondió algo ilegible a %1 (%2); "
-                            "se reinicia.")
-                 .arg(name, QString::fromStdString(reason)));
-        stop();
-        return 0;
+        return fail(PrinterReply::Fault::BridgeRestarted,
+                    QStringLiteral("El puente de la impresora fiscal respondió algo ilegible a %1 "
+                                   "(%2); se reinicia.")
+                        .arg(name, QString::fromStdString(reason)));
     }
     if (replied && reply.number != number) {
-        fail(QStringLiteral("El puente de la impresora fiscal respondió fuera de turno a %1 (la "
-                            "respuesta %2 a la petición %3); se reinicia.")
-                 .arg(name)
-                 .arg(reply.number)
-                 .arg(number));
-        stop();
-        return 0;
+        return fail(PrinterReply::Fault::BridgeRestarted,
+                    QStringLiteral("El puente de la impresora fiscal respondió fuera de turno a %1 "
+                                   "(la respuesta %2 a la petición %3); se reinicia.")
+                        .arg(name)
+                        .arg(reply.number)
+                        .arg(number));
     }
-    if (!replied) {
-        fail(timedOut ? QStringLiteral("La impresora fiscal no respondió a %1 en %2 s; se "
-                                       "reinicia el puente de la impresora.")
-                            .arg(name)
-                            .arg(timeoutMs / 1000.0)
-                      : QStringLiteral("El puente de la impresora fiscal terminó durante %1; se "
-                                       "reinicia.")
-                            .arg(name));
-        stop();
-        return 0;
-    }
+    if (!replied && timedOut)
+        return fail(PrinterReply::Fault::TimedOut,
+                    QStringLiteral("La impresora fiscal no respondió a %1 en %2 s; se reinicia el "
+                                   "puente de la impresora.")
+                        .arg(name)
+                        .arg(timeoutMs / 1000.0));
+    if (!replied)
+        return fail(
+            PrinterReply::Fault::BridgeRestarted,
+            QStringLiteral("El puente de la impresora fiscal terminó durante %1; se reinicia.")
+                .arg(name));
     if (reply.kind != bridge::ReplyKind::Done)
-        throw PrinterUnavailable(QString::fromStdString(reply.message));
+        return PrinterReply::failed(PrinterReply::Fault::Unavailable,
+                                    QString::fromStdString(reply.message));
     if (!episode.isEmpty()) {
         episode.clear();
         if (log)
@@ -210,7 +211,7 @@ short BridgePrinter::call(robot::fiscal::RawCall &call) {
     call.ack = reply.ack;
     call.st1 = reply.st1;
     call.st2 = reply.st2;
-    return reply.code;
+    return PrinterReply::of(reply.code);
 }
 
 } // namespace robot

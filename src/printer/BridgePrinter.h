@@ -16,8 +16,8 @@ enum class LogLevel;
 // The printer library in a bridge program of its own (robot-fiscal-printer-bridge), reached
 // over its pipes: the 32-bit vendor library cannot load into the 64-bit station, and a library
 // that hangs or crashes takes only the bridge down. A call that gets no reply in time, or
-// whose bridge died, returns 0 (no communication) with lastFault saying what happened; the
-// bridge is killed and started again for the next call. The log hears every failure; the
+// whose bridge died, comes back with that fault and its words; the bridge is killed and started
+// again for the next call. The log hears every failure; the
 // operator hears of it from whoever made the call.
 class BridgePrinter : public FiscalPrinter {
 public:
@@ -35,12 +35,13 @@ public:
     // The failure that started the episode the bridge is in; empty while it answers.
     QString failure() const { return episode; }
 
-    short call(robot::fiscal::RawCall &call) override;
+    PrinterReply call(robot::fiscal::RawCall &call) override;
 
 private:
-    void start();
+    // Empty when the bridge runs; otherwise why it cannot be started.
+    QString start();
     void stop();
-    void fail(const QString &what);
+    PrinterReply fail(PrinterReply::Fault fault, const QString &what);
     bool takeReply(QByteArray &payload);
 
     QStringList command;

@@ -9,7 +9,7 @@ namespace robot {
 using robot::fiscal::EntryPoint;
 using robot::fiscal::RawCall;
 
-short FiscalPrinter::callTexts(EntryPoint e, const QStringList &texts, short decimals) {
+PrinterReply FiscalPrinter::callTexts(EntryPoint e, const QStringList &texts, short decimals) {
     RawCall raw;
     raw.entryPoint = e;
     raw.decimals = decimals;
@@ -20,29 +20,27 @@ short FiscalPrinter::callTexts(EntryPoint e, const QStringList &texts, short dec
     return call(raw);
 }
 
-short FiscalPrinter::callBuffer(EntryPoint e, QString &buffer) {
+PrinterReply FiscalPrinter::callBuffer(EntryPoint e, QString &buffer) {
     RawCall raw;
     raw.entryPoint = e;
     const QByteArray bytes = Ansi::encode(buffer);
     raw.buffer.assign(bytes.constData(), std::size_t(bytes.size()));
-    const short result = call(raw);
+    const PrinterReply result = call(raw);
     const std::size_t length = strnlen(raw.buffer.data(), raw.buffer.size());
     buffer = Ansi::decode(QByteArray(raw.buffer.data(), qsizetype(length)));
     return result;
 }
 
-short FiscalPrinter::callStatus(EntryPoint e, short &ack, short &st1, short &st2) {
+PrinterReply FiscalPrinter::callStatus(EntryPoint e) {
     RawCall raw;
     raw.entryPoint = e;
-    raw.ack = ack;
-    raw.st1 = st1;
-    raw.st2 = st2;
-    const short result = call(raw);
-    ack = raw.ack;
-    st1 = raw.st1;
-    st2 = raw.st2;
-    if (result == 1 && statusRead)
-        statusRead(ack, st1, st2);
+    PrinterReply result = call(raw);
+    // A status the library answered, even with a refusal code: its words say why.
+    if (result.answered()) {
+        result.status = PrinterStatus{raw.ack, raw.st1, raw.st2};
+        if (result.ok() && statusRead)
+            statusRead(*result.status);
+    }
     return result;
 }
 

@@ -1,23 +1,14 @@
 #pragma once
 
+#include "printer/PrinterReply.h"
 #include "printer/RawCall.h"
 
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <functional>
-#include <stdexcept>
 
 namespace robot {
-
-// A printer call that could not be made at all: the library did not load or lacks the entry
-// point, or the bridge to it cannot be started. Callers report it like any failure of that call.
-class PrinterUnavailable : public std::runtime_error {
-public:
-    explicit PrinterUnavailable(const QString &message)
-        : std::runtime_error(message.toStdString()), text(message) {}
-    QString text;
-};
 
 // The Qt parameter list of each shape, and how its arguments reach the one virtual call.
 #define FISCAL_QT_PARAMS_None ()
@@ -30,7 +21,7 @@ public:
      const QString &tipoCantidad, const QString &cantidad, short decimales,                        \
      const QString &valorUnitario, const QString &tipoDescuento, const QString &valorDescuento)
 #define FISCAL_QT_PARAMS_Buffer (QString & buffer)
-#define FISCAL_QT_PARAMS_Status (short &ack, short &st1, short &st2)
+#define FISCAL_QT_PARAMS_Status ()
 
 #define FISCAL_QT_CALL_None(e) callTexts(e, {})
 #define FISCAL_QT_CALL_Text1(e) callTexts(e, {a})
@@ -43,44 +34,40 @@ public:
                tipoDescuento, valorDescuento},                                                     \
               decimales)
 #define FISCAL_QT_CALL_Buffer(e) callBuffer(e, buffer)
-#define FISCAL_QT_CALL_Status(e) callStatus(e, ack, st1, st2)
+#define FISCAL_QT_CALL_Status(e) callStatus(e)
 
 // The operations of the fiscal printer library that the station uses, one method per entry
 // point with the entry point's name. Texts go to the library in Windows-1252. A buffer argument
 // comes in as the caller's string of N spaces and comes back as the library's answer, cut at
-// the first NUL. Implementations only make the raw call: in process, through a bridge program,
-// or recording it.
+// the first NUL. Every call returns what it came to (PrinterReply); the status read returns the
+// status words in it. Implementations only make the raw call: in process, through a bridge
+// program, or recording it.
 class FiscalPrinter {
 public:
     virtual ~FiscalPrinter() = default;
 
-    // Makes the call; texts and buffer are bytes. Throws PrinterUnavailable when the library
-    // cannot be used at all.
-    virtual short call(robot::fiscal::RawCall &call) = 0;
+    // Makes the call; texts and buffer are bytes. A call that cannot be made says so in its
+    // reply's fault.
+    virtual PrinterReply call(robot::fiscal::RawCall &call) = 0;
 
 #define FISCAL_QT_METHOD(name, shape)                                                              \
-    short name FISCAL_QT_PARAMS_##shape {                                                          \
+    PrinterReply name FISCAL_QT_PARAMS_##shape {                                                   \
         return FISCAL_QT_CALL_##shape(robot::fiscal::EntryPoint::name);                            \
     }
     FISCAL_ENTRY_POINTS(FISCAL_QT_METHOD)
 #undef FISCAL_QT_METHOD
 
     // Any query with an answer buffer, chosen by entry point (the information buttons).
-    short callBuffer(robot::fiscal::EntryPoint e, QString &buffer);
-
-    // Result of the last call that a caller chose to keep; 1 means success.
-    short CodigoRetorno = 0;
-    // Why the last call never reached the printer, in the words of what stood in the way (a
-    // bridge that did not answer in time, died or answered out of turn); empty when it did.
-    QString lastFault;
+    PrinterReply callBuffer(robot::fiscal::EntryPoint e, QString &buffer);
 
     // Told the status words of every status read the printer answered: the station shows its
     // paper from the reads it makes anyway, without asking the printer anything more.
-    std::function<void(short ack, short st1, short st2)> statusRead;
+    std::function<void(const PrinterStatus &)> statusRead;
 
 private:
-    short callTexts(robot::fiscal::EntryPoint e, const QStringList &texts, short decimals = 0);
-    short callStatus(robot::fiscal::EntryPoint e, short &ack, short &st1, short &st2);
+    PrinterReply callTexts(robot::fiscal::EntryPoint e, const QStringList &texts,
+                           short decimals = 0);
+    PrinterReply callStatus(robot::fiscal::EntryPoint e);
 };
 
 } // namespace robot

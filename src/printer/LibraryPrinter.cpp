@@ -41,12 +41,12 @@ void LibraryPrinter::load() {
     loaded = true;
 }
 
-short LibraryPrinter::call(robot::fiscal::RawCall &call) {
+PrinterReply LibraryPrinter::call(robot::fiscal::RawCall &call) {
     if (!loaded)
-        throw PrinterUnavailable(error);
+        return PrinterReply::failed(PrinterReply::Fault::Unavailable, error);
     short result = 0;
     calls.run([&] { result = robot::fiscal::invoke(table, call); });
-    return result;
+    return PrinterReply::of(result);
 }
 
 } // namespace robot

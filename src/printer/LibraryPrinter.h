@@ -10,10 +10,9 @@
 namespace robot {
 
 // The fiscal printer library, loaded in process at run time from one absolute path. All entry
-// points are resolved at construction, all or nothing; when that fails every call throws
-// PrinterUnavailable with the reason, so the station reports it instead of crashing.
-// The binding never touches CodigoRetorno: callers store what they need. Calls run on a thread
-// of their own while the caller's events go on (PrinterThread).
+// points are resolved at construction, all or nothing; when that fails every call's reply is
+// Unavailable with the reason, so the station reports it instead of crashing. Calls run on a
+// thread of their own while the caller's events go on (PrinterThread).
 class LibraryPrinter : public FiscalPrinter {
 public:
     explicit LibraryPrinter(const QString &libraryPath = defaultLibraryPath());
@@ -23,7 +22,7 @@ public:
 
     QString libraryPath() const { return path; }
 
-    short call(robot::fiscal::RawCall &call) override;
+    PrinterReply call(robot::fiscal::RawCall &call) override;
 
 private:
     void load();
@@ -32,7 +31,7 @@ private:
     QLibrary library;
     robot::fiscal::FunctionTable table;
     bool loaded = false;
-    QString error; // empty when loaded; otherwise the Spanish message every operation throws
+    QString error; // empty when loaded; otherwise the Spanish message of every reply
     PrinterThread calls;
 };
 

@@ -2,30 +2,19 @@
 
 namespace robot {
 
-namespace {
-constexpr short kPaperOut = 128; // ST1
-constexpr short kPaperLow = 64;
-} // namespace
-
-short WatchedPrinter::call(robot::fiscal::RawCall &call) {
-    short result = 0;
-    try {
-        result = printer->call(call);
-        lastFault = printer->lastFault;
-    } catch (const PrinterUnavailable &) {
-        observer({false});
-        throw;
-    }
-    PrinterObservation seen{result != 0};
+PrinterReply WatchedPrinter::call(robot::fiscal::RawCall &call) {
+    const PrinterReply reply = printer->call(call);
+    PrinterObservation seen{reply.answered()};
     // A status that came back, whatever it says, carries the paper sensor.
-    if (seen.answered && call.entryPoint == robot::fiscal::EntryPoint::RetornoImpresora &&
-        call.ack != 21) {
-        seen.statusRead = true;
-        seen.paperLow = (call.st1 & kPaperLow) != 0;
-        seen.paperOut = (call.st1 & kPaperOut) != 0;
+    if (seen.answered && call.entryPoint == robot::fiscal::EntryPoint::RetornoImpresora) {
+        PrinterReply read = reply;
+        read.status = PrinterStatus{call.ack, call.st1, call.st2};
+        seen.statusRead = !read.notExecuted();
+        seen.paperLow = seen.statusRead && read.paperLow();
+        seen.paperOut = seen.statusRead && read.paperOut();
     }
     observer(seen);
-    return result;
+    return reply;
 }
 
 } // namespace robot

@@ -24,7 +24,7 @@ public:
                    std::function<void(const PrinterObservation &)> observer)
         : printer(std::move(printer)), observer(std::move(observer)) {}
 
-    short call(robot::fiscal::RawCall &call) override;
+    PrinterReply call(robot::fiscal::RawCall &call) override;
 
 private:
     std::unique_ptr<FiscalPrinter> printer;

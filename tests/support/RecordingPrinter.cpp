@@ -17,7 +17,7 @@ QStringList RecordingPrinter::itemArguments() const {
     return arguments;
 }
 
-short RecordingPrinter::call(RawCall &call) {
+PrinterReply RecordingPrinter::call(RawCall &call) {
     QStringList args;
     for (const std::string &text : call.texts)
         args << Ansi::decode(QByteArray::fromStdString(text));
@@ -27,8 +27,7 @@ short RecordingPrinter::call(RawCall &call) {
     if (shape == Shape::Buffer)
         args << QString::number(call.buffer.size());
     calls << QString::fromLatin1(nameOf(call.entryPoint)) + u'(' + args.join(u'|') + u')';
-    const short result = real->call(call);
-    lastFault = real->lastFault;
+    const PrinterReply result = real->call(call);
     if (changeReply)
         changeReply(calls.last(), call);
     if (afterCall)

@@ -24,20 +24,10 @@ public:
     // The arguments of every item line sent, joined by '|'.
     QStringList itemArguments() const;
 
-    short call(robot::fiscal::RawCall &call) override;
+    PrinterReply call(robot::fiscal::RawCall &call) override;
 
 private:
     std::unique_ptr<FiscalPrinter> real;
 };
-
-// The message of the PrinterUnavailable that `call` throws.
-template <typename Call> QString unavailableMessage(Call call) {
-    try {
-        call();
-    } catch (const PrinterUnavailable &e) {
-        return e.text;
-    }
-    return QStringLiteral("no PrinterUnavailable");
-}
 
 } // namespace robot
