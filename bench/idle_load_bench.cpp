@@ -5,7 +5,7 @@
 //   build/bin/bench-idle-load [STATIONS [SECONDS]]     (defaults: 50 and 20)
 //
 // Each station also keeps its status row on the server (a write on a change and every 30 s):
-// use SECONDS of 60 or more to see it; README's Measurements has the figures with and without.
+// use SECONDS of 60 or more to see it; docs/mediciones.md has the figures with and without.
 
 #include "db/DatabaseSettings.h"
 #include "db/DocumentDatabase.h"
