@@ -2,9 +2,11 @@
 // missing. The calls themselves go through the bridge in the *_bridge registrations of the
 // binding, invoice and credit-note tests.
 
+#include "commands/FiscalCommands.h"
 #include "core/StationLog.h"
 #include "printer/BridgePrinter.h"
 #include "printer/BridgeProtocol.h"
+#include "support/RecordingMessages.h"
 #include "support/RecordingPrinter.h"
 #include "support/StationProgram.h"
 
@@ -147,6 +149,12 @@ private slots:
         QCOMPARE(crashed.faultText, died);
         QCOMPARE(virtualCall(printer).code, short(0));
         QCOMPARE(printer.failure(), died);
+        // A report made whose status then never came back is not told as done.
+        faults("crash Bematech_FI_RetornoImpresora");
+        RecordingMessages told;
+        QVERIFY(!FiscalCommands(printer, told).CierreX().succeeded());
+        QVERIFY2(told.texts().join(u' ').contains(QStringLiteral("RetornoImpresora")),
+                 qPrintable(told.texts().join(u' ')));
         faults("");
         const PrinterReply again = virtualCall(printer);
         QCOMPARE(again.code, short(1));
@@ -166,7 +174,7 @@ private slots:
         faults("");
         QCOMPARE(virtualCall(printer).code, short(1));
         QCOMPARE(log.filter(QStringLiteral("rechazada")).size(), 1);
-        QCOMPARE(log.filter(QStringLiteral("responde de nuevo")).size(), 2);
+        QCOMPARE(log.filter(QStringLiteral("responde de nuevo")).size(), 3); // one per episode
 
         // Ended while no call waits: a warning in the log, and the next call starts it again.
         const QString pid = printerDir.filePath(QStringLiteral("puente.pid"));
