@@ -22,6 +22,15 @@ struct StageFailure {
     std::optional<PrinterRefusal> refusal;
 };
 
+// Keeps a preparation's document in `into`, or passes its failure on.
+template <typename Prepared>
+Result<void, StageFailure> keepPrepared(Result<Prepared, StageFailure> prepared, Prepared &into) {
+    if (!prepared.ok())
+        return prepared.why();
+    into = std::move(prepared.value());
+    return {};
+}
+
 // What one kind of document does of its own; the sequence around it (choosing the document,
 // the journal, reading the numbers back, marking the record) is shared by both kinds.
 class DocumentJob {

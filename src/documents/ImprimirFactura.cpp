@@ -20,11 +20,7 @@ public:
     double openingStage() const override { return 2; }
 
     Result<void, StageFailure> prepare(const DocumentRows &rows, qint16 quantityMode) override {
-        Result<PreparedInvoice, StageFailure> prepared = prepareInvoice(rows, quantityMode);
-        if (!prepared.ok())
-            return prepared.why();
-        invoice = std::move(prepared.value());
-        return {};
+        return keepPrepared(prepareInvoice(rows, quantityMode), invoice);
     }
 
     Result<void, StageFailure> print(double &stage) override {

@@ -35,11 +35,7 @@ public:
     double openingStage() const override { return 2.4; }
 
     Result<void, StageFailure> prepare(const DocumentRows &rows, qint16 quantityMode) override {
-        Result<PreparedCreditNote, StageFailure> prepared = prepareCreditNote(rows, quantityMode);
-        if (!prepared.ok())
-            return prepared.why();
-        note = std::move(prepared.value());
-        return {};
+        return keepPrepared(prepareCreditNote(rows, quantityMode), note);
     }
 
     Result<void, StageFailure> print(double &stage) override {
