@@ -137,7 +137,7 @@ std::optional<Figures> measure(const QString &database, int documents) {
     QTimer check;
     QObject::connect(&check, &QTimer::timeout, [&] {
         if (int(printer.openings.size()) >= documents || backOffice.isFinished() ||
-            station.robot.state() == Robot::State::StoppedAfterFailure)
+            station.robot().state() == Robot::State::StoppedAfterFailure)
             QCoreApplication::exit();
     });
     check.start(100);
@@ -151,7 +151,7 @@ std::optional<Figures> measure(const QString &database, int documents) {
         int(backOffice.commits.size()) < documents) {
         std::fprintf(stderr, "La medición no terminó (%d de %d aperturas): %s %s\n",
                      int(printer.openings.size()), documents, qPrintable(backOffice.error),
-                     qPrintable(station.robot.statusText()));
+                     qPrintable(station.robot().statusText()));
         QFile logFile(dir.filePath(QStringLiteral("robot-fiscal.log")));
         logFile.open(QIODevice::ReadOnly);
         std::fprintf(stderr, "%s\n", logFile.readAll().constData());

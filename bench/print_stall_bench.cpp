@@ -45,7 +45,7 @@ int main(int argc, char **argv) {
     StationLog log(docs.directory() + QStringLiteral("robot-fiscal.log"));
     Station station(settings, messages, clock, log, makeStationPrinter(virtualPrinterPath()));
     station.prepare();
-    station.robot.stopByOperator(); // started again for the one measured tick
+    station.robot().stopByOperator(); // started again for the one measured tick
 
     // A beat every 5 ms, as a window's repaints and clicks would come: the longest gap between
     // two beats is the longest the window could not answer.
@@ -65,8 +65,8 @@ int main(int argc, char **argv) {
     QElapsedTimer total;
     total.start();
     sinceBeat.restart();
-    station.robot.startByOperator();
-    station.robot.tick();
+    station.robot().startByOperator();
+    station.robot().tick();
     longest = std::max(longest, sinceBeat.elapsed());
     const bool printed = readPaper(printerDir.path()).contains(QStringLiteral(" CERRADO"));
     std::printf("Factura de %d líneas, cada llamada de impresión %d ms: %s en %lld ms; "

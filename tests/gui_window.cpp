@@ -55,8 +55,9 @@ struct Fixture {
         if (!configuration.isEmpty())
             h.docs.setConfiguration(configuration);
         h.create();
-        window = std::make_unique<frmImprimirFacturaROBOT>(*h.station,
-                                                           std::unique_ptr<NotificationIcon>(icon));
+        window = std::make_unique<frmImprimirFacturaROBOT>(
+            windowParts(*h.station, h.messages, h.clock, h.log),
+            std::unique_ptr<NotificationIcon>(icon));
         window->show();
     }
     // The first activation done and the window back in view.
@@ -66,7 +67,7 @@ struct Fixture {
     }
     QPushButton *button(const char *name) const { return window->button(QLatin1String(name)); }
     void click(const char *name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
-    bool running() const { return h.station->robot.running(); }
+    bool running() const { return h.station->robot().running(); }
     QString mostrar() const { return window->answerBox()->toPlainText(); }
     const RecordingMessages::Message &lastMessage() const { return h.messages.messages.last(); }
 };
@@ -118,15 +119,16 @@ private slots:
         f.click("Command3");
         QCOMPARE(command3->text(), QStringLiteral("Iniciar"));
         QVERIFY(!f.running() && command10->isEnabled());
-        const QString stopped = f.h.station->robot.statusText();
+        const QString stopped = f.h.station->robot().statusText();
         QVERIFY(status->isVisibleTo(&window));
         QCOMPARE(status->text(), stopped);
         QVERIFY(status->styleSheet().contains(QStringLiteral("#a00000")));
         QCOMPARE(f.icon->text, frmImprimirFacturaROBOT::notificationTip() + u'\n' + stopped);
         // A long cause is shown whole, wrapped on a line of its own below the buttons.
-        f.h.station->robot.noteStoppedAfterFailure(QStringLiteral("etapa 7: ") + QString(60, u'x') +
-                                                   QStringLiteral(" ") + QString(60, u'y'));
-        const QString failure = f.h.station->robot.statusText();
+        f.h.station->robot().noteStoppedAfterFailure(QStringLiteral("etapa 7: ") +
+                                                     QString(60, u'x') + QStringLiteral(" ") +
+                                                     QString(60, u'y'));
+        const QString failure = f.h.station->robot().statusText();
         QCOMPARE(status->text(), failure);
         QVERIFY2(status->wordWrap() && status->heightForWidth(status->width()) <= status->height(),
                  qPrintable(QString::number(status->heightForWidth(status->width())) + u' ' +
@@ -147,7 +149,7 @@ private slots:
         QVERIFY(window.optionsPanel()->isVisible() && f.running());
         f.click("Command3");
         window.HabilitaControles(false);
-        QVERIFY(!f.running() && f.h.station->robot.busy());
+        QVERIFY(!f.running() && f.h.station->robot().busy());
         for (const char *name : {"Command3", "Command4", "Command5", "Command6", "Command7"})
             QVERIFY2(!f.button(name)->isEnabled(), name);
         for (const char *name : {"Command1", "Command13", "Command21", "Command22"})
@@ -193,7 +195,7 @@ private slots:
             });
         });
         QTimer::singleShot(20000, [] { QCoreApplication::exit(3); }); // the test must end
-        QCOMPARE(runWindowedStation(*f.h.station), 0);
+        QCOMPARE(runWindowedStation(*f.h.station, f.h.messages, f.h.clock, f.h.log), 0);
         QCOMPARE(failures, QStringList());
     }
 
@@ -210,7 +212,7 @@ private slots:
         f.click("Command3"); // nothing starts it, neither the button nor a command's end
         f.window->HabilitaControles(true);
         QVERIFY(!f.running());
-        QCOMPARE(f.h.station->robot.state(), Robot::State::NotPrepared);
+        QCOMPARE(f.h.station->robot().state(), Robot::State::NotPrepared);
 
         // Nothing can print, so the operator may close the program.
         f.click("Command10");
@@ -332,7 +334,7 @@ private slots:
         for (const int codigo : {1, 2, 3})
             f.h.docs.addInvoiceWithLine(codigo);
         f.open();
-        Robot &robot = f.h.station->robot;
+        Robot &robot = f.h.station->robot();
         f.h.setFaults(QStringLiteral("paper-out"));
         robot.tick();
         QVERIFY(!f.running());
@@ -387,9 +389,9 @@ private slots:
             f.click("Command21");
             promised = f.window->statusLabel()->text();
             f.click("Command21");
-            f.h.station->robot.tick();
+            f.h.station->robot().tick();
         });
-        f.h.station->robot.tick();
+        f.h.station->robot().tick();
         QCOMPARE(printing, QStringLiteral("Imprimiendo la factura 4."));
         QCOMPARE(promised, QStringLiteral("«Cierre X»: se hará al terminar la factura 4."));
         QVERIFY(f.window->isHidden());
@@ -416,7 +418,7 @@ private slots:
             f.click("Command3");
             stopping = f.window->statusLabel()->text();
         });
-        f.h.station->robot.tick();
+        f.h.station->robot().tick();
         QCOMPARE(stopping, QStringLiteral("Se detendrá al terminar la factura 6."));
         QCOMPARE(f.window->statusLabel()->text(), QStringLiteral("Robot detenido."));
         QCOMPARE(f.h.paper().count(QStringLiteral(" CERRADO")), 6);
@@ -437,7 +439,8 @@ private slots:
 
         h.create();
         auto *icon = new FakeIcon;
-        frmImprimirFacturaROBOT window(*h.station, std::unique_ptr<NotificationIcon>(icon));
+        frmImprimirFacturaROBOT window(windowParts(*h.station, h.messages, h.clock, h.log),
+                                       std::unique_ptr<NotificationIcon>(icon));
         window.show();
         window.firstActivation();
         QVERIFY(h.messages.texts().last().startsWith(
@@ -465,7 +468,7 @@ private slots:
                 wanted << d.vistaEspecial;
             return texts == wanted;
         };
-        PendingSources &sources = w.h.station->sources;
+        PendingSources &sources = w.h.station->sources();
         QListView *invoices = w.window->invoiceList();
         QCOMPARE(invoices->model()->rowCount(), 2);
         QVERIFY(shows(invoices, sources.invoices()));
@@ -491,7 +494,7 @@ private slots:
 
         // A stopped robot still reads the lists each second, and prints nothing.
         w.h.docs.addInvoice(6);
-        w.h.station->robot.tick();
+        w.h.station->robot().tick();
         QCOMPARE(invoices->model()->rowCount(), 4);
         QVERIFY(w.h.printer->calls.isEmpty());
 

@@ -193,7 +193,7 @@ bool bridgeFailure(Tally &tally, const QString &fault, const QString &where) {
         h.station.reset();
         h.start();
         h.runUntilIdle();
-        recovered = h.station->robot.running() && !h.station->robot.printingHeld();
+        recovered = h.station->robot().running() && !h.station->robot().printingHeld();
         if (!recovered)
             h.printer->AnulaCupon();
     }

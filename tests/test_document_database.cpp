@@ -440,7 +440,7 @@ private slots:
         const QString address = server->createDocumentDatabase(QStringLiteral("avisos"));
         StationHarness h(address);
         h.start();
-        h.station->robot.setTickInterval(3600 * 1000);
+        h.station->robot().setTickInterval(3600 * 1000);
 
         bool secondCommitted = false;
         h.printer->afterCall = [&](const QString &call) {

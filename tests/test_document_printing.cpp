@@ -162,7 +162,7 @@ private slots:
         h.start();
         h.runUntilIdle();
 
-        QCOMPARE(h.station->robot.state(), Robot::State::StoppedAfterFailure);
+        QCOMPARE(h.station->robot().state(), Robot::State::StoppedAfterFailure);
         QVERIFY(h.field(credit ? kNotas : kVentas, 3, QStringLiteral("Control")).isNull());
         // One box: the stage, the printer's words and what to do, each on its own line; past the
         // opening a coupon may be left open.
@@ -183,9 +183,9 @@ private slots:
             return;
         QCOMPARE(h.printer->callsTo(QStringLiteral("VendeArticulo")).size(), linesSent);
         // The status line and the log give the printer's own words; the box keeps its text.
-        QVERIFY2(h.station->robot.statusText().contains(
+        QVERIFY2(h.station->robot().statusText().contains(
                      QStringLiteral("factura 3, etapa %1: Comando no ejecutado.").arg(failedStage)),
-                 qPrintable(h.station->robot.statusText()));
+                 qPrintable(h.station->robot().statusText()));
         QVERIFY(
             readAll(h.log.path())
                 .contains(QStringLiteral("Factura 3 no impresa: etapa %1: Comando no ejecutado. "
@@ -264,7 +264,7 @@ private slots:
                                            "NotaCréditoVenta"))
                      .toString(),
                  QStringLiteral("21 21 -1 0 1"));
-        QVERIFY(h.station->robot.running());
+        QVERIFY(h.station->robot().running());
     }
 
     void lumpSumLinesWhenNoLineRecordIsPrintable_data() {

@@ -71,7 +71,7 @@ private slots:
         addSale(h, 12);
         h.docs.addCreditNote(20);
         h.start();
-        Robot &robot = h.station->robot;
+        Robot &robot = h.station->robot();
         QSignalSpy outcomes(&robot, &Robot::tickFinished);
         h.clock.pauses.clear();
 
@@ -101,14 +101,14 @@ private slots:
         StationHarness h;
         addSale(h, 1);
         h.start();
-        Robot &robot = h.station->robot;
+        Robot &robot = h.station->robot();
         QSignalSpy problems(&robot, &Robot::databaseProblem);
         QSignalSpy recoveries(&robot, &Robot::databaseRecovered);
 
         const QString away = h.docs.databasePath() + QStringLiteral(".fuera");
         QVERIFY(QFile::rename(h.docs.databasePath(), away));
         robot.tick();
-        QVERIFY(h.station->sources.invoices().isEmpty());
+        QVERIFY(h.station->sources().invoices().isEmpty());
         robot.tick();
         robot.tick();
         QVERIFY(h.paper().isEmpty());
@@ -130,11 +130,11 @@ private slots:
         // twice. Nor while the record cannot be written (read-only, disk full): it would take one
         // more coupon at every restart, so no coupon is opened.
         addSale(h, 2);
-        const QString journal = h.station->journal.path();
+        const QString journal = h.station->journal().path();
         QVERIFY(QFile::rename(journal, journal + QStringLiteral(".aparte")));
-        h.station->robot.tick();
+        h.station->robot().tick();
         QCOMPARE(couponsOpened(h.paper()), 1);
-        QVERIFY(h.station->robot.statusText().contains(QStringLiteral("desapareció")));
+        QVERIFY(h.station->robot().statusText().contains(QStringLiteral("desapareció")));
 
         restart(h); // gone between runs too: never silently made anew
         h.runUntilIdle();
@@ -149,9 +149,9 @@ private slots:
             lock.setDatabaseName(journal);
             QVERIFY(lock.open());
             QSqlQuery(lock).exec(QStringLiteral("BEGIN EXCLUSIVE"));
-            h.station->robot.tick();
+            h.station->robot().tick();
             QCOMPARE(couponsOpened(h.paper()), 1);
-            QVERIFY(h.station->robot.statusText().contains(QStringLiteral("diario")));
+            QVERIFY(h.station->robot().statusText().contains(QStringLiteral("diario")));
             lock.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("lock"));
@@ -197,7 +197,7 @@ private slots:
                            "imprimirá de nuevo")));
         h.runUntilIdle(3);
         QCOMPARE(couponsOpened(h.paper()), 1);
-        QVERIFY(h.station->robot.statusText().contains(QStringLiteral("documento abierto")));
+        QVERIFY(h.station->robot().statusText().contains(QStringLiteral("documento abierto")));
 
         // Once the operator cancels it, the counters show nothing was issued: printed once.
         QCOMPARE(h.printer->AnulaCupon().code, short(1));
@@ -206,7 +206,7 @@ private slots:
         QCOMPARE(h.paper().count(QStringLiteral("CERRADO")), 2);
         QCOMPARE(control(h, 1), QStringLiteral("000001"));
         QCOMPARE(control(h, 2), QStringLiteral("000002"));
-        QVERIFY(h.station->robot.statusText().isEmpty());
+        QVERIFY(h.station->robot().statusText().isEmpty());
     }
 
     void aDocumentMarkedByTheJournalIsNotTakenFromAnOlderList() {
@@ -263,11 +263,11 @@ private slots:
         QVERIFY(h.messages.texts().last().contains(QStringLiteral("no se imprimirá de nuevo")));
 
         // While the printer is silent nothing new is started.
-        h.station->robot.startByOperator();
+        h.station->robot().startByOperator();
         if (offline) {
             h.runUntilIdle(3);
             QCOMPARE(couponsOpened(h.paper()), 1);
-            QVERIFY(h.station->robot.statusText().contains(QStringLiteral("no responde")));
+            QVERIFY(h.station->robot().statusText().contains(QStringLiteral("no responde")));
         }
 
         h.setFaults({});
@@ -296,25 +296,25 @@ private slots:
         addSale(h, 1);
         addSale(h, 2);
         h.start();
-        QVERIFY(
-            h.station->journal.begin(DocumentKind::Factura, 1, 1, couponBefore, reductionsBefore)
-                .ok());
+        QVERIFY(h.station->journal()
+                    .begin(DocumentKind::Factura, 1, 1, couponBefore, reductionsBefore)
+                    .ok());
         restart(h);
         QVERIFY2(h.messages.texts().last().contains(notice), qPrintable(h.messages.texts().last()));
         h.runUntilIdle();
         QVERIFY(control(h, 1).isNull());
         QCOMPARE(control(h, 2), QStringLiteral("000001"));
-        QVERIFY(h.station->robot.statusText().contains(QStringLiteral("factura 1")));
+        QVERIFY(h.station->robot().statusText().contains(QStringLiteral("factura 1")));
 
         // The operator decides: printed after all (marked in the back office) or print it.
         h.docs.addInvoice(3, 1, QStringLiteral("Control = 'a mano'"));
-        QVERIFY(h.station->journal.begin(DocumentKind::Factura, 3, 1, -5, 0).ok());
-        h.station->robot.tick();
-        QCOMPARE(h.station->journal.allowReprint(DocumentKind::Factura, 1).value(), 1);
+        QVERIFY(h.station->journal().begin(DocumentKind::Factura, 3, 1, -5, 0).ok());
+        h.station->robot().tick();
+        QCOMPARE(h.station->journal().allowReprint(DocumentKind::Factura, 1).value(), 1);
         h.runUntilIdle();
         QCOMPARE(control(h, 1), QStringLiteral("000002"));
-        QVERIFY(h.station->journal.unfinished().value().isEmpty());
-        QVERIFY(h.station->robot.statusText().isEmpty());
+        QVERIFY(h.station->journal().unfinished().value().isEmpty());
+        QVERIFY(h.station->robot().statusText().isEmpty());
     }
 
     // Each episode that needs a person runs the technician's command once at its start and once
@@ -358,23 +358,23 @@ private slots:
         addSale(h, 1);
         if (scenario == QStringLiteral("held")) {
             h.start();
-            QVERIFY(h.station->journal.begin(DocumentKind::Factura, 1, 1, -2, 0).ok());
+            QVERIFY(h.station->journal().begin(DocumentKind::Factura, 1, 1, -2, 0).ok());
             restart(h);
-            h.station->robot.tick();
-            QCOMPARE(h.station->journal.allowReprint(DocumentKind::Factura, 1).value(), 1);
+            h.station->robot().tick();
+            QCOMPARE(h.station->journal().allowReprint(DocumentKind::Factura, 1).value(), 1);
         } else if (scenario == QStringLiteral("stalled")) {
             h.start();
-            h.station->robot.stopByOperator();
+            h.station->robot().stopByOperator();
             h.clock.now += 5 * 60000 + 1;
             QTRY_VERIFY(QFile::exists(sent));
-            h.station->robot.startByOperator();
+            h.station->robot().startByOperator();
         } else {
             h.setFaults(faults);
             h.start();
             h.runUntilIdle();
-            QVERIFY(!h.station->robot.running());
+            QVERIFY(!h.station->robot().running());
             h.setFaults({});
-            h.station->robot.startByOperator();
+            h.station->robot().startByOperator();
         }
         h.runUntilIdle();
         QCOMPARE(control(h, 1), QStringLiteral("000001"));
@@ -432,7 +432,7 @@ private slots:
         h.start();
         const auto checkAt = [&h](QTime time) {
             h.clock.time = time;
-            h.station->zReport->check();
+            h.station->zReport().check();
             return int(h.paper().count(QStringLiteral("REDUCCIÓN Z N° ")));
         };
         QCOMPARE(checkAt(QTime(23, 29)), 0);
@@ -443,8 +443,8 @@ private slots:
         QCOMPARE(checkAt(QTime(0, 5)), 0);
         h.runUntilIdle();
         QCOMPARE(checkAt(QTime(0, 10)), 1);
-        QVERIFY(
-            h.station->statusText().contains(QStringLiteral("Reducción Z automática número 1")));
+        QVERIFY(stationStatusText(h.station->robot(), h.station->zReport())
+                    .contains(QStringLiteral("Reducción Z automática número 1")));
         restart(h);
         QCOMPARE(checkAt(QTime(0, 20)), 1);
         QVERIFY(readAll(h.log.path())
@@ -453,7 +453,7 @@ private slots:
 
         addSale(h, 2);
         restart(h);
-        QSignalSpy told(h.station->zReport.get(), &ScheduledZReport::zReportPending);
+        QSignalSpy told(&h.station->zReport(), &ScheduledZReport::zReportPending);
         QCOMPARE(checkAt(QTime(23, 30)), 1);
         h.clock.date = h.clock.date.addDays(1);
         QCOMPARE(checkAt(QTime(0, 29)), 1);

@@ -21,41 +21,41 @@ constexpr RetryDelay kResumeDelay{2000, 60000};
 // document the print journal settles what the failure left behind, so nothing prints twice.
 class FailureRecovery : public QObject {
 public:
-    explicit FailureRecovery(Station &station) : station(station) {
+    FailureRecovery(Robot &robot, StationLog &log) : robot(robot), log(log) {
         pause.setSingleShot(true);
-        connect(&pause, &QTimer::timeout, this,
-                [this] { this->station.robot.resumeAfterFailure(); });
-        connect(&station.robot, &Robot::stateChanged, this, &FailureRecovery::schedule);
-        connect(&station.robot, &Robot::tickFinished, this, [this](Robot::TickOutcome outcome) {
+        connect(&pause, &QTimer::timeout, this, [this] { this->robot.resumeAfterFailure(); });
+        connect(&robot, &Robot::stateChanged, this, &FailureRecovery::schedule);
+        connect(&robot, &Robot::tickFinished, this, [this](Robot::TickOutcome outcome) {
             if (outcome == Robot::TickOutcome::Printed &&
-                this->station.robot.state() == Robot::State::Running)
+                this->robot.state() == Robot::State::Running)
                 failures = 0;
         });
     }
 
 private:
     void schedule() {
-        if (station.robot.state() != Robot::State::StoppedAfterFailure || pause.isActive())
+        if (robot.state() != Robot::State::StoppedAfterFailure || pause.isActive())
             return;
         const int seconds = kResumeDelay.afterFailures(++failures) / 1000;
-        station.log.warning(QStringLiteral("El robot se reanudará solo en %1 s.").arg(seconds));
+        log.warning(QStringLiteral("El robot se reanudará solo en %1 s.").arg(seconds));
         pause.start(seconds * 1000);
     }
 
-    Station &station;
+    Robot &robot;
+    StationLog &log;
     QTimer pause;
     int failures = 0;
 };
 
 } // namespace
 
-int runHeadless(Station &station, bool exitWhenIdle) {
-    station.whenPrepared = [&station](const Preparation &prep) {
-        station.log.write(QStringLiteral("Sin ventana: ") +
-                          titleWithRif(designTitle(), prep.rifDecorado));
+int runHeadless(Station &station, OperatorMessages &messages, StationLog &log, bool exitWhenIdle) {
+    station.whenPrepared = [&log](const Preparation &prep) {
+        log.write(QStringLiteral("Sin ventana: ") + titleWithRif(designTitle(), prep.rifDecorado));
     };
+    Robot &robot = station.robot();
     // Nobody is there to cancel a coupon that an interruption left open.
-    station.robot.unattended = true;
+    robot.unattended = true;
     station.endOnTerminationRequest();
     const Preparation &prep = station.prepare();
     if (station.ended())
@@ -68,19 +68,18 @@ int runHeadless(Station &station, bool exitWhenIdle) {
     if (exitWhenIdle && prep.waiting) {
         QString told = prep.missing;
         told.remove(QStringLiteral(" Se intentará de nuevo."));
-        station.messages.show(told + QStringLiteral(" La estación termina sin imprimir."),
-                              MessageIcon::Critical);
+        messages.show(told + QStringLiteral(" La estación termina sin imprimir."),
+                      MessageIcon::Critical);
         return robot::exitStatus(robot::ExitCode::Stopped);
     }
 
-    Robot &robot = station.robot;
-    QObject::connect(&robot, &Robot::databaseProblem, [&station](const QString &error) {
-        station.messages.show(QStringLiteral("No se puede consultar la base de datos: ") + error,
-                              MessageIcon::Critical);
+    QObject::connect(&robot, &Robot::databaseProblem, [&messages](const QString &error) {
+        messages.show(QStringLiteral("No se puede consultar la base de datos: ") + error,
+                      MessageIcon::Critical);
     });
-    QObject::connect(&robot, &Robot::databaseRecovered, [&station] {
-        station.messages.show(QStringLiteral("La base de datos responde de nuevo."),
-                              MessageIcon::Information);
+    QObject::connect(&robot, &Robot::databaseRecovered, [&messages] {
+        messages.show(QStringLiteral("La base de datos responde de nuevo."),
+                      MessageIcon::Information);
     });
     if (exitWhenIdle) {
         QObject::connect(&robot, &Robot::tickFinished, [&robot](Robot::TickOutcome outcome) {
@@ -93,7 +92,7 @@ int runHeadless(Station &station, bool exitWhenIdle) {
         });
         return QCoreApplication::exec();
     }
-    FailureRecovery recovery(station);
+    FailureRecovery recovery(robot, log);
     return QCoreApplication::exec();
 }
 

@@ -1,9 +1,10 @@
 #include "app/ScheduledZReport.h"
 
-#include "app/Station.h"
+#include "app/Robot.h"
 #include "core/Clock.h"
 #include "core/OperatorMessages.h"
 #include "core/StationLog.h"
+#include "db/PendingSources.h"
 #include "db/ReportJournal.h"
 #include "journal/PrinterCounters.h"
 #include "printer/FiscalPrinter.h"
@@ -23,25 +24,26 @@ QString hhmm(QTime time) {
 
 } // namespace
 
-ScheduledZReport::ScheduledZReport(Station &station, QTime hora)
-    : station(station), hora(hora), commands(*station.printer, station.messages, [this](bool on) {
-          this->station.robot.holdForCommand(!on);
-      }) {
-    commands.recordReportsIn(&station.journal, station.settings.Caja, station.clock);
-    commands.logTo(&station.log);
+ScheduledZReport::ScheduledZReport(Robot &robot, PendingSources &sources, PrintJournal &journal,
+                                   FiscalPrinter &printer, OperatorMessages &messages,
+                                   const Clock &clock, StationLog &log, qint32 caja, QTime hora)
+    : robot(robot), sources(sources), journal(journal), printer(printer), messages(messages),
+      clock(clock), log(log), hora(hora),
+      commands(printer, messages, [this](bool on) { this->robot.holdForCommand(!on); }) {
+    commands.recordReportsIn(&journal, caja, clock);
+    commands.logTo(&log);
     if (!hora.isValid())
         return;
     timer.setInterval(30000);
     connect(&timer, &QTimer::timeout, this, &ScheduledZReport::check);
     timer.start();
-    station.log.write(
-        QStringLiteral("Reducción Z automática programada a las %1.").arg(hhmm(hora)));
+    log.write(QStringLiteral("Reducción Z automática programada a las %1.").arg(hhmm(hora)));
 }
 
 void ScheduledZReport::check() {
     if (!hora.isValid())
         return;
-    const QDateTime now = station.clock.currentDateTime();
+    const QDateTime now = clock.currentDateTime();
     // The time this check belongs to: today's, or yesterday's until its hour of waiting ends.
     QDateTime due(now.date(), hora);
     if (now < due)
@@ -65,16 +67,16 @@ void ScheduledZReport::check() {
     // The day's Z: made that day, but not in the hour of waiting for the day before's.
     const QDateTime since =
         std::max(QDateTime(day, QTime(0, 0)), due.addSecs(kWaitSeconds - 86400));
-    const Result<bool> made = zReportSince(station.journal, since);
+    const Result<bool> made = zReportSince(journal, since);
     if (!made.ok()) {
         waitingFor = QStringLiteral("el diario de impresión no se lee (%1)").arg(made.error());
         return;
     }
     if (made.value()) {
         settled = day; // made by the operator, or before a restart
-        station.log.write(QStringLiteral("La reducción Z automática de las %1 no se emite: la "
-                                         "del día %2 ya está hecha.")
-                              .arg(hhmm(hora), day.toString(Qt::ISODate)));
+        log.write(QStringLiteral("La reducción Z automática de las %1 no se emite: la "
+                                 "del día %2 ya está hecha.")
+                      .arg(hhmm(hora), day.toString(Qt::ISODate)));
         return;
     }
     const QString why = obstacle();
@@ -83,19 +85,18 @@ void ScheduledZReport::check() {
         return;
     }
     if (waitingFor.isEmpty())
-        station.log.write(
+        log.write(
             QStringLiteral("La reducción Z automática de las %1 espera: %2.").arg(hhmm(hora), why));
     waitingFor = why;
 }
 
 QString ScheduledZReport::obstacle() {
-    Robot &robot = station.robot;
     if (robot.busy())
         return QStringLiteral("hay un documento en curso");
     if (robot.state() != Robot::State::Running)
         return QStringLiteral("el robot no está en marcha");
     // Read now: a list a second old may miss the document that just arrived.
-    const Result<qsizetype> pending = station.sources.pendingNow();
+    const Result<qsizetype> pending = sources.pendingNow();
     if (!pending.ok())
         return QStringLiteral("la base de datos no responde (%1)").arg(pending.error());
     const qsizetype documents = pending.value();
@@ -103,10 +104,10 @@ QString ScheduledZReport::obstacle() {
         return documents == 1
                    ? QStringLiteral("hay 1 documento pendiente de impresión")
                    : QStringLiteral("hay %1 documentos pendientes de impresión").arg(documents);
-    const Result<QList<PrintJournal::Entry>> unfinished = station.journal.unfinished();
+    const Result<QList<PrintJournal::Entry>> unfinished = journal.unfinished();
     if (!unfinished.ok() || !unfinished.value().isEmpty())
         return QStringLiteral("el diario de impresión retiene documentos");
-    const PrinterCounters counters = readCounters(*station.printer);
+    const PrinterCounters counters = readCounters(printer);
     if (!counters.answered)
         return QStringLiteral("la impresora no responde");
     if (counters.documentOpen)
@@ -117,7 +118,7 @@ QString ScheduledZReport::obstacle() {
 void ScheduledZReport::print(const QDate &day) {
     settled = day; // one attempt a day: a Z that failed is never tried again by itself
     CommandOutcome outcome;
-    station.robot.runCommand([this, &outcome] { outcome = commands.CierreZ(); });
+    robot.runCommand([this, &outcome] { outcome = commands.CierreZ(); });
     if (!outcome.succeeded()) {
         pending(day, QStringLiteral("La reducción Z automática de las %1 no se hizo (%2). "
                                     "Revise la impresora y emítala con «Cierre Z».")
@@ -126,16 +127,16 @@ void ScheduledZReport::print(const QDate &day) {
     }
     status = QStringLiteral("Reducción Z automática número %1 hecha el %2.")
                  .arg(outcome.reduction)
-                 .arg(station.clock.currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
-    station.log.write(status);
+                 .arg(clock.currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    log.write(status);
     emit stateChanged();
 }
 
 void ScheduledZReport::pending(const QDate &day, const QString &message) {
     settled = day;
     status = message;
-    station.log.error(message);
-    station.messages.show(message, MessageIcon::Warning, FiscalCommands::tituloReduccionZ());
+    log.error(message);
+    messages.show(message, MessageIcon::Warning, FiscalCommands::tituloReduccionZ());
     emit stateChanged();
     emit zReportPending(message);
 }

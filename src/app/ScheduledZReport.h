@@ -10,7 +10,12 @@
 
 namespace robot {
 
-class Station;
+class Clock;
+class OperatorMessages;
+class PendingSources;
+class PrintJournal;
+class Robot;
+class StationLog;
 
 // [ReporteZ] Hora: at that time, with nothing pending and no coupon open, the station prints the
 // day's Z report by itself. While documents are pending it waits for them, up to an hour, and
@@ -19,8 +24,12 @@ class Station;
 class ScheduledZReport : public QObject {
     Q_OBJECT
 public:
-    // Off (nothing is checked) when `hora` is invalid.
-    ScheduledZReport(Station &station, QTime hora);
+    // Off (nothing is checked) when `hora` is invalid. The robot holds back its documents
+    // while the Z prints; the Z waits for the sources' pending documents and the journal's
+    // unfinished ones, and records itself in the journal for `caja`.
+    ScheduledZReport(Robot &robot, PendingSources &sources, PrintJournal &journal,
+                     FiscalPrinter &printer, OperatorMessages &messages, const Clock &clock,
+                     StationLog &log, qint32 caja, QTime hora);
 
     // Looks at the clock, and prints the Z when its time has come and nothing stands in the
     // way. Runs every 30 seconds on its own.
@@ -40,7 +49,13 @@ private:
     void print(const QDate &day);
     void pending(const QDate &day, const QString &message);
 
-    Station &station;
+    Robot &robot;
+    PendingSources &sources;
+    PrintJournal &journal;
+    FiscalPrinter &printer;
+    OperatorMessages &messages;
+    const Clock &clock;
+    StationLog &log;
     const QTime hora;
     FiscalCommands commands;
     QTimer timer;

@@ -51,30 +51,40 @@ Result<Settings> startStation(const QString &directory) {
     return settings;
 }
 
+QString stationStatusText(const Robot &robot, const ScheduledZReport &zReport) {
+    const QString robotStatus = robot.statusText();
+    const QString zStatus = zReport.statusText();
+    if (robotStatus.isEmpty() || zStatus.isEmpty())
+        return robotStatus + zStatus;
+    return robotStatus + u' ' + zStatus;
+}
+
 Station::Station(const Settings &settings, OperatorMessages &messages, Clock &clock,
                  StationLog &log, std::unique_ptr<FiscalPrinter> printer)
-    : settings(settings), messages(messages), clock(clock), log(log),
-      sources(settings.RutaBaseDatos, settings.Caja),
-      printer(std::make_unique<WatchedPrinter>(
+    : stationSettings(settings), messages(messages), clock(clock), log(log),
+      pendingSources(settings.RutaBaseDatos, settings.Caja),
+      watchedPrinter(std::make_unique<WatchedPrinter>(
           std::move(printer),
-          [this](const PrinterObservation &seen) { alerts.notePrinter(seen); })),
-      robot(sources, clock, log), alerts(robot, sources, clock, log, settings.alerts.waitMinutes),
+          [this](const PrinterObservation &seen) { stationAlerts.notePrinter(seen); })),
+      stationRobot(pendingSources, clock, log),
+      stationAlerts(stationRobot, pendingSources, clock, log, settings.alerts.waitMinutes),
       alertCommand(settings.alerts, settings.Caja, log) {
-    if (const Result<void> opened = journal.open(journalPath()); !opened.ok()) {
+    if (const Result<void> opened = printJournal.open(journalPath()); !opened.ok()) {
         journalError = opened.error();
         log.error(journalError);
     }
     printing = std::make_unique<PrintingProcedures>(
-        PrintingContext{settings.RutaBaseDatos, settings.Caja, sources, *this->printer, clock,
-                        robot, log, journal});
-    robot.setPrinting(printing.get());
-    QObject::connect(&sources.session(), &ServerSession::documentsAnnounced, &robot, &Robot::wake);
+        PrintingContext{settings.RutaBaseDatos, settings.Caja, pendingSources, *watchedPrinter,
+                        clock, stationRobot, log, printJournal});
+    stationRobot.setPrinting(printing.get());
+    QObject::connect(&pendingSources.session(), &ServerSession::documentsAnnounced, &stationRobot,
+                     &Robot::wake);
     // The printing procedures only report; the front end's messages show.
-    QObject::connect(&robot, &Robot::operatorTold, &robot,
+    QObject::connect(&stationRobot, &Robot::operatorTold, &stationRobot,
                      [&messages](const QString &text, MessageIcon icon, const QString &caption) {
                          messages.show(text, icon, caption);
                      });
-    QObject::connect(&alerts, &StationAlerts::episode, &alertCommand,
+    QObject::connect(&stationAlerts, &StationAlerts::episode, &alertCommand,
                      [this](StationAlerts::Kind kind, bool starts, const QString &message) {
                          alertCommand.run(StationAlerts::name(kind), starts, message);
                      });
@@ -83,9 +93,12 @@ Station::Station(const Settings &settings, OperatorMessages &messages, Clock &cl
         log.error(schedule.message);
         messages.show(schedule.message, MessageIcon::Warning);
     }
-    zReport = std::make_unique<ScheduledZReport>(*this, schedule.hora);
+    scheduledZ = std::make_unique<ScheduledZReport>(stationRobot, pendingSources, printJournal,
+                                                    *watchedPrinter, messages, clock, log,
+                                                    settings.Caja, schedule.hora);
     if (serverAddress(settings.RutaBaseDatos))
-        status = std::make_unique<StatusPublisher>(*this);
+        status = std::make_unique<StatusPublisher>(stationRobot, pendingSources, *watchedPrinter,
+                                                   settings.Caja, log);
     // An ODBC source's text is shown as written: its slashes are the driver's, not a path's.
     log.write(QStringLiteral("Estación iniciada: caja %1, base de datos %2.")
                   .arg(settings.Caja)
@@ -99,25 +112,17 @@ Station::Station(const Settings &settings, OperatorMessages &messages, Clock &cl
 }
 
 Station::~Station() {
-    robot.setPrinting(nullptr);
+    stationRobot.setPrinting(nullptr);
     log.write(QStringLiteral("Estación cerrada."));
 }
 
-QString Station::statusText() const {
-    const QString robotStatus = robot.statusText();
-    const QString zStatus = zReport->statusText();
-    if (robotStatus.isEmpty() || zStatus.isEmpty())
-        return robotStatus + zStatus;
-    return robotStatus + u' ' + zStatus;
-}
-
 void Station::endOnTerminationRequest() {
-    platform::onTerminationRequest(&robot, [this] {
+    platform::onTerminationRequest(&stationRobot, [this] {
         log.write(QStringLiteral("El sistema pide cerrar la estación: se cierra en cuanto "
                                  "termine el documento en curso."));
-        robot.closeWhenIdle();
+        stationRobot.closeWhenIdle();
     });
-    QObject::connect(&robot, &Robot::closed, &robot, [this] {
+    QObject::connect(&stationRobot, &Robot::closed, &stationRobot, [this] {
         endDone = true;
         QCoreApplication::exit(exitStatus(ExitCode::Done));
     });
@@ -136,7 +141,7 @@ const Preparation &Station::prepare() {
 }
 
 QString Station::journalPath() const {
-    return StationFiles(settings.RutaAplicacion).journal();
+    return StationFiles(stationSettings.RutaAplicacion).journal();
 }
 
 void Station::waitForJournal() {
@@ -146,11 +151,11 @@ void Station::waitForJournal() {
         preparation.missing =
             journalError + QStringLiteral(" El robot no imprime mientras tanto y lo intentará "
                                           "de nuevo solo.");
-        robot.holdStopped(preparation.missing, true);
+        stationRobot.holdStopped(preparation.missing, true);
         messages.show(preparation.missing, MessageIcon::Critical);
     }
-    QTimer::singleShot(delayMs, &robot, [this] {
-        if (const Result<void> opened = journal.open(journalPath()); !opened.ok()) {
+    QTimer::singleShot(delayMs, &stationRobot, [this] {
+        if (const Result<void> opened = printJournal.open(journalPath()); !opened.ok()) {
             journalError = opened.error();
             waitForJournal();
             return;
@@ -163,7 +168,8 @@ void Station::waitForJournal() {
 }
 
 void Station::readConfiguration() {
-    const ConfigurationRead read = DocumentStore(settings.RutaBaseDatos).configurationRecord();
+    const ConfigurationRead read =
+        DocumentStore(stationSettings.RutaBaseDatos).configurationRecord();
     if (read.outcome == ConfigurationRead::Outcome::Failed) {
         // Not incomplete: unreadable yet (a lock held by the back office, a share not back).
         const int delayMs = kOpenAgain.afterFailures(configurationFailures + 1);
@@ -172,8 +178,8 @@ void Station::readConfiguration() {
                                              "%1. Se intentará de nuevo.")
                                   .arg(read.error);
         if (configurationFailures++ == 0)
-            robot.holdStopped(preparation.missing, true);
-        QTimer::singleShot(delayMs, &robot, [this] { readConfiguration(); });
+            stationRobot.holdStopped(preparation.missing, true);
+        QTimer::singleShot(delayMs, &stationRobot, [this] { readConfiguration(); });
         return;
     }
     if (configurationFailures > 0)
@@ -182,7 +188,7 @@ void Station::readConfiguration() {
     preparation =
         prepareFromConfiguration(read.row, read.outcome == ConfigurationRead::Outcome::Read);
     if (!preparation.complete) {
-        robot.holdStopped(preparation.missing);
+        stationRobot.holdStopped(preparation.missing);
         messages.show(preparation.missing, MessageIcon::Critical);
         return;
     }
@@ -192,9 +198,9 @@ void Station::readConfiguration() {
                   .arg(preparation.ModoCantidad));
     // What a crash or a power cut left unfinished is settled before anything new is printed.
     printing->reconcile();
-    sources.RefrescaListas();
+    pendingSources.RefrescaListas();
     // The robot starts only once its preparation is complete.
-    robot.startPrepared();
+    stationRobot.startPrepared();
     if (whenPrepared)
         whenPrepared(preparation);
 }

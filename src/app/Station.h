@@ -27,6 +27,9 @@ class StatusPublisher;
 // the error is the operator's text and the program must end.
 Result<Settings> startStation(const QString &directory);
 
+// The robot's state and the scheduled Z's, in a line for the operator.
+QString stationStatusText(const Robot &robot, const ScheduledZReport &zReport);
+
 // Everything one run of the station owns: the settings, the data sources, the printer, the
 // robot and its printing procedures. Both front ends (window, headless) build one.
 class Station {
@@ -56,21 +59,28 @@ public:
     bool journalReady() const { return journalError.isEmpty(); }
     QString journalProblem() const { return journalError; }
 
-    const Settings settings;
+    // For the front ends that build the window and the headless run out of these parts.
+    const Settings &settings() const { return stationSettings; }
+    Robot &robot() { return stationRobot; }
+    PendingSources &sources() { return pendingSources; }
+    PrintJournal &journal() { return printJournal; }
+    FiscalPrinter &printer() { return *watchedPrinter; }
+    StationAlerts &alerts() { return stationAlerts; }
+    ScheduledZReport &zReport() { return *scheduledZ; }
+
+private:
+    const Settings stationSettings;
     OperatorMessages &messages;
     Clock &clock;
     StationLog &log;
-    PendingSources sources;
-    PrintJournal journal;
-    std::unique_ptr<FiscalPrinter> printer; // watched for the alerts
-    Robot robot;
-    StationAlerts alerts;
+    PendingSources pendingSources;
+    PrintJournal printJournal;
+    std::unique_ptr<FiscalPrinter> watchedPrinter; // watched for the alerts
+    Robot stationRobot;
+    StationAlerts stationAlerts;
     // The day's Z report at the time robot-fiscal.ini gives ([ReporteZ] Hora); off without it.
-    std::unique_ptr<ScheduledZReport> zReport;
-    // The robot's state and the scheduled Z's, in a line for the operator.
-    QString statusText() const;
+    std::unique_ptr<ScheduledZReport> scheduledZ;
 
-private:
     void readConfiguration();
     // Printing waits for a journal it can write: opened again, further apart each time, until
     // it opens (a lock let go, the file writable again, a lost journal put back).

@@ -1,7 +1,6 @@
 #include "app/StationCheck.h"
 
 #include "app/Configuration.h"
-#include "app/Station.h"
 #include "app/StationCheckLines.h"
 #include "commands/InformationQueries.h"
 #include "core/ExitCode.h"
@@ -294,19 +293,20 @@ QString StationCheck::report(const QList<CheckLine> &lines) {
     return text.join(u'\n');
 }
 
-void checkRunningStation(Station &station) {
-    StationCheck check(station.settings.RutaAplicacion, *station.printer);
+void checkRunningStation(const QString &directory, FiscalPrinter &printer,
+                         OperatorMessages &messages) {
+    StationCheck check(directory, printer);
     // This program took the lock at start-up.
     check.setLockHeldByThisStation(true);
     const QList<CheckLine> lines = check.run();
     const bool warned = std::any_of(lines.begin(), lines.end(), [](const CheckLine &line) {
         return line.outcome == CheckLine::Outcome::Warning;
     });
-    station.messages.show(StationCheck::report(lines),
-                          !StationCheck::passed(lines) ? MessageIcon::Critical
-                          : warned                     ? MessageIcon::Warning
-                                                       : MessageIcon::Information,
-                          StationCheck::title());
+    messages.show(StationCheck::report(lines),
+                  !StationCheck::passed(lines) ? MessageIcon::Critical
+                  : warned                     ? MessageIcon::Warning
+                                               : MessageIcon::Information,
+                  StationCheck::title());
 }
 
 int checkStation(const QString &directory, QTextStream &out) {

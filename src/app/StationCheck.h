@@ -8,7 +8,7 @@ class QTextStream;
 namespace robot {
 
 class FiscalPrinter;
-class Station;
+class OperatorMessages;
 
 // One line of the technician's check.
 struct CheckLine {
@@ -48,9 +48,10 @@ private:
     bool lockHeld = false;
 };
 
-// The window's "Diagnóstico": the check of the station running in this process, its report
-// shown to the operator.
-void checkRunningStation(Station &station);
+// The window's "Diagnóstico": the check of the station running in this process on `directory`
+// with its `printer`, its report shown to the operator.
+void checkRunningStation(const QString &directory, FiscalPrinter &printer,
+                         OperatorMessages &messages);
 
 // robot-fiscal --check: the check on the printer the station would use, its report on `out`.
 // Returns 0 when nothing failed, else 4.

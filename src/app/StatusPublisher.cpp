@@ -1,8 +1,9 @@
 #include "app/StatusPublisher.h"
 
-#include "app/Station.h"
+#include "app/Robot.h"
 #include "core/StationLog.h"
 #include "core/Version.h"
+#include "db/PendingSources.h"
 #include "printer/AnalizaRetorno.h"
 #include "printer/FiscalPrinter.h"
 
@@ -26,13 +27,15 @@ QString stateWord(const Robot &robot) {
 
 } // namespace
 
-StatusPublisher::StatusPublisher(Station &station) : station(station) {
+StatusPublisher::StatusPublisher(const Robot &robot, PendingSources &sources,
+                                 FiscalPrinter &printer, qint32 caja, StationLog &log)
+    : robot(robot), sources(sources), printer(printer), caja(caja), log(log) {
     signOfLife.setInterval(kSignOfLifeMs);
     connect(&signOfLife, &QTimer::timeout, this, [this] { publish(true); });
     signOfLife.start();
-    connect(&station.robot, &Robot::stateChanged, this, &StatusPublisher::schedule);
-    connect(&station.sources, &PendingSources::listsChanged, this, &StatusPublisher::schedule);
-    station.printer->statusRead = [this](const PrinterStatus &status) {
+    connect(&robot, &Robot::stateChanged, this, &StatusPublisher::schedule);
+    connect(&sources, &PendingSources::listsChanged, this, &StatusPublisher::schedule);
+    printer.statusRead = [this](const PrinterStatus &status) {
         const QString seen = paperState(status);
         if (seen.isEmpty() || seen == paper)
             return;
@@ -42,27 +45,26 @@ StatusPublisher::StatusPublisher(Station &station) : station(station) {
 }
 
 StatusPublisher::~StatusPublisher() {
-    station.printer->statusRead = nullptr;
+    printer.statusRead = nullptr;
     lastMessage = QStringLiteral("Estación cerrada.");
     publish(true);
 }
 
 StationStatus StatusPublisher::current() const {
-    const Robot &robot = station.robot;
     StationStatus status;
-    status.caja = station.settings.Caja;
+    status.caja = caja;
     status.computer = QSysInfo::machineHostName();
     status.version = QLatin1String(kVersion);
     status.state = stateWord(robot);
     status.document = robot.documentInProgress();
     status.message = lastMessage;
-    status.pending = int(station.sources.invoices().size() + station.sources.creditNotes().size());
+    status.pending = int(sources.invoices().size() + sources.creditNotes().size());
     status.paper = paper;
     return status;
 }
 
 void StatusPublisher::schedule() {
-    if (const QString text = station.robot.statusText(); !text.isEmpty())
+    if (const QString text = robot.statusText(); !text.isEmpty())
         lastMessage = text;
     if (scheduled)
         return;
@@ -77,22 +79,22 @@ void StatusPublisher::publish(bool signOfLife) {
     const StationStatus status = current();
     if (!signOfLife && written && status.sameAs(last))
         return;
-    ServerSession &session = station.sources.session();
+    ServerSession &session = sources.session();
     if (!session.connectedToServer())
         return; // the lists' own refresh tells of a lost server; the next sign of life writes
     if (const Result<void> wrote = writeStationStatus(session, status); !wrote.ok()) {
         if (!failing)
-            station.log.warning(QStringLiteral("No se pudo escribir el estado de esta estación "
-                                               "en el servidor: %1. La impresión sigue; se "
-                                               "intentará de nuevo en %2 s.")
-                                    .arg(wrote.error())
-                                    .arg(kSignOfLifeMs / 1000));
+            log.warning(QStringLiteral("No se pudo escribir el estado de esta estación "
+                                       "en el servidor: %1. La impresión sigue; se "
+                                       "intentará de nuevo en %2 s.")
+                            .arg(wrote.error())
+                            .arg(kSignOfLifeMs / 1000));
         failing = true;
         return;
     }
     if (failing)
-        station.log.write(QStringLiteral("El estado de esta estación se escribe de nuevo en el "
-                                         "servidor."));
+        log.write(QStringLiteral("El estado de esta estación se escribe de nuevo en el "
+                                 "servidor."));
     failing = false;
     written = true;
     last = status;

@@ -49,21 +49,10 @@ ExitCode showStatusAt(const QString &directory, QTextStream &out) {
     return reportJournalStatus(StationFiles(directory).journal(), settings.Caja, out);
 }
 
-ExitCode writeSupportBundleOf(const QString &directory, const QString &archive, QTextStream &out,
-                              Station *running) {
-    SupportReports reports;
-    QTextStream reconciliation(&reports.reconciliation);
-    if (running) {
-        StationCheck check(directory, *running->printer);
-        check.setLockHeldByThisStation(true);
-        reports.check = StationCheck::report(check.run());
-        runReconciliation(reconciliationSources(running->settings), *running->printer, {}, {}, {},
-                          reconciliation);
-    } else {
-        QTextStream check(&reports.check);
-        checkStation(directory, check);
-        reconcileStationAt(directory, CommandLine{}, reconciliation);
-    }
+namespace {
+
+ExitCode bundle(const QString &directory, SupportReports &reports, const QString &archive,
+                QTextStream &out) {
     reports.version = versionLine() + u'\n';
     if (const Result<void> written = writeSupportBundle(directory, reports, archive);
         !written.ok()) {
@@ -75,6 +64,28 @@ ExitCode writeSupportBundleOf(const QString &directory, const QString &archive, 
     out << QStringLiteral("Paquete de soporte escrito: %1").arg(QDir::toNativeSeparators(archive))
         << Qt::endl;
     return ExitCode::Done;
+}
+
+} // namespace
+
+ExitCode writeSupportBundleOf(const QString &directory, const QString &archive, QTextStream &out) {
+    SupportReports reports;
+    QTextStream check(&reports.check);
+    checkStation(directory, check);
+    QTextStream reconciliation(&reports.reconciliation);
+    reconcileStationAt(directory, CommandLine{}, reconciliation);
+    return bundle(directory, reports, archive, out);
+}
+
+ExitCode writeSupportBundleOf(const Settings &running, FiscalPrinter &printer,
+                              const QString &archive, QTextStream &out) {
+    SupportReports reports;
+    StationCheck check(running.RutaAplicacion, printer);
+    check.setLockHeldByThisStation(true);
+    reports.check = StationCheck::report(check.run());
+    QTextStream reconciliation(&reports.reconciliation);
+    runReconciliation(reconciliationSources(running), printer, {}, {}, {}, reconciliation);
+    return bundle(running.RutaAplicacion, reports, archive, out);
 }
 
 } // namespace robot

@@ -9,7 +9,7 @@ class QTextStream;
 
 namespace robot {
 
-class Station;
+class FiscalPrinter;
 struct ReconciliationSources;
 struct Settings;
 
@@ -27,9 +27,10 @@ ExitCode reconcileStationAt(const QString &directory, const CommandLine &line, Q
 ExitCode showStatusAt(const QString &directory, QTextStream &out);
 
 // robot-fiscal --paquete-soporte: also, and above all, for a station that does not start.
-// `running`: the station running in this process (its window), with the printer and the locks
-// it holds.
-ExitCode writeSupportBundleOf(const QString &directory, const QString &archive, QTextStream &out,
-                              Station *running = nullptr);
+ExitCode writeSupportBundleOf(const QString &directory, const QString &archive, QTextStream &out);
+// The window's: of the station running in this process with `running` settings, on the printer
+// and with the locks it holds.
+ExitCode writeSupportBundleOf(const Settings &running, FiscalPrinter &printer,
+                              const QString &archive, QTextStream &out);
 
 } // namespace robot

@@ -197,12 +197,12 @@ int main(int argc, char **argv) {
                     robot::makeStationPrinter({}, printerLog));
     // A lock file does not reach the other computers of a shared database server: there the
     // server itself keeps a second station with this Caja away.
-    if (QString refusal; !station.sources.session().claimFiscalMachine(&refusal)) {
+    if (QString refusal; !station.sources().session().claimFiscalMachine(&refusal)) {
         log.error(QStringLiteral("Inicio rechazado: ") + refusal);
         messages.show(refusal);
         return robot::exitStatus(ExitCode::Refused);
     }
     if (!line.windowed())
-        return runHeadless(station, line.exitWhenIdle);
-    return runWindowedStation(station);
+        return runHeadless(station, messages, log, line.exitWhenIdle);
+    return runWindowedStation(station, messages, clock, log);
 }

@@ -37,11 +37,11 @@ void StationHarness::start(int caja, const QString &library) {
 void StationHarness::runUntilIdle(int maxTicks) {
     bool idle = false;
     const auto connection =
-        QObject::connect(&station->robot, &Robot::tickFinished, [&](Robot::TickOutcome outcome) {
+        QObject::connect(&station->robot(), &Robot::tickFinished, [&](Robot::TickOutcome outcome) {
             idle = outcome != Robot::TickOutcome::Printed;
         });
-    for (int i = 0; i < maxTicks && !idle && station->robot.running(); ++i)
-        station->robot.tick();
+    for (int i = 0; i < maxTicks && !idle && station->robot().running(); ++i)
+        station->robot().tick();
     QObject::disconnect(connection);
 }
 

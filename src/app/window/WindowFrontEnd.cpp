@@ -9,13 +9,32 @@
 
 namespace robot {
 
-int runWindowedStation(Station &station) {
+WindowParts windowParts(Station &station, OperatorMessages &messages, const Clock &clock,
+                        StationLog &log) {
+    return {station.settings(),
+            station.robot(),
+            station.sources(),
+            station.zReport(),
+            station.alerts(),
+            station.printer(),
+            station.journal(),
+            messages,
+            clock,
+            log,
+            [&station](std::function<void(const Preparation &)> whenPrepared) {
+                station.whenPrepared = std::move(whenPrepared);
+                station.prepare();
+            }};
+}
+
+int runWindowedStation(Station &station, OperatorMessages &messages, const Clock &clock,
+                       StationLog &log) {
     // The window spends its life hidden; closing a message box meanwhile must not end the
     // program. Only the window's own close does.
     QApplication::setQuitOnLastWindowClosed(false);
 
     station.endOnTerminationRequest();
-    frmImprimirFacturaROBOT window(station);
+    frmImprimirFacturaROBOT window(windowParts(station, messages, clock, log));
     QApplication::setWindowIcon(window.windowIcon());
     // ROBOT_FISCAL_NO_MINIMIZE=1 keeps the window in view after the first activation, for
     // screenshots on a display without a notification area.

@@ -159,7 +159,7 @@ void frmImprimirFacturaROBOT::buildControls() {
     Frame1->hide();
 
     connect(Command3, &QPushButton::clicked, this, [this] {
-        Robot &robot = station.robot;
+        Robot &robot = parts.robot;
         if (robot.running())
             robot.stopByOperator();
         else
@@ -170,7 +170,7 @@ void frmImprimirFacturaROBOT::buildControls() {
     connect(Command9, &QPushButton::clicked, this, [this] {
         Frame1->hide();
         HabilitaControles(true);
-        station.log.write(QStringLiteral("Opciones cerradas con «Continuar»: el robot funciona."));
+        parts.log.write(QStringLiteral("Opciones cerradas con «Continuar»: el robot funciona."));
     });
     connect(Command4, &QPushButton::clicked, this, &frmImprimirFacturaROBOT::Minimizar);
     connect(Command10, &QPushButton::clicked, this, &QWidget::close);

@@ -46,10 +46,10 @@ static void initResources() {
     initWindowResources();
 }
 
-frmImprimirFacturaROBOT::frmImprimirFacturaROBOT(Station &station,
+frmImprimirFacturaROBOT::frmImprimirFacturaROBOT(const WindowParts &parts,
                                                  std::unique_ptr<NotificationIcon> trayIcon,
                                                  QWidget *parent)
-    : QWidget(parent), station(station), icon(std::move(trayIcon)) {
+    : QWidget(parent), parts(parts), icon(std::move(trayIcon)) {
     initResources();
     setObjectName(QStringLiteral("frmImprimirFacturaROBOT"));
     setWindowTitle(designTitle());
@@ -68,16 +68,16 @@ frmImprimirFacturaROBOT::frmImprimirFacturaROBOT(Station &station,
     applyColours();
     connectOperatorCommands();
 
-    Robot &robot = station.robot;
+    Robot &robot = parts.robot;
     connect(&robot, &Robot::stateChanged, this, &frmImprimirFacturaROBOT::showRobotState);
     connect(&robot, &Robot::databaseProblem, this, &frmImprimirFacturaROBOT::showRobotState);
     connect(&robot, &Robot::databaseRecovered, this, &frmImprimirFacturaROBOT::showRobotState);
-    connect(station.zReport.get(), &ScheduledZReport::stateChanged, this,
+    connect(&parts.zReport, &ScheduledZReport::stateChanged, this,
             &frmImprimirFacturaROBOT::showRobotState);
-    connect(&station.sources, &PendingSources::listsChanged, this,
+    connect(&parts.sources, &PendingSources::listsChanged, this,
             &frmImprimirFacturaROBOT::refillLists);
     // Once per episode, at its start: the window is usually hidden in the notification area.
-    connect(&station.alerts, &StationAlerts::episode, this,
+    connect(&parts.alerts, &StationAlerts::episode, this,
             [this](StationAlerts::Kind kind, bool starts, const QString &message) {
                 if (starts)
                     icon->showMessage(StationAlerts::title(kind), message);
@@ -93,13 +93,13 @@ QString frmImprimirFacturaROBOT::notificationTip() {
 }
 
 void frmImprimirFacturaROBOT::connectOperatorCommands() {
-    commands = std::make_unique<FiscalCommands>(*station.printer, station.messages,
+    commands = std::make_unique<FiscalCommands>(parts.printer, parts.messages,
                                                 [this](bool Estado) { HabilitaControles(Estado); });
-    commands->recordCancellationsIn(&station.journal);
-    commands->recordReportsIn(&station.journal, station.settings.Caja, station.clock);
-    commands->logTo(&station.log);
-    queries = std::make_unique<InformationQueries>(*station.printer, station.messages);
-    queries->logTo(&station.log);
+    commands->recordCancellationsIn(&parts.journal);
+    commands->recordReportsIn(&parts.journal, parts.settings.Caja, parts.clock);
+    commands->logTo(&parts.log);
+    queries = std::make_unique<InformationQueries>(parts.printer, parts.messages);
+    queries->logTo(&parts.log);
 
     // Never in the middle of a document: the robot runs them right after it, and the status
     // line says so at once under the button's own name.
@@ -107,12 +107,12 @@ void frmImprimirFacturaROBOT::connectOperatorCommands() {
         QPushButton *clicked = button(name);
         connect(clicked, &QPushButton::clicked, this,
                 [this, clicked, command = std::move(command)] {
-                    station.robot.runCommand(command, QStringLiteral("«%1»").arg(clicked->text()));
+                    parts.robot.runCommand(command, QStringLiteral("«%1»").arg(clicked->text()));
                     showRobotState();
                 });
     };
     onClick(QStringLiteral("Command6"), [this] {
-        commands->CierreZPreguntando([this] { return station.sources.pendingNow(); });
+        commands->CierreZPreguntando([this] { return parts.sources.pendingNow(); });
     });
     onClick(QStringLiteral("Command21"), [this] { commands->CierreX(); });
     onClick(QStringLiteral("Command22"), [this] { commands->AbrirGaveta(); });
@@ -124,30 +124,29 @@ void frmImprimirFacturaROBOT::connectOperatorCommands() {
                 Mostrar->setPlainText(*answer);
         });
     }
-    onClick(QStringLiteral("Diagnostico"), [this] { checkRunningStation(station); });
+    onClick(QStringLiteral("Diagnostico"), [this] {
+        checkRunningStation(parts.settings.RutaAplicacion, parts.printer, parts.messages);
+    });
     onClick(QStringLiteral("Conciliacion"), [this] {
         QString report;
         QTextStream out(&report);
-        runReconciliation(reconciliationSources(station.settings), *station.printer, {}, {}, {},
-                          out);
+        runReconciliation(reconciliationSources(parts.settings), parts.printer, {}, {}, {}, out);
         Mostrar->setPlainText(report);
     });
     onClick(QStringLiteral("PaqueteSoporte"), [this] {
-        const QString archive = QDir(station.settings.RutaAplicacion)
+        const QString archive = QDir(parts.settings.RutaAplicacion)
                                     .filePath(QStringLiteral("robot-fiscal-soporte-%1%2")
                                                   .arg(QDateTime::currentDateTime().toString(
                                                            QStringLiteral("yyyyMMdd-HHmmss")),
                                                        platform::archiveSuffix()));
         QString told;
         QTextStream out(&told);
-        const ExitCode written =
-            writeSupportBundleOf(station.settings.RutaAplicacion, archive, out, &station);
-        station.log.add(written == ExitCode::Done ? LogLevel::Info : LogLevel::Error,
-                        told.trimmed());
-        station.messages.show(told.trimmed(),
-                              written == ExitCode::Done ? MessageIcon::Information
-                                                        : MessageIcon::Critical,
-                              QStringLiteral("Paquete de soporte"));
+        const ExitCode written = writeSupportBundleOf(parts.settings, parts.printer, archive, out);
+        parts.log.add(written == ExitCode::Done ? LogLevel::Info : LogLevel::Error, told.trimmed());
+        parts.messages.show(told.trimmed(),
+                            written == ExitCode::Done ? MessageIcon::Information
+                                                      : MessageIcon::Critical,
+                            QStringLiteral("Paquete de soporte"));
     });
     // The lists have no double-click reaction on purpose: acting on a pending document from
     // there could cancel a coupon the robot is printing.
@@ -159,27 +158,27 @@ QPushButton *frmImprimirFacturaROBOT::button(const QString &objectName) const {
 
 void frmImprimirFacturaROBOT::HabilitaControles(bool Estado) {
     // The robot runs afterwards even if it was stopped before the command.
-    station.robot.holdForCommand(!Estado);
+    parts.robot.holdForCommand(!Estado);
     if (Estado)
-        station.robot.startByOperator();
+        parts.robot.startByOperator();
     for (QPushButton *b : {Command3, Command4, Command5, Command6, Command7})
         b->setEnabled(Estado);
     showRobotState();
 }
 
 bool frmImprimirFacturaROBOT::closeAllowed() const {
-    const Robot &robot = station.robot;
+    const Robot &robot = parts.robot;
     return activated && !robot.running() && !robot.busy();
 }
 
 void frmImprimirFacturaROBOT::showRobotState() {
-    const Robot &robot = station.robot;
+    const Robot &robot = parts.robot;
     Command3->setText(robot.running() ? QStringLiteral("Detener") : QStringLiteral("Iniciar"));
     Command10->setEnabled(closeAllowed());
 
     // What needs the operator, in red; else what the robot is doing.
-    const QString status = station.statusText();
-    const QString activity = station.robot.activityText();
+    const QString status = stationStatusText(parts.robot, parts.zReport);
+    const QString activity = parts.robot.activityText();
     const QString shown = status.isEmpty()     ? activity
                           : activity.isEmpty() ? status
                                                : status + u' ' + activity;
@@ -196,8 +195,8 @@ void frmImprimirFacturaROBOT::showRobotState() {
 }
 
 void frmImprimirFacturaROBOT::refillLists() {
-    invoiceRows->show(station.sources.invoices());
-    creditNoteRows->show(station.sources.creditNotes());
+    invoiceRows->show(parts.sources.invoices());
+    creditNoteRows->show(parts.sources.creditNotes());
     showRobotState(); // what is pending is part of it
 }
 
@@ -206,14 +205,13 @@ void frmImprimirFacturaROBOT::firstActivation() {
         return;
     activated = true;
 
-    station.whenPrepared = [this](const Preparation &preparation) {
+    parts.prepare([this](const Preparation &preparation) {
         // A document the journal holds back (a coupon a crash left open) waits for the
         // operator's «Anula Cupon»: the window its message names stays in view.
-        if (minimizeAtFirstActivation && !station.robot.documentsHeldBack())
+        if (minimizeAtFirstActivation && !parts.robot.documentsHeldBack())
             Minimizar();
         setWindowTitle(titleWithRif(windowTitle(), preparation.rifDecorado));
-    };
-    station.prepare();
+    });
     // An incomplete preparation leaves the window in view: the operator has to read why the
     // robot does not run and be able to close the program.
     showRobotState();

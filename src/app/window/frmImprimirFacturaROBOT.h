@@ -3,6 +3,7 @@
 #include "NotificationIcon.h"
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QGroupBox;
@@ -13,19 +14,45 @@ class QPushButton;
 
 namespace robot {
 
+class Clock;
 class FiscalCommands;
+class FiscalPrinter;
 class InformationQueries;
+class OperatorMessages;
 class PendingListModel;
-class Station;
+class PendingSources;
+class PrintJournal;
+class Robot;
+class ScheduledZReport;
+class StationAlerts;
+class StationLog;
+struct Preparation;
+struct Settings;
+
+// What the window shows and drives; all owned by the station for the whole run.
+struct WindowParts {
+    const Settings &settings; // Caja, and the station's directory for the technician's tools
+    Robot &robot;
+    PendingSources &sources; // the two pending lists
+    ScheduledZReport &zReport;
+    StationAlerts &alerts;  // told in the notification area
+    FiscalPrinter &printer; // the operator's commands and queries
+    PrintJournal &journal;  // where the commands record their cancellations and reports
+    OperatorMessages &messages;
+    const Clock &clock;
+    StationLog &log;
+    // The station's preparation: `whenPrepared` runs once it completes, at once or later.
+    std::function<void(std::function<void(const Preparation &)> whenPrepared)> prepare;
+};
 
 // The station's one window: the two pending lists, the operator's button row, the hidden
 // options panel and the way to and from the notification area. The robot's state lives in
-// Station::robot; the window turns it into captions and enabled buttons.
+// the robot; the window turns it into captions and enabled buttons.
 class frmImprimirFacturaROBOT : public QWidget {
     Q_OBJECT
 public:
     // Without an icon of its own the window uses the platform's notification area.
-    explicit frmImprimirFacturaROBOT(Station &station,
+    explicit frmImprimirFacturaROBOT(const WindowParts &parts,
                                      std::unique_ptr<NotificationIcon> icon = nullptr,
                                      QWidget *parent = nullptr);
     ~frmImprimirFacturaROBOT() override;
@@ -81,7 +108,7 @@ private:
     void refillLists();
     void showRobotState();
 
-    Station &station;
+    const WindowParts parts;
     std::unique_ptr<NotificationIcon> icon;
     bool activated = false;
     bool minimizeAtFirstActivation = true;
