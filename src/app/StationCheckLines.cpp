@@ -154,9 +154,9 @@ CheckLine databaseLine(const QString &path, DocumentConnection &connection) {
     // A server or an ODBC source of robot-fiscal.ini: no file of ours to look at.
     const bool configured = server || odbcSource(path);
     const DatabaseEngine engine = configured ? DatabaseEngine::Unknown : detectEngine(path);
-    QString why;
-    if (!connection.open(path, QStringLiteral("diagnostico"), &why)) {
-        return failed(kDatabase, why,
+    if (const Result<void> opened = connection.open(path, QStringLiteral("diagnostico"));
+        !opened.ok()) {
+        return failed(kDatabase, opened.error(),
                       engine == DatabaseEngine::Missing
                           ? QStringLiteral("Compruebe que «Base de Datos.dba» esté en el "
                                            "directorio de datos.")
@@ -165,6 +165,7 @@ CheckLine databaseLine(const QString &path, DocumentConnection &connection) {
     }
     const QString where = configured ? path : shown(path);
     const QFileInfo file(path);
+    QString why;
     if (!configured && (!file.isWritable() || QStorageInfo(file.absolutePath()).isReadOnly()))
         why = QStringLiteral("el archivo o su disco es de solo lectura");
     else

@@ -197,9 +197,10 @@ int main(int argc, char **argv) {
                     robot::makeStationPrinter({}, printerLog));
     // A lock file does not reach the other computers of a shared database server: there the
     // server itself keeps a second station with this Caja away.
-    if (QString refusal; !station.sources.session().claimFiscalMachine(&refusal)) {
-        log.error(QStringLiteral("Inicio rechazado: ") + refusal);
-        messages.show(refusal);
+    if (const Result<void> claimed = station.sources.session().claimFiscalMachine();
+        !claimed.ok()) {
+        log.error(QStringLiteral("Inicio rechazado: ") + claimed.error());
+        messages.show(claimed.error());
         return robot::exitStatus(ExitCode::Refused);
     }
     if (!line.windowed())

@@ -22,6 +22,13 @@ struct DocumentRows {
     QList<Row> lines;
 };
 
+// Why a document could not be read: its printing stage depends on which part failed, and a
+// record that is gone is no failure of the database.
+struct ReadFailure {
+    enum class Code { HeaderFailed, LinesFailed, NotFound } code;
+    QString message;
+};
+
 // A record that carries a control number, as the reconciliation report reads it.
 struct MarkedRecord {
     DocumentKind kind = DocumentKind::Factura;
@@ -49,8 +56,7 @@ public:
     explicit DocumentStore(const QString &databasePath);
     ~DocumentStore();
 
-    enum class ReadOutcome { Read, NotFound, HeaderFailed, LinesFailed };
-    ReadOutcome read(DocumentKind kind, qint64 codigo, DocumentRows *rows, QString *error) const;
+    Result<DocumentRows, ReadFailure> read(DocumentKind kind, qint64 codigo) const;
 
     // Whether the record can be written right now (a database opened read-only, a full disk):
     // an update that changes nothing, rolled back.
