@@ -162,8 +162,9 @@ private slots:
     void configurationRecordAndUnknownFiles() {
         DocumentFixture f;
         // (A record that is there reaches the window's title: gui_window.)
-        QVERIFY(DocumentStore(f.databasePath()).configurationRecord().outcome ==
-                ConfigurationRead::Outcome::NoRecord);
+        const Result<std::optional<Row>> configuration =
+            DocumentStore(f.databasePath()).configurationRecord();
+        QVERIFY(configuration.ok() && !configuration.value());
 
         const QString garbage = f.directory() + QStringLiteral("otra.dba");
         QVERIFY(writeFile(garbage, "esto no es una base de datos"));

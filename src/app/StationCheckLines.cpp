@@ -216,12 +216,13 @@ CheckLine pendingLine(PendingSources &sources, DocumentConnection &connection) {
 }
 
 CheckLine companyLine(const QString &databasePath) {
-    const ConfigurationRead read = DocumentStore(databasePath).configurationRecord();
-    if (read.outcome == ConfigurationRead::Outcome::Failed)
-        return failed(kCompany,
-                      QStringLiteral("No se pudo leer la tabla Configuración: %1").arg(read.error));
+    const Result<std::optional<Row>> read = DocumentStore(databasePath).configurationRecord();
+    if (!read.ok())
+        return failed(
+            kCompany,
+            QStringLiteral("No se pudo leer la tabla Configuración: %1").arg(read.error()));
     const Preparation prep =
-        prepareFromConfiguration(read.row, read.outcome == ConfigurationRead::Outcome::Read);
+        prepareFromConfiguration(read.value().value_or(Row()), read.value().has_value());
     if (!prep.complete)
         return failed(kCompany, prep.missing);
     return {

@@ -228,27 +228,26 @@ Result<QList<MarkedRecord>> DocumentStore::markedRecords(qint32 caja) const {
     return records;
 }
 
-ConfigurationRead DocumentStore::configurationRecord() const {
-    using Outcome = ConfigurationRead::Outcome;
+Result<std::optional<Row>> DocumentStore::configurationRecord() const {
     DocumentConnection fresh;
     const Result<DocumentConnection *> connected = connect(fresh, QStringLiteral("configuracion"));
     if (!connected.ok())
-        return {Outcome::Failed, {}, connected.error()};
+        return connected.why();
     DocumentConnection *db = connected.value();
-    ConfigurationRead read{Outcome::Failed, {}, {}};
+    Result<std::optional<Row>> read = Failure{};
     {
         const ServerDeadline deadline(db->database());
         QSqlQuery query(db->database());
         if (!query.exec(db->statements().configuration()))
-            read.error = query.lastError().text();
+            read = failure(query);
         else if (query.next())
-            read = {Outcome::Read, toRow(query.record()), {}};
+            read = std::optional<Row>(toRow(query.record()));
         else if (query.lastError().isValid())
-            read.error = query.lastError().text();
+            read = failure(query);
         else
-            read.outcome = Outcome::NoRecord;
+            read = std::optional<Row>();
     }
-    if (read.outcome == Outcome::Failed)
+    if (!read.ok())
         failedOn(db);
     return read;
 }

@@ -37,14 +37,6 @@ struct MarkedRecord {
     QString control;
 };
 
-// The company configuration record as read: a database that cannot be read yet (locked, a
-// share not back) is not the same as a record that is missing.
-struct ConfigurationRead {
-    enum class Outcome { Read, NoRecord, Failed } outcome = Outcome::Failed;
-    Row row;
-    QString error;
-};
-
 // The printing procedures' access to the document database: read a document, check that its
 // record can be written, mark it printed. On a file each call opens and closes its own
 // connection, so a share that went away and came back is found again. On a server, where a
@@ -76,8 +68,10 @@ public:
     // Every record of `caja` with a control number; why not, when the database cannot be read.
     Result<QList<MarkedRecord>> markedRecords(qint32 caja) const;
 
-    // First record of "Select * from [Configuración];".
-    ConfigurationRead configurationRecord() const;
+    // First record of "Select * from [Configuración];", nothing when there is none; why not,
+    // when the database cannot be read yet (locked, a share not back): not the same as a
+    // record that is missing.
+    Result<std::optional<Row>> configurationRecord() const;
 
 private:
     // The connection a call works through: `fresh` itself on a file, the kept one on a server
