@@ -61,11 +61,11 @@ std::optional<ExitCode> answerFirst(const robot::CommandLine &line) {
         return ExitCode::Done;
     }
     if (line.windowed()) {
-        if (const QString missing = robot::platform::missingDisplay(); !missing.isEmpty()) {
+        if (const Result<void> display = robot::platform::displayAvailable(); !display.ok()) {
             QTextStream(stderr) << QStringLiteral("No se puede abrir la ventana: %1. Para que la "
                                                   "estación funcione sin ventana, use "
                                                   "robot-fiscal --headless.")
-                                       .arg(missing)
+                                       .arg(display.error())
                                 << Qt::endl;
             return ExitCode::Refused;
         }
@@ -136,14 +136,15 @@ int main(int argc, char **argv) {
         line.windowed() ? static_cast<OperatorMessages &>(boxMessages) : stderrMessages;
 
     if (line.action == Action::Station) {
-        if (const QString missing = missingStationMessage(directory); !missing.isEmpty()) {
+        if (const Result<void> configured = stationConfigured(directory); !configured.ok()) {
             // At login on a computer that is no station: one line for whoever reads the
             // session's log, nothing on the screen.
             if (line.autostart) {
-                QTextStream(stderr) << QStringLiteral("robot-fiscal: ") << missing << Qt::endl;
+                QTextStream(stderr)
+                    << QStringLiteral("robot-fiscal: ") << configured.error() << Qt::endl;
                 return robot::exitStatus(ExitCode::Done);
             }
-            messages.show(missing);
+            messages.show(configured.error());
             return robot::exitStatus(ExitCode::Refused);
         }
     }
