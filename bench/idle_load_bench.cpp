@@ -29,8 +29,7 @@ namespace {
 // Statements the server has finished in the database, each one its own transaction.
 qint64 statements(const QString &address) {
     DocumentConnection db;
-    QString error;
-    if (!db.open(address, QStringLiteral("contador"), &error))
+    if (!db.open(address, QStringLiteral("contador")).ok())
         return -1;
     QSqlQuery query(db.database());
     // Counters reach the statistics within a second of each statement; wait them in.

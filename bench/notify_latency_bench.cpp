@@ -60,8 +60,11 @@ public:
 protected:
     void run() override {
         DocumentConnection db;
-        if (!db.open(database, QStringLiteral("administracion"), &error))
+        if (const Result<void> opened = db.open(database, QStringLiteral("administracion"));
+            !opened.ok()) {
+            error = opened.error();
             return;
+        }
         const Clock::time_point start = Clock::now() + std::chrono::seconds(2);
         for (int i = 1; i <= documents; ++i) {
             const auto due =
@@ -111,9 +114,9 @@ std::optional<Figures> measure(const QString &database, int documents) {
     qputenv("VIRTUAL_PRINTER_DIR", printerDir.path().toUtf8());
     {
         DocumentConnection db;
-        QString error;
-        if (!db.open(database, QStringLiteral("configuracion"), &error)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
+        if (const Result<void> opened = db.open(database, QStringLiteral("configuracion"));
+            !opened.ok()) {
+            std::fprintf(stderr, "%s\n", qPrintable(opened.error()));
             return std::nullopt;
         }
         QSqlQuery(db.database())
@@ -174,9 +177,8 @@ int main(int argc, char **argv) {
 
     QTemporaryDir fileDir;
     const QString file = fileDir.filePath(QStringLiteral("Base de Datos.dba"));
-    QString error;
-    if (!createDocumentDatabase(file, &error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    if (const Result<void> created = createDocumentDatabase(file); !created.ok()) {
+        std::fprintf(stderr, "%s\n", qPrintable(created.error()));
         return 1;
     }
     robot::PostgresServer server;

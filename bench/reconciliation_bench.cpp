@@ -72,10 +72,9 @@ int main(int argc, char **argv) {
     QTemporaryDir dir;
     const QString database = dir.filePath(QStringLiteral("Base de Datos.dba"));
     const QString journalPath = dir.filePath(QStringLiteral("robot-fiscal-diario.db"));
-    QString error;
     PrintJournal journal;
-    if (!createDocumentDatabase(database, &error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    if (const Result<void> created = createDocumentDatabase(database); !created.ok()) {
+        std::fprintf(stderr, "%s\n", qPrintable(created.error()));
         return 1;
     }
     if (const Result<void> opened = journal.open(journalPath); !opened.ok()) {

@@ -61,9 +61,8 @@ int main(int argc, char **argv) {
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Base de Datos.dba"));
-    QString error;
-    if (!createDocumentDatabase(path, &error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    if (const Result<void> created = createDocumentDatabase(path); !created.ok()) {
+        std::fprintf(stderr, "%s\n", qPrintable(created.error()));
         return 1;
     }
     QElapsedTimer timer;

@@ -23,9 +23,8 @@ namespace {
 
 bool fill(const QString &address, int printed) {
     DocumentConnection db;
-    QString error;
-    if (!db.open(address, QStringLiteral("relleno"), &error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    if (const Result<void> opened = db.open(address, QStringLiteral("relleno")); !opened.ok()) {
+        std::fprintf(stderr, "%s\n", qPrintable(opened.error()));
         return false;
     }
     QSqlQuery query(db.database());

@@ -324,12 +324,13 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, dbname);
         QFETCH(QString, password);
-        QString error;
         if (dbname.isEmpty()) {
             QTemporaryDir demo;
-            QVERIFY(!createServerDemo(demo.path(), text, &error));
-            QVERIFY2(!error.isEmpty() && !error.contains(QStringLiteral("s3cr")),
-                     qPrintable(error));
+            const Result<void> created = createServerDemo(demo.path(), text);
+            QVERIFY(!created.ok());
+            QVERIFY2(!created.error().isEmpty() &&
+                         !created.error().contains(QStringLiteral("s3cr")),
+                     qPrintable(created.error()));
             return;
         }
         const Result<QMap<QString, QString>> values = parseConnectionString(text);

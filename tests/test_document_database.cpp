@@ -87,8 +87,8 @@ QString unmarked(const QString &address) {
 // A station's directory for `caja` on the server, with robot-fiscal.ini.
 void writeStation(const QString &dir, int caja, const QString &address,
                   const QString &password = {}) {
-    QString error;
-    QVERIFY2(writeStationFiles(dir + u'/', caja, &error), qPrintable(error));
+    const Result<void> files = writeStationFiles(dir + u'/', caja);
+    QVERIFY2(files.ok(), qPrintable(files.error()));
     const Result<void> written = writeServerSettings(dir, *serverAddress(address), password);
     QVERIFY2(written.ok(), qPrintable(written.error()));
 }
@@ -108,8 +108,7 @@ public:
 protected:
     void run() override {
         DocumentConnection db;
-        QString error;
-        if (!db.open(address, QStringLiteral("avisos"), &error))
+        if (!db.open(address, QStringLiteral("avisos")).ok())
             return;
         QSqlQuery query(db.database());
         while (!stopped && query.exec(QStringLiteral("NOTIFY robot_fiscal_caja_1")))
@@ -163,15 +162,16 @@ private slots:
     void configurationRecordAndUnknownFiles() {
         DocumentFixture f;
         // (A record that is there reaches the window's title: gui_window.)
-        QVERIFY(DocumentStore(f.databasePath()).configurationRecord().outcome ==
-                ConfigurationRead::Outcome::NoRecord);
+        const Result<std::optional<Row>> configuration =
+            DocumentStore(f.databasePath()).configurationRecord();
+        QVERIFY(configuration.ok() && !configuration.value());
 
         const QString garbage = f.directory() + QStringLiteral("otra.dba");
         QVERIFY(writeFile(garbage, "esto no es una base de datos"));
         DocumentConnection connection;
-        QString error;
-        QVERIFY(!connection.open(garbage, QStringLiteral("basura"), &error));
-        QVERIFY(error.contains(QStringLiteral("no es una base de datos reconocida")));
+        const Result<void> opened = connection.open(garbage, QStringLiteral("basura"));
+        QVERIFY(!opened.ok());
+        QVERIFY(opened.error().contains(QStringLiteral("no es una base de datos reconocida")));
     }
 
     // The ODBC path that reaches Access on Windows, exercised here through the SQLite3 driver.
@@ -181,11 +181,10 @@ private slots:
         DocumentFixture f;
         fillDocuments(f);
         DocumentConnection connection;
-        QString error;
-        const bool opened = connection.openOdbc(
+        const Result<void> opened = connection.openOdbc(
             QStringLiteral("Driver={SQLite3};Database=%1;").arg(f.databasePath()),
-            sqliteStatements(), QStringLiteral("odbc"), &error);
-        QVERIFY2(opened, qPrintable(error));
+            sqliteStatements(), QStringLiteral("odbc"));
+        QVERIFY2(opened.ok(), qPrintable(opened.error()));
         const auto pending = [&connection](const QString &sql) {
             QList<qint32> found;
             QSqlQuery query(connection.database());
@@ -354,11 +353,10 @@ private slots:
         const QString address = server->createDocumentDatabase(QStringLiteral("bloqueo"));
         DocumentFixture(address).addInvoice(1);
         PendingSources first(address, 1), second(address, 1);
-        QString refusal;
-        QVERIFY(first.session().claimFiscalMachine(&refusal));
+        QVERIFY(first.session().claimFiscalMachine().ok());
 
         QVERIFY(server->stop() && server->start());
-        QVERIFY(second.session().claimFiscalMachine(&refusal));
+        QVERIFY(second.session().claimFiscalMachine().ok());
         // The first robot's log tells the cut, then, once, that another station took the Caja.
         QTemporaryDir dir;
         StationLog log(dir.filePath(QStringLiteral("robot-fiscal.log")));
@@ -413,8 +411,7 @@ private slots:
         QVERIFY(checked(QStringLiteral("Base de datos")).startsWith(QStringLiteral("OK ")));
         {
             PendingSources holder(address, 1);
-            QString refusal;
-            QVERIFY(holder.session().claimFiscalMachine(&refusal));
+            QVERIFY(holder.session().claimFiscalMachine().ok());
             const QString lock = checked(QStringLiteral("Bloqueo de la caja"));
             QVERIFY2(lock.startsWith(QStringLiteral("AVISO ")) &&
                          lock.contains(QStringLiteral("bloqueo en el servidor")),

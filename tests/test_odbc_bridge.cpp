@@ -29,13 +29,14 @@ QString sqliteOdbc(const QString &file) {
 // Opens `file` through the bridge; skips when unixODBC has no SQLite3 driver.
 #define OPEN_THROUGH_BRIDGE(connection, file, statements)                                          \
     do {                                                                                           \
-        QString error;                                                                             \
-        if (!(connection)                                                                          \
-                 .openOdbc(sqliteOdbc(file), statements, QStringLiteral("puente"), &error,         \
-                           DocumentConnection::OdbcRoute::Bridge)) {                               \
-            if (error.contains(QStringLiteral("IM002")))                                           \
+        const Result<void> opened =                                                                \
+            (connection)                                                                           \
+                .openOdbc(sqliteOdbc(file), statements, QStringLiteral("puente"),                  \
+                          DocumentConnection::OdbcRoute::Bridge);                                  \
+        if (!opened.ok()) {                                                                        \
+            if (opened.error().contains(QStringLiteral("IM002")))                                  \
                 QSKIP("unixODBC has no SQLite3 driver (libsqliteodbc)");                           \
-            QFAIL(qPrintable(error));                                                              \
+            QFAIL(qPrintable(opened.error()));                                                     \
         }                                                                                          \
     } while (false)
 

@@ -60,12 +60,11 @@ int createEmpty(const QString &directory, const QString &rif, QTextStream &out, 
             << Qt::endl;
         return exitStatus(ExitCode::NotDone);
     }
-    QString error;
     const QString company = rif.isEmpty() ? QLatin1String(kPlaceholderRif) : rif;
-    if (!createEmptyDataDirectory(directory, company, &error)) {
+    if (const Result<void> created = createEmptyDataDirectory(directory, company); !created.ok()) {
         err << QStringLiteral("No se pudo crear el directorio de datos en %1: %2 Compruebe que "
                               "la carpeta se pueda crear y escribir.")
-                   .arg(QDir::toNativeSeparators(directory), error)
+                   .arg(QDir::toNativeSeparators(directory), created.error())
             << Qt::endl;
         return exitStatus(ExitCode::NotDone);
     }
@@ -135,14 +134,13 @@ int main(int argc, char **argv) {
     }
 
     const QString directory = QDir(args.positional[0]).absolutePath();
-    QString error;
     if (empty)
         return createEmpty(directory, rif, out, err);
-    const bool created = !server.isEmpty() ? robot::createServerDemo(directory, server, &error)
-                                           : createDemoDirectory(directory, &error);
-    if (!created) {
+    const Result<void> created = !server.isEmpty() ? robot::createServerDemo(directory, server)
+                                                   : createDemoDirectory(directory);
+    if (!created.ok()) {
         err << QStringLiteral("No se pudo crear la demostración en %1: %2")
-                   .arg(QDir::toNativeSeparators(directory), error)
+                   .arg(QDir::toNativeSeparators(directory), created.error())
             << Qt::endl;
         return exitStatus(ExitCode::NotDone);
     }

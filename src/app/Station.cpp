@@ -168,15 +168,15 @@ void Station::waitForJournal() {
 }
 
 void Station::readConfiguration() {
-    const ConfigurationRead read =
+    const Result<std::optional<Row>> read =
         DocumentStore(stationSettings.RutaBaseDatos).configurationRecord();
-    if (read.outcome == ConfigurationRead::Outcome::Failed) {
+    if (!read.ok()) {
         // Not incomplete: unreadable yet (a lock held by the back office, a share not back).
         const int delayMs = kOpenAgain.afterFailures(configurationFailures + 1);
         preparation.waiting = true;
         preparation.missing = QStringLiteral("No se pudo leer la configuración de la compañía: "
                                              "%1. Se intentará de nuevo.")
-                                  .arg(read.error);
+                                  .arg(read.error());
         if (configurationFailures++ == 0)
             stationRobot.holdStopped(preparation.missing, true);
         QTimer::singleShot(delayMs, &stationRobot, [this] { readConfiguration(); });
@@ -185,8 +185,7 @@ void Station::readConfiguration() {
     if (configurationFailures > 0)
         log.write(QStringLiteral("La configuración de la compañía se leyó tras %1 intentos.")
                       .arg(configurationFailures + 1));
-    preparation =
-        prepareFromConfiguration(read.row, read.outcome == ConfigurationRead::Outcome::Read);
+    preparation = prepareFromConfiguration(read.value().value_or(Row()), read.value().has_value());
     if (!preparation.complete) {
         stationRobot.holdStopped(preparation.missing);
         messages.show(preparation.missing, MessageIcon::Critical);

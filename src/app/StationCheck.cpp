@@ -177,9 +177,10 @@ CheckLine lockLine(const Settings &settings, bool heldHere, StationLock &lock,
         return failed(kLock, locked.error(),
                       QStringLiteral("Espere a que termine, o cierre la otra estación que usa "
                                      "esta impresora: dos estaciones no pueden compartirla."));
-    QString refusal;
-    if (sources && !sources->session().claimFiscalMachine(&refusal))
-        return runningStation(refusal);
+    if (const Result<void> claimed =
+            sources ? sources->session().claimFiscalMachine() : Result<void>();
+        !claimed.ok())
+        return runningStation(claimed.error());
     return {kLock,
             Outcome::Ok,
             QStringLiteral("ninguna estación usa la caja %1 sobre estos datos.").arg(settings.Caja),

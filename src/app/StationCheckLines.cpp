@@ -154,9 +154,9 @@ CheckLine databaseLine(const QString &path, DocumentConnection &connection) {
     // A server or an ODBC source of robot-fiscal.ini: no file of ours to look at.
     const bool configured = server || odbcSource(path);
     const DatabaseEngine engine = configured ? DatabaseEngine::Unknown : detectEngine(path);
-    QString why;
-    if (!connection.open(path, QStringLiteral("diagnostico"), &why)) {
-        return failed(kDatabase, why,
+    if (const Result<void> opened = connection.open(path, QStringLiteral("diagnostico"));
+        !opened.ok()) {
+        return failed(kDatabase, opened.error(),
                       engine == DatabaseEngine::Missing
                           ? QStringLiteral("Compruebe que «Base de Datos.dba» esté en el "
                                            "directorio de datos.")
@@ -165,6 +165,7 @@ CheckLine databaseLine(const QString &path, DocumentConnection &connection) {
     }
     const QString where = configured ? path : shown(path);
     const QFileInfo file(path);
+    QString why;
     if (!configured && (!file.isWritable() || QStorageInfo(file.absolutePath()).isReadOnly()))
         why = QStringLiteral("el archivo o su disco es de solo lectura");
     else
@@ -215,12 +216,13 @@ CheckLine pendingLine(PendingSources &sources, DocumentConnection &connection) {
 }
 
 CheckLine companyLine(const QString &databasePath) {
-    const ConfigurationRead read = DocumentStore(databasePath).configurationRecord();
-    if (read.outcome == ConfigurationRead::Outcome::Failed)
-        return failed(kCompany,
-                      QStringLiteral("No se pudo leer la tabla Configuración: %1").arg(read.error));
+    const Result<std::optional<Row>> read = DocumentStore(databasePath).configurationRecord();
+    if (!read.ok())
+        return failed(
+            kCompany,
+            QStringLiteral("No se pudo leer la tabla Configuración: %1").arg(read.error()));
     const Preparation prep =
-        prepareFromConfiguration(read.row, read.outcome == ConfigurationRead::Outcome::Read);
+        prepareFromConfiguration(read.value().value_or(Row()), read.value().has_value());
     if (!prep.complete)
         return failed(kCompany, prep.missing);
     return {

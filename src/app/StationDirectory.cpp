@@ -18,13 +18,13 @@ QString stationDirectory(const QString &given) {
     return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
 }
 
-QString missingStationMessage(const QString &directory) {
+Result<void> stationConfigured(const QString &directory) {
     const QString configuration = StationFiles(directory).configuration();
     if (QFileInfo::exists(configuration))
         return {};
-    return QStringLiteral("Esta computadora no tiene una estación de impresión fiscal "
-                          "configurada: falta %1. Llame al técnico para que la configure.")
-        .arg(QDir::toNativeSeparators(configuration));
+    return Failure{QStringLiteral("Esta computadora no tiene una estación de impresión fiscal "
+                                  "configurada: falta %1. Llame al técnico para que la configure.")
+                       .arg(QDir::toNativeSeparators(configuration))};
 }
 
 } // namespace robot

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QString>
 
 namespace robot {
@@ -11,8 +13,8 @@ namespace robot {
 // object, whose name picks the data directory.
 QString stationDirectory(const QString &given);
 
-// Empty when `directory` holds a station's configuration; else the operator's message: this
+// Whether `directory` holds a station's configuration; else the operator's message: this
 // computer has no station, the technician sets it up.
-QString missingStationMessage(const QString &directory);
+Result<void> stationConfigured(const QString &directory);
 
 } // namespace robot

@@ -61,11 +61,11 @@ std::optional<ExitCode> answerFirst(const robot::CommandLine &line) {
         return ExitCode::Done;
     }
     if (line.windowed()) {
-        if (const QString missing = robot::platform::missingDisplay(); !missing.isEmpty()) {
+        if (const Result<void> display = robot::platform::displayAvailable(); !display.ok()) {
             QTextStream(stderr) << QStringLiteral("No se puede abrir la ventana: %1. Para que la "
                                                   "estación funcione sin ventana, use "
                                                   "robot-fiscal --headless.")
-                                       .arg(missing)
+                                       .arg(display.error())
                                 << Qt::endl;
             return ExitCode::Refused;
         }
@@ -136,14 +136,15 @@ int main(int argc, char **argv) {
         line.windowed() ? static_cast<OperatorMessages &>(boxMessages) : stderrMessages;
 
     if (line.action == Action::Station) {
-        if (const QString missing = missingStationMessage(directory); !missing.isEmpty()) {
+        if (const Result<void> configured = stationConfigured(directory); !configured.ok()) {
             // At login on a computer that is no station: one line for whoever reads the
             // session's log, nothing on the screen.
             if (line.autostart) {
-                QTextStream(stderr) << QStringLiteral("robot-fiscal: ") << missing << Qt::endl;
+                QTextStream(stderr)
+                    << QStringLiteral("robot-fiscal: ") << configured.error() << Qt::endl;
                 return robot::exitStatus(ExitCode::Done);
             }
-            messages.show(missing);
+            messages.show(configured.error());
             return robot::exitStatus(ExitCode::Refused);
         }
     }
@@ -197,9 +198,10 @@ int main(int argc, char **argv) {
                     robot::makeStationPrinter({}, printerLog));
     // A lock file does not reach the other computers of a shared database server: there the
     // server itself keeps a second station with this Caja away.
-    if (QString refusal; !station.sources().session().claimFiscalMachine(&refusal)) {
-        log.error(QStringLiteral("Inicio rechazado: ") + refusal);
-        messages.show(refusal);
+    if (const Result<void> claimed = station.sources().session().claimFiscalMachine();
+        !claimed.ok()) {
+        log.error(QStringLiteral("Inicio rechazado: ") + claimed.error());
+        messages.show(claimed.error());
         return robot::exitStatus(ExitCode::Refused);
     }
     if (!line.windowed())

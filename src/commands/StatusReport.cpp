@@ -62,22 +62,21 @@ QString stationLine(const StationStatus &s, bool *attention) {
 } // namespace
 
 ExitCode reportServerStatus(const QString &address, QTextStream &out) {
-    QString error;
-    const std::optional<QList<StationStatus>> rows = readStationStatuses(address, &error);
+    const Result<QList<StationStatus>> rows = readStationStatuses(address);
     const QString server = serverAddress(address)->shown();
-    if (!rows) {
+    if (!rows.ok()) {
         out << QStringLiteral("No se pudo leer el estado de las estaciones en el servidor %1: %2")
-                   .arg(server, error)
+                   .arg(server, rows.error())
             << Qt::endl;
         return ExitCode::NotDone;
     }
     int needy = 0;
-    for (const StationStatus &status : *rows) {
+    for (const StationStatus &status : rows.value()) {
         bool attention = false;
         out << stationLine(status, &attention) << u'\n';
         needy += attention ? 1 : 0;
     }
-    if (rows->isEmpty())
+    if (rows.value().isEmpty())
         out << QStringLiteral("Ninguna estación escribió aún su estado en el servidor %1: "
                               "aparecen al iniciarse.")
                    .arg(server)
@@ -85,7 +84,7 @@ ExitCode reportServerStatus(const QString &address, QTextStream &out) {
     else
         out << QStringLiteral("Estaciones en el servidor %1: %2; necesitan atención: %3.")
                    .arg(server)
-                   .arg(rows->size())
+                   .arg(rows.value().size())
                    .arg(needy)
             << Qt::endl;
     return needy == 0 ? ExitCode::Done : ExitCode::NotDone;

@@ -68,70 +68,59 @@ void DocumentConnection::close() {
     name.clear();
 }
 
-bool DocumentConnection::finishOpen(QSqlDatabase db, const QString &what, QString *error) {
+Result<void> DocumentConnection::finishOpen(QSqlDatabase db, const QString &what) {
     if (!db.open()) {
-        if (error)
-            *error = QStringLiteral("No se pudo abrir la base de datos %1: %2")
-                         .arg(what, explainError(db.lastError().text()));
+        const Failure failure{QStringLiteral("No se pudo abrir la base de datos %1: %2")
+                                  .arg(what, explainError(db.lastError().text()))};
         const QString failed = db.connectionName();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(failed);
-        return false;
+        return failure;
     }
     name = db.connectionName();
-    return true;
+    return {};
 }
 
-bool DocumentConnection::open(const QString &path, const QString &purpose, QString *error) {
+Result<void> DocumentConnection::open(const QString &path, const QString &purpose) {
     close();
     const QString name = uniqueConnectionName(purpose);
     if (const std::optional<robot::ServerAddress> server = robot::serverAddress(path))
-        return openServer(*server, robot::rememberedPassword(path), name, error);
+        return openServer(*server, robot::rememberedPassword(path), name);
     if (const std::optional<OdbcSource> source = odbcSource(path))
-        return openOdbc(source->connection, source->statements(), purpose, error,
+        return openOdbc(source->connection, source->statements(), purpose,
                         source->throughBridge ? OdbcRoute::Bridge : OdbcRoute::InProcess);
     const QString shown = QDir::toNativeSeparators(path);
     switch (detectEngine(path)) {
     case DatabaseEngine::Missing:
-        if (error)
-            *error = QStringLiteral("No se encuentra la base de datos %1.").arg(shown);
-        return false;
+        return Failure{QStringLiteral("No se encuentra la base de datos %1.").arg(shown)};
     case DatabaseEngine::Unknown:
-        if (error)
-            *error = QStringLiteral("El archivo %1 no es una base de datos reconocida (SQLite o "
-                                    "Access).")
-                         .arg(shown);
-        return false;
+        return Failure{QStringLiteral("El archivo %1 no es una base de datos reconocida (SQLite o "
+                                      "Access).")
+                           .arg(shown)};
     case DatabaseEngine::Sqlite: {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
         dialect = &sqliteStatements();
-        return finishOpen(db, shown, error);
+        return finishOpen(db, shown);
     }
     case DatabaseEngine::Access: {
         const Result<AccessRoute> route = accessRouteOf(shown, isAceFile(path));
-        if (!route.ok()) {
-            if (error)
-                *error = route.error();
-            return false;
-        }
+        if (!route.ok())
+            return route.why();
         return openOdbc(
-            accessConnectionString(route.value().driver, shown), jetStatements(), purpose, error,
+            accessConnectionString(route.value().driver, shown), jetStatements(), purpose,
             route.value().throughBridge ? OdbcRoute::Bridge : OdbcRoute::InProcess, shown);
     }
     }
-    return false;
+    return Failure{};
 }
 
-bool DocumentConnection::openServer(const robot::ServerAddress &server, const QString &password,
-                                    const QString &name, QString *error) {
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
-        if (error)
-            *error = QStringLiteral("La base de datos está en un servidor PostgreSQL, pero el "
-                                    "controlador PostgreSQL de Qt (QPSQL) no está instalado.");
-        return false;
-    }
+Result<void> DocumentConnection::openServer(const robot::ServerAddress &server,
+                                            const QString &password, const QString &name) {
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+        return Failure{QStringLiteral("La base de datos está en un servidor PostgreSQL, pero el "
+                                      "controlador PostgreSQL de Qt (QPSQL) no está instalado.")};
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
         db.setHostName(server.host);
@@ -145,12 +134,12 @@ bool DocumentConnection::openServer(const robot::ServerAddress &server, const QS
     dialect = &robot::postgresStatements();
     // No copy of the connection is left here: a failed one is removed inside.
     return finishOpen(QSqlDatabase::database(name, false),
-                      QStringLiteral("del servidor ") + server.shown(), error);
+                      QStringLiteral("del servidor ") + server.shown());
 }
 
-bool DocumentConnection::openOdbc(const QString &connectionString, const Statements &statements,
-                                  const QString &purpose, QString *error, OdbcRoute route,
-                                  const QString &shown) {
+Result<void> DocumentConnection::openOdbc(const QString &connectionString,
+                                          const Statements &statements, const QString &purpose,
+                                          OdbcRoute route, const QString &shown) {
     close();
     if (route == OdbcRoute::Bridge)
         OdbcBridgeDriver::registerDriver();
@@ -161,8 +150,8 @@ bool DocumentConnection::openOdbc(const QString &connectionString, const Stateme
     dialect = &statements;
     // Never the connection string itself in a message: it may hold a password.
     const QString what = shown.isEmpty() ? QStringLiteral("ODBC") : shown;
-    return finishOpen(
-        db, route == OdbcRoute::Bridge ? what + QStringLiteral(" (por el puente)") : what, error);
+    return finishOpen(db, route == OdbcRoute::Bridge ? what + QStringLiteral(" (por el puente)")
+                                                     : what);
 }
 
 } // namespace robot

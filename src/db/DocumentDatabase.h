@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QString>
 
 // Qt SQL stays inside this layer; the tools and tests that fill a database through database()
@@ -23,16 +25,16 @@ public:
     DocumentConnection &operator=(const DocumentConnection &) = delete;
     ~DocumentConnection();
 
-    // Opens `path` under a connection name of its own (`purpose` shows in it); on failure
-    // returns false with a Spanish reason.
-    bool open(const QString &path, const QString &purpose, QString *error);
+    // Opens `path` under a connection name of its own (`purpose` shows in it); why not, in
+    // Spanish, when it cannot.
+    Result<void> open(const QString &path, const QString &purpose);
     // Opens an ODBC connection string whose data speak `statements`' dialect, in process with
     // Qt's QODBC or through the bridge program (OdbcBridgeDriver); `shown` names it in a
     // failure (never the string itself, which may hold a password).
     enum class OdbcRoute { InProcess, Bridge };
-    bool openOdbc(const QString &connectionString, const Statements &statements,
-                  const QString &purpose, QString *error, OdbcRoute route = OdbcRoute::InProcess,
-                  const QString &shown = {});
+    Result<void> openOdbc(const QString &connectionString, const Statements &statements,
+                          const QString &purpose, OdbcRoute route = OdbcRoute::InProcess,
+                          const QString &shown = {});
     void close();
 
     bool isOpen() const { return !name.isEmpty(); }
@@ -40,9 +42,9 @@ public:
     const Statements &statements() const { return *dialect; }
 
 private:
-    bool finishOpen(QSqlDatabase db, const QString &what, QString *error);
-    bool openServer(const robot::ServerAddress &server, const QString &password,
-                    const QString &name, QString *error);
+    Result<void> finishOpen(QSqlDatabase db, const QString &what);
+    Result<void> openServer(const robot::ServerAddress &server, const QString &password,
+                            const QString &name);
     QString name;
     const Statements *dialect = nullptr;
 };

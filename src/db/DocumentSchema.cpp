@@ -53,63 +53,55 @@ QStringList schemaStatements(const QString &resource) {
     return statements;
 }
 
-bool fail(QString *error, const QString &text) {
-    if (error)
-        *error = text;
-    return false;
+// The statement that failed, with the database's reason.
+Result<void> exec(QSqlDatabase db, const QString &sql) {
+    QSqlQuery query(db);
+    if (!query.exec(sql))
+        return Failure{query.lastError().text() + QStringLiteral(" en: ") + sql};
+    return {};
 }
-
-struct StatementRun {
-    QSqlDatabase db;
-    QString error;
-    bool exec(const QString &sql) {
-        QSqlQuery query(db);
-        if (!query.exec(sql)) {
-            error = query.lastError().text() + QStringLiteral(" en: ") + sql;
-            return false;
-        }
-        return true;
-    }
-};
 
 } // namespace
 
-bool runInTransaction(QSqlDatabase db, const QStringList &statements, QString *error) {
-    StatementRun run{db, {}};
-    bool ok = db.transaction();
-    if (!ok)
-        return fail(error, db.lastError().text());
+Result<void> runInTransaction(QSqlDatabase db, const QStringList &statements) {
+    if (!db.transaction())
+        return Failure{db.lastError().text()};
     for (const QString &statement : statements) {
-        if (ok && !run.exec(statement))
-            ok = fail(error, run.error);
+        if (Result<void> done = exec(db, statement); !done.ok()) {
+            db.rollback();
+            return done;
+        }
     }
-    return ok ? db.commit() : (db.rollback(), false);
+    if (!db.commit())
+        return Failure{db.lastError().text()};
+    return {};
 }
 
-bool createDocumentDatabase(const QString &path, QString *error) {
+Result<void> createDocumentDatabase(const QString &path) {
     if (QFile::exists(path))
-        return fail(error, QStringLiteral("Ya existe %1.").arg(QDir::toNativeSeparators(path)));
+        return Failure{QStringLiteral("Ya existe %1.").arg(QDir::toNativeSeparators(path))};
     const QString name = QStringLiteral("esquema-") + path;
-    bool ok = true;
+    Result<void> created;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
         if (!db.open()) {
-            ok = fail(error, db.lastError().text());
+            created = Failure{db.lastError().text()};
         } else {
-            ok = runInTransaction(db, schemaStatements(QStringLiteral(":/db/schema.sql")), error);
+            created = runInTransaction(db, schemaStatements(QStringLiteral(":/db/schema.sql")));
             db.close();
         }
     }
     QSqlDatabase::removeDatabase(name);
-    return ok;
+    return created;
 }
 
-bool createServerSchema(const QString &address, QString *error) {
+Result<void> createServerSchema(const QString &address) {
     DocumentConnection db;
-    return db.open(address, QStringLiteral("esquema"), error) &&
-           runInTransaction(db.database(),
-                            schemaStatements(QStringLiteral(":/db/schema-postgresql.sql")), error);
+    if (const Result<void> opened = db.open(address, QStringLiteral("esquema")); !opened.ok())
+        return opened;
+    return runInTransaction(db.database(),
+                            schemaStatements(QStringLiteral(":/db/schema-postgresql.sql")));
 }
 
 } // namespace robot

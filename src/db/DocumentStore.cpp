@@ -23,12 +23,6 @@ Row toRow(const QSqlRecord &record) {
     return row;
 }
 
-bool failed(const QSqlQuery &query, QString *error) {
-    if (error)
-        *error = query.lastError().text();
-    return false;
-}
-
 Failure failure(const QSqlQuery &query) {
     return {query.lastError().text()};
 }
@@ -36,35 +30,33 @@ Failure failure(const QSqlQuery &query) {
 constexpr int kPauseBetweenAttempts = 100; // hundredths of a second
 constexpr int kServerConnectionIdleMs = 10000;
 
-DocumentStore::ReadOutcome readRows(DocumentConnection &db, DocumentKind kind, qint64 codigo,
-                                    DocumentRows *rows, QString *error) {
-    using Outcome = DocumentStore::ReadOutcome;
+Result<DocumentRows, ReadFailure> readRows(DocumentConnection &db, DocumentKind kind,
+                                           qint64 codigo) {
+    using Code = ReadFailure::Code;
     const Statements &sql = db.statements();
     const bool invoice = kind == DocumentKind::Factura;
     const ServerDeadline deadline(db.database());
     QSqlQuery query(db.database());
     query.setForwardOnly(true);
-    auto stop = [&](Outcome outcome) {
-        failed(query, error);
-        return outcome;
-    };
+    auto stop = [&](Code code) { return ReadFailure{code, query.lastError().text()}; };
     if (!query.exec(invoice ? sql.invoiceHeader(codigo) : sql.creditNoteHeader(codigo)))
-        return stop(Outcome::HeaderFailed);
+        return stop(Code::HeaderFailed);
     if (!query.next()) {
         if (query.lastError().isValid())
-            return stop(Outcome::HeaderFailed);
-        return Outcome::NotFound;
+            return stop(Code::HeaderFailed);
+        return ReadFailure{Code::NotFound,
+                           QStringLiteral("No se encontró el registro %1.").arg(codigo)};
     }
-    rows->header = toRow(query.record());
-    rows->lines.clear();
+    DocumentRows rows;
+    rows.header = toRow(query.record());
     query.finish();
     if (!query.exec(invoice ? sql.invoiceLines(codigo) : sql.creditNoteLines(codigo)))
-        return stop(Outcome::LinesFailed);
+        return stop(Code::LinesFailed);
     while (query.next())
-        rows->lines.append(toRow(query.record()));
+        rows.lines.append(toRow(query.record()));
     if (query.lastError().isValid())
-        return stop(Outcome::LinesFailed);
-    return Outcome::Read;
+        return stop(Code::LinesFailed);
+    return rows;
 }
 
 // An update that changes nothing, rolled back.
@@ -98,11 +90,10 @@ DocumentStore::~DocumentStore() = default;
 
 Result<DocumentConnection *> DocumentStore::connect(DocumentConnection &fresh,
                                                     const QString &purpose) const {
-    QString error;
     if (!keepsConnection) {
-        if (fresh.open(path, purpose, &error))
-            return &fresh;
-        return Failure{error};
+        if (const Result<void> opened = fresh.open(path, purpose); !opened.ok())
+            return opened.why();
+        return &fresh;
     }
     idle.start();
     // A server restarted since the last call leaves a connection that only a statement finds out.
@@ -113,10 +104,11 @@ Result<DocumentConnection *> DocumentStore::connect(DocumentConnection &fresh,
     if (kept && kept->isOpen() && kept->database().isOpen() && answers(kept->database()))
         return kept.get();
     kept = std::make_unique<DocumentConnection>();
-    if (kept->open(path, QStringLiteral("documentos"), &error))
-        return kept.get();
-    kept.reset();
-    return Failure{error};
+    if (const Result<void> opened = kept->open(path, QStringLiteral("documentos")); !opened.ok()) {
+        kept.reset();
+        return opened.why();
+    }
+    return kept.get();
 }
 
 void DocumentStore::failedOn(DocumentConnection *db) const {
@@ -124,19 +116,15 @@ void DocumentStore::failedOn(DocumentConnection *db) const {
         kept.reset();
 }
 
-DocumentStore::ReadOutcome DocumentStore::read(DocumentKind kind, qint64 codigo, DocumentRows *rows,
-                                               QString *error) const {
+Result<DocumentRows, ReadFailure> DocumentStore::read(DocumentKind kind, qint64 codigo) const {
     DocumentConnection fresh;
     const Result<DocumentConnection *> db = connect(fresh, QStringLiteral("documento"));
-    if (!db.ok()) {
-        if (error)
-            *error = db.error();
-        return ReadOutcome::HeaderFailed;
-    }
-    const ReadOutcome outcome = readRows(*db.value(), kind, codigo, rows, error);
-    if (outcome == ReadOutcome::HeaderFailed || outcome == ReadOutcome::LinesFailed)
+    if (!db.ok())
+        return ReadFailure{ReadFailure::Code::HeaderFailed, db.error()};
+    Result<DocumentRows, ReadFailure> read = readRows(*db.value(), kind, codigo);
+    if (!read.ok() && read.why().code != ReadFailure::Code::NotFound)
         failedOn(db.value());
-    return outcome;
+    return read;
 }
 
 Result<void> DocumentStore::canWrite(DocumentKind kind, qint64 codigo) const {
@@ -240,27 +228,26 @@ Result<QList<MarkedRecord>> DocumentStore::markedRecords(qint32 caja) const {
     return records;
 }
 
-ConfigurationRead DocumentStore::configurationRecord() const {
-    using Outcome = ConfigurationRead::Outcome;
+Result<std::optional<Row>> DocumentStore::configurationRecord() const {
     DocumentConnection fresh;
     const Result<DocumentConnection *> connected = connect(fresh, QStringLiteral("configuracion"));
     if (!connected.ok())
-        return {Outcome::Failed, {}, connected.error()};
+        return connected.why();
     DocumentConnection *db = connected.value();
-    ConfigurationRead read{Outcome::Failed, {}, {}};
+    Result<std::optional<Row>> read = Failure{};
     {
         const ServerDeadline deadline(db->database());
         QSqlQuery query(db->database());
         if (!query.exec(db->statements().configuration()))
-            read.error = query.lastError().text();
+            read = failure(query);
         else if (query.next())
-            read = {Outcome::Read, toRow(query.record()), {}};
+            read = std::optional<Row>(toRow(query.record()));
         else if (query.lastError().isValid())
-            read.error = query.lastError().text();
+            read = failure(query);
         else
-            read.outcome = Outcome::NoRecord;
+            read = std::optional<Row>();
     }
-    if (read.outcome == Outcome::Failed)
+    if (!read.ok())
         failedOn(db);
     return read;
 }

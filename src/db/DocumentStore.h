@@ -22,20 +22,19 @@ struct DocumentRows {
     QList<Row> lines;
 };
 
+// Why a document could not be read: its printing stage depends on which part failed, and a
+// record that is gone is no failure of the database.
+struct ReadFailure {
+    enum class Code { HeaderFailed, LinesFailed, NotFound } code;
+    QString message;
+};
+
 // A record that carries a control number, as the reconciliation report reads it.
 struct MarkedRecord {
     DocumentKind kind = DocumentKind::Factura;
     qint64 codigo = 0;
     QDate fecha; // invalid when the record has none
     QString control;
-};
-
-// The company configuration record as read: a database that cannot be read yet (locked, a
-// share not back) is not the same as a record that is missing.
-struct ConfigurationRead {
-    enum class Outcome { Read, NoRecord, Failed } outcome = Outcome::Failed;
-    Row row;
-    QString error;
 };
 
 // The printing procedures' access to the document database: read a document, check that its
@@ -49,8 +48,7 @@ public:
     explicit DocumentStore(const QString &databasePath);
     ~DocumentStore();
 
-    enum class ReadOutcome { Read, NotFound, HeaderFailed, LinesFailed };
-    ReadOutcome read(DocumentKind kind, qint64 codigo, DocumentRows *rows, QString *error) const;
+    Result<DocumentRows, ReadFailure> read(DocumentKind kind, qint64 codigo) const;
 
     // Whether the record can be written right now (a database opened read-only, a full disk):
     // an update that changes nothing, rolled back.
@@ -70,8 +68,10 @@ public:
     // Every record of `caja` with a control number; why not, when the database cannot be read.
     Result<QList<MarkedRecord>> markedRecords(qint32 caja) const;
 
-    // First record of "Select * from [Configuración];".
-    ConfigurationRead configurationRecord() const;
+    // First record of "Select * from [Configuración];", nothing when there is none; why not,
+    // when the database cannot be read yet (locked, a share not back): not the same as a
+    // record that is missing.
+    Result<std::optional<Row>> configurationRecord() const;
 
 private:
     // The connection a call works through: `fresh` itself on a file, the kept one on a server

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Result.h"
 #include "db/OdbcBridgeProtocol.h"
 
 #include <QByteArray>
@@ -24,18 +25,20 @@ public:
     OdbcBridgeClient(const OdbcBridgeClient &) = delete;
     OdbcBridgeClient &operator=(const OdbcBridgeClient &) = delete;
 
-    // Starts `command` (program and arguments). False, with why, when it cannot run.
-    bool start(const QStringList &command, QString *why);
+    // Starts `command` (program and arguments); why not, when it cannot run.
+    Result<void> start(const QStringList &command);
     bool running() const { return process.state() == QProcess::Running; }
     // Closes the bridge's input (it ends by itself), killing it if it lingers.
     void stop();
 
-    // The bridge's reply to `request` (numbered here); nothing, with why, when none came in
-    // time or the bridge died: the bridge is then gone.
-    std::optional<bridge::DbReply> ask(bridge::DbRequest request, QString *why);
+    // The bridge's reply to `request` (numbered here); why not, when none came in time, it was
+    // unreadable or the bridge died: the bridge is then gone.
+    Result<bridge::DbReply> ask(bridge::DbRequest request);
 
 private:
-    bool takeReply(QByteArray &payload, QString *why);
+    // A whole reply's payload taken from what was received, nothing while it is incomplete;
+    // why not, when what came cannot be a reply.
+    Result<std::optional<QByteArray>> takeReply();
     void kill();
 
     QProcess process;

@@ -258,19 +258,18 @@ private:
                                    QSqlError::ConnectionError));
             return std::nullopt;
         }
-        QString why;
-        std::optional<DbReply> reply = owner->client().ask(request, &why);
-        if (!reply) {
-            owner->lose(why);
-            setLastError(QSqlError(QString(), why, QSqlError::ConnectionError));
+        Result<DbReply> reply = owner->client().ask(request);
+        if (!reply.ok()) {
+            owner->lose(reply.error());
+            setLastError(QSqlError(QString(), reply.error(), QSqlError::ConnectionError));
             return std::nullopt;
         }
-        if (reply->kind != bridge::DbReplyKind::Done) {
-            setLastError(QSqlError(QString(), replyError(*reply), type,
-                                   QString::fromStdString(reply->sqlState)));
+        if (reply.value().kind != bridge::DbReplyKind::Done) {
+            setLastError(QSqlError(QString(), replyError(reply.value()), type,
+                                   QString::fromStdString(reply.value().sqlState)));
             return std::nullopt;
         }
-        return reply;
+        return std::move(reply.value());
     }
 
     OdbcBridgeDriver *owner;
@@ -317,19 +316,19 @@ bool OdbcBridgeDriver::hasFeature(DriverFeature feature) const {
 bool OdbcBridgeDriver::open(const QString &db, const QString &, const QString &, const QString &,
                             int, const QString &) {
     close();
-    QString why;
-    if (!bridge->start(platform::databaseBridgeCommand(), &why)) {
-        setLastError(QSqlError(QString(), why, QSqlError::ConnectionError));
+    if (const Result<void> started = bridge->start(platform::databaseBridgeCommand());
+        !started.ok()) {
+        setLastError(QSqlError(QString(), started.error(), QSqlError::ConnectionError));
         setOpenError(true);
         return false;
     }
     DbRequest request;
     request.operation = bridge::DbOperation::Connect;
     request.text = utf16(db);
-    const std::optional<DbReply> reply = bridge->ask(request, &why);
-    if (!reply || reply->kind != bridge::DbReplyKind::Done) {
-        setLastError(
-            QSqlError(QString(), reply ? replyError(*reply) : why, QSqlError::ConnectionError));
+    const Result<DbReply> reply = bridge->ask(request);
+    if (!reply.ok() || reply.value().kind != bridge::DbReplyKind::Done) {
+        setLastError(QSqlError(QString(), reply.ok() ? replyError(reply.value()) : reply.error(),
+                               QSqlError::ConnectionError));
         bridge->stop();
         setOpenError(true);
         return false;
@@ -359,14 +358,13 @@ bool OdbcBridgeDriver::transaction(int step, const QString &what) {
     DbRequest request;
     request.operation = bridge::DbOperation::Transaction;
     request.transaction = bridge::DbTransaction(step);
-    QString why;
-    const std::optional<DbReply> reply = bridge->ask(request, &why);
-    if (!reply) {
-        lose(why);
+    const Result<DbReply> reply = bridge->ask(request);
+    if (!reply.ok()) {
+        lose(reply.error());
         return false;
     }
-    if (reply->kind != bridge::DbReplyKind::Done) {
-        setLastError(QSqlError(QString(), what + QStringLiteral(": ") + replyError(*reply),
+    if (reply.value().kind != bridge::DbReplyKind::Done) {
+        setLastError(QSqlError(QString(), what + QStringLiteral(": ") + replyError(reply.value()),
                                QSqlError::TransactionError));
         return false;
     }

@@ -62,8 +62,8 @@ bool PendingSources::fail(const QString &why) {
 }
 
 bool PendingSources::ensureOpen() {
-    QString why;
-    return serverSession.open(&why) || fail(why);
+    const Result<void> opened = serverSession.open();
+    return opened.ok() || fail(opened.error());
 }
 
 bool PendingSources::runInto(QString (Statements::*statement)(qint32) const,

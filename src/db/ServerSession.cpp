@@ -39,33 +39,33 @@ bool ServerSession::connectedToServer() const {
     return onServer && connection.isOpen() && connection.database().isOpen();
 }
 
-bool ServerSession::open(QString *why) {
-    if (usable(why))
-        return true;
-    connection.close(); // the next call opens it again: the share or the server may come back
-    return false;
+Result<void> ServerSession::open() {
+    Result<void> opened = usable();
+    if (!opened.ok())
+        connection.close(); // the next call opens it again: the share or the server may come back
+    return opened;
 }
 
-bool ServerSession::usable(QString *why) {
+Result<void> ServerSession::usable() {
     if (reconnects) {
         // The driver notices a connection the server closed (a restart, a cut) on its own; the
         // refresh fails once, so the cut is told, and the next one connects again.
-        if (connection.isOpen() && !connection.database().isOpen()) {
-            *why = connectionLost();
-            return false;
-        }
-        return connection.isOpen() || connectToServer(why);
+        if (connection.isOpen() && !connection.database().isOpen())
+            return Failure{connectionLost()};
+        if (connection.isOpen())
+            return {};
+        return connectToServer();
     }
     // An open SQLite file keeps answering after its share is gone; look for it every time.
-    if (!QFileInfo::exists(path)) {
-        *why = QStringLiteral("No se encuentra la base de datos %1.")
-                   .arg(QDir::toNativeSeparators(path));
-        return false;
-    }
+    if (!QFileInfo::exists(path))
+        return Failure{QStringLiteral("No se encuentra la base de datos %1.")
+                           .arg(QDir::toNativeSeparators(path))};
     // An Access file through the bridge reads as closed once its bridge is gone.
     if (connection.isOpen() && !connection.database().isOpen())
         connection.close();
-    return connection.isOpen() || connection.open(path, QStringLiteral("fuentes"), why);
+    if (connection.isOpen())
+        return {};
+    return connection.open(path, QStringLiteral("fuentes"));
 }
 
 QString ServerSession::connectionLost() const {
@@ -86,23 +86,23 @@ QString ServerSession::failureOf(const QSqlQuery &query, const ServerDeadline &d
     return text;
 }
 
-bool ServerSession::connectToServer(QString *why) {
-    if (connectFailures > 0 && !nextConnect.hasExpired()) {
-        *why = lastConnectFailure;
-        return false;
-    }
-    if (!connection.open(path, QStringLiteral("fuentes"), why) ||
-        (onServer && !attachToServer(why))) {
+Result<void> ServerSession::connectToServer() {
+    if (connectFailures > 0 && !nextConnect.hasExpired())
+        return lastConnectFailure;
+    Result<void> connected = connection.open(path, QStringLiteral("fuentes"));
+    if (connected.ok() && onServer)
+        connected = attachToServer();
+    if (!connected.ok()) {
         ++connectFailures;
         nextConnect.setRemainingTime(kReconnectDelay.afterFailures(connectFailures));
-        lastConnectFailure = *why;
-        return false;
+        lastConnectFailure = connected.why();
+        return connected;
     }
     connectFailures = 0;
-    return true;
+    return {};
 }
 
-bool ServerSession::attachToServer(QString *why) {
+Result<void> ServerSession::attachToServer() {
     QSqlDatabase db = connection.database();
     const ServerDeadline deadline(db);
     claimedElsewhere = false;
@@ -111,25 +111,20 @@ bool ServerSession::attachToServer(QString *why) {
         if (!query.exec(QStringLiteral("SELECT pg_try_advisory_lock(%1, %2)")
                             .arg(kFiscalMachineLockClass)
                             .arg(machine)) ||
-            !query.next()) {
-            *why = failureOf(query, deadline);
-            return false;
-        }
+            !query.next())
+            return Failure{failureOf(query, deadline)};
         if (!query.value(0).toBool()) {
             claimedElsewhere = true;
-            *why = QStringLiteral("Otra estación tiene la caja %1 en el servidor %2: esta "
-                                  "estación no imprime mientras la otra siga funcionando.")
-                       .arg(machine)
-                       .arg(robot::serverAddress(path)->shown());
-            return false;
+            return Failure{QStringLiteral("Otra estación tiene la caja %1 en el servidor %2: esta "
+                                          "estación no imprime mientras la otra siga funcionando.")
+                               .arg(machine)
+                               .arg(robot::serverAddress(path)->shown())};
         }
     }
     // Subscribed again on every new connection: the server forgets a closed one's LISTEN.
     QSqlDriver *driver = db.driver();
-    if (!driver->subscribeToNotification(channelOf(machine))) {
-        *why = driver->lastError().text();
-        return false;
-    }
+    if (!driver->subscribeToNotification(channelOf(machine)))
+        return Failure{driver->lastError().text()};
     connect(driver, &QSqlDriver::notification, this, [this](const QString &channel) {
         // Passed on once the driver's own handler has returned: the tick it starts may close
         // this very connection. A burst of notices makes one announcement.
@@ -141,25 +136,23 @@ bool ServerSession::attachToServer(QString *why) {
             emit documentsAnnounced();
         });
     });
-    return true;
+    return {};
 }
 
-bool ServerSession::claimFiscalMachine(QString *refusal) {
+Result<void> ServerSession::claimFiscalMachine() {
     if (!onServer)
-        return true;
+        return {};
     claimWanted = true;
     connection.close(); // taken on the connection the lists are read through
     connectFailures = 0;
-    QString why; // a server that does not answer is told by the next refresh
-    if (open(&why) || !claimedElsewhere)
-        return true;
-    if (refusal)
-        *refusal = QStringLiteral("Ya hay una estación funcionando con la caja %1 sobre esta base "
+    // A server that does not answer is told by the next refresh.
+    if (open().ok() || !claimedElsewhere)
+        return {};
+    return Failure{QStringLiteral("Ya hay una estación funcionando con la caja %1 sobre esta base "
                                   "de datos (bloqueo en el servidor %2). Cierre la otra estación o "
                                   "corrija el número de Caja en ImpresorFiscal.inf.")
                        .arg(machine)
-                       .arg(robot::serverAddress(path)->shown());
-    return false;
+                       .arg(robot::serverAddress(path)->shown())};
 }
 
 } // namespace robot

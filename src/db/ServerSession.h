@@ -23,9 +23,9 @@ public:
     ServerSession(const QString &rutaBaseDatos, qint32 caja, QObject *parent = nullptr);
     ~ServerSession() override;
 
-    // The connection, opened when needed. False, with `why`, when it cannot be used now; it is
-    // then closed, and the next call opens it again.
-    bool open(QString *why);
+    // The connection, opened when needed; why not, when it cannot be used now: it is then
+    // closed, and the next call opens it again.
+    Result<void> open();
     void close() { connection.close(); }
     DocumentConnection &documents() { return connection; }
     // On a server and connected now: the station's status row rides on this connection (one
@@ -37,10 +37,10 @@ public:
 
     // On a database server, claims this station's fiscal machine for the whole run: an advisory
     // lock keyed by the Caja, held by this connection and taken again after every reconnection
-    // before anything is listed. False, with the operator's `refusal`, only when another
-    // station holds it now; a server that does not answer yet is claimed as soon as it does.
-    // On a file it does nothing (the station's lock file does that job).
-    bool claimFiscalMachine(QString *refusal);
+    // before anything is listed. The operator's refusal only when another station holds it
+    // now; a server that does not answer yet is claimed as soon as it does. On a file it does
+    // nothing (the station's lock file does that job).
+    Result<void> claimFiscalMachine();
     // The last connection failed because another station holds this Caja on the server.
     bool fiscalMachineTakenElsewhere() const { return claimedElsewhere; }
 
@@ -49,9 +49,9 @@ signals:
     void documentsAnnounced();
 
 private:
-    bool usable(QString *why);
-    bool connectToServer(QString *why);
-    bool attachToServer(QString *why);
+    Result<void> usable();
+    Result<void> connectToServer();
+    Result<void> attachToServer();
     QString connectionLost() const;
 
     QString path;
@@ -63,7 +63,7 @@ private:
     bool claimedElsewhere = false;
     bool announcing = false;
     int connectFailures = 0;
-    QString lastConnectFailure;
+    Failure lastConnectFailure;
     QDeadlineTimer nextConnect;
 };
 

@@ -65,10 +65,11 @@ Result<void> writeStationStatus(ServerSession &session, const StationStatus &sta
     return Failure{query.lastError().text().trimmed()};
 }
 
-std::optional<QList<StationStatus>> readStationStatuses(const QString &address, QString *error) {
+Result<QList<StationStatus>> readStationStatuses(const QString &address) {
     DocumentConnection connection;
-    if (!connection.open(address, QStringLiteral("estado"), error))
-        return std::nullopt;
+    if (const Result<void> opened = connection.open(address, QStringLiteral("estado"));
+        !opened.ok())
+        return opened.why();
     QList<StationStatus> rows;
     {
         const ServerDeadline deadline(connection.database());
@@ -81,8 +82,7 @@ std::optional<QList<StationStatus>> readStationStatuses(const QString &address, 
                 "ORDER BY \"Caja\""))) {
             if (missingTable(query.lastError()))
                 return rows;
-            *error = query.lastError().text().trimmed();
-            return std::nullopt;
+            return Failure{query.lastError().text().trimmed()};
         }
         while (query.next()) {
             StationStatus s{

@@ -5,7 +5,6 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
-#include <optional>
 
 namespace robot {
 
@@ -42,7 +41,7 @@ struct StationStatus {
 Result<void> writeStationStatus(ServerSession &session, const StationStatus &status);
 
 // Every station's row on the server at `address` (as RutaBaseDatos carries it), by Caja; an
-// empty list when no station has written one yet. Nothing, with `error`, when unreadable.
-std::optional<QList<StationStatus>> readStationStatuses(const QString &address, QString *error);
+// empty list when no station has written one yet; why not, when unreadable.
+Result<QList<StationStatus>> readStationStatuses(const QString &address);
 
 } // namespace robot

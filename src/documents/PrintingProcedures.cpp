@@ -161,19 +161,19 @@ bool PrintingProcedures::run(DocumentJob &job) {
         return true;
     };
 
-    DocumentRows rows;
-    QString error;
-    switch (store.read(kind, codigo, &rows, &error)) {
-    case DocumentStore::ReadOutcome::HeaderFailed:
-        return fail({0, error}, FailedOn::Database);
-    case DocumentStore::ReadOutcome::LinesFailed:
-        return fail({3, error}, FailedOn::Database);
-    case DocumentStore::ReadOutcome::NotFound:
-        ctx.log.warning(QStringLiteral("%1: no se encontró su registro.").arg(document));
-        return true;
-    case DocumentStore::ReadOutcome::Read:
-        break;
+    const Result<DocumentRows, ReadFailure> read = store.read(kind, codigo);
+    if (!read.ok()) {
+        switch (read.why().code) {
+        case ReadFailure::Code::HeaderFailed:
+            return fail({0, read.error()}, FailedOn::Database);
+        case ReadFailure::Code::LinesFailed:
+            return fail({3, read.error()}, FailedOn::Database);
+        case ReadFailure::Code::NotFound:
+            ctx.log.warning(QStringLiteral("%1: no se encontró su registro.").arg(document));
+            return true;
+        }
     }
+    const DocumentRows &rows = read.value();
     if (const Result<void, StageFailure> prepared = job.prepare(rows, quantityMode());
         !prepared.ok())
         return fail(prepared.why(), FailedOn::Document);

@@ -29,12 +29,13 @@ bool pluginInstalled(const QString &name) {
 
 } // namespace
 
-QString missingDisplay() {
+Result<void> displayAvailable() {
     const QString platforms = qEnvironmentVariable("QT_QPA_PLATFORM");
     if (platforms.isEmpty()) {
         if (isSet("DISPLAY") || isSet("WAYLAND_DISPLAY"))
             return {};
-        return QStringLiteral("no hay pantalla (ni DISPLAY ni WAYLAND_DISPLAY están definidas)");
+        return Failure{
+            QStringLiteral("no hay pantalla (ni DISPLAY ni WAYLAND_DISPLAY están definidas)")};
     }
     // Qt tries each platform of the list in turn, options after a colon.
     for (const QString &entry : platforms.split(u';', Qt::SkipEmptyParts)) {
@@ -44,8 +45,8 @@ QString missingDisplay() {
                                                          : pluginInstalled(name))
             return {};
     }
-    return QStringLiteral("QT_QPA_PLATFORM=%1 no indica una pantalla que se pueda usar")
-        .arg(platforms);
+    return Failure{QStringLiteral("QT_QPA_PLATFORM=%1 no indica una pantalla que se pueda usar")
+                       .arg(platforms)};
 }
 
 } // namespace platform

@@ -5,7 +5,7 @@ namespace robot {
 namespace platform {
 
 // A Windows session always has its desktop.
-QString missingDisplay() {
+Result<void> displayAvailable() {
     return {};
 }
 

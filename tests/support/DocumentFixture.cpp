@@ -9,11 +9,12 @@
 namespace robot {
 
 DocumentFixture::DocumentFixture(const QString &serverAddress) : server(serverAddress) {
-    QString error;
-    if (server.isEmpty() && !createDocumentDatabase(databasePath(), &error))
-        qFatal("%s", qPrintable(error));
-    if (!connection.open(databasePath(), QStringLiteral("fixture"), &error))
-        qFatal("%s", qPrintable(error));
+    if (server.isEmpty())
+        if (const Result<void> created = createDocumentDatabase(databasePath()); !created.ok())
+            qFatal("%s", qPrintable(created.error()));
+    if (const Result<void> opened = connection.open(databasePath(), QStringLiteral("fixture"));
+        !opened.ok())
+        qFatal("%s", qPrintable(opened.error()));
 }
 
 void DocumentFixture::exec(const QString &sql) {
@@ -99,9 +100,8 @@ void DocumentFixture::setConfiguration(const QString &values) {
 }
 
 void DocumentFixture::writeStationFiles(int caja) {
-    QString error;
-    if (!robot::writeStationFiles(directory(), caja, &error))
-        qFatal("%s", qPrintable(error));
+    if (const Result<void> written = robot::writeStationFiles(directory(), caja); !written.ok())
+        qFatal("%s", qPrintable(written.error()));
 }
 
 } // namespace robot

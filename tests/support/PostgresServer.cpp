@@ -125,8 +125,12 @@ QString PostgresServer::address(const QString &database) const {
 
 bool PostgresServer::exec(const QString &database, const QString &sql) {
     DocumentConnection connection;
-    if (!connection.open(address(database), QStringLiteral("servidor-de-prueba"), &failure))
+    if (const Result<void> opened =
+            connection.open(address(database), QStringLiteral("servidor-de-prueba"));
+        !opened.ok()) {
+        failure = opened.error();
         return false;
+    }
     QSqlQuery query(connection.database());
     if (!query.exec(sql)) {
         failure = query.lastError().text();
@@ -136,9 +140,10 @@ bool PostgresServer::exec(const QString &database, const QString &sql) {
 }
 
 QString PostgresServer::createDocumentDatabase(const QString &name) {
-    if (!exec(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE \"%1\"").arg(name)) ||
-        !createServerSchema(address(name), &failure))
+    if (!exec(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE \"%1\"").arg(name)))
         qFatal("base de datos %s: %s", qPrintable(name), qPrintable(failure));
+    if (const Result<void> created = createServerSchema(address(name)); !created.ok())
+        qFatal("base de datos %s: %s", qPrintable(name), qPrintable(created.error()));
     return address(name);
 }
 

@@ -36,10 +36,10 @@ StationProgram::StationProgram() : StationProgram(QString(), QString()) {
     printerDir = owned->filePath(QStringLiteral("impresora"));
     environment.insert(QStringLiteral("VIRTUAL_PRINTER_DIR"), printerDir);
     environment.insert(QStringLiteral("TMPDIR"), printerDir);
-    QString error;
-    if (!QDir().mkpath(printerDir) || !QDir().mkpath(dataDir) ||
-        !createDemoDirectory(dataDir, &error))
-        qFatal("demo directory: %s", qPrintable(error));
+    if (!QDir().mkpath(printerDir) || !QDir().mkpath(dataDir))
+        qFatal("demo directory: %s", qPrintable(dataDir));
+    if (const Result<void> created = createDemoDirectory(dataDir); !created.ok())
+        qFatal("demo directory: %s", qPrintable(created.error()));
 }
 
 QString virtualPrinterPath() {

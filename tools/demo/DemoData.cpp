@@ -12,17 +12,10 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
-#include <optional>
 
 namespace robot {
 
 namespace {
-
-bool fail(QString *error, const QString &text) {
-    if (error)
-        *error = text;
-    return false;
-}
 
 const char *const kDemoRows[] = {
     "INSERT INTO \"Configuración\" VALUES ('J123456789', -1, 0, 0)",
@@ -74,79 +67,81 @@ QStringList demoRows() {
     return rows;
 }
 
-std::optional<QString> demoDataDirectory(const QString &directory, QString *error) {
+Result<QString> demoDataDirectory(const QString &directory) {
     QDir dir(directory);
-    if (!dir.mkpath(QStringLiteral("."))) {
-        fail(error, QStringLiteral("No se pudo crear el directorio %1.").arg(directory));
-        return std::nullopt;
-    }
+    if (!dir.mkpath(QStringLiteral(".")))
+        return Failure{QStringLiteral("No se pudo crear el directorio %1.").arg(directory)};
     return dir.absolutePath() + u'/';
 }
 
-bool writeMarker(const QString &data, QString *error) {
+Result<void> writeMarker(const QString &data) {
     QFile marker(data + QStringLiteral("ActualizadorAlmacoraTerminal.inf"));
-    return marker.open(QIODevice::WriteOnly) || fail(error, marker.errorString());
+    if (!marker.open(QIODevice::WriteOnly))
+        return Failure{marker.errorString()};
+    return {};
 }
 
 } // namespace
 
-bool writeStationFiles(const QString &data, int caja, QString *error) {
+Result<void> writeStationFiles(const QString &data, int caja) {
     QFile config(data + StationFiles::configurationName());
     if (!config.open(QIODevice::WriteOnly))
-        return fail(error, config.errorString());
+        return Failure{config.errorString()};
     config.write(Ansi::encode(QStringLiteral("Datos:%1\r\nImpresora:BEMATECH\r\nPuerto:COM1\r\n"
                                              "80Columnas:-1\r\nSerial:BE0908ZZ12345\r\nCaja:%2\r\n")
                                   .arg(data, QString::number(caja))));
-    return writeMarker(data, error);
+    return writeMarker(data);
 }
 
 namespace {
 
 // The data directory for `directory` with a new document database in it, opened as `db`;
-// nullopt (and `error`) when either cannot be made.
-std::optional<QString> withNewDatabase(const QString &directory, DocumentConnection &db,
-                                       const QString &connection, QString *error) {
-    const std::optional<QString> data = demoDataDirectory(directory, error);
-    if (!data)
-        return std::nullopt;
-    const QString database = *data + QStringLiteral("Base de Datos.dba");
-    if (!createDocumentDatabase(database, error) || !db.open(database, connection, error))
-        return std::nullopt;
+// why not, when either cannot be made.
+Result<QString> withNewDatabase(const QString &directory, DocumentConnection &db,
+                                const QString &connection) {
+    const Result<QString> data = demoDataDirectory(directory);
+    if (!data.ok())
+        return data;
+    const QString database = data.value() + QStringLiteral("Base de Datos.dba");
+    if (const Result<void> created = createDocumentDatabase(database); !created.ok())
+        return created.why();
+    if (const Result<void> opened = db.open(database, connection); !opened.ok())
+        return opened.why();
     return data;
 }
 
 } // namespace
 
-bool createDemoDirectory(const QString &directory, QString *error) {
+Result<void> createDemoDirectory(const QString &directory) {
     DocumentConnection db;
-    const std::optional<QString> data =
-        withNewDatabase(directory, db, QStringLiteral("demo"), error);
-    if (!data || !runInTransaction(db.database(), demoRows(), error))
-        return false;
-    return writeStationFiles(*data, 1, error);
+    const Result<QString> data = withNewDatabase(directory, db, QStringLiteral("demo"));
+    if (!data.ok())
+        return data.why();
+    if (const Result<void> filled = runInTransaction(db.database(), demoRows()); !filled.ok())
+        return filled;
+    return writeStationFiles(data.value(), 1);
 }
 
-bool createEmptyDataDirectory(const QString &directory, const QString &rif, QString *error) {
+Result<void> createEmptyDataDirectory(const QString &directory, const QString &rif) {
     DocumentConnection db;
-    const std::optional<QString> data =
-        withNewDatabase(directory, db, QStringLiteral("vacia"), error);
-    if (!data)
-        return false;
+    const Result<QString> data = withNewDatabase(directory, db, QStringLiteral("vacia"));
+    if (!data.ok())
+        return data.why();
     {
         QSqlQuery company(db.database());
         company.prepare(QStringLiteral("INSERT INTO \"Configuración\" VALUES (?, -1, 0, 0)"));
         company.addBindValue(rif);
         if (!company.exec())
-            return fail(error, company.lastError().text());
+            return Failure{company.lastError().text()};
     }
-    return writeMarker(*data, error);
+    return writeMarker(data.value());
 }
 
-bool createServerDemo(const QString &directory, const QString &connectionString, QString *error) {
+Result<void> createServerDemo(const QString &directory, const QString &connectionString) {
     const Result<QMap<QString, QString>> parsed = parseConnectionString(connectionString);
     if (!parsed.ok())
-        return fail(error,
-                    QStringLiteral("La cadena de conexión no es válida: %1.").arg(parsed.error()));
+        return Failure{
+            QStringLiteral("La cadena de conexión no es válida: %1.").arg(parsed.error())};
     const QMap<QString, QString> &values = parsed.value();
     static const QStringList known = {QStringLiteral("host"), QStringLiteral("port"),
                                       QStringLiteral("dbname"), QStringLiteral("user"),
@@ -154,26 +149,28 @@ bool createServerDemo(const QString &directory, const QString &connectionString,
     for (const QString &key : values.keys()) {
         if (!known.contains(key))
             // Not named: in a mistyped string it may be a piece of the password.
-            return fail(error, QStringLiteral("La cadena de conexión tiene una opción que la "
-                                              "estación no guarda: solo %1.")
-                                   .arg(known.join(QStringLiteral(", "))));
+            return Failure{QStringLiteral("La cadena de conexión tiene una opción que la "
+                                          "estación no guarda: solo %1.")
+                               .arg(known.join(QStringLiteral(", ")))};
     }
     const ServerAddress address{
         values.value(QStringLiteral("host")), values.value(QStringLiteral("port")),
         values.value(QStringLiteral("dbname")), values.value(QStringLiteral("user"))};
     const QString password = values.value(QStringLiteral("password"));
     rememberPassword(address.text(), password);
-    const std::optional<QString> data = demoDataDirectory(directory, error);
-    if (!data || !createServerSchema(address.text(), error))
-        return false;
+    const Result<QString> data = demoDataDirectory(directory);
+    if (!data.ok())
+        return data.why();
+    if (const Result<void> created = createServerSchema(address.text()); !created.ok())
+        return created;
     DocumentConnection db;
-    if (!db.open(address.text(), QStringLiteral("demo"), error) ||
-        !runInTransaction(db.database(), demoRows(), error))
-        return false;
-    if (!writeStationFiles(*data, 1, error))
-        return false;
-    const Result<void> written = writeServerSettings(*data, address, password);
-    return written.ok() || fail(error, written.error());
+    if (const Result<void> opened = db.open(address.text(), QStringLiteral("demo")); !opened.ok())
+        return opened;
+    if (const Result<void> filled = runInTransaction(db.database(), demoRows()); !filled.ok())
+        return filled;
+    if (const Result<void> written = writeStationFiles(data.value(), 1); !written.ok())
+        return written;
+    return writeServerSettings(data.value(), address, password);
 }
 
 } // namespace robot
