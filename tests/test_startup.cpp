@@ -174,6 +174,13 @@ private slots:
         row("autostart without station", "", {"--autostart"}, "no-station", 0, "",
             "no tiene una estación de impresión fiscal configurada", "");
         row("no station", "", {"--headless"}, "no-station", 2, "", "Llame al técnico", "");
+        // Beside a station of this caja an action that changes the printer is refused; one
+        // that only asks it runs.
+        row("drawer beside a station", "", {"--open-drawer"}, "station-lock", 2, "",
+            "Ya hay una estación funcionando con la caja 1",
+            " ERROR Inicio rechazado: Ya hay una estación funcionando con la caja 1");
+        row("query beside a station", "", {"--query", "1"}, "station-lock", 0, "BE0908ZZ12345", "",
+            "INFO  Prueba 1");
         row("journal", "", {"--headless"}, "journal-no-marker", 2, "",
             "<3>Inicio rechazado: El servidor parece estar en mantenimiento",
             " ERROR Inicio rechazado: El servidor parece estar en mantenimiento");
@@ -202,6 +209,9 @@ private slots:
         QFETCH(QString, err);
         QFETCH(QString, found);
         StationProgram station;
+        StationLock otherStation;
+        if (setup == QStringLiteral("station-lock"))
+            QVERIFY(otherStation.acquire(station.dataDir + u'/', 1).ok());
         if (setup == QStringLiteral("no-display"))
             for (const char *variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
                 station.environment.remove(QLatin1String(variable));
