@@ -1,6 +1,7 @@
 // What the program answers before and as it starts: the command line, a window without a
 // display, the log's lines in its file and in the system journal, and the workstation check.
 
+#include "app/ProgramActions.h"
 #include "commands/CommandLine.h"
 #include "core/StationLog.h"
 #include "db/PrintJournal.h"
@@ -20,19 +21,15 @@ using namespace robot;
 
 namespace {
 
-// action|headless|exitWhenIdle|dir|query|reprint, or "!" and the problem.
+// action|headless|exitWhenIdle|dir|value ("station" for no action), or "!" and the problem.
 QString summary(const robot::CommandLine &line) {
     if (!line.problem.isEmpty())
         return u'!' + line.problem;
-    return QStringLiteral("%1|%2|%3|%4|%5|%6")
-        .arg(int(line.action))
+    return QStringLiteral("%1|%2|%3|%4|%5")
+        .arg(line.action ? QLatin1String(line.action->name) : QLatin1String("station"))
         .arg(line.headless)
         .arg(line.exitWhenIdle)
-        .arg(line.dir)
-        .arg(line.query)
-        .arg(line.action == Action::AllowReprint
-                 ? describeDocument(line.reprintKind, line.reprintCodigo)
-                 : QString());
+        .arg(line.dir, line.value);
 }
 
 // Every file of the data directory by name, with its contents; the station lock alone may appear.
@@ -71,17 +68,13 @@ private slots:
         const auto row = [](const char *name, const QStringList &args, const QString &expected) {
             QTest::newRow(name) << args << expected;
         };
-        const auto of = [](Action action, const char *rest) {
-            return QString::number(int(action)) + QString::fromUtf8(rest);
-        };
-        row("window", {}, of(Action::Station, "|0|0||0|"));
+        row("window", {}, "station|0|0||");
         row("headless", {"--headless", "--exit-when-idle", "--dir", "/srv/caja"},
-            of(Action::Station, "|1|1|/srv/caja|0|"));
-        row("values after =", {"--dir=/a b", "--query=8"}, of(Action::Query, "|0|0|/a b|8|"));
-        row("same action twice", {"--report-x", "--report-x"}, of(Action::ReportX, "|0|0||0|"));
-        row("reprint", {"--allow-reprint", "nota:7"},
-            of(Action::AllowReprint, "|0|0||0|nota de crédito 7"));
-        row("short help", {"-h"}, of(Action::Help, "|0|0||0|"));
+            "station|1|1|/srv/caja|");
+        row("values after =", {"--dir=/a b", "--query=8"}, "query|0|0|/a b|8");
+        row("same action twice", {"--report-x", "--report-x"}, "report-x|0|0||");
+        row("reprint", {"--allow-reprint", "nota:7"}, "allow-reprint|0|0||nota:7");
+        row("short help", {"-h"}, "help|0|0||");
         row("unknown option", {"--bogus"}, "!Opción desconocida «--bogus»");
         row("stray argument", {"caja1"}, "!Argumento desconocido «caja1»");
         row("missing value at the end", {"--query"}, "!Falta el valor de --query (N)");
@@ -96,13 +89,13 @@ private slots:
         row("reversed period", {"--conciliar", "--desde", "2026-12-09", "--hasta", "2026-12-01"},
             "!El período está al revés: --desde 2026-12-09 es posterior a --hasta 2026-12-01.");
         row("one-day period", {"--conciliar", "--desde", "2026-12-09", "--hasta", "2026-12-09"},
-            of(Action::Reconcile, "|0|0||0|"));
+            "conciliar|0|0||");
     }
 
     void parse() {
         QFETCH(QStringList, args);
         QFETCH(QString, expected);
-        const QString got = summary(robot::parseCommandLine(args));
+        const QString got = summary(robot::parseCommandLine(args, robot::programActions()));
         QVERIFY2(expected.startsWith(u'!') ? got.startsWith(expected) : got == expected,
                  qPrintable(got));
     }
@@ -181,6 +174,13 @@ private slots:
         row("autostart without station", "", {"--autostart"}, "no-station", 0, "",
             "no tiene una estación de impresión fiscal configurada", "");
         row("no station", "", {"--headless"}, "no-station", 2, "", "Llame al técnico", "");
+        // Beside a station of this caja an action that changes the printer is refused; one
+        // that only asks it runs.
+        row("drawer beside a station", "", {"--open-drawer"}, "station-lock", 2, "",
+            "Ya hay una estación funcionando con la caja 1",
+            " ERROR Inicio rechazado: Ya hay una estación funcionando con la caja 1");
+        row("query beside a station", "", {"--query", "1"}, "station-lock", 0, "BE0908ZZ12345", "",
+            "INFO  Prueba 1");
         row("journal", "", {"--headless"}, "journal-no-marker", 2, "",
             "<3>Inicio rechazado: El servidor parece estar en mantenimiento",
             " ERROR Inicio rechazado: El servidor parece estar en mantenimiento");
@@ -209,6 +209,9 @@ private slots:
         QFETCH(QString, err);
         QFETCH(QString, found);
         StationProgram station;
+        StationLock otherStation;
+        if (setup == QStringLiteral("station-lock"))
+            QVERIFY(otherStation.acquire(station.dataDir + u'/', 1).ok());
         if (setup == QStringLiteral("no-display"))
             for (const char *variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
                 station.environment.remove(QLatin1String(variable));

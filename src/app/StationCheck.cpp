@@ -310,12 +310,12 @@ void checkRunningStation(const QString &directory, FiscalPrinter &printer,
                   StationCheck::title());
 }
 
-int checkStation(const QString &directory, QTextStream &out) {
+ExitCode checkStation(const QString &directory, QTextStream &out) {
     const std::unique_ptr<FiscalPrinter> printer = makeStationPrinter();
     StationCheck check(directory, *printer);
     const QList<CheckLine> lines = check.run();
     out << StationCheck::report(lines) << Qt::endl;
-    return exitStatus(StationCheck::passed(lines) ? ExitCode::Done : ExitCode::NotDone);
+    return StationCheck::passed(lines) ? ExitCode::Done : ExitCode::NotDone;
 }
 
 } // namespace robot

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ExitCode.h"
+
 #include <QList>
 #include <QString>
 
@@ -54,7 +56,7 @@ void checkRunningStation(const QString &directory, FiscalPrinter &printer,
                          OperatorMessages &messages);
 
 // robot-fiscal --check: the check on the printer the station would use, its report on `out`.
-// Returns 0 when nothing failed, else 4.
-int checkStation(const QString &directory, QTextStream &out);
+// Done when nothing failed, else NotDone.
+ExitCode checkStation(const QString &directory, QTextStream &out);
 
 } // namespace robot

@@ -1,13 +1,11 @@
 #include "app/HeadlessRunner.h"
+#include "app/ProgramActions.h"
 #include "app/Station.h"
-#include "app/StationCheck.h"
 #include "app/StationDirectory.h"
 #include "app/StderrMessages.h"
 #include "app/SystemClock.h"
-#include "app/TechnicianActions.h"
 #include "app/window/MessageBoxMessages.h"
 #include "app/window/WindowFrontEnd.h"
-#include "commands/AllowReprint.h"
 #include "commands/CommandLine.h"
 #include "commands/CommandLineActions.h"
 #include "core/ExitCode.h"
@@ -24,14 +22,12 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QTextStream>
 #include <memory>
 #include <optional>
 
 using namespace robot;
 
-using robot::Action;
 using robot::ExitCode;
 
 namespace {
@@ -52,13 +48,9 @@ std::optional<ExitCode> answerFirst(const robot::CommandLine &line) {
                             << Qt::endl;
         return ExitCode::Refused;
     }
-    if (line.action == Action::Help) {
-        QTextStream(stdout) << robot::commandLineHelp();
-        return ExitCode::Done;
-    }
-    if (line.action == Action::Version) {
-        QTextStream(stdout) << versionLine() << Qt::endl;
-        return ExitCode::Done;
+    if (line.action && line.action->needs == ActionNeeds::Nothing) {
+        QTextStream out(stdout);
+        return line.action->run({line, out});
     }
     if (line.windowed()) {
         if (const Result<void> display = robot::platform::displayAvailable(); !display.ok()) {
@@ -77,11 +69,8 @@ std::optional<ExitCode> answerFirst(const robot::CommandLine &line) {
 
 int main(int argc, char **argv) {
     robot::platform::keepNewFilesFromOthers();
-    robot::CommandLine line = robot::parseCommandLine(argumentsOf(argc, argv));
-    // A file named on the command line is where the technician stands, not in the station.
-    for (QString *file : {&line.csv, &line.bundle})
-        if (!file->isEmpty())
-            *file = QFileInfo(*file).absoluteFilePath();
+    const robot::CommandLine line =
+        robot::parseCommandLine(argumentsOf(argc, argv), robot::programActions());
     if (const std::optional<ExitCode> answer = answerFirst(line))
         return robot::exitStatus(*answer);
 
@@ -97,37 +86,9 @@ int main(int argc, char **argv) {
     const QString directory = robot::stationDirectory(line.dir);
     QDir::setCurrent(directory);
 
-    if (line.action == Action::Check) {
+    if (line.action && line.action->needs == ActionNeeds::Directory) {
         QTextStream out(stdout);
-        return robot::checkStation(directory, out);
-    }
-
-    if (line.action == Action::NewJournal) {
-        const Result<void> started = PrintJournal::startAfresh(StationFiles(directory).journal());
-        QTextStream(started.ok() ? stdout : stderr)
-            << (started.ok() ? QStringLiteral("Diario de impresión nuevo creado.")
-                             : started.error())
-            << Qt::endl;
-        return robot::exitStatus(started.ok() ? ExitCode::Done : ExitCode::NotDone);
-    }
-
-    if (line.action == Action::AllowReprint) {
-        QTextStream out(stdout);
-        return robot::exitStatus(
-            allowReprint(directory, line.reprintKind, line.reprintCodigo, out));
-    }
-
-    if (line.action == Action::SupportBundle) {
-        QTextStream out(stdout);
-        return robot::exitStatus(writeSupportBundleOf(directory, line.bundle, out));
-    }
-    if (line.action == Action::Reconcile) {
-        QTextStream out(stdout);
-        return robot::exitStatus(reconcileStationAt(directory, line, out));
-    }
-    if (line.action == Action::Status) {
-        QTextStream out(stdout);
-        return robot::exitStatus(showStatusAt(directory, out));
+        return robot::exitStatus(line.action->run({line, out, directory}));
     }
 
     StderrMessages stderrMessages;
@@ -135,7 +96,7 @@ int main(int argc, char **argv) {
     OperatorMessages &messages =
         line.windowed() ? static_cast<OperatorMessages &>(boxMessages) : stderrMessages;
 
-    if (line.action == Action::Station) {
+    if (!line.action) {
         if (const Result<void> configured = stationConfigured(directory); !configured.ok()) {
             // At login on a computer that is no station: one line for whoever reads the
             // session's log, nothing on the screen.
@@ -159,25 +120,23 @@ int main(int argc, char **argv) {
 
     // A station printing on this fiscal machine must not meet a second one, nor a technician's
     // report or cancellation in the middle of its coupon; nor may another station directory
-    // that drives the same printer.
+    // that drives the same printer. Every action still here uses the printer.
     StationLock lock, printerLock;
-    if (line.action == Action::Station || robot::isPrinterAction(line.action)) {
-        Result<void> locked;
-        if (line.action == Action::Station || robot::changesPrinter(line.action))
-            locked = lock.acquire(startup.value().RutaDatos, startup.value().Caja);
-        if (locked.ok())
-            locked =
-                printerLock.acquirePrinter(startup.value().SerialImpresora, startup.value().Puerto);
-        if (!locked.ok()) {
-            log.error(QStringLiteral("Inicio rechazado: ") + locked.error());
-            messages.show(locked.error());
-            return robot::exitStatus(ExitCode::Refused);
-        }
+    Result<void> locked;
+    if (!line.action || line.action->changesPrinter())
+        locked = lock.acquire(startup.value().RutaDatos, startup.value().Caja);
+    if (locked.ok())
+        locked =
+            printerLock.acquirePrinter(startup.value().SerialImpresora, startup.value().Puerto);
+    if (!locked.ok()) {
+        log.error(QStringLiteral("Inicio rechazado: ") + locked.error());
+        messages.show(locked.error());
+        return robot::exitStatus(ExitCode::Refused);
     }
 
     const auto printerLog = [&log](LogLevel level, const QString &event) { log.add(level, event); };
     SystemClock clock;
-    if (robot::isPrinterAction(line.action)) {
+    if (line.action) {
         // One printer action for a support technician: no station, no robot, no database.
         const auto printer = robot::makeStationPrinter({}, printerLog);
         // A cancellation is recorded in the station's journal so the document may print again,
@@ -188,10 +147,11 @@ int main(int argc, char **argv) {
             log.warning(opened.error());
         // A Z report counts what it would leave behind in the database as it stands now.
         PendingSources documents(startup.value().RutaBaseDatos, startup.value().Caja);
+        const auto pendingNow = [&documents] { return documents.pendingNow(); };
+        PrinterSession session{*printer, messages,  &journal, &log, startup.value().Caja,
+                               &clock,   pendingNow};
         QTextStream out(stdout);
-        return robot::exitStatus(CommandLineActions::run(line, *printer, messages, out, &journal,
-                                                         &log, startup.value().Caja, &clock,
-                                                         [&] { return documents.pendingNow(); }));
+        return robot::exitStatus(line.action->run({line, out, directory, &session}));
     }
 
     Station station(startup.value(), messages, clock, log,

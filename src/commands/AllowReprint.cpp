@@ -4,11 +4,24 @@
 #include "db/PrintJournal.h"
 
 #include <QDir>
+#include <QStringList>
 #include <QTextStream>
 
 namespace robot {
 
 using robot::ExitCode;
+
+std::optional<NamedDocument> namedDocument(const QString &text) {
+    const QStringList parts = text.split(u':');
+    bool number = false;
+    const qint64 codigo = parts.value(1).toLongLong(&number);
+    if (parts.size() != 2 || !number ||
+        (parts[0] != QStringLiteral("factura") && parts[0] != QStringLiteral("nota")))
+        return std::nullopt;
+    return NamedDocument{parts[0] == QStringLiteral("nota") ? DocumentKind::NotaCredito
+                                                            : DocumentKind::Factura,
+                         codigo};
+}
 
 ExitCode allowReprint(const QString &directory, DocumentKind kind, qint64 codigo,
                       QTextStream &out) {
