@@ -19,22 +19,23 @@ namespace {
 const char *const kPrinterStatuses =
     "Salida: 0 si la impresora lo hizo; 4 si no lo hizo o no contestó; 2 si no se empezó.";
 
-QString queryNumber(QString &value) {
+Result<void> queryNumber(QString &value) {
     bool ok = false;
     const int number = value.toInt(&ok);
     if (ok && number >= InformationQueries::kFirst && number <= InformationQueries::kLast)
         return {};
-    return QStringLiteral("--query espera un número del 1 al 8, no «%1».").arg(value);
+    return Failure{QStringLiteral("--query espera un número del 1 al 8, no «%1».").arg(value)};
 }
 
-QString document(QString &value) {
+Result<void> document(QString &value) {
     if (namedDocument(value))
         return {};
-    return QStringLiteral("Indique el documento como factura:N o nota:N, no «%1».").arg(value);
+    return Failure{
+        QStringLiteral("Indique el documento como factura:N o nota:N, no «%1».").arg(value)};
 }
 
 // Named where the technician stands: the action works in the station's directory.
-QString fileWhereStanding(QString &value) {
+Result<void> fileWhereStanding(QString &value) {
     if (!value.isEmpty())
         value = QFileInfo(value).absoluteFilePath();
     return {};

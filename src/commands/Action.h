@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ExitCode.h"
+#include "core/Result.h"
 
 #include <QString>
 
@@ -45,9 +46,9 @@ struct Action {
     // What the exit status tells after this action.
     const char *statuses;
     ActionNeeds needs;
-    // Why the option's value cannot be used, empty when it can; may turn the value into the form
-    // the run reads. Null: any value does.
-    QString (*take)(QString &value);
+    // Checks the option's value (the failure says why it cannot be used); may turn it into the
+    // form the run reads. Null: any value does.
+    Result<void> (*take)(QString &value);
     ExitCode (*run)(const ActionRun &run);
 
     bool usesPrinter() const { return needs >= ActionNeeds::Printer; }

@@ -93,7 +93,7 @@ void apply(const Action &action, std::span<const Action> actions, const QString 
     line.action = &action;
     line.value = value;
     if (action.take)
-        line.problem = action.take(line.value);
+        line.problem = action.take(line.value).error();
 }
 
 QList<KnownOption> knownOptions(std::span<const Action> actions) {
