@@ -1,5 +1,7 @@
 #include "printer/AnalizaRetorno.h"
 
+#include <QStringList>
+
 namespace robot {
 
 namespace {
@@ -58,29 +60,31 @@ ReplyAnalysis analyseStatus(const PrinterReply &status, const QString &Mensaje,
 PrinterRefusal describeRefusal(FiscalPrinter &printer, const PrinterReply &refused) {
     const QString code =
         QStringLiteral("La impresora respondió con el código %1").arg(refused.code);
-    if (refused.unavailable())
-        return {refused.faultText, false, true, code + QStringLiteral("; ") + refused.faultText,
-                true};
     if (!refused.answered())
-        return {refused.unreached(), false, true, code + QStringLiteral(" (sin comunicación).")};
+        return {refused.unreached(), false, true,
+                refused.unavailable() ? code + QStringLiteral("; ") + refused.faultText
+                                      : code + QStringLiteral(" (sin comunicación)."),
+                refused.unavailable()};
     const PrinterReply status = printer.RetornoImpresora();
-    if (status.unavailable())
-        return {status.faultText, false, true, code + QStringLiteral("; ") + status.faultText,
-                true};
     if (!status.answered())
-        return {status.unreached(), false, true, code + QStringLiteral("; no devolvió su estado.")};
-    QString words = status.statusLines();
+        return {status.unreached(), false, true,
+                code + QStringLiteral("; ") +
+                    (status.unavailable() ? status.faultText
+                                          : QStringLiteral("no devolvió su estado.")),
+                status.unavailable()};
+    const QString words = status.words();
+    QStringList logged;
     if (status.notExecuted())
-        words.prepend(QStringLiteral("Comando no ejecutado\r"));
-    words.chop(1);
-    words.replace(u'\r', QStringLiteral(", "));
-    const QString answer = code + QStringLiteral("; Status de la Impresora: %1 (%2).")
-                                      .arg(status.statusText(),
-                                           words.isEmpty() ? QStringLiteral("sin errores") : words);
+        logged << QStringLiteral("Comando no ejecutado");
+    if (!words.isEmpty())
+        logged << words;
+    const QString answer =
+        code + QStringLiteral("; Status de la Impresora: %1 (%2).")
+                   .arg(status.statusText(), logged.isEmpty() ? QStringLiteral("sin errores")
+                                                              : logged.join(QStringLiteral(", ")));
     if (status.notExecuted())
         return {QStringLiteral("Comando no ejecutado."), false, false, answer};
-    const QString shown = status.words();
-    return {shown.isEmpty() ? QString() : shown + u'.', status.paperOut(), false, answer};
+    return {words.isEmpty() ? QString() : words + u'.', status.paperOut(), false, answer};
 }
 
 QString paperState(const PrinterStatus &status) {
